@@ -1,0 +1,106 @@
+// The in-memory model of Windows XML events: one event is a tree of nodes
+// (elements, attributes, typed values, CDATA, references) kept in flat
+// vectors. Names are shared by every event of a chunk (EvtxNames), values are
+// typed (EvtxValue).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/formats/evtx_value.h"
+
+namespace formats {
+
+inline constexpr uint32_t kEvtxNone = 0xFFFFFFFFu;
+
+// An append-only table of element, attribute and entity names.
+class EvtxNames {
+ public:
+  uint32_t Intern(std::u16string_view name);
+  const std::u16string& operator[](uint32_t id) const { return names_[id]; }
+  size_t size() const { return names_.size(); }
+
+ private:
+  std::vector<std::u16string> names_;
+  std::unordered_map<std::u16string, uint32_t> ids_;
+};
+
+enum class EvtxNodeKind : uint8_t {
+  Element,    // name; children: attributes first, then content
+  Attribute,  // name; children: its value nodes
+  Value,      // value: a literal text (String) or a substitution value (typed)
+  CData,      // value: the CDATA text (String)
+  CharRef,    // charRef: "&#N;"
+  EntityRef,  // name: "&name;"
+  PI,         // name: the target; value: the data (String)
+};
+
+struct EvtxNode {
+  EvtxNodeKind kind = EvtxNodeKind::Element;
+  uint16_t charRef = 0;
+  uint32_t name = kEvtxNone;   // index into EvtxEvent::names
+  uint32_t value = kEvtxNone;  // index into EvtxEvent::values
+  uint32_t parent = kEvtxNone;
+  uint32_t firstChild = kEvtxNone;
+  uint32_t nextSibling = kEvtxNone;
+};
+
+// One event. nodes[0], when present, is the root element ("Event").
+struct EvtxEvent {
+  std::shared_ptr<const EvtxNames> names;
+  std::vector<EvtxNode> nodes;
+  std::vector<EvtxValue> values;
+
+  const EvtxNode* root() const { return nodes.empty() ? nullptr : &nodes[0]; }
+  uint32_t index(const EvtxNode& n) const { return static_cast<uint32_t>(&n - nodes.data()); }
+  const std::u16string& name(const EvtxNode& n) const;  // empty for unnamed nodes
+  const EvtxNode* firstChild(const EvtxNode& n) const { return at(n.firstChild); }
+  const EvtxNode* next(const EvtxNode& n) const { return at(n.nextSibling); }
+  const EvtxNode* at(uint32_t i) const { return i < nodes.size() ? &nodes[i] : nullptr; }
+
+  // The first child element / attribute of `n` with this name.
+  const EvtxNode* childElement(const EvtxNode& n, std::u16string_view name) const;
+  const EvtxNode* attribute(const EvtxNode& n, std::u16string_view name) const;
+  // Follows a path of element names from the root, e.g. {u"System", u"Channel"}.
+  const EvtxNode* find(std::initializer_list<std::u16string_view> path) const;
+
+  // The content of an element or attribute: the typed value when it is one
+  // value (an array value included), otherwise the concatenated text as a
+  // String; Null when there is no content. Child elements are ignored.
+  EvtxValue content(const EvtxNode& n) const;
+  std::u16string text(const EvtxNode& n) const;
+};
+
+// One event record of a file.
+struct EvtxRecord {
+  uint64_t recordId = 0;     // EventRecordID
+  uint64_t writtenTime = 0;  // FILETIME, UTC
+  EvtxEvent event;
+};
+
+// Appends nodes to an EvtxEvent, linking parents and siblings.
+class EvtxTreeBuilder {
+ public:
+  explicit EvtxTreeBuilder(EvtxEvent& event) : event_(event) {}
+  uint32_t open(EvtxNodeKind kind, uint32_t name);  // Element or Attribute; becomes the current parent
+  void close();                                     // back to the parent
+  uint32_t add(const EvtxNode& leaf);               // a leaf under the current parent
+  uint32_t addValue(EvtxValue v);                   // a Value leaf
+  size_t depth() const { return stack_.size(); }
+
+ private:
+  uint32_t link(EvtxNode n);
+  EvtxEvent& event_;
+  struct Open {
+    uint32_t node;
+    uint32_t lastChild;
+  };
+  std::vector<Open> stack_;
+  uint32_t lastTop_ = kEvtxNone;
+};
+
+}  // namespace formats

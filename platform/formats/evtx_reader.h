@@ -1,0 +1,87 @@
+// Reads .evtx files: the file header, 64 KiB chunks with their string and
+// template tables, event records and their Binary XML. Every read is bounds
+// checked; damage is reported as diagnostics and reading goes on:
+//   - a header or chunk checksum mismatch is reported, the data is still read;
+//   - a chunk with a bad signature is skipped ("chunk 3: bad signature, skipped");
+//   - a record that does not parse is skipped with a report;
+//   - a truncated file yields every whole record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/formats/evtx_model.h"
+
+namespace formats {
+
+inline constexpr size_t kEvtxFileHeaderSize = 4096;
+inline constexpr size_t kEvtxChunkSize = 65536;
+inline constexpr size_t kEvtxChunkHeaderSize = 512;
+
+struct EvtxFileHeader {
+  uint64_t firstChunk = 0;
+  uint64_t lastChunk = 0;
+  uint64_t nextRecordId = 0;
+  uint16_t minorVersion = 0;
+  uint16_t majorVersion = 0;
+  uint16_t chunkCount = 0;  // as stored; the reader goes by the file size
+  uint32_t flags = 0;       // 1 dirty, 2 full
+  uint32_t checksum = 0;
+  bool checksumValid = false;
+};
+
+struct EvtxChunkInfo {
+  uint64_t firstRecordNumber = 0, lastRecordNumber = 0;
+  uint64_t firstRecordId = 0, lastRecordId = 0;
+  uint32_t lastRecordOffset = 0;
+  uint32_t freeSpaceOffset = 0;
+  bool headerChecksumValid = false;
+  bool recordsChecksumValid = false;
+};
+
+struct EvtxReadResult {
+  bool valid = false;  // false when the file header itself is unusable
+  EvtxFileHeader header;
+  std::vector<EvtxRecord> records;
+  std::vector<std::string> diagnostics;
+};
+
+// A reader over the bytes of one file (owned), chunk by chunk.
+class EvtxReader {
+ public:
+  explicit EvtxReader(std::vector<uint8_t> bytes);
+  // Reads the whole file into memory; false with `error` set on I/O failure.
+  static bool Open(const std::string& path, std::unique_ptr<EvtxReader>& out, std::string& error);
+
+  bool headerValid() const { return headerValid_; }
+  const EvtxFileHeader& header() const { return header_; }
+  // Chunks present in the file (a trailing partial chunk counts when its
+  // header is whole).
+  size_t chunkCount() const { return chunkCount_; }
+  // The header diagnostics (signature, checksum).
+  const std::vector<std::string>& headerDiagnostics() const { return headerDiagnostics_; }
+
+  // Parses chunk `index` and appends its records in file order; false when
+  // the chunk was skipped (bad signature, unused). Diagnostics are appended.
+  bool readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
+                 EvtxChunkInfo* info = nullptr) const;
+
+  EvtxReadResult readAll() const;
+  std::span<const uint8_t> bytes() const { return bytes_; }
+
+ private:
+  void parseHeader();
+  std::vector<uint8_t> bytes_;
+  EvtxFileHeader header_;
+  bool headerValid_ = false;
+  size_t chunkCount_ = 0;
+  std::vector<std::string> headerDiagnostics_;
+};
+
+EvtxReadResult ReadEvtx(std::span<const uint8_t> bytes);
+EvtxReadResult ReadEvtxFile(const std::string& path);
+
+}  // namespace formats

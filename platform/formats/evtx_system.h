@@ -1,0 +1,39 @@
+// What a renderer needs from an event: the System properties with the types
+// EvtRender gives them, and the user values (EventData / UserData leaves).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/formats/evtx_model.h"
+
+namespace formats {
+
+struct EvtxSystem {
+  // Indexed by EVT_SYSTEM_PROPERTY_ID, each converted to the type EvtRender
+  // uses: ProviderName String, ProviderGuid Guid, EventID UInt16, Qualifiers
+  // UInt16, Level Byte, Task UInt16, Opcode Byte, Keywords HexInt64,
+  // TimeCreated FileTime, EventRecordId UInt64, ActivityID/RelatedActivityID
+  // Guid, ProcessID/ThreadID UInt32, Channel/Computer String, UserID Sid,
+  // Version Byte. A property missing from the event is Null.
+  std::array<EvtxValue, EvtSystemPropertyIdEND> values;
+  EvtxValue eventSourceName;  // Provider EventSourceName (String) or Null
+
+  const EvtxValue& operator[](EVT_SYSTEM_PROPERTY_ID id) const { return values[id]; }
+};
+
+EvtxSystem GetEvtxSystem(const EvtxEvent& event);
+
+// One user value: "Data" elements of EventData (name = their Name attribute,
+// may be empty), "Binary" of EventData, or the leaf elements and attributes
+// of UserData in document order (name = element or attribute name). The value
+// keeps its real type; an empty element is Null.
+struct EvtxUserValue {
+  std::u16string name;
+  EvtxValue value;
+};
+
+std::vector<EvtxUserValue> GetEvtxUserValues(const EvtxEvent& event);
+
+}  // namespace formats
