@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/formats/evtx_model.h"
+#include "platform/formats/evtx_system.h"
 
 namespace formats {
 
