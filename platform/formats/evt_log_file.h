@@ -1,0 +1,97 @@
+// A classic event log file being written: the exact bytes of a .evt file,
+// kept in memory, with records appended as Windows appends them.
+//
+// The file starts small and grows in 64 KiB steps up to its maximum size.
+// At the maximum size the data area is used as a ring: a record that reaches
+// the end of the file continues right after the header, and the oldest records
+// are overwritten as the retention allows (0: as needed; kEvtRetainForever:
+// never; otherwise only records written at least that many seconds before the
+// new record's TimeWritten). When no record may be overwritten the log is
+// full: the append fails and the header gets ELF_LOGFILE_LOGFULL_WRITTEN.
+//
+// After every append the end-of-file record follows the newest record and
+// the header is up to date and clean (as after a flush).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "platform/formats/evt_reader.h"
+#include "platform/formats/evt_record.h"
+#include "platform/formats/evt_ring.h"
+
+namespace formats {
+
+// Windows grows a log file in steps of this size.
+inline constexpr uint32_t kEvtGrowStep = 0x10000;
+inline constexpr uint32_t kEvtDefaultMaxSize = 0x80000;
+
+enum class EvtAppendStatus {
+  Written,
+  LogFull,        // no room, and the retention forbids overwriting
+  TooLarge,       // the record can never fit in a file of the maximum size
+  InvalidRecord,  // the bytes are not a well-framed record
+};
+
+struct EvtAppendResult {
+  EvtAppendStatus status = EvtAppendStatus::Written;
+  uint32_t recordNumber = 0;  // number given to the record when written
+  uint32_t overwritten = 0;   // oldest records dropped to make room
+};
+
+class EvtLogFile {
+ public:
+  // An empty log. maxSize is rounded down to a multiple of 4 and raised to
+  // the smallest size that holds a record.
+  explicit EvtLogFile(uint32_t maxSize = kEvtDefaultMaxSize, uint32_t retention = 0);
+
+  // Takes over an existing file to append to it. A sound file is kept byte
+  // for byte; a damaged one is rebuilt from the records the reader found
+  // (numbers kept). Nullopt when the bytes are not an event log at all.
+  static std::optional<EvtLogFile> FromImage(std::vector<uint8_t> image);
+
+  // Appends a record, giving it the next record number (RecordNumber is
+  // overwritten; TimeWritten is left as it is).
+  EvtAppendResult Append(std::span<const uint8_t> record);
+  EvtAppendResult Append(const EvtRecordFields& fields);
+
+  // Empties the log: a new small file, record numbers start again at 1.
+  void Clear();
+
+  // The file's bytes, exactly as they go to disk.
+  const std::vector<uint8_t>& Image() const { return image_; }
+  // The records, oldest first (reads the image).
+  std::vector<EvtRecord> Records() const;
+
+  uint32_t OldestRecordNumber() const { return oldest_; }     // 0 when empty
+  uint32_t CurrentRecordNumber() const { return current_; }   // number of the next record
+  uint32_t RecordCount() const { return oldest_ == 0 ? 0 : current_ - oldest_; }
+  uint32_t MaxSize() const { return maxSize_; }
+  uint32_t Retention() const { return retention_; }
+  uint32_t Flags() const { return flags_; }
+  bool Full() const { return (flags_ & ELF_LOGFILE_LOGFULL_WRITTEN) != 0; }
+
+ private:
+  EvtRing Ring() const { return EvtRing(static_cast<uint32_t>(image_.size())); }
+  // Bytes free for records, keeping room for the end-of-file record.
+  uint32_t FreeBytes() const;
+  bool MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overwritten);
+  bool Grow();
+  bool MayOverwriteOldest(uint32_t timeWritten) const;
+  void DropOldest();
+  void WriteAt(uint32_t offset, std::span<const uint8_t> bytes);
+  void WriteEofAndHeader();
+
+  std::vector<uint8_t> image_;
+  uint32_t maxSize_;
+  uint32_t retention_;
+  uint32_t start_ = kEvtHeaderSize;
+  uint32_t end_ = kEvtHeaderSize;
+  uint32_t current_ = 1;
+  uint32_t oldest_ = 0;
+  uint32_t flags_ = 0;
+};
+
+}  // namespace formats

@@ -1,0 +1,264 @@
+#include "platform/formats/evt_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "platform/formats/evt_ring.h"
+
+namespace formats {
+namespace {
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
+// Finds the records of one file; fills an EvtFile.
+class EvtScanner {
+ public:
+  EvtScanner(std::span<const uint8_t> bytes, EvtFile& out) : bytes_(bytes), out_(out) {}
+
+  void Run();
+
+ private:
+  bool ReadHeader();
+  bool UseCleanHeader(const EvtRing& ring);
+  std::optional<uint32_t> FindEof(const EvtRing& ring, uint32_t from);
+  bool UseEofRecord(const EvtRing& ring);
+  void Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end);
+  std::optional<std::vector<uint8_t>> RecordAt(const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
+                                               std::string* why) const;
+  std::optional<uint32_t> Resync(const EvtRing& ring, uint32_t from, std::optional<uint32_t> end,
+                                 uint32_t budget) const;
+  bool Follows(const std::vector<uint8_t>& record) const;
+  void Accept(uint32_t pos, std::vector<uint8_t> record);
+  void SettleNumbers(bool claimsTrusted);
+  void Note(uint32_t offset, std::string message) { out_.diagnostics.push_back({offset, std::move(message)}); }
+
+  std::span<const uint8_t> bytes_;
+  EvtFile& out_;
+  uint32_t claimedOldest_ = 0;
+  uint32_t claimedCurrent_ = 0;
+};
+
+void EvtScanner::Run() {
+  if (!ReadHeader()) return;
+  const uint32_t size = out_.fileSize;
+  const auto& h = out_.header;
+  const bool truncated = out_.headerValid && (h.StartOffset >= size || h.EndOffset >= size);
+  if (truncated)
+    Note(0, "the header's offsets (start " + Hex(h.StartOffset) + ", end " + Hex(h.EndOffset) +
+                ") lie beyond the end of the file (" + Hex(size) + " bytes): the file is truncated");
+  const EvtRing ring(size);
+
+  if (UseCleanHeader(ring)) {
+    Walk(ring, out_.startOffset, out_.endOffset);
+    SettleNumbers(true);
+    return;
+  }
+  if (UseEofRecord(ring)) {
+    if (ring.Contains(out_.startOffset)) {
+      Walk(ring, out_.startOffset, out_.endOffset);
+    } else {
+      Note(out_.endOffset, "the end-of-file record's start offset " + Hex(out_.startOffset) +
+                               " lies outside the file; reading from the start of the data area");
+      out_.startOffset = kEvtHeaderSize;
+      Walk(EvtRing(size, false), kEvtHeaderSize, out_.endOffset);
+    }
+    SettleNumbers(true);
+    return;
+  }
+  Note(0, "no end-of-file record was found; records are read while their numbers go up");
+  out_.startOffset = ring.Contains(h.StartOffset) && out_.headerValid ? h.StartOffset : kEvtHeaderSize;
+  Walk(truncated ? EvtRing(size, false) : ring, out_.startOffset, std::nullopt);
+  SettleNumbers(false);
+}
+
+bool EvtScanner::ReadHeader() {
+  const size_t size = std::min<size_t>(bytes_.size(), 0xFFFFFFFCu);
+  out_.fileSize = static_cast<uint32_t>(size);
+  if (size < kEvtHeaderSize) {
+    Note(0, "the file (" + std::to_string(size) + " bytes) is shorter than an event log header");
+    return false;
+  }
+  const auto h = LoadAt<ELF_LOGFILE_HEADER>(bytes_, 0);
+  out_.header = h;
+  out_.headerValid = h.HeaderSize == kEvtHeaderSize && h.EndHeaderSize == kEvtHeaderSize &&
+                     h.Signature == kEvtSignature && h.MajorVersion == 1 && h.MinorVersion == 1;
+  if (!out_.headerValid)
+    Note(0, "the file header is not a valid event log header (size, 'LfLe' signature or version 1.1)");
+  if (size < kEvtHeaderSize + kEvtEofSize) {
+    Note(kEvtHeaderSize, "the file has no room for records");
+    return false;
+  }
+  claimedOldest_ = h.OldestRecordNumber;
+  claimedCurrent_ = h.CurrentRecordNumber;
+  return true;
+}
+
+bool EvtScanner::UseCleanHeader(const EvtRing& ring) {
+  const auto& h = out_.header;
+  if (!out_.headerValid || out_.Dirty()) return false;
+  if (!ring.Contains(h.StartOffset) || !ring.Contains(h.EndOffset)) return false;
+  if (!IsEofRecord(ring.Load<ELF_EOF_RECORD>(bytes_, h.EndOffset))) {
+    Note(h.EndOffset, "no end-of-file record at the header's end offset");
+    return false;
+  }
+  out_.eofFound = true;
+  out_.startOffset = h.StartOffset;
+  out_.endOffset = h.EndOffset;
+  return true;
+}
+
+std::optional<uint32_t> EvtScanner::FindEof(const EvtRing& ring, uint32_t from) {
+  if (!ring.Contains(from)) from = kEvtHeaderSize;
+  from = kEvtHeaderSize + ((from - kEvtHeaderSize) & ~3u);
+  for (uint32_t walked = 0; walked < ring.Capacity(); walked += 4) {
+    const uint32_t pos = ring.Advance(from, walked);
+    if (ring.Load<uint32_t>(bytes_, pos) != kEvtEofLead[0]) continue;
+    if (IsEofRecord(ring.Load<ELF_EOF_RECORD>(bytes_, pos))) return pos;
+  }
+  return std::nullopt;
+}
+
+bool EvtScanner::UseEofRecord(const EvtRing& ring) {
+  const auto pos = FindEof(ring, out_.header.EndOffset);
+  if (!pos) return false;
+  const auto eof = ring.Load<ELF_EOF_RECORD>(bytes_, *pos);
+  out_.eofFound = true;
+  out_.endOffset = *pos;
+  out_.startOffset = eof.BeginRecord;
+  claimedOldest_ = eof.OldestRecordNumber;
+  claimedCurrent_ = eof.CurrentRecordNumber;
+  if (eof.EndRecord != *pos)
+    Note(*pos, "the end-of-file record gives its own offset as " + Hex(eof.EndRecord));
+  return true;
+}
+
+bool EvtScanner::Follows(const std::vector<uint8_t>& record) const {
+  return out_.records.empty() || EvtRecordView(record).RecordNumber() > out_.records.back().Number();
+}
+
+void EvtScanner::Accept(uint32_t pos, std::vector<uint8_t> record) {
+  const EvtRecordView view(record);
+  if (!out_.records.empty() && view.RecordNumber() != out_.records.back().Number() + 1)
+    Note(pos, "record numbers jump from " + std::to_string(out_.records.back().Number()) + " to " +
+                  std::to_string(view.RecordNumber()));
+  for (auto& problem : view.Problems()) Note(pos, "record " + std::to_string(view.RecordNumber()) + ": " + problem);
+  out_.records.push_back({pos, std::move(record)});
+}
+
+void EvtScanner::Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end) {
+  uint32_t pos = start;
+  uint32_t walked = 0;
+  while (walked < ring.Capacity()) {
+    if (end && pos == *end) return;
+    std::string why;
+    auto record = RecordAt(ring, pos, end, &why);
+    if (record && Follows(*record)) {
+      const auto length = static_cast<uint32_t>(record->size());
+      Accept(pos, std::move(*record));
+      pos = ring.Advance(pos, length);
+      walked += length;
+      continue;
+    }
+    if (record)
+      why = "record " + std::to_string(EvtRecordView(*record).RecordNumber()) + " does not follow record " +
+            std::to_string(out_.records.back().Number());
+    const auto next = Resync(ring, ring.Advance(pos, 4), end, ring.Capacity() - walked);
+    if (!next) {
+      // Without a known end, the first thing that is not a following record
+      // is where the log ends.
+      if (end) Note(pos, why + "; no further records up to the end of the log");
+      return;
+    }
+    const uint32_t skipped = ring.Distance(pos, *next);
+    Note(pos, why + "; skipped " + std::to_string(skipped) + " bytes");
+    walked += skipped;
+    pos = *next;
+  }
+  if (end) Note(pos, "the records do not reach the end-of-file record");
+}
+
+std::optional<std::vector<uint8_t>> EvtScanner::RecordAt(const EvtRing& ring, uint32_t pos,
+                                                         std::optional<uint32_t> end, std::string* why) const {
+  if (!ring.Fits(pos, 8)) {
+    *why = "the file ends inside a record";
+    return std::nullopt;
+  }
+  const auto length = ring.Load<uint32_t>(bytes_, pos);
+  if (ring.Load<uint32_t>(bytes_, ring.Advance(pos, 4)) != kEvtSignature) {
+    *why = "no record here ('LfLe' signature missing)";
+    return std::nullopt;
+  }
+  if (length < kEvtRecordMinSize || length % 4 != 0) {
+    *why = "record length " + std::to_string(length) + " is not a valid record size";
+    return std::nullopt;
+  }
+  if (!ring.Fits(pos, length)) {
+    *why = "record of " + std::to_string(length) + " bytes runs past the end of the file";
+    return std::nullopt;
+  }
+  if (end && ring.Distance(pos, *end) < length) {
+    *why = "record of " + std::to_string(length) + " bytes runs over the end-of-file record";
+    return std::nullopt;
+  }
+  if (ring.Load<uint32_t>(bytes_, ring.Advance(pos, length - 4)) != length) {
+    *why = "record's closing length does not match its length " + std::to_string(length);
+    return std::nullopt;
+  }
+  std::vector<uint8_t> record(length);
+  ring.Read(bytes_, pos, record);
+  return record;
+}
+
+std::optional<uint32_t> EvtScanner::Resync(const EvtRing& ring, uint32_t from, std::optional<uint32_t> end,
+                                           uint32_t budget) const {
+  uint32_t pos = from;
+  for (uint32_t scanned = 4; scanned < budget; scanned += 4, pos = ring.Advance(pos, 4)) {
+    if (end && pos == *end) return pos;
+    if (!ring.Fits(pos, 8)) return std::nullopt;
+    if (ring.Load<uint32_t>(bytes_, ring.Advance(pos, 4)) != kEvtSignature) continue;
+    std::string why;
+    const auto record = RecordAt(ring, pos, end, &why);
+    if (record && Follows(*record)) return pos;
+  }
+  return std::nullopt;
+}
+
+void EvtScanner::SettleNumbers(bool claimsTrusted) {
+  if (out_.records.empty()) {
+    out_.oldestRecordNumber = 0;
+    out_.currentRecordNumber = claimsTrusted && claimedCurrent_ != 0 ? claimedCurrent_ : 1;
+    if (claimsTrusted && claimedOldest_ != 0 && claimedOldest_ != claimedCurrent_)
+      Note(out_.startOffset, "the log claims records " + std::to_string(claimedOldest_) + " to " +
+                                 std::to_string(claimedCurrent_ - 1) + " but none could be read");
+    return;
+  }
+  out_.oldestRecordNumber = out_.records.front().Number();
+  out_.currentRecordNumber = out_.records.back().Number() + 1;
+  if (claimsTrusted &&
+      (out_.oldestRecordNumber != claimedOldest_ || out_.currentRecordNumber != claimedCurrent_))
+    Note(out_.startOffset, "the log claims records " + std::to_string(claimedOldest_) + " to " +
+                               std::to_string(claimedCurrent_ - 1) + " but records " +
+                               std::to_string(out_.oldestRecordNumber) + " to " +
+                               std::to_string(out_.currentRecordNumber - 1) + " were read");
+}
+
+}  // namespace
+
+std::string EvtFile::Report() const {
+  std::string text;
+  for (const auto& d : diagnostics) text += "offset " + Hex(d.offset) + ": " + d.message + "\n";
+  return text;
+}
+
+EvtFile ReadEvtFile(std::span<const uint8_t> bytes) {
+  EvtFile file;
+  EvtScanner(bytes, file).Run();
+  return file;
+}
+
+}  // namespace formats

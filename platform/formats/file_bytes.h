@@ -1,0 +1,16 @@
+// Whole-file reads and writes for the format readers and writers.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace formats {
+
+// Reads the whole file; false (and *error set) when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* out, std::string* error = nullptr);
+// Replaces the file's contents; false (and *error set) on failure.
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error = nullptr);
+
+}  // namespace formats
