@@ -171,6 +171,8 @@ void OutputDebugStringW(LPCWSTR text);
 #define CP_ACP 0
 #define CP_THREAD_ACP 3
 #define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_ERR_INVALID_CHARS 0x00000080
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR wide, int wideChars);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR text, int bytes,
                         LPCSTR defaultChar, LPBOOL usedDefault);

@@ -11,4 +11,8 @@ namespace plat {
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// True when the text has no sequence that the conversion would replace.
+bool IsValidUtf8(std::string_view text);
+bool IsValidUtf16(std::u16string_view text);
+
 }  // namespace plat

@@ -11,7 +11,7 @@ bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // Decodes one code point at text[i] and advances i; a malformed sequence
 // yields U+FFFD and consumes its maximal valid prefix (at least one byte).
-char32_t DecodeUtf8(std::string_view text, size_t& i) {
+char32_t DecodeUtf8(std::string_view text, size_t& i, bool& bad) {
   unsigned char lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80) return lead;
   int extra;
@@ -24,17 +24,24 @@ char32_t DecodeUtf8(std::string_view text, size_t& i) {
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     extra = 3, cp = lead & 0x07, min = 0x10000;
   } else {
+    bad = true;
     return kReplacement;
   }
   for (int k = 0; k < extra; ++k) {
-    if (i >= text.size() || !IsContinuation(static_cast<unsigned char>(text[i]))) return kReplacement;
+    if (i >= text.size() || !IsContinuation(static_cast<unsigned char>(text[i]))) {
+      bad = true;
+      return kReplacement;
+    }
     char32_t next = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
     // Reject overlong forms, surrogates and values past U+10FFFF as soon as
     // the second byte shows them, so that the following bytes are kept.
     if (k == 0) {
       char32_t partial = next << (6 * (extra - 1));
       char32_t top = partial | ((1u << (6 * (extra - 1))) - 1);
-      if (top < min || partial > 0x10FFFF || (partial >= 0xD800 && partial <= 0xDFFF)) return kReplacement;
+      if (top < min || partial > 0x10FFFF || (partial >= 0xD800 && partial <= 0xDFFF)) {
+        bad = true;
+        return kReplacement;
+      }
     }
     cp = next;
     ++i;
@@ -79,8 +86,27 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   size_t i = 0;
-  while (i < text.size()) AppendUtf16(out, DecodeUtf8(text, i));
+  bool bad = false;
+  while (i < text.size()) AppendUtf16(out, DecodeUtf8(text, i, bad));
   return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  bool bad = false;
+  while (i < text.size() && !bad) DecodeUtf8(text, i, bad);
+  return !bad;
+}
+
+bool IsValidUtf16(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
