@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "base/error_report.h"
+#include "base/exceptions.h"
+#include "base/text.h"
+#include "platform/api/kernel.h"
+#include "platform/api/oleauto.h"
+#include "platform/host/faults.h"
+
+using namespace cmr;
+
+namespace {
+
+const std::u16string kAccessDenied = u"Access is denied.";
+
+TEST(Exceptions, FullTextWithAndWithoutContext) {
+  EXPECT_EQ(Win32Exception(5).FullText(), kAccessDenied + u" (Code:5)");
+  EXPECT_EQ(Win32Exception(5, u"Failed to open the event log").FullText(),
+            u"Failed to open the event log. Error details: " + kAccessDenied + u" (Code:5)");
+  EXPECT_STREQ(reinterpret_cast<const char*>(Win32Exception(5).KindName()), reinterpret_cast<const char*>(u"Win32"));
+}
+
+TEST(Exceptions, CodeWithoutSystemTextIsItsDecimal) {
+  Win32Exception e(536870913);
+  EXPECT_EQ(e.Details(), u"536870913");
+  EXPECT_EQ(e.FullText(), u"536870913 (Code:536870913)");
+  // Codes of 2^31 and more print negative.
+  EXPECT_EQ(Win32Exception(0x80000001u).FullText(), u"-2147483647 (Code:-2147483647)");
+}
+
+TEST(Exceptions, ZlibAndCrtFamilies) {
+  ZlibException z(-2, u"stream error");
+  EXPECT_EQ(z.FullText(), u"stream error (Code:-2)");
+  EXPECT_EQ(std::u16string(z.KindName()), u"Zlib");
+  errno = ENOENT;
+  ErrnoException e;
+  EXPECT_EQ(e.Code(), ENOENT);
+  EXPECT_EQ(e.Details(), u"No such file or directory");
+  EXPECT_EQ(std::u16string(e.KindName()), u"CRT");
+  errno = 4242;
+  EXPECT_EQ(ErrnoException().Details(), u"Unknown error");
+  // Copies keep code, message and the zlib text.
+  ZlibException copy = z;
+  EXPECT_EQ(copy.FullText(), z.FullText());
+}
+
+TEST(Exceptions, CrtErrorTextFailureGivesFixedText) {
+  host::ClearFaults();
+  host::InjectFault("_wcserror_s", 1, ERROR_INVALID_PARAMETER);
+  errno = EACCES;
+  EXPECT_EQ(ErrnoException().Details(), u"Bad CRT error number");
+  host::ClearFaults();
+}
+
+TEST(Exceptions, TrimBlanks) {
+  EXPECT_EQ(TrimBlanks(u"Access is denied.\r\n"), u"Access is denied.");
+  EXPECT_EQ(TrimBlanks(u" \t\v\r\n"), u"");
+  EXPECT_EQ(TrimBlanks(u""), u"");
+  EXPECT_EQ(TrimBlanks(u"\tline one\r\nline two \r\n"), u"line one\r\nline two");
+}
+
+TEST(Exceptions, RaisingHelpers) {
+  EXPECT_NO_THROW(ThrowIfError(DWORD{0}));
+  try {
+    ThrowIfError(DWORD{2}, u"ctx");
+    FAIL();
+  } catch (const Win32Exception& e) {
+    EXPECT_EQ(e.Code(), 2);
+    EXPECT_EQ(e.Message(), u"ctx");
+  }
+  SetLastError(6);
+  try {
+    ThrowLastErrorIfFalse(false);
+    FAIL();
+  } catch (const Win32Exception& e) {
+    EXPECT_EQ(e.Code(), 6);
+    EXPECT_TRUE(e.Message().empty());
+  }
+  int* none = nullptr;
+  SetLastError(14);
+  EXPECT_THROW(ThrowLastErrorIfFalse(none), Win32Exception);
+}
+
+TEST(ErrorReport, GetErrorTextConsumesTheErrorObject) {
+  EXPECT_EQ(GetErrorText(E_FAIL), u"Error 0x80004005");
+  EXPECT_EQ(ReportError(E_FAIL, u"D"), E_FAIL);
+  EXPECT_EQ(GetErrorText(E_FAIL), u"D (Error number: 0x80004005)");
+  EXPECT_EQ(GetErrorText(E_FAIL), u"Error 0x80004005");
+}
+
+TEST(ErrorReport, Win32AndCrtReportsBuildTheirTexts) {
+  EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
+  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to rename working file. Error details: The system cannot find the file "
+                                  u"specified. (Error number: 0x80004005)");
+  EXPECT_EQ(ReportCrtError(E_FAIL, EACCES, u"Failed to open"), E_FAIL);
+  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to open. Error details: Permission denied (Error number: 0x80004005)");
+  EXPECT_EQ(ReportErrorA(E_FAIL, "narrow text"), E_FAIL);
+  EXPECT_EQ(GetErrorText(E_FAIL), u"narrow text (Error number: 0x80004005)");
+}
+
+TEST(ErrorReport, TaskErrorsNameTheTaskClassAndSource) {
+  ReportTaskError(E_FAIL, u"task failed");
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  GUID guid{};
+  info->GetGUID(&guid);
+  EXPECT_EQ(guid, kClsidTask);
+  BSTR source = nullptr;
+  info->GetSource(&source);
+  EXPECT_EQ(std::u16string(source), u"EC");
+  SysFreeString(source);
+  info->Release();
+}
+
+TEST(ErrorReport, HresultFromWin32) {
+  EXPECT_EQ(HresultFromWin32(0), 0);
+  EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(53)), 0x80070035u);
+  EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(0x80004005u)), 0x80004005u);
+}
+
+}  // namespace
