@@ -1,0 +1,367 @@
+#include "platform/formats/evtx_binxml.h"
+
+#include "platform/formats/evtx_bytes.h"
+
+namespace formats {
+namespace {
+
+constexpr int kMaxElementDepth = 64;
+constexpr int kMaxFragmentDepth = 8;
+// A Value node of a template whose value index is at least kSubBase stands
+// for substitution (index - kSubBase) of the template.
+constexpr uint32_t kSubBase = 0x80000000u;
+
+struct Substitution {
+  uint16_t id;
+  uint8_t type;
+  bool optional;
+};
+
+struct InstanceValue {
+  uint8_t type = 0;
+  uint32_t offset = 0;
+  uint32_t size = 0;
+  uint32_t placed = kEvtxNone;  // index in the event's values once used
+};
+
+uint8_t Base(uint8_t token) { return token & static_cast<uint8_t>(~kTokMoreFlag); }
+
+}  // namespace
+
+struct EvtxChunkParser::Template {
+  EvtxEvent tree;  // values are the literal texts
+  std::vector<Substitution> subs;
+  bool ok = false;
+};
+
+struct EvtxChunkParser::Instance {
+  std::vector<InstanceValue> values;
+};
+
+EvtxChunkParser::EvtxChunkParser(std::span<const uint8_t> chunk)
+    : chunk_(chunk), names_(std::make_shared<EvtxNames>()) {}
+
+EvtxChunkParser::~EvtxChunkParser() = default;
+
+bool EvtxChunkParser::fail(const char* what, size_t at) {
+  if (error_.empty()) error_ = std::string(what) + " at chunk offset " + std::to_string(at);
+  return false;
+}
+
+bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std::string& error) {
+  error_.clear();
+  event = EvtxEvent{};
+  event.names = names_;
+  event_ = &event;
+  EvtxTreeBuilder out(event);
+  size_t pos = begin;
+  bool ok = end <= chunk_.size() && parseFragment(pos, end, out, 0);
+  if (ok && event.nodes.empty()) ok = fail("no event element", begin);
+  event_ = nullptr;
+  if (!ok) error = error_.empty() ? "malformed Binary XML" : error_;
+  return ok;
+}
+
+bool EvtxChunkParser::parseFragment(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth) {
+  if (depth > kMaxFragmentDepth) return fail("Binary XML nested too deep", pos);
+  while (pos < end) {
+    uint8_t token = chunk_[pos];
+    switch (Base(token)) {
+      case kTokFragmentHeader:
+        if (!EvtxFits(chunk_, pos, 4) || pos + 4 > end) return fail("truncated fragment header", pos);
+        pos += 4;
+        break;
+      case kTokTemplateInstance:
+        if (!parseTemplateInstance(pos, end, out, depth)) return false;
+        break;
+      case kTokOpenStart:
+      case kTokPITarget: {
+        Template local;
+        EvtxTreeBuilder b(local.tree);
+        if (Base(token) == kTokOpenStart ? !parseElement(pos, end, local, b, 0)
+                                          : !parseValueToken(token, pos, end, local, b))
+          return false;
+        Instance none;
+        for (uint32_t n = 0; n < local.tree.nodes.size(); n = local.tree.nodes[n].nextSibling)
+          instantiate(local, n, none, out, depth);
+        break;
+      }
+      case kTokEof: ++pos; return error_.empty();
+      default: return fail("unexpected Binary XML token", pos);
+    }
+  }
+  return error_.empty();
+}
+
+bool EvtxChunkParser::parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth) {
+  if (pos + 10 > end) return fail("truncated template instance", pos);
+  uint32_t defOffset = EvtxLoad<uint32_t>(chunk_, pos + 6);
+  pos += 10;
+  if (defOffset == pos) {  // the definition follows inline
+    if (pos + 24 > end) return fail("truncated template definition", pos);
+    pos += 24 + size_t{EvtxLoad<uint32_t>(chunk_, pos + 20)};
+    if (pos > end) return fail("template definition overruns its record", defOffset);
+  }
+  const Template* t = templateAt(defOffset);
+  if (!t) return fail("bad template definition", defOffset);
+  if (pos + 4 > end) return fail("truncated template values", pos);
+  uint32_t count = EvtxLoad<uint32_t>(chunk_, pos);
+  pos += 4;
+  if (count > (end - pos) / 4) return fail("bad template value count", pos - 4);
+  Instance inst;
+  inst.values.resize(count);
+  size_t data = pos + size_t{count} * 4;
+  for (uint32_t i = 0; i < count; ++i) {
+    InstanceValue& v = inst.values[i];
+    v.size = EvtxLoad<uint16_t>(chunk_, pos + 4 * i);
+    v.type = chunk_[pos + 4 * i + 2];
+    v.offset = static_cast<uint32_t>(data);
+    data += v.size;
+  }
+  if (data > end) return fail("template values overrun their record", pos);
+  pos = data;
+  instantiate(*t, 0, inst, out, depth);
+  return error_.empty();
+}
+
+const EvtxChunkParser::Template* EvtxChunkParser::templateAt(uint32_t offset) {
+  auto found = templates_.find(offset);
+  if (found != templates_.end()) return found->second->ok ? found->second.get() : nullptr;
+  auto t = std::make_unique<Template>();
+  Template* raw = t.get();
+  templates_.emplace(offset, std::move(t));
+  if (!EvtxFits(chunk_, offset, 24)) return nullptr;
+  size_t size = EvtxLoad<uint32_t>(chunk_, offset + 20);
+  size_t pos = offset + 24;
+  size_t end = EvtxFits(chunk_, pos, size) ? pos + size : chunk_.size();
+  std::string saved = std::move(error_);
+  error_.clear();
+  EvtxTreeBuilder b(raw->tree);
+  raw->tree.names = names_;
+  if (pos + 4 <= end && chunk_[pos] == kTokFragmentHeader) pos += 4;
+  raw->ok = pos < end && Base(chunk_[pos]) == kTokOpenStart && parseElement(pos, end, *raw, b, 0);
+  error_ = std::move(saved);
+  return raw->ok ? raw : nullptr;
+}
+
+bool EvtxChunkParser::readName(size_t& pos, size_t end, uint32_t& id) {
+  if (pos + 4 > end) return fail("truncated name offset", pos);
+  uint32_t offset = EvtxLoad<uint32_t>(chunk_, pos);
+  pos += 4;
+  bool inlined = offset == pos;
+  if (!EvtxFits(chunk_, offset, 8)) return fail("name outside the chunk", offset);
+  size_t count = EvtxLoad<uint16_t>(chunk_, offset + 6);
+  size_t size = 8 + 2 * count + 2;
+  if (!EvtxFits(chunk_, offset, size)) return fail("name outside the chunk", offset);
+  if (inlined) {
+    if (pos + size > end) return fail("truncated name", pos);
+    pos += size;
+  }
+  auto found = nameIds_.find(offset);
+  if (found != nameIds_.end()) {
+    id = found->second;
+    return true;
+  }
+  std::u16string name;
+  EvtxLoadUtf16(chunk_, offset + 8, count, name);
+  id = names_->Intern(name);
+  nameIds_.emplace(offset, id);
+  return true;
+}
+
+bool EvtxChunkParser::readString(size_t& pos, size_t end, std::u16string& out) {
+  if (pos + 2 > end) return fail("truncated string", pos);
+  size_t count = EvtxLoad<uint16_t>(chunk_, pos);
+  pos += 2;
+  if (pos + 2 * count > end) return fail("truncated string", pos);
+  EvtxLoadUtf16(chunk_, pos, count, out);
+  pos += 2 * count;
+  return true;
+}
+
+bool EvtxChunkParser::parseElement(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b, int depth) {
+  if (depth > kMaxElementDepth) return fail("elements nested too deep", pos);
+  if (pos + 7 > end) return fail("truncated element", pos);
+  uint8_t token = chunk_[pos];
+  pos += 7;  // token, dependency identifier, data size
+  uint32_t name;
+  if (!readName(pos, end, name)) return false;
+  b.open(EvtxNodeKind::Element, name);
+  if ((token & kTokMoreFlag) && !parseAttributes(pos, end, t, b)) return false;
+  if (pos >= end) return fail("truncated element", pos);
+  uint8_t close = chunk_[pos++];
+  bool ok = true;
+  if (close == kTokCloseStart) ok = parseContent(pos, end, t, b, depth);
+  else if (close != kTokCloseEmpty) ok = fail("bad element close token", pos - 1);
+  b.close();
+  return ok;
+}
+
+bool EvtxChunkParser::parseAttributes(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b) {
+  if (pos + 4 > end) return fail("truncated attribute list", pos);
+  pos += 4;  // list size
+  while (pos < end && Base(chunk_[pos]) == kTokAttribute) {
+    ++pos;
+    uint32_t name;
+    if (!readName(pos, end, name)) return false;
+    b.open(EvtxNodeKind::Attribute, name);
+    while (pos < end) {
+      uint8_t token = chunk_[pos];
+      uint8_t base = Base(token);
+      if (base != kTokValue && base != kTokNormalSubstitution && base != kTokOptionalSubstitution &&
+          base != kTokCharRef && base != kTokEntityRef)
+        break;
+      if (!parseValueToken(token, pos, end, t, b)) return false;
+    }
+    b.close();
+  }
+  return true;
+}
+
+bool EvtxChunkParser::parseContent(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b, int depth) {
+  while (pos < end) {
+    uint8_t token = chunk_[pos];
+    uint8_t base = Base(token);
+    if (base == kTokEnd) {
+      ++pos;
+      return true;
+    }
+    bool ok = base == kTokOpenStart ? parseElement(pos, end, t, b, depth + 1) : parseValueToken(token, pos, end, t, b);
+    if (!ok) return false;
+  }
+  return fail("element not closed", pos);
+}
+
+// Value, substitution, CDATA, character and entity reference, PI.
+bool EvtxChunkParser::parseValueToken(uint8_t token, size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b) {
+  size_t at = pos++;
+  EvtxNode n;
+  switch (Base(token)) {
+    case kTokValue: {
+      if (pos >= end || chunk_[pos] != EvtVarTypeString) return fail("value text of a type other than string", at);
+      ++pos;
+      EvtxValue v;
+      v.type = EvtVarTypeString;
+      if (!readString(pos, end, v.text)) return false;
+      b.addValue(std::move(v));
+      return true;
+    }
+    case kTokNormalSubstitution:
+    case kTokOptionalSubstitution: {
+      if (pos + 3 > end) return fail("truncated substitution", at);
+      Substitution s{EvtxLoad<uint16_t>(chunk_, pos), chunk_[pos + 2], Base(token) == kTokOptionalSubstitution};
+      pos += 3;
+      n.kind = EvtxNodeKind::Value;
+      n.value = kSubBase + static_cast<uint32_t>(t.subs.size());
+      t.subs.push_back(s);
+      b.add(n);
+      return true;
+    }
+    case kTokCData: {
+      EvtxValue v;
+      v.type = EvtVarTypeString;
+      if (!readString(pos, end, v.text)) return false;
+      n.kind = EvtxNodeKind::CData;
+      n.value = static_cast<uint32_t>(t.tree.values.size());
+      t.tree.values.push_back(std::move(v));
+      b.add(n);
+      return true;
+    }
+    case kTokCharRef:
+      if (pos + 2 > end) return fail("truncated character reference", at);
+      n.kind = EvtxNodeKind::CharRef;
+      n.charRef = EvtxLoad<uint16_t>(chunk_, pos);
+      pos += 2;
+      b.add(n);
+      return true;
+    case kTokEntityRef:
+      n.kind = EvtxNodeKind::EntityRef;
+      if (!readName(pos, end, n.name)) return false;
+      b.add(n);
+      return true;
+    case kTokPITarget: {
+      n.kind = EvtxNodeKind::PI;
+      if (!readName(pos, end, n.name)) return false;
+      if (pos >= end || chunk_[pos] != kTokPIData) return fail("PI target without data", pos);
+      ++pos;
+      EvtxValue v;
+      v.type = EvtVarTypeString;
+      if (!readString(pos, end, v.text)) return false;
+      n.value = static_cast<uint32_t>(t.tree.values.size());
+      t.tree.values.push_back(std::move(v));
+      b.add(n);
+      return true;
+    }
+    default:
+      return fail("unexpected Binary XML token", at);
+  }
+}
+
+void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& inst, EvtxTreeBuilder& out,
+                                  int depth) {
+  const EvtxNode& n = t.tree.nodes[index];
+  switch (n.kind) {
+    case EvtxNodeKind::Element:
+    case EvtxNodeKind::Attribute: {
+      if (n.kind == EvtxNodeKind::Attribute) {
+        // An attribute whose content is only substitutions with no value is left out.
+        bool empty = true;
+        for (uint32_t c = n.firstChild; c != kEvtxNone && empty; c = t.tree.nodes[c].nextSibling) {
+          const EvtxNode& cn = t.tree.nodes[c];
+          if (cn.kind != EvtxNodeKind::Value || cn.value < kSubBase) {
+            empty = false;
+          } else {
+            const Substitution& s = t.subs[cn.value - kSubBase];
+            empty = s.id >= inst.values.size() || inst.values[s.id].type == EvtVarTypeNull;
+          }
+        }
+        if (empty && n.firstChild != kEvtxNone) return;
+      }
+      out.open(n.kind, n.name);
+      for (uint32_t c = n.firstChild; c != kEvtxNone; c = t.tree.nodes[c].nextSibling)
+        instantiate(t, c, inst, out, depth);
+      out.close();
+      return;
+    }
+    case EvtxNodeKind::Value:
+      if (n.value >= kSubBase) return emitSubstitution(t, n.value - kSubBase, inst, out, depth);
+      out.addValue(t.tree.values[n.value]);
+      return;
+    case EvtxNodeKind::CData:
+    case EvtxNodeKind::PI: {
+      EvtxNode copy = n;
+      copy.value = static_cast<uint32_t>(event_->values.size());
+      event_->values.push_back(t.tree.values[n.value]);
+      out.add(copy);
+      return;
+    }
+    default:
+      out.add(n);
+  }
+}
+
+void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out,
+                                       int depth) {
+  const Substitution& s = t.subs[sub];
+  if (s.id >= inst.values.size()) return;
+  InstanceValue& v = inst.values[s.id];
+  if (v.type == EvtVarTypeNull) return;
+  if (v.type == kEvtxBinXmlType) {
+    size_t pos = v.offset;
+    parseFragment(pos, size_t{v.offset} + v.size, out, depth + 1);
+    return;
+  }
+  if (v.placed == kEvtxNone) {
+    EvtxValue decoded;
+    DecodeEvtxValue(v.type, chunk_.subspan(v.offset, v.size), decoded);
+    v.placed = out.addValue(std::move(decoded));
+    v.placed = event_->nodes[v.placed].value;
+    return;
+  }
+  EvtxNode n;
+  n.kind = EvtxNodeKind::Value;
+  n.value = v.placed;
+  out.add(n);
+}
+
+}  // namespace formats

@@ -1,0 +1,73 @@
+// Binary XML of one chunk: parses record events into the model, resolving
+// names through the chunk's string table and template instances through the
+// chunk's templates (each parsed once and cached for the chunk). Every read
+// is bounds checked against the chunk.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/formats/evtx_model.h"
+
+namespace formats {
+
+// Binary XML tokens.
+enum EvtxToken : uint8_t {
+  kTokEof = 0x00,
+  kTokOpenStart = 0x01,
+  kTokCloseStart = 0x02,
+  kTokCloseEmpty = 0x03,
+  kTokEnd = 0x04,
+  kTokValue = 0x05,
+  kTokAttribute = 0x06,
+  kTokCData = 0x07,
+  kTokCharRef = 0x08,
+  kTokEntityRef = 0x09,
+  kTokPITarget = 0x0a,
+  kTokPIData = 0x0b,
+  kTokTemplateInstance = 0x0c,
+  kTokNormalSubstitution = 0x0d,
+  kTokOptionalSubstitution = 0x0e,
+  kTokFragmentHeader = 0x0f,
+  kTokMoreFlag = 0x40,
+};
+
+class EvtxChunkParser {
+ public:
+  explicit EvtxChunkParser(std::span<const uint8_t> chunk);
+  ~EvtxChunkParser();
+
+  // Parses the Binary XML at [begin, end) of the chunk into `event` (whose
+  // names become this chunk's names). False with `error` on malformed data.
+  bool parseEvent(size_t begin, size_t end, EvtxEvent& event, std::string& error);
+
+ private:
+  struct Template;
+  struct Instance;
+
+  bool parseFragment(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth);
+  bool parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth);
+  const Template* templateAt(uint32_t offset);
+  bool parseElement(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b, int depth);
+  bool parseAttributes(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b);
+  bool parseContent(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b, int depth);
+  bool parseValueToken(uint8_t token, size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b);
+  bool readName(size_t& pos, size_t end, uint32_t& id);
+  bool readString(size_t& pos, size_t end, std::u16string& out);
+  void instantiate(const Template& t, uint32_t node, Instance& inst, EvtxTreeBuilder& out, int depth);
+  void emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out, int depth);
+  bool fail(const char* what, size_t at);
+
+  std::span<const uint8_t> chunk_;
+  std::shared_ptr<EvtxNames> names_;
+  std::unordered_map<uint32_t, uint32_t> nameIds_;
+  std::unordered_map<uint32_t, std::unique_ptr<Template>> templates_;
+  EvtxEvent* event_ = nullptr;
+  std::string error_;
+};
+
+}  // namespace formats

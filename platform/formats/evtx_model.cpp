@@ -1,0 +1,122 @@
+#include "platform/formats/evtx_model.h"
+
+namespace formats {
+
+uint32_t EvtxNames::Intern(std::u16string_view name) {
+  auto found = ids_.find(std::u16string(name));
+  if (found != ids_.end()) return found->second;
+  uint32_t id = static_cast<uint32_t>(names_.size());
+  names_.emplace_back(name);
+  ids_.emplace(names_.back(), id);
+  return id;
+}
+
+const std::u16string& EvtxEvent::name(const EvtxNode& n) const {
+  static const std::u16string empty;
+  if (!names || n.name >= names->size()) return empty;
+  return (*names)[n.name];
+}
+
+const EvtxNode* EvtxEvent::childElement(const EvtxNode& n, std::u16string_view wanted) const {
+  for (const EvtxNode* c = firstChild(n); c; c = next(*c))
+    if (c->kind == EvtxNodeKind::Element && name(*c) == wanted) return c;
+  return nullptr;
+}
+
+const EvtxNode* EvtxEvent::attribute(const EvtxNode& n, std::u16string_view wanted) const {
+  for (const EvtxNode* c = firstChild(n); c; c = next(*c))
+    if (c->kind == EvtxNodeKind::Attribute && name(*c) == wanted) return c;
+  return nullptr;
+}
+
+const EvtxNode* EvtxEvent::find(std::initializer_list<std::u16string_view> path) const {
+  const EvtxNode* n = root();
+  for (std::u16string_view step : path) {
+    if (!n) return nullptr;
+    n = childElement(*n, step);
+  }
+  return n;
+}
+
+EvtxValue EvtxEvent::content(const EvtxNode& n) const {
+  const EvtxNode* only = nullptr;
+  size_t count = 0;
+  for (const EvtxNode* c = firstChild(n); c; c = next(*c)) {
+    if (c->kind == EvtxNodeKind::Element || c->kind == EvtxNodeKind::Attribute || c->kind == EvtxNodeKind::PI)
+      continue;
+    only = c;
+    ++count;
+  }
+  if (count == 0) return {};
+  if (count == 1 && only->kind == EvtxNodeKind::Value && only->value < values.size()) return values[only->value];
+  return EvtxValue::String(text(n));
+}
+
+std::u16string EvtxEvent::text(const EvtxNode& n) const {
+  std::u16string out;
+  for (const EvtxNode* c = firstChild(n); c; c = next(*c)) {
+    switch (c->kind) {
+      case EvtxNodeKind::Value:
+      case EvtxNodeKind::CData:
+        if (c->value < values.size()) AppendEvtxValueText(values[c->value], out);
+        break;
+      case EvtxNodeKind::CharRef: out.push_back(c->charRef); break;
+      case EvtxNodeKind::EntityRef: {
+        const std::u16string& e = name(*c);
+        if (e == u"amp") out += u'&';
+        else if (e == u"lt") out += u'<';
+        else if (e == u"gt") out += u'>';
+        else if (e == u"quot") out += u'"';
+        else if (e == u"apos") out += u'\'';
+        else out += u'&' + e + u';';
+        break;
+      }
+      default: break;
+    }
+  }
+  return out;
+}
+
+uint32_t EvtxTreeBuilder::link(EvtxNode n) {
+  uint32_t id = static_cast<uint32_t>(event_.nodes.size());
+  if (stack_.empty()) {
+    n.parent = kEvtxNone;
+    if (lastTop_ != kEvtxNone) event_.nodes[lastTop_].nextSibling = id;
+    lastTop_ = id;
+  } else {
+    Open& top = stack_.back();
+    n.parent = top.node;
+    if (top.lastChild == kEvtxNone) event_.nodes[top.node].firstChild = id;
+    else event_.nodes[top.lastChild].nextSibling = id;
+    top.lastChild = id;
+  }
+  n.firstChild = kEvtxNone;
+  n.nextSibling = kEvtxNone;
+  event_.nodes.push_back(n);
+  return id;
+}
+
+uint32_t EvtxTreeBuilder::open(EvtxNodeKind kind, uint32_t name) {
+  EvtxNode n;
+  n.kind = kind;
+  n.name = name;
+  uint32_t id = link(n);
+  stack_.push_back({id, kEvtxNone});
+  return id;
+}
+
+void EvtxTreeBuilder::close() {
+  if (!stack_.empty()) stack_.pop_back();
+}
+
+uint32_t EvtxTreeBuilder::add(const EvtxNode& leaf) { return link(leaf); }
+
+uint32_t EvtxTreeBuilder::addValue(EvtxValue v) {
+  EvtxNode n;
+  n.kind = EvtxNodeKind::Value;
+  n.value = static_cast<uint32_t>(event_.values.size());
+  event_.values.push_back(std::move(v));
+  return link(n);
+}
+
+}  // namespace formats

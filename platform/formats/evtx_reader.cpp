@@ -1,0 +1,188 @@
+#include "platform/formats/evtx_reader.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/formats/evtx_binxml.h"
+#include "platform/formats/evtx_bytes.h"
+
+namespace formats {
+namespace {
+
+constexpr char kFileSignature[8] = {'E', 'l', 'f', 'F', 'i', 'l', 'e', 0};
+constexpr char kChunkSignature[8] = {'E', 'l', 'f', 'C', 'h', 'n', 'k', 0};
+constexpr uint32_t kRecordSignature = 0x00002a2a;
+constexpr size_t kRecordOverhead = 28;  // signature, size, id, time, copy of size
+
+std::string ChunkText(size_t index) { return "chunk " + std::to_string(index) + ": "; }
+
+bool AllZero(std::span<const uint8_t> data) {
+  for (uint8_t b : data)
+    if (b) return false;
+  return true;
+}
+
+uint32_t ChunkHeaderCrc(std::span<const uint8_t> chunk) {
+  uint32_t crc = EvtxCrc32(chunk.subspan(0, 120));
+  return EvtxCrc32(chunk.subspan(128, kEvtxChunkHeaderSize - 128), crc);
+}
+
+EvtxChunkInfo ParseChunkInfo(std::span<const uint8_t> c) {
+  EvtxChunkInfo info;
+  info.firstRecordNumber = EvtxLoad<uint64_t>(c, 8);
+  info.lastRecordNumber = EvtxLoad<uint64_t>(c, 16);
+  info.firstRecordId = EvtxLoad<uint64_t>(c, 24);
+  info.lastRecordId = EvtxLoad<uint64_t>(c, 32);
+  info.lastRecordOffset = EvtxLoad<uint32_t>(c, 44);
+  info.freeSpaceOffset = EvtxLoad<uint32_t>(c, 48);
+  info.headerChecksumValid = ChunkHeaderCrc(c) == EvtxLoad<uint32_t>(c, 124);
+  return info;
+}
+
+// Why the record at `pos` is not a whole record; empty when it is.
+std::string RecordProblem(std::span<const uint8_t> chunk, size_t pos, size_t end) {
+  std::string at = " at offset " + std::to_string(pos);
+  if (EvtxLoad<uint32_t>(chunk, pos) != kRecordSignature) return "bad record signature" + at;
+  size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
+  std::string id = "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8));
+  if (size < kRecordOverhead || size > end - pos) return id + ": bad size" + at;
+  if (EvtxLoad<uint32_t>(chunk, pos + size - 4) != size) return id + ": size copy mismatch" + at;
+  return {};
+}
+
+// The offset of the next whole record from `from`, or `end`.
+size_t FindNextRecord(std::span<const uint8_t> chunk, size_t from, size_t end) {
+  for (size_t pos = from; pos + kRecordOverhead <= end; ++pos) {
+    if (chunk[pos] != 0x2a || chunk[pos + 1] != 0x2a) continue;
+    if (RecordProblem(chunk, pos, end).empty()) return pos;
+  }
+  return end;
+}
+
+}  // namespace
+
+EvtxReader::EvtxReader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) { parseHeader(); }
+
+bool EvtxReader::Open(const std::string& path, std::unique_ptr<EvtxReader>& out, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "cannot read " + path;
+    return false;
+  }
+  out = std::make_unique<EvtxReader>(std::move(bytes));
+  return true;
+}
+
+void EvtxReader::parseHeader() {
+  std::span<const uint8_t> b = bytes_;
+  if (b.size() < 128 || std::memcmp(b.data(), kFileSignature, 8) != 0) {
+    headerDiagnostics_.push_back(b.size() < 128 ? "file header: truncated" : "file header: bad signature");
+  } else {
+    header_.firstChunk = EvtxLoad<uint64_t>(b, 8);
+    header_.lastChunk = EvtxLoad<uint64_t>(b, 16);
+    header_.nextRecordId = EvtxLoad<uint64_t>(b, 24);
+    header_.minorVersion = EvtxLoad<uint16_t>(b, 36);
+    header_.majorVersion = EvtxLoad<uint16_t>(b, 38);
+    header_.chunkCount = EvtxLoad<uint16_t>(b, 42);
+    header_.flags = EvtxLoad<uint32_t>(b, 120);
+    header_.checksum = EvtxLoad<uint32_t>(b, 124);
+    header_.checksumValid = EvtxCrc32(b.subspan(0, 120)) == header_.checksum;
+    if (!header_.checksumValid) headerDiagnostics_.push_back("file header: checksum mismatch");
+    headerValid_ = true;
+  }
+  if (b.size() > kEvtxFileHeaderSize) {
+    size_t rest = b.size() - kEvtxFileHeaderSize;
+    chunkCount_ = rest / kEvtxChunkSize + (rest % kEvtxChunkSize >= kEvtxChunkHeaderSize ? 1 : 0);
+    if (rest % kEvtxChunkSize) headerDiagnostics_.push_back("file: truncated, the last chunk is partial");
+  }
+}
+
+bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
+                           EvtxChunkInfo* infoOut) const {
+  if (index >= chunkCount_) return false;
+  size_t offset = kEvtxFileHeaderSize + index * kEvtxChunkSize;
+  std::span<const uint8_t> chunk =
+      std::span<const uint8_t>(bytes_).subspan(offset, std::min(kEvtxChunkSize, bytes_.size() - offset));
+  if (std::memcmp(chunk.data(), kChunkSignature, 8) != 0) {
+    // Space allocated beyond the chunks in use is zero; anything else is damage.
+    if (!AllZero(chunk)) diagnostics.push_back(ChunkText(index) + "bad signature, skipped");
+    else if (index < header_.chunkCount) diagnostics.push_back(ChunkText(index) + "empty, skipped");
+    return false;
+  }
+  EvtxChunkInfo info = ParseChunkInfo(chunk);
+  if (!info.headerChecksumValid) diagnostics.push_back(ChunkText(index) + "header checksum mismatch");
+  size_t end = info.freeSpaceOffset;
+  if (end < kEvtxChunkHeaderSize || end > kEvtxChunkSize) {
+    diagnostics.push_back(ChunkText(index) + "bad free space offset");
+    end = chunk.size();
+  } else if (end > chunk.size()) {
+    diagnostics.push_back(ChunkText(index) + "truncated");
+    end = chunk.size();
+  } else {
+    info.recordsChecksumValid = EvtxCrc32(chunk.subspan(kEvtxChunkHeaderSize, end - kEvtxChunkHeaderSize)) ==
+                                EvtxLoad<uint32_t>(chunk, 52);
+    if (!info.recordsChecksumValid) diagnostics.push_back(ChunkText(index) + "event records checksum mismatch");
+  }
+  if (infoOut) *infoOut = info;
+
+  EvtxChunkParser parser(chunk);
+  std::string error;
+  size_t pos = kEvtxChunkHeaderSize;
+  while (pos + kRecordOverhead <= end) {
+    std::string problem = RecordProblem(chunk, pos, end);
+    if (!problem.empty() && AllZero(chunk.subspan(pos, end - pos))) break;  // unused space
+    if (!problem.empty()) {
+      // Damage inside the chunk: report it and carry on with the next whole
+      // record after it, if any.
+      size_t next = FindNextRecord(chunk, pos + 1, end);
+      diagnostics.push_back(ChunkText(index) + problem + (next < end ? ", skipped to offset " + std::to_string(next)
+                                                                     : ", rest of chunk skipped"));
+      pos = next;
+      continue;
+    }
+    size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
+    EvtxRecord record;
+    record.recordId = EvtxLoad<uint64_t>(chunk, pos + 8);
+    record.writtenTime = EvtxLoad<uint64_t>(chunk, pos + 16);
+    if (parser.parseEvent(pos + 24, pos + size - 4, record.event, error))
+      records.push_back(std::move(record));
+    else
+      diagnostics.push_back(ChunkText(index) + "record " + std::to_string(record.recordId) + ": " + error +
+                            ", skipped");
+    pos += size;
+  }
+  return true;
+}
+
+EvtxReadResult EvtxReader::readAll() const {
+  EvtxReadResult result;
+  result.valid = headerValid_;
+  result.header = header_;
+  result.diagnostics = headerDiagnostics_;
+  if (!headerValid_) return result;
+  for (size_t i = 0; i < chunkCount_; ++i) readChunk(i, result.records, result.diagnostics);
+  return result;
+}
+
+EvtxReadResult ReadEvtx(std::span<const uint8_t> bytes) {
+  return EvtxReader(std::vector<uint8_t>(bytes.begin(), bytes.end())).readAll();
+}
+
+EvtxReadResult ReadEvtxFile(const std::string& path) {
+  std::unique_ptr<EvtxReader> reader;
+  std::string error;
+  if (!EvtxReader::Open(path, reader, error)) {
+    EvtxReadResult result;
+    result.diagnostics.push_back(error);
+    return result;
+  }
+  return reader->readAll();
+}
+
+}  // namespace formats
