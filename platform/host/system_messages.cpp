@@ -39,6 +39,7 @@ constexpr Message kMessages[] = {
     {80, u"The file exists."},
     {87, u"The parameter is incorrect."},
     {109, u"The pipe has been ended."},
+    {111, u"The file name is too long."},
     {112, u"There is not enough space on the disk."},
     {120, u"This function is not supported on this system."},
     {122, u"The data area passed to a system call is too small."},
