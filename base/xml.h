@@ -1,0 +1,27 @@
+// Small helpers over TinyXML for the component's documents: wide text in and
+// out of UTF-8 elements, and the process-wide parser setting.
+#pragma once
+
+#include <tinyxml.h>
+
+#include <optional>
+#include <string>
+
+namespace cmr {
+
+// Turns TinyXML's condense-white-space switch off (blanks in values are kept).
+void KeepXmlWhiteSpace();
+
+// The text child of an element as wide text; nothing when it has none.
+std::optional<std::u16string> ElementText(const TiXmlElement* element);
+// An attribute as wide text; nothing when it is absent.
+std::optional<std::u16string> AttributeText(const TiXmlElement* element, const char* name);
+
+// Appends <name>text</name> (an empty element for an empty text) and returns it.
+TiXmlElement* AppendTextElement(TiXmlNode* parent, const char* name, const std::u16string& text);
+void SetAttributeText(TiXmlElement* element, const char* name, const std::u16string& text);
+
+// The document printed with four-blank indentation and "\n" line breaks.
+std::u16string PrintXml(const TiXmlDocument& document);
+
+}  // namespace cmr

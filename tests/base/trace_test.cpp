@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "base/text.h"
+#include "base/trace.h"
+#include "platform/api/kernel.h"
+#include "platform/api/registry.h"
+#include "platform/host/host.h"
+#include "tests/support/child_process.h"
+
+namespace fs = std::filesystem;
+using cmr::Tracer;
+
+namespace {
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class TraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("ec-trace-" + std::to_string(getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    file_ = dir_ / "EventCollector.log";
+  }
+  void TearDown() override {
+    Tracer::Instance().Shutdown();
+    fs::remove_all(dir_);
+  }
+  void Open(DWORD level, DWORD megabytes = 500) {
+    Tracer::Instance().OpenTraceFile(u"EventCollector", level, cmr::Utf8ToUtf16(file_.string()), megabytes);
+  }
+  fs::path dir_, file_;
+};
+
+const std::regex kLine(R"(\d+ *\|\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\d{3}\| *\d+\|\d\d\| .*)");
+
+TEST_F(TraceTest, HeaderLinesAndThreshold) {
+  Open(30);
+  SetLastError(1234);
+  Trace(10, u"failure %d", 1);
+  Trace(30, u"progress %s", u"x");
+  Trace(40, u"detail %d", 2);
+  EXPECT_EQ(GetLastError(), 1234u);  // tracing leaves the last error alone
+  Tracer::Instance().Shutdown();
+  std::string text = ReadAll(file_);
+  EXPECT_TRUE(std::regex_search(text, std::regex(R"(^EventCollector trace file \(\)\. Created at \d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\r\n)")))
+      << text;
+  EXPECT_NE(text.find("| 10| failure 1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("| 30| progress x\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("detail"), std::string::npos);
+  EXPECT_NE(text.find("Windows "), std::string::npos);  // the system line at level 30
+  EXPECT_TRUE(text.size() >= 20 && text.substr(text.size() - 20) == "Trace file closed.\r\n");
+}
+
+TEST_F(TraceTest, SizeLimitsFollowTheMegabytes) {
+  Open(10, 500);
+  EXPECT_EQ(Tracer::Instance().SizeLimit(), 524288000u);
+  EXPECT_EQ(Tracer::Instance().KeepSize(), 262144000u);
+}
+
+TEST_F(TraceTest, FilePastItsLimitKeepsItsNewestPart) {
+  Open(40, 1);  // limit 1 MiB, keep 512 KiB
+  std::u16string filler(4000, u'x');
+  for (int i = 0; i < 300; ++i) Trace(10, u"%05d %s", i, filler);
+  auto size = fs::file_size(file_);
+  EXPECT_LE(size, 1048576u);
+  std::string text = ReadAll(file_);
+  EXPECT_NE(text.find("00299 "), std::string::npos);  // the newest line survives
+  EXPECT_EQ(text.find("00001 "), std::string::npos);
+}
+
+TEST_F(TraceTest, LongMessagesAreShortenedToOneLine) {
+  Open(40);
+  Trace(10, u"%s", std::u16string(20000, u'y'));
+  std::string text = ReadAll(file_);
+  size_t start = text.find("yyyy");
+  size_t end = text.find("\r\n", start);
+  ASSERT_NE(end, std::string::npos);
+  size_t prefix = text.rfind("\n", start) + 1;
+  EXPECT_EQ(end - prefix, 16381u);
+}
+
+EC_CHILD_ROLE(trace_lines) {
+  Tracer::Instance().OpenTraceFile(u"EventCollector", 40, cmr::Utf8ToUtf16(args.at(0)), 500);
+  for (int i = 0; i < 200; ++i) Trace(10, u"%S line %d %s", args.at(1), i, std::u16string(300, u'z'));
+  return 0;
+}
+
+TEST_F(TraceTest, TwoProcessesLeaveOnlyWholeLines) {
+  {
+    testsupport::Child a("trace_lines", {file_.string(), "A"});
+    testsupport::Child b("trace_lines", {file_.string(), "B"});
+    EXPECT_EQ(a.Wait(), 0);
+    EXPECT_EQ(b.Wait(), 0);
+  }
+  std::istringstream in(ReadAll(file_));
+  std::string line;
+  int a = 0, b = 0;
+  while (std::getline(in, line)) {
+    ASSERT_FALSE(line.empty());
+    ASSERT_EQ(line.back(), '\r');
+    line.pop_back();
+    if (line.find("trace file") != std::string::npos || line.find("Windows") != std::string::npos ||
+        line.find("Internet") != std::string::npos)
+      continue;
+    ASSERT_TRUE(std::regex_match(line, kLine)) << line;
+    if (line.find("| A line") != std::string::npos) ++a;
+    if (line.find("| B line") != std::string::npos) ++b;
+  }
+  EXPECT_EQ(a, 200);
+  EXPECT_EQ(b, 200);
+}
+
+class TraceRegistryTest : public TraceTest {
+ protected:
+  void SetLevel(DWORD level) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    RegSetValueExW(key, u"EventCollector", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
+    RegCloseKey(key);
+  }
+  fs::path TracingFolder() { return fs::read_symlink("/proc/self/exe").parent_path() / "Tracing"; }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer");
+    TraceTest::TearDown();
+    fs::remove_all(TracingFolder());
+  }
+};
+
+TEST_F(TraceRegistryTest, NoKeyOrLevelZeroMeansNoTracing) {
+  fs::remove_all(TracingFolder());
+  Tracer::Instance().ConfigureTracingFromRegistry(u"EventCollector", 500, 10);
+  EXPECT_FALSE(Tracer::Instance().WouldWrite(10));
+  SetLevel(0);
+  Tracer::Instance().ConfigureTracingFromRegistry(u"EventCollector", 500, 10);
+  EXPECT_FALSE(Tracer::Instance().WouldWrite(10));
+  EXPECT_FALSE(fs::exists(TracingFolder()));
+}
+
+TEST_F(TraceRegistryTest, LevelFromTheRegistryAndFileBesideTheExecutable) {
+  fs::remove_all(TracingFolder());
+  SetLevel(20);
+  Tracer::Instance().ConfigureTracingFromRegistry(u"EventCollector", 500, 10);
+  EXPECT_TRUE(Tracer::Instance().WouldWrite(20));
+  EXPECT_FALSE(Tracer::Instance().WouldWrite(30));
+  Trace(20, u"registry configured");
+  EXPECT_NE(ReadAll(TracingFolder() / "EventCollector.log").find("registry configured"), std::string::npos);
+}
+
+}  // namespace
