@@ -1,0 +1,138 @@
+#include "render/event_file_writer.h"
+
+#include <cerrno>
+#include <exception>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "base/exceptions.h"
+#include "base/format.h"
+#include "base/text.h"
+#include "base/trace.h"
+#include "platform/api/kernel.h"
+#include "render/field_text.h"
+
+namespace {
+
+int DuplicateDescriptor(FILE* file) {
+#ifdef _WIN32
+  return _dup(_fileno(file));
+#else
+  return dup(fileno(file));
+#endif
+}
+
+void CloseDescriptor(int fd) {
+#ifdef _WIN32
+  _close(fd);
+#else
+  close(fd);
+#endif
+}
+
+// The exception for a zlib error number: Z_ERRNO carries the CRT's errno,
+// any other number zlib's own text.
+std::exception_ptr ZlibFailure(int error, const char* text) {
+  if (error == Z_ERRNO) return std::make_exception_ptr(cmr::ErrnoException());
+  return std::make_exception_ptr(cmr::ZlibException(error, cmr::WidenC(text != nullptr ? text : "")));
+}
+
+// The failure of the stream's last operation, as gzerror tells it.
+std::exception_ptr StreamFailure(gzFile stream) {
+  int savedErrno = errno;
+  int error = Z_OK;
+  const char* text = gzerror(stream, &error);
+  errno = savedErrno;
+  if (error == Z_OK) error = Z_STREAM_ERROR;
+  return ZlibFailure(error, text);
+}
+
+}  // namespace
+
+EventFileWriter::~EventFileWriter() { ReleaseQuietly(); }
+
+bool EventFileWriter::Open(const std::u16string& path) {
+  FILE* file = _wfsopen(path.c_str(), u"wb", _SH_DENYWR);
+  if (file == nullptr) return false;
+  int fd = DuplicateDescriptor(file);
+  gzFile stream = fd >= 0 ? gzdopen(fd, "wb") : nullptr;
+  if (stream == nullptr) {
+    // Without a stream no entry could be written: report the file as not
+    // created rather than losing every entry later.
+    int error = errno != 0 ? errno : ENOMEM;
+    if (fd >= 0) CloseDescriptor(fd);
+    fclose(file);
+    _wremove(path.c_str());
+    errno = error;
+    return false;
+  }
+  ReleaseQuietly();
+  file_ = file;
+  stream_ = stream;
+  return true;
+}
+
+void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text) {
+  entry_.append(tag);
+  entry_.push_back(u'~');
+  entry_.append(text);
+  entry_.push_back(u'#');
+}
+
+void EventFileWriter::WriteHex32Field(std::u16string_view tag, uint32_t value) {
+  WriteTextField(tag, FormatString(u"%08X", value));
+}
+
+void EventFileWriter::WriteHex64Field(std::u16string_view tag, uint64_t value) {
+  WriteTextField(tag, FormatString(u"%016I64X", value));
+}
+
+void EventFileWriter::WriteUnsignedField(std::u16string_view tag, uint32_t value) {
+  WriteTextField(tag, cmr::ToTextUnsigned(value));
+}
+
+void EventFileWriter::WriteInsertionString(int index, std::u16string_view text) {
+  WriteTextField(FormatString(u"IS%02d", index), EscapeFieldValue(text));
+}
+
+void EventFileWriter::EndEntry() {
+  if (entry_.empty()) return;
+  if (stream_ == nullptr) {
+    errno = EBADF;
+    throw cmr::ErrnoException();
+  }
+  std::string bytes = cmr::Utf16ToUtf8(entry_ + u"\r\n");
+  if (gzwrite(stream_, bytes.data(), static_cast<unsigned>(bytes.size())) == 0) {
+    std::rethrow_exception(StreamFailure(stream_));
+  }
+  entry_.clear();
+}
+
+void EventFileWriter::Close() {
+  std::exception_ptr failure;
+  if (stream_ != nullptr) {
+    if (gzflush(stream_, Z_FINISH) != Z_OK) failure = StreamFailure(stream_);
+    int result = gzclose(stream_);
+    stream_ = nullptr;
+    if (result != Z_OK && !failure) failure = ZlibFailure(result, zError(result));
+  }
+  entry_.clear();
+  if (file_ != nullptr) {
+    int result = fclose(file_);
+    file_ = nullptr;
+    if (result != 0 && !failure) failure = std::make_exception_ptr(cmr::ErrnoException());
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+void EventFileWriter::ReleaseQuietly() {
+  try {
+    Close();
+  } catch (const cmr::BaseException& e) {
+    Trace(10, u"Failed to finish event file: %s", e.FullText());
+  }
+}

@@ -1,0 +1,56 @@
+// The event output file (".adevt") and the description file (".descr"): one
+// gzip stream of UTF-8 entries, one entry per line ending in CR LF, each
+// entry a run of fields "TAG~value#".
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include <zlib.h>
+
+class EventFileWriter {
+ public:
+  EventFileWriter() = default;
+  // Closes what is open; a failure to finish the file is traced, not raised
+  // (call Close to learn of it).
+  ~EventFileWriter();
+  EventFileWriter(const EventFileWriter&) = delete;
+  EventFileWriter& operator=(const EventFileWriter&) = delete;
+
+  // Creates (truncates) the file, held so that other processes may read but
+  // not write it, and attaches the compressed stream. False, with errno
+  // telling why, when the file cannot be created or the stream cannot be
+  // attached; on success a file open before is closed first.
+  bool Open(const std::u16string& path);
+  bool IsOpen() const { return stream_ != nullptr; }
+
+  // Field writers: append "tag~value#" to the entry being built.
+  void WriteTextField(std::u16string_view tag, std::u16string_view text);
+  void WriteHex32Field(std::u16string_view tag, uint32_t value);   // "%08X"
+  void WriteHex64Field(std::u16string_view tag, uint64_t value);   // "%016I64X"
+  void WriteUnsignedField(std::u16string_view tag, uint32_t value);
+  void WriteInsertionString(int index, std::u16string_view text);  // "IS%02d", escaped
+
+  // Ends the entry: CR LF, converted to UTF-8 and handed to the compressor.
+  // An empty entry writes nothing. A write failure raises cmr::ErrnoException
+  // (the zlib error is Z_ERRNO) or cmr::ZlibException; the entry stays.
+  void EndEntry();
+
+  // Finishes the gzip stream and closes the file. Fields of an entry that was
+  // not ended are dropped. A failing flush, stream close or file close (a full
+  // disk, say) raises as EndEntry does, after everything has been released,
+  // so that a truncated file is never taken for a complete one.
+  void Close();
+
+  // The text of the entry being built (fields not yet ended).
+  const std::u16string& PendingEntry() const { return entry_; }
+
+ private:
+  void ReleaseQuietly();
+
+  FILE* file_ = nullptr;
+  gzFile stream_ = nullptr;
+  std::u16string entry_;
+};

@@ -1,0 +1,21 @@
+// Time texts of event entries. All times are UTC; nothing is converted to
+// local time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A FILETIME as "YYYY-MM-DDThh:mm:ss.uuuuuuZ" (microseconds); "" when the
+// FILETIME cannot be converted.
+std::u16string FileTimeToIsoText(uint64_t fileTime);
+
+// "TW" of a classic record: seconds since 1970 as "YYYY-MM-DD hh-mm-ss 0".
+std::u16string ClassicTimeText(uint32_t timeWritten);
+
+// "TW" of a Windows Event Log event: "YYYY-MM-DD hh-mm-ss mmm" (milliseconds).
+// Raises cmr::Win32Exception when the FILETIME cannot be converted.
+std::u16string EventTimeText(uint64_t fileTime);
+
+// FILETIME of seconds since 1970 and back (fractions dropped; 0 stays 0).
+uint64_t UnixSecondsToFileTime(uint64_t seconds);
+uint64_t FileTimeToUnixSeconds(uint64_t fileTime);
