@@ -1,0 +1,41 @@
+// A minimal IDispatch that counts its references, for ownership tests. Its
+// default value (DISPID_VALUE) is the number 7.
+#pragma once
+
+#include "platform/api/oleauto.h"
+
+namespace comtest {
+
+class CountingDispatch final : public IDispatch {
+ public:
+  ULONG refs = 1;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (riid != IID_IUnknown && riid != IID_IDispatch) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }  // lives on the stack
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                   UINT*) override {
+    if (id != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
+    result->vt = VT_I4;
+    result->lVal = 7;
+    return S_OK;
+  }
+};
+
+}  // namespace comtest
