@@ -1,0 +1,56 @@
+// Filter times as text: "day.month.year hour:minute:second", UTC, no padding.
+#include <cstdio>
+
+#include "base/trace.h"
+#include "filter/event_filter.h"
+#include "platform/api/kernel.h"
+
+namespace {
+
+constexpr ULONGLONG kFileTimeOf1970 = 116444736000000000ull;
+constexpr ULONGLONG kTicksPerSecond = 10000000ull;
+
+}  // namespace
+
+bool CEventFilter::ParseTimeToUTC(const char* text, uint32_t& seconds) {
+  if (text == nullptr) return false;
+  int day, month, year, hour, minute, second;
+  if (std::sscanf(text, "%d.%d.%d %d:%d:%d", &day, &month, &year, &hour, &minute, &second) != 6) return false;
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(year);
+  st.wMonth = static_cast<WORD>(month);
+  st.wDay = static_cast<WORD>(day);
+  st.wHour = static_cast<WORD>(hour);
+  st.wMinute = static_cast<WORD>(minute);
+  st.wSecond = static_cast<WORD>(second);
+  FILETIME ft;
+  if (!SystemTimeToFileTime(&st, &ft)) return false;
+  ULONGLONG ticks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  // A time before 1970 or after 2106 has no 32-bit value.
+  if (ticks < kFileTimeOf1970 || (ticks - kFileTimeOf1970) / kTicksPerSecond > UINT32_MAX) return false;
+  seconds = static_cast<uint32_t>((ticks - kFileTimeOf1970) / kTicksPerSecond);
+  return true;
+}
+
+bool CEventFilter::UTCtoTimeString(uint32_t seconds, std::string& text) {
+  ULONGLONG ticks = seconds * kTicksPerSecond + kFileTimeOf1970;
+  FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME st{};
+  if (!FileTimeToSystemTime(&ft, &st)) {
+    Trace(30,
+          u"FileTimeToSystemTime( { ft.dwHighDateTime : %d, ft.dwLowDateTime : %d }, { st.wYear : %d, st.wMonth : %d, "
+          u"st.wDayOfWeek : %d, st.wDay : %d, st.wHour : %d, st.wMinute : %d, st.wSecond : %d, st.wMilliseconds : %d "
+          u"} ) failed",
+          ft.dwHighDateTime, ft.dwLowDateTime, st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute,
+          st.wSecond, st.wMilliseconds);
+    return false;
+  }
+  Trace(30, u"generating output time sting: %d.%d.%d %d:%d:%d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+        st.wSecond);
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "%d.%d.%d %d:%d:%d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+                st.wSecond);
+  text = buffer;
+  Trace(30, u"done.");
+  return true;
+}
