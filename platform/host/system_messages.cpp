@@ -46,6 +46,7 @@ constexpr Message kMessages[] = {
     {123, u"The filename, directory name, or volume label syntax is incorrect."},
     {126, u"The specified module could not be found."},
     {127, u"The specified procedure could not be found."},
+    {131, u"An attempt was made to move the file pointer before the beginning of the file."},
     {145, u"The directory is not empty."},
     {160, u"One or more arguments are not correct."},
     {161, u"The specified path is invalid."},
