@@ -1,14 +1,14 @@
 #include "filter/event_filter.h"
 
 #include <algorithm>
-#include <tinyxml.h>
 
 #include "base/guid_text.h"
 #include "base/text.h"
+#include "base/xml.h"
 
 void CEventFilter::CFilter::Reset() { *this = CFilter(); }
 
-CEventFilter::CEventFilter() { TiXmlBase::SetCondenseWhiteSpace(false); }
+CEventFilter::CEventFilter() { cmr::KeepXmlWhiteSpace(); }
 
 void CEventFilter::BuildMatchOrder() {
   MatchOrder.clear();

@@ -1,0 +1,63 @@
+// The filter document as text and as a file.
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+#include "base/replace_file.h"
+#include "base/xml.h"
+#include "filter/event_filter.h"
+#include "platform/api/kernel.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+
+void BuildDocument(const CEventFilter& set, TiXmlDocument& document) {
+  document.InsertEndChild(TiXmlDeclaration("1.0", "", ""));
+  set.Save(&document);
+}
+
+}  // namespace
+
+void CEventFilter::LoadFromString(const char* text) {
+  Clear();
+  if (text == nullptr || *text == 0) return;
+  TiXmlDocument document;
+  document.Parse(text, nullptr, TIXML_ENCODING_UNKNOWN);
+  if (document.Error()) throw std::runtime_error(document.ErrorDesc());
+  Load(document);
+  BuildMatchOrder();
+}
+
+void CEventFilter::LoadFromFile(const std::u16string& path) {
+  Clear();
+  std::unique_ptr<FILE, FileCloser> file(_wfsopen(path.c_str(), u"rb", _SH_DENYWR));
+  if (!file) throw std::runtime_error("xml config file open error");
+  TiXmlDocument document("tempFilters");
+  if (!document.LoadFile(file.get(), TIXML_ENCODING_UTF8)) throw std::runtime_error(document.ErrorDesc());
+  Load(document);
+  BuildMatchOrder();
+}
+
+// Written beside the file and renamed over it, so that a failed write leaves
+// the old filters in place.
+void CEventFilter::SaveToFile(const std::u16string& path) const {
+  TiXmlDocument document;
+  BuildDocument(*this, document);
+  cmr::WriteFileReplacing(
+      path,
+      [&](FILE* f) -> std::string {
+        if (document.SaveFile(f)) return {};
+        const char* description = document.ErrorDesc();
+        return *description != 0 ? description : "xml config file save error";
+      },
+      "xml config file save error");
+}
+
+std::u16string CEventFilter::ToString() const {
+  TiXmlDocument document;
+  BuildDocument(*this, document);
+  return cmr::PrintXml(document);
+}

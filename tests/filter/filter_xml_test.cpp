@@ -1,0 +1,260 @@
+// The filter document: reading, derived flags, writing and the file forms.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "base/text.h"
+#include "base/xml.h"
+#include "filter/event_filter.h"
+#include "filter_test_records.h"
+#include "platform/host/faults.h"
+#include "tests/platform/temp_dir.h"
+#include "tests/support/child_process.h"
+
+using namespace filtertest;
+
+namespace {
+
+std::string Filters(const std::string& including) {
+  return "<Filters><IncludingFilters>" + including + "</IncludingFilters></Filters>";
+}
+
+CEventFilter::FilterPtr LoadOne(const std::string& filterBody) {
+  static CEventFilter set;
+  set.LoadFromString(Filters("<Filter>" + filterBody + "</Filter>").c_str());
+  EXPECT_EQ(set.IncludingFilters.size(), 1u);
+  return set.IncludingFilters.empty() ? nullptr : set.IncludingFilters[0];
+}
+
+// Every field of a filter, as it is written.
+std::u16string FilterText(const CEventFilter::CFilter& f) {
+  TiXmlDocument document;
+  f.Save(&document);
+  return cmr::PrintXml(document);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(FilterXml, UseFilterSwitch) {
+  CEventFilter set;
+  set.LoadFromString("<Filters><UseFilter>0</UseFilter></Filters>");
+  EXPECT_FALSE(set.UseFilter);
+  set.LoadFromString("<Filters/>");
+  EXPECT_TRUE(set.UseFilter);
+  EXPECT_TRUE(set.IncludingFilters.empty());
+  set.UseFilter = false;
+  set.LoadFromString("");
+  EXPECT_TRUE(set.UseFilter) << "every load starts with filtering on";
+}
+
+TEST(FilterXml, FlagsAreDerivedFromTheElementsPresent) {
+  auto f = LoadOne("<EventID>4624</EventID><Source>Microsoft*</Source>");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->FilterFlags, 0x24u);
+  CEventFilter::CFilter reset;
+  reset.FilterFlags = 0x24;
+  reset.EventIDs = {{4624, 4624}};
+  reset.Source = u"Microsoft*";
+  EXPECT_EQ(FilterText(*f), FilterText(reset));
+}
+
+TEST(FilterXml, AGivenFlagsValueIsKept) {
+  auto f = LoadOne("<Flags>4</Flags><Source>x</Source>");
+  EXPECT_EQ(f->FilterFlags, 4u);
+  EXPECT_EQ(f->Source, u"x");
+}
+
+TEST(FilterXml, TimesInsertionStringsAndBlanks) {
+  auto f = LoadOne(
+      "<TimeWritten From='1.1.2020 0:0:0' To='32.1.2020 0:0:0'/>"
+      "<InsertionString number='0'>zero</InsertionString>"
+      "<InsertionString number='2'>first</InsertionString>"
+      "<InsertionString number='2'>second</InsertionString>"
+      "<InsertionString number='5'/>"
+      "<Name> a  b </Name><Unknown>x</Unknown><Description/>");
+  EXPECT_EQ(f->FilterFlags, 0x101u);
+  EXPECT_EQ(f->TimeFrom, 1577836800u);
+  EXPECT_EQ(f->TimeTo, 0u);
+  EXPECT_EQ(f->InsertionStrings, (std::map<uint32_t, std::u16string>{{2, u"second"}, {5, u""}}));
+  EXPECT_EQ(f->Name, u" a  b ");
+}
+
+TEST(FilterXml, EventLogsAndFiltersThatAreNotElements) {
+  CEventFilter set;
+  set.LoadFromString(
+      "<Filters><EventLogs><EventLog><Name>Security</Name><Name>System</Name></EventLog>"
+      "<Other><Name>Application</Name></Other><EventLog>text</EventLog><EventLog/></EventLogs>"
+      "<IncludingFilters><Filter>text</Filter><Filter/><Filter><Priority>-3</Priority></Filter></IncludingFilters>"
+      "<ExcludingFilters><Filter><Keywords>-9223372036854775808</Keywords></Filter></ExcludingFilters></Filters>");
+  ASSERT_EQ(set.EventLogs.size(), 3u);
+  EXPECT_EQ(set.EventLogs[0]->Name, u"System") << "the last Name counts";
+  EXPECT_EQ(set.EventLogs[1]->Name, u"Application") << "any sibling after the first EventLog";
+  EXPECT_EQ(set.EventLogs[2]->Name, u"");
+  ASSERT_EQ(set.IncludingFilters.size(), 1u);
+  EXPECT_EQ(set.IncludingFilters[0]->Priority, -3);
+  ASSERT_EQ(set.ExcludingFilters.size(), 1u);
+  EXPECT_EQ(set.ExcludingFilters[0]->Keywords, 0x8000000000000000ull);
+  EXPECT_EQ(set.ExcludingFilters[0]->FilterFlags, 0x800u);
+  EXPECT_EQ(set.MatchOrder.size(), 2u);
+}
+
+TEST(FilterXml, ErrorsCarryTheirTexts) {
+  CEventFilter set;
+  try {
+    set.LoadFromString("<Filters><IncludingFilters>");
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("Error"), std::string::npos) << e.what();
+  }
+  try {
+    set.LoadFromString(Filters("<Filter><Name>a</Name></Filter><Filter><EventID>10-5</EventID></Filter>").c_str());
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "Invalid EventID filter");
+  }
+  ASSERT_EQ(set.IncludingFilters.size(), 1u) << "what was read before the fault stays";
+  EXPECT_EQ(set.IncludingFilters[0]->Name, u"a");
+}
+
+TEST(FilterXml, TheWrittenDocument) {
+  CEventFilter set;
+  set.AddLog()->Name = u"Security";
+  auto f = set.AddExcludingFilter(7);
+  f->GUID = u"{G}";
+  f->FilterFlags = kFilterTimeTo | kFilterEventIDs;
+  f->TimeTo = 1580526245;
+  f->EventIDs = {{4624, 4624}, {4700, 4705}};
+  f->InsertionStrings = {{3, u"a<b"}};
+  f->Keywords = 0xFFFFFFFFFFFFFFFFull;
+  f->Description = u"\u00e9";
+  EXPECT_EQ(set.ToString(),
+            u"<?xml version=\"1.0\" ?>\n"
+            u"<Filters>\n"
+            u"    <UseFilter>1</UseFilter>\n"
+            u"    <EventLogs>\n"
+            u"        <EventLog>\n"
+            u"            <Name>Security</Name>\n"
+            u"        </EventLog>\n"
+            u"    </EventLogs>\n"
+            u"    <IncludingFilters />\n"
+            u"    <ExcludingFilters>\n"
+            u"        <Filter>\n"
+            u"            <GUID>{G}</GUID>\n"
+            u"            <Name>&lt;filter&gt;</Name>\n"
+            u"            <Description>\u00e9</Description>\n"
+            u"            <EventLog>*</EventLog>\n"
+            u"            <Flags>518</Flags>\n"
+            u"            <TimeWritten To=\"1.2.2020 3:4:5\" />\n"
+            u"            <EventID>4624,4700-4705</EventID>\n"
+            u"            <EventType>0</EventType>\n"
+            u"            <EventCategory>0</EventCategory>\n"
+            u"            <Source>*</Source>\n"
+            u"            <User>*\\*</User>\n"
+            u"            <Computer>*</Computer>\n"
+            u"            <InsertionString number=\"3\">a&lt;b</InsertionString>\n"
+            u"            <Level />\n"
+            u"            <Keywords>-1</Keywords>\n"
+            u"            <Priority>7</Priority>\n"
+            u"        </Filter>\n"
+            u"    </ExcludingFilters>\n"
+            u"</Filters>\n");
+}
+
+class FilterFile : public ::testing::Test {
+ protected:
+  void TearDown() override { host::ClearFaults(); }
+  platformtest::TempDir dir;
+  std::u16string path = dir.Wide("/filters.xml");
+};
+
+TEST_F(FilterFile, SaveAndLoadRoundTrip) {
+  CEventFilter set;
+  set.UseFilter = false;
+  set.AddLog()->Name = u"System";
+  auto f = set.AddIncludingFilter(2);
+  f->FilterFlags = kFilterEventIDs | kFilterSource;
+  ParseIdRanges(u"4624", f->EventIDs);
+  f->Source = u"Microsoft*";
+  f->Name = u" a  b ";
+  set.SaveToFile(path);
+  EXPECT_EQ(ReadAll(dir.path() + "/filters.xml").rfind("<?xml version=\"1.0\" ?>", 0), 0u) << "no byte-order mark";
+
+  CEventFilter loaded;
+  loaded.LoadFromFile(path);
+  loaded.LoadFromFile(path);
+  ASSERT_EQ(loaded.IncludingFilters.size(), 1u) << "loading twice gives the same set";
+  ASSERT_EQ(loaded.EventLogs.size(), 1u);
+  EXPECT_FALSE(loaded.UseFilter);
+  auto g = loaded.IncludingFilters[0];
+  EXPECT_EQ(g->FilterFlags, 0x224u);
+  EXPECT_EQ(g->Priority, 2);
+  EXPECT_EQ(g->Name, u" a  b ");
+  EXPECT_EQ(g->GUID, f->GUID);
+  g->FilterFlags = f->FilterFlags;
+  EXPECT_EQ(FilterText(*g), FilterText(*f));
+
+  ClassicRecord r = MakeClassic(LogonFields());
+  loaded.UseFilter = true;
+  EXPECT_TRUE(loaded.MatchClassic(r.get(), Context(u"Application")));
+}
+
+TEST_F(FilterFile, AMissingFileCannotBeOpened) {
+  CEventFilter set;
+  set.AddIncludingFilter(0);
+  try {
+    set.LoadFromFile(dir.Wide("/none.xml"));
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "xml config file open error");
+  }
+  EXPECT_TRUE(set.IncludingFilters.empty());
+}
+
+TEST_F(FilterFile, AFailedRenameLeavesTheOldFile) {
+  {
+    std::ofstream(dir.path() + "/filters.xml") << "old";
+  }
+  CEventFilter set;
+  host::InjectFault("MoveFileExW", 1, 5);
+  EXPECT_THROW(set.SaveToFile(path), std::runtime_error);
+  EXPECT_EQ(ReadAll(dir.path() + "/filters.xml"), "old");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving")) << "the new file is removed";
+  host::ClearFaults();
+  set.SaveToFile(path);
+  EXPECT_NE(ReadAll(dir.path() + "/filters.xml"), "old");
+}
+
+// Saves a large set with the file size limited, as a full disk would stop it.
+EC_CHILD_ROLE(filter_save_over_limit) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{4096, 4096};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  CEventFilter set;
+  for (int i = 0; i < 200; ++i) set.AddIncludingFilter(i);
+  try {
+    set.SaveToFile(cmr::Utf8ToUtf16(args.at(0)));
+  } catch (const std::exception& e) {
+    return std::string(e.what()) == "xml config file save error" ? 0 : 2;
+  }
+  return 1;
+}
+
+TEST_F(FilterFile, AFailedWriteLeavesTheOldFile) {
+  {
+    std::ofstream(dir.path() + "/filters.xml") << "old";
+  }
+  EXPECT_EQ(testsupport::RunChild("filter_save_over_limit", {dir.path() + "/filters.xml"}), 0);
+  EXPECT_EQ(ReadAll(dir.path() + "/filters.xml"), "old");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving"));
+}
+
+}  // namespace
