@@ -23,6 +23,11 @@ Table& State() {
 
 }  // namespace
 
+DWORD KernelObject::Wait(DWORD) {
+  SetLastError(ERROR_INVALID_HANDLE);
+  return WAIT_FAILED;
+}
+
 HANDLE AddHandle(std::shared_ptr<KernelObject> object) {
   auto& t = State();
   std::lock_guard<std::mutex> guard(t.mutex);
@@ -51,6 +56,19 @@ bool RemoveHandle(HANDLE handle) {
 }
 
 }  // namespace host
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  if (DWORD e = host::FaultFor("WaitForSingleObject")) {
+    SetLastError(e);
+    return WAIT_FAILED;
+  }
+  auto object = host::FindHandle(handle);
+  if (!object) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  return object->Wait(milliseconds);
+}
 
 BOOL CloseHandle(HANDLE handle) {
   if (DWORD e = host::FaultFor("CloseHandle")) {

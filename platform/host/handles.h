@@ -12,6 +12,9 @@ namespace host {
 class KernelObject {
  public:
   virtual ~KernelObject() = default;
+  // WaitForSingleObject on the object; objects that cannot be waited for
+  // fail with ERROR_INVALID_HANDLE.
+  virtual DWORD Wait(DWORD milliseconds);
 };
 
 HANDLE AddHandle(std::shared_ptr<KernelObject> object);
