@@ -3,36 +3,17 @@
 #include <cerrno>
 #include <exception>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "base/exceptions.h"
 #include "base/format.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
+#ifdef _WIN32
+#include <io.h>
+#endif
 #include "render/field_text.h"
 
 namespace {
-
-int DuplicateDescriptor(FILE* file) {
-#ifdef _WIN32
-  return _dup(_fileno(file));
-#else
-  return dup(fileno(file));
-#endif
-}
-
-void CloseDescriptor(int fd) {
-#ifdef _WIN32
-  _close(fd);
-#else
-  close(fd);
-#endif
-}
 
 // The exception for a zlib error number: Z_ERRNO carries the CRT's errno,
 // any other number zlib's own text.
@@ -58,13 +39,13 @@ EventFileWriter::~EventFileWriter() { ReleaseQuietly(); }
 bool EventFileWriter::Open(const std::u16string& path) {
   FILE* file = _wfsopen(path.c_str(), u"wb", _SH_DENYWR);
   if (file == nullptr) return false;
-  int fd = DuplicateDescriptor(file);
+  int fd = _dup(_fileno(file));
   gzFile stream = fd >= 0 ? gzdopen(fd, "wb") : nullptr;
   if (stream == nullptr) {
     // Without a stream no entry could be written: report the file as not
     // created rather than losing every entry later.
     int error = errno != 0 ? errno : ENOMEM;
-    if (fd >= 0) CloseDescriptor(fd);
+    if (fd >= 0) _close(fd);
     fclose(file);
     _wremove(path.c_str());
     errno = error;

@@ -150,6 +150,11 @@ BOOL Wow64RevertWow64FsRedirection(PVOID oldValue);
 FILE* _wfopen(const WCHAR* path, const WCHAR* mode);
 FILE* _wfsopen(const WCHAR* path, const WCHAR* mode, int shareFlag);
 int _wremove(const WCHAR* path);
+// Descriptors of CRT files (io.h): _fileno of a FILE* from _wfsopen or
+// _wfopen, a duplicate that shares the open file, and its close.
+int _fileno(FILE* file);
+int _dup(int fd);
+int _close(int fd);
 int _wrename(const WCHAR* oldPath, const WCHAR* newPath);
 // CRT error texts, wide.
 int _wcserror_s(WCHAR* buffer, size_t size, int errnum);
