@@ -1,0 +1,78 @@
+// EvtCreateRenderContext and EvtRender: the system and user values of an
+// event as EVT_VARIANTs with their real types, or the event (or a bookmark)
+// as XML.
+#include <cstring>
+
+#include "platform/api/kernel.h"
+#include "platform/formats/evtx_xml.h"
+#include "platform/host/evt_bookmark_text.h"
+#include "platform/host/evt_objects.h"
+#include "platform/host/evt_variant_buffer.h"
+#include "platform/host/faults.h"
+#include "platform/host/wevtapi.h"
+
+using namespace host::evt;
+
+namespace {
+
+std::vector<formats::EvtxValue> SystemValues(const formats::EvtxRecord& record) {
+  formats::EvtxSystem system = formats::GetEvtxSystem(record.event);
+  std::vector<formats::EvtxValue> values(system.values.begin(), system.values.end());
+  // The record header holds the id the log keeps.
+  values[EvtSystemEventRecordId] = formats::EvtxValue::Integer(EvtVarTypeUInt64, record.recordId);
+  return values;
+}
+
+std::vector<formats::EvtxValue> UserValues(const formats::EvtxRecord& record) {
+  std::vector<formats::EvtxValue> values;
+  for (auto& v : formats::GetEvtxUserValues(record.event)) values.push_back(std::move(v.value));
+  return values;
+}
+
+// XML text into a byte-sized buffer, with the null.
+BOOL RenderText(const std::u16string& text, DWORD bufferSize, PVOID buffer, PDWORD bufferUsed, PDWORD count) {
+  DWORD needed = static_cast<DWORD>((text.size() + 1) * sizeof(char16_t));
+  *bufferUsed = needed;
+  *count = 0;
+  if (!buffer || bufferSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(buffer, text.c_str(), needed);
+  return TRUE;
+}
+
+}  // namespace
+
+EVT_HANDLE WINAPI EvtCreateRenderContext(DWORD valuePathsCount, LPCWSTR* valuePaths, DWORD flags) {
+  if (DWORD e = host::FaultFor("EvtCreateRenderContext")) return FailHandle(e);
+  // Contexts of XPath value lists are not supported by the host.
+  if ((flags != EvtRenderContextSystem && flags != EvtRenderContextUser) || valuePathsCount != 0 || valuePaths) {
+    return FailHandle(ERROR_INVALID_PARAMETER);
+  }
+  auto context = std::make_shared<RenderContext>();
+  context->flags = flags;
+  return Add(context);
+}
+
+BOOL WINAPI EvtRender(EVT_HANDLE context, EVT_HANDLE fragment, DWORD flags, DWORD bufferSize, PVOID buffer,
+                      PDWORD bufferUsed, PDWORD propertyCount) {
+  if (DWORD e = host::FaultFor("EvtRender")) return Fail(e);
+  if (!bufferUsed || !propertyCount || (bufferSize && !buffer)) return Fail(ERROR_INVALID_PARAMETER);
+  host::Lock lock;
+  if (flags == EvtRenderBookmark) {
+    auto mark = As<Bookmark>(fragment);
+    if (!mark || context) return Fail(mark ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    return RenderText(BookmarkXml(*mark), bufferSize, buffer, bufferUsed, propertyCount);
+  }
+  auto event = As<Event>(fragment);
+  if (!event) return Fail(ERROR_INVALID_HANDLE);
+  if (flags == EvtRenderEventXml) {
+    if (context) return Fail(ERROR_INVALID_PARAMETER);
+    return RenderText(formats::RenderEvtxXml(event->record->event), bufferSize, buffer, bufferUsed, propertyCount);
+  }
+  if (flags != EvtRenderEventValues) return Fail(ERROR_INVALID_PARAMETER);
+  auto rc = As<RenderContext>(context);
+  if (!rc) return Fail(ERROR_INVALID_HANDLE);
+  auto values = rc->flags == EvtRenderContextSystem ? SystemValues(*event->record) : UserValues(*event->record);
+  *propertyCount = static_cast<DWORD>(values.size());
+  if (DWORD e = host::WriteVariants(values, bufferSize, buffer, bufferUsed)) return Fail(e);
+  return TRUE;
+}
