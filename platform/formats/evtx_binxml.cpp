@@ -26,6 +26,10 @@ struct InstanceValue {
 
 uint8_t Base(uint8_t token) { return token & static_cast<uint8_t>(~kTokMoreFlag); }
 
+bool IsNull(const Substitution& s, const std::vector<InstanceValue>& values) {
+  return s.id >= values.size() || values[s.id].type == EvtVarTypeNull;
+}
+
 }  // namespace
 
 struct EvtxChunkParser::Template {
@@ -303,20 +307,7 @@ void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& i
   switch (n.kind) {
     case EvtxNodeKind::Element:
     case EvtxNodeKind::Attribute: {
-      if (n.kind == EvtxNodeKind::Attribute) {
-        // An attribute whose content is only substitutions with no value is left out.
-        bool empty = true;
-        for (uint32_t c = n.firstChild; c != kEvtxNone && empty; c = t.tree.nodes[c].nextSibling) {
-          const EvtxNode& cn = t.tree.nodes[c];
-          if (cn.kind != EvtxNodeKind::Value || cn.value < kSubBase) {
-            empty = false;
-          } else {
-            const Substitution& s = t.subs[cn.value - kSubBase];
-            empty = s.id >= inst.values.size() || inst.values[s.id].type == EvtVarTypeNull;
-          }
-        }
-        if (empty && n.firstChild != kEvtxNone) return;
-      }
+      if (leftOut(t, n, inst)) return;
       out.open(n.kind, n.name);
       for (uint32_t c = n.firstChild; c != kEvtxNone; c = t.tree.nodes[c].nextSibling)
         instantiate(t, c, inst, out, depth);
@@ -338,6 +329,26 @@ void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& i
     default:
       out.add(n);
   }
+}
+
+// An element holding an optional substitution without a value is left out,
+// and so is an attribute whose value is only substitutions without a value.
+bool EvtxChunkParser::leftOut(const Template& t, const EvtxNode& n, const Instance& inst) const {
+  bool attribute = n.kind == EvtxNodeKind::Attribute;
+  bool allNull = n.firstChild != kEvtxNone;
+  for (uint32_t c = n.firstChild; c != kEvtxNone; c = t.tree.nodes[c].nextSibling) {
+    const EvtxNode& cn = t.tree.nodes[c];
+    if (cn.kind == EvtxNodeKind::Attribute || cn.kind == EvtxNodeKind::Element) continue;
+    if (cn.kind != EvtxNodeKind::Value || cn.value < kSubBase) {
+      allNull = false;
+      continue;
+    }
+    const Substitution& s = t.subs[cn.value - kSubBase];
+    bool null = IsNull(s, inst.values);
+    if (!attribute && s.optional && null) return true;
+    allNull = allNull && null;
+  }
+  return attribute && allNull;
 }
 
 void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out,

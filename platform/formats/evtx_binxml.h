@@ -59,6 +59,7 @@ class EvtxChunkParser {
   bool readName(size_t& pos, size_t end, uint32_t& id);
   bool readString(size_t& pos, size_t end, std::u16string& out);
   void instantiate(const Template& t, uint32_t node, Instance& inst, EvtxTreeBuilder& out, int depth);
+  bool leftOut(const Template& t, const EvtxNode& n, const Instance& inst) const;
   void emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out, int depth);
   bool fail(const char* what, size_t at);
 

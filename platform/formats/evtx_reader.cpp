@@ -40,22 +40,33 @@ EvtxChunkInfo ParseChunkInfo(std::span<const uint8_t> c) {
   return info;
 }
 
-// Why the record at `pos` is not a whole record; empty when it is.
-std::string RecordProblem(std::span<const uint8_t> chunk, size_t pos, size_t end) {
+enum class RecordState { Whole, BadSizeCopy, Broken };
+
+// Whether the record at `pos` is whole; `why` says what is wrong otherwise.
+RecordState CheckRecord(std::span<const uint8_t> chunk, size_t pos, size_t end, std::string* why) {
   std::string at = " at offset " + std::to_string(pos);
-  if (EvtxLoad<uint32_t>(chunk, pos) != kRecordSignature) return "bad record signature" + at;
+  if (EvtxLoad<uint32_t>(chunk, pos) != kRecordSignature) {
+    if (why) *why = "bad record signature" + at;
+    return RecordState::Broken;
+  }
   size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
   std::string id = "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8));
-  if (size < kRecordOverhead || size > end - pos) return id + ": bad size" + at;
-  if (EvtxLoad<uint32_t>(chunk, pos + size - 4) != size) return id + ": size copy mismatch" + at;
-  return {};
+  if (size < kRecordOverhead || size > end - pos) {
+    if (why) *why = id + ": bad size" + at;
+    return RecordState::Broken;
+  }
+  if (EvtxLoad<uint32_t>(chunk, pos + size - 4) != size) {
+    if (why) *why = id + ": size copy mismatch" + at;
+    return RecordState::BadSizeCopy;
+  }
+  return RecordState::Whole;
 }
 
 // The offset of the next whole record from `from`, or `end`.
 size_t FindNextRecord(std::span<const uint8_t> chunk, size_t from, size_t end) {
   for (size_t pos = from; pos + kRecordOverhead <= end; ++pos) {
     if (chunk[pos] != 0x2a || chunk[pos + 1] != 0x2a) continue;
-    if (RecordProblem(chunk, pos, end).empty()) return pos;
+    if (CheckRecord(chunk, pos, end, nullptr) == RecordState::Whole) return pos;
   }
   return end;
 }
@@ -132,30 +143,34 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
   if (infoOut) *infoOut = info;
 
   EvtxChunkParser parser(chunk);
-  std::string error;
+  std::string error, problem;
   size_t pos = kEvtxChunkHeaderSize;
   while (pos + kRecordOverhead <= end) {
-    std::string problem = RecordProblem(chunk, pos, end);
-    if (!problem.empty() && AllZero(chunk.subspan(pos, end - pos))) break;  // unused space
-    if (!problem.empty()) {
-      // Damage inside the chunk: report it and carry on with the next whole
-      // record after it, if any.
-      size_t next = FindNextRecord(chunk, pos + 1, end);
-      diagnostics.push_back(ChunkText(index) + problem + (next < end ? ", skipped to offset " + std::to_string(next)
-                                                                     : ", rest of chunk skipped"));
-      pos = next;
+    RecordState state = CheckRecord(chunk, pos, end, &problem);
+    if (state != RecordState::Whole && AllZero(chunk.subspan(pos, end - pos))) break;  // unused space
+    EvtxRecord record;
+    size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
+    bool parsed = state != RecordState::Broken && parser.parseEvent(pos + 24, pos + size - 4, record.event, error);
+    if (parsed) {
+      record.recordId = EvtxLoad<uint64_t>(chunk, pos + 8);
+      record.writtenTime = EvtxLoad<uint64_t>(chunk, pos + 16);
+      records.push_back(std::move(record));
+      if (state == RecordState::BadSizeCopy) diagnostics.push_back(ChunkText(index) + problem + ", read anyway");
+      pos += size;
       continue;
     }
-    size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
-    EvtxRecord record;
-    record.recordId = EvtxLoad<uint64_t>(chunk, pos + 8);
-    record.writtenTime = EvtxLoad<uint64_t>(chunk, pos + 16);
-    if (parser.parseEvent(pos + 24, pos + size - 4, record.event, error))
-      records.push_back(std::move(record));
-    else
-      diagnostics.push_back(ChunkText(index) + "record " + std::to_string(record.recordId) + ": " + error +
-                            ", skipped");
-    pos += size;
+    if (state == RecordState::Whole) {
+      diagnostics.push_back(ChunkText(index) + "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8)) +
+                            ": " + error + ", skipped");
+      pos += size;
+      continue;
+    }
+    // Damage inside the chunk: report it and carry on with the next whole
+    // record after it, if any.
+    size_t next = FindNextRecord(chunk, pos + 1, end);
+    diagnostics.push_back(ChunkText(index) + problem +
+                          (next < end ? ", skipped to offset " + std::to_string(next) : ", rest of chunk skipped"));
+    pos = next;
   }
   return true;
 }

@@ -1,0 +1,154 @@
+// Real Windows .evtx samples: every record agrees with independent readers,
+// damaged samples read as far as they can with a report.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "platform/formats/evtx_reader.h"
+#include "platform/formats/evtx_system.h"
+#include "platform/formats/evtx_xml.h"
+#include "tests/formats_evtx/evtx_test_util.h"
+
+using namespace formats;
+
+namespace {
+
+const char* const kSamples[] = {
+    "security.evtx",
+    "system.evtx",
+    "new-user-security.evtx",
+    "Security_short_selected.evtx",
+    "Application_no_crc32.evtx",
+    "sample_with_a_bad_chunk_magic.evtx",
+    "sample-with-zero-data-size-event.evtx",
+};
+
+bool HasDiagnostic(const EvtxReadResult& r, const std::string& part) {
+  return std::any_of(r.diagnostics.begin(), r.diagnostics.end(),
+                     [&](const std::string& d) { return d.find(part) != std::string::npos; });
+}
+
+void CrossCheck(const std::string& tool, const std::string& command) {
+  std::string cross = std::string(EC_SOURCE_DIR) + "/tests/formats_evtx/cross_check.py";
+  for (const char* name : kSamples) {
+    std::string path = evtxtest::SamplePath(name);
+    if (path.empty()) GTEST_SKIP() << "sample " << name << " is absent";
+    EvtxReadResult r = ReadEvtxFile(path);
+    std::string mine = std::string(EC_BINARY_DIR) + "/evtx_cross_" + tool + ".jsonl";
+    {
+      std::ofstream out(mine);
+      for (const EvtxRecord& rec : r.records) out << evtxtest::RecordJson(rec);
+    }
+    std::string report;
+    int rc = evtxtest::RunCommand("/usr/bin/python3 " + cross + " " + command + " '" + path + "' " + mine, report);
+    EXPECT_EQ(rc, 0) << name << "\n" << report;
+  }
+}
+
+}  // namespace
+
+TEST(EvtxSamples, AgreeWithEvtxexport) {
+  if (!evtxtest::ToolAvailable("evtxexport")) GTEST_SKIP() << "evtxexport (libevtx-utils) is not installed";
+  CrossCheck("evtxexport", "evtxexport");
+}
+
+TEST(EvtxSamples, AgreeWithPythonEvtx) {
+  if (!evtxtest::ToolAvailable("evtx_dump.py")) GTEST_SKIP() << "python3-evtx is not installed";
+  CrossCheck("python-evtx", "python-evtx");
+}
+
+TEST(EvtxSamples, WholeSamplesReadCleanly) {
+  for (const char* name : {"security.evtx", "system.evtx", "new-user-security.evtx", "Security_short_selected.evtx"}) {
+    std::string path = evtxtest::SamplePath(name);
+    if (path.empty()) GTEST_SKIP() << "sample " << name << " is absent";
+    EvtxReadResult r = ReadEvtxFile(path);
+    EXPECT_TRUE(r.valid);
+    EXPECT_TRUE(r.header.checksumValid) << name;
+    EXPECT_TRUE(r.diagnostics.empty()) << name << ": " << r.diagnostics.front();
+    ASSERT_FALSE(r.records.empty());
+    // Record ids within a whole log ascend by one.
+    for (size_t i = 1; i < r.records.size(); ++i)
+      ASSERT_EQ(r.records[i].recordId, r.records[i - 1].recordId + 1) << name;
+  }
+}
+
+TEST(EvtxSamples, ChecksumsMissingAreReportedAndRecordsStillRead) {
+  std::string path = evtxtest::SamplePath("Application_no_crc32.evtx");
+  if (path.empty()) GTEST_SKIP() << "sample is absent";
+  EvtxReadResult r = ReadEvtxFile(path);
+  EXPECT_FALSE(r.header.checksumValid);
+  EXPECT_TRUE(HasDiagnostic(r, "file header: checksum mismatch"));
+  EXPECT_TRUE(HasDiagnostic(r, "chunk 0: header checksum mismatch"));
+  EXPECT_TRUE(HasDiagnostic(r, "chunk 0: event records checksum mismatch"));
+  EXPECT_EQ(r.records.size(), 17u);
+}
+
+TEST(EvtxSamples, BadChunkSignatureSkipsOnlyThatChunk) {
+  std::string path = evtxtest::SamplePath("sample_with_a_bad_chunk_magic.evtx");
+  if (path.empty()) GTEST_SKIP() << "sample is absent";
+  std::unique_ptr<EvtxReader> reader;
+  std::string error;
+  ASSERT_TRUE(EvtxReader::Open(path, reader, error));
+  std::vector<EvtxRecord> records;
+  std::vector<std::string> diagnostics;
+  EXPECT_FALSE(reader->readChunk(6, records, diagnostics));
+  EXPECT_TRUE(records.empty());
+  ASSERT_EQ(diagnostics.size(), 1u);
+  EXPECT_EQ(diagnostics[0], "chunk 6: bad signature, skipped");
+  EXPECT_TRUE(reader->readChunk(7, records, diagnostics));
+  EXPECT_FALSE(records.empty());
+  EvtxReadResult all = reader->readAll();
+  EXPECT_TRUE(HasDiagnostic(all, "chunk 10: bad signature, skipped"));
+  EXPECT_GT(all.records.size(), 250u);
+}
+
+TEST(EvtxSamples, RecordsAfterADamagedRecordAreRecovered) {
+  std::string path = evtxtest::SamplePath("sample-with-zero-data-size-event.evtx");
+  if (path.empty()) GTEST_SKIP() << "sample is absent";
+  EvtxReadResult r = ReadEvtxFile(path);
+  EXPECT_TRUE(HasDiagnostic(r, "chunk 0: record 3: bad size"));
+  // Record 3 has a size of zero; records 4 to 117 of the same chunk follow it.
+  std::vector<uint64_t> ids;
+  for (const EvtxRecord& rec : r.records) ids.push_back(rec.recordId);
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), 3u), 0);
+  for (uint64_t id : {1u, 2u, 4u, 117u, 118u}) EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << id;
+}
+
+TEST(EvtxSamples, SystemValuesHaveTheirRenderTypes) {
+  std::string path = evtxtest::SamplePath("new-user-security.evtx");
+  if (path.empty()) GTEST_SKIP() << "sample is absent";
+  EvtxReadResult r = ReadEvtxFile(path);
+  ASSERT_FALSE(r.records.empty());
+  const EvtxRecord& rec = r.records.front();
+  EvtxSystem sys = GetEvtxSystem(rec.event);
+  EXPECT_EQ(sys[EvtSystemProviderName].text, u"Microsoft-Windows-Security-Auditing");
+  EXPECT_EQ(sys[EvtSystemProviderGuid].type, EvtVarTypeGuid);
+  EXPECT_EQ(EvtxGuidText(sys[EvtSystemProviderGuid].asGuid()), u"{54849625-5478-4994-A5BA-3E3B0328C30D}");
+  EXPECT_EQ(sys[EvtSystemEventID].type, EvtVarTypeUInt16);
+  EXPECT_EQ(sys[EvtSystemEventID].asUInt64(), 4728u);
+  EXPECT_TRUE(sys[EvtSystemQualifiers].isNull());
+  EXPECT_EQ(sys[EvtSystemLevel].type, EvtVarTypeByte);
+  EXPECT_EQ(sys[EvtSystemKeywords].type, EvtVarTypeHexInt64);
+  EXPECT_EQ(sys[EvtSystemKeywords].asUInt64(), 0x8020000000000000ull);
+  EXPECT_EQ(sys[EvtSystemTimeCreated].type, EvtVarTypeFileTime);
+  EXPECT_EQ(sys[EvtSystemTimeCreated].asUInt64(), rec.writtenTime);
+  EXPECT_EQ(sys[EvtSystemProcessID].type, EvtVarTypeUInt32);
+  EXPECT_EQ(sys[EvtSystemProcessID].asUInt64(), 508u);
+  EXPECT_TRUE(sys[EvtSystemUserID].isNull());
+  EXPECT_EQ(sys[EvtSystemChannel].text, u"Security");
+
+  std::vector<EvtxUserValue> user = GetEvtxUserValues(rec.event);
+  ASSERT_EQ(user.size(), 10u);
+  EXPECT_EQ(user[1].name, u"MemberSid");
+  EXPECT_EQ(user[1].value.type, EvtVarTypeSid);
+  EXPECT_EQ(EvtxSidText(user[1].value.bytes), u"S-1-5-21-3463664321-2923530833-3546627382-1000");
+  EXPECT_EQ(user[8].name, u"SubjectLogonId");
+  EXPECT_EQ(user[8].value.type, EvtVarTypeHexInt64);
+
+  std::u16string xml = RenderEvtxXml(rec.event);
+  EXPECT_EQ(xml.rfind(u"<Event xmlns='http://schemas.microsoft.com/win/2004/08/events/event'><System>", 0), 0u);
+  EXPECT_NE(xml.find(u"<TimeCreated SystemTime='2013-10-23T16:22:39.9735000Z'/>"), std::u16string::npos);
+  EXPECT_NE(xml.find(u"<Data Name='SubjectLogonId'>0x3e7</Data>"), std::u16string::npos);
+  EXPECT_NE(xml.find(u"<Correlation/>"), std::u16string::npos);
+}

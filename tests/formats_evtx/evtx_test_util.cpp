@@ -1,0 +1,102 @@
+#include "tests/formats_evtx/evtx_test_util.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "platform/api/utf.h"
+#include "platform/formats/evtx_system.h"
+
+namespace evtxtest {
+namespace {
+
+void Json(std::string& out, std::u16string_view text) {
+  std::string s = plat::Utf16ToUtf8(text);
+  out += '"';
+  for (char c : s) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+std::u16string Text(const formats::EvtxValue& v) { return formats::EvtxValueText(v); }
+
+}  // namespace
+
+std::string SamplePath(const std::string& name) {
+  std::string path = std::string(EC_TESTDATA_DIR) + "/logs/" + name;
+  return std::ifstream(path).good() ? path : std::string();
+}
+
+std::string RecordJson(const formats::EvtxRecord& record) {
+  formats::EvtxSystem sys = formats::GetEvtxSystem(record.event);
+  std::string out = "{\"id\":" + std::to_string(sys[EvtSystemEventRecordId].asUInt64());
+  const formats::EvtxValue& created = sys[EvtSystemTimeCreated];
+  out += ",\"time\":" + (created.isNull() ? std::string("null") : std::to_string(created.asUInt64()));
+  out += ",\"written\":" + std::to_string(record.writtenTime);
+  auto field = [&](const char* name, const formats::EvtxValue& v) {
+    out += ",\"";
+    out += name;
+    out += "\":";
+    Json(out, Text(v));
+  };
+  field("provider", sys[EvtSystemProviderName]);
+  field("eventId", sys[EvtSystemEventID]);
+  field("level", sys[EvtSystemLevel]);
+  field("task", sys[EvtSystemTask]);
+  field("keywords", sys[EvtSystemKeywords]);
+  field("computer", sys[EvtSystemComputer]);
+  field("userId", sys[EvtSystemUserID]);
+  out += ",\"data\":[";
+  bool first = true;
+  for (const formats::EvtxUserValue& u : formats::GetEvtxUserValues(record.event)) {
+    // The XML view: an element per array item.
+    std::vector<formats::EvtxValue> items = u.value.isArray() ? u.value.items : std::vector{u.value};
+    if (items.empty()) items.emplace_back();
+    for (const formats::EvtxValue& item : items) {
+      out += first ? "[" : ",[";
+      first = false;
+      Json(out, u.name);
+      out += ',';
+      Json(out, Text(item));
+      out += ']';
+    }
+  }
+  out += "]}\n";
+  return out;
+}
+
+int RunCommand(const std::string& command, std::string& output) {
+  output.clear();
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output.append(buf, n);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool ToolAvailable(const std::string& tool) {
+  std::string ignored;
+  return RunCommand("command -v " + tool + " >/dev/null 2>&1", ignored) == 0;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace evtxtest

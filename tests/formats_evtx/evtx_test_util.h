@@ -1,0 +1,25 @@
+// Helpers of the .evtx tests: sample paths, the record summary the cross
+// check compares, and running a command.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/formats/evtx_model.h"
+
+namespace evtxtest {
+
+// EC_TESTDATA_DIR "/logs/<name>", or empty when the file is absent.
+std::string SamplePath(const std::string& name);
+
+// One JSON line with the values the cross check compares (see cross_check.py).
+std::string RecordJson(const formats::EvtxRecord& record);
+
+// Runs a shell command; returns its exit status and its standard output.
+int RunCommand(const std::string& command, std::string& output);
+
+bool ToolAvailable(const std::string& tool);
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+
+}  // namespace evtxtest
