@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/com/object.h"
+#include "base/com/type_library.h"
+#include "com/EventCollector_h.h"
+
+namespace {
+
+// Records what the dispatcher passes; fails SetFilter with an error object.
+class FakeTaskConfig : public com::Object<ITaskConfig> {
+ public:
+  ULONG lastRN = 0, lastTW = 0;
+  VARIANT_BOOL seekLast = 0;
+  std::u16string savePath = u"unset";
+
+  HRESULT STDMETHODCALLTYPE Commit(BSTR* xml) override {
+    *xml = SysAllocString(u"<TaskConfig/>");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetSavePath(BSTR path) override {
+    savePath = path ? path : u"(null)";
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetEventLog(BSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetLoadFromEvtFile(BSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetLastPosition(ULONG rn, ULONG tw) override {
+    lastRN = rn;
+    lastTW = tw;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetFilter(BSTR) override {
+    ICreateErrorInfo* create = nullptr;
+    CreateErrorInfo(&create);
+    create->SetDescription(const_cast<LPOLESTR>(u"Invalid task config."));
+    create->SetSource(const_cast<LPOLESTR>(u"EC"));
+    IErrorInfo* info = nullptr;
+    create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
+    SetErrorInfo(0, info);
+    info->Release();
+    create->Release();
+    return E_FAIL;
+  }
+  HRESULT STDMETHODCALLTYPE AddPolicyAuditEventType(INT) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE put_SeekLastFirstRun(VARIANT_BOOL value) override {
+    seekLast = value;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE AddPolicyAuditEventTypeEx(INT, INT) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE UseCompactLogName(BSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE CollectEventResources(VARIANT_BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE ResolveComputerName(VARIANT_BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE put_PreferredAPI(LONG) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE put_ResolveSIDs(VARIANT_BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE put_ResolveMACs(VARIANT_BOOL) override { return S_OK; }
+};
+
+class FakeTask : public com::Object<ITask> {
+ public:
+  HRESULT STDMETHODCALLTYPE Run(BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, ULONG) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetEventLogStatistics(BSTR, LONG* oldestDate, LONG* oldestId, LONG* newestDate,
+                                                  LONG* newestId, VARIANT_BOOL* full) override {
+    *oldestDate = 100;
+    *oldestId = 1;
+    *newestDate = 200;
+    *newestId = 9;
+    *full = VARIANT_TRUE;
+    return S_OK;
+  }
+};
+
+DISPID IdOf(IDispatch* d, const char16_t* name) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = 12345;
+  EXPECT_EQ(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+  return id;
+}
+
+VARIANT Bstr(const char16_t* s) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocString(s);
+  return v;
+}
+
+VARIANT I4(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+TEST(Dispatch, NamesResolveIgnoringCase) {
+  auto config = com::MakeObject<FakeTaskConfig>();
+  EXPECT_EQ(IdOf(config.Get(), u"setlastposition"), 4);
+  EXPECT_EQ(IdOf(config.Get(), u"SetLoadFromEvtFile"), 8);
+  LPOLESTR names[] = {const_cast<LPOLESTR>(u"SetLastPosition"), const_cast<LPOLESTR>(u"DWLASTTW"),
+                      const_cast<LPOLESTR>(u"nope")};
+  DISPID ids[3];
+  EXPECT_EQ(config->GetIDsOfNames(IID_NULL, names, 3, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], 4);
+  EXPECT_EQ(ids[1], 1);  // a parameter's position
+  EXPECT_EQ(ids[2], DISPID_UNKNOWN);
+  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"NoSuchMember")};
+  EXPECT_EQ(config->GetIDsOfNames(IID_NULL, unknown, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+}
+
+TEST(Dispatch, MethodArgumentsArriveReversedAndConverted) {
+  auto config = com::MakeObject<FakeTaskConfig>();
+  VARIANT args[2] = {Bstr(u"77"), I4(5)};  // last argument first: dwLastTW = "77", dwLastRN = 5
+  DISPPARAMS params = {args, nullptr, 2, 0};
+  ASSERT_EQ(config->Invoke(IdOf(config.Get(), u"SetLastPosition"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                           nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(config->lastRN, 5u);
+  EXPECT_EQ(config->lastTW, 77u);
+  VariantClear(&args[0]);
+}
+
+TEST(Dispatch, WrongArgumentsAreReported) {
+  auto config = com::MakeObject<FakeTaskConfig>();
+  VARIANT one = I4(5);
+  DISPPARAMS params = {&one, nullptr, 1, 0};
+  DISPID id = IdOf(config.Get(), u"SetLastPosition");
+  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+
+  VARIANT args[2] = {Bstr(u"seven"), I4(5)};
+  params = {args, nullptr, 2, 0};
+  UINT argErr = 99;
+  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 0u);
+  args[1] = I4(-1);
+  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_OVERFLOW);
+  EXPECT_EQ(argErr, 1u);
+  VariantClear(&args[0]);
+
+  EXPECT_EQ(config->Invoke(4242, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(config->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+}
+
+TEST(Dispatch, RetvalBecomesTheResult) {
+  auto config = com::MakeObject<FakeTaskConfig>();
+  VARIANT result;
+  VariantInit(&result);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  ASSERT_EQ(config->Invoke(1, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_BSTR);
+  EXPECT_EQ(std::u16string(result.bstrVal), u"<TaskConfig/>");
+  VariantClear(&result);
+}
+
+TEST(Dispatch, PropertyPutTakesTheNamedValue) {
+  auto config = com::MakeObject<FakeTaskConfig>();
+  VARIANT value = Bstr(u"True");
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params = {&value, &named, 1, 1};
+  DISPID id = IdOf(config.Get(), u"SeekLastFirstRun");
+  ASSERT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(config->seekLast, VARIANT_TRUE);
+  // A put-only property cannot be read, and a method takes no named arguments.
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  params = {&value, &named, 1, 1};
+  EXPECT_EQ(config->Invoke(IdOf(config.Get(), u"SetSavePath"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                           nullptr, nullptr),
+            DISP_E_NONAMEDARGS);
+  VariantClear(&value);
+}
+
+TEST(Dispatch, FailureBecomesAnExceptionFromTheErrorObject) {
+  auto config = com::MakeObject<FakeTaskConfig>();
+  VARIANT arg = Bstr(u"<bad");
+  DISPPARAMS params = {&arg, nullptr, 1, 0};
+  EXCEPINFO info;
+  ASSERT_EQ(config->Invoke(IdOf(config.Get(), u"SetFilter"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info,
+                           nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(info.scode, E_FAIL);
+  EXPECT_EQ(std::u16string(info.bstrDescription), u"Invalid task config.");
+  EXPECT_EQ(std::u16string(info.bstrSource), u"EC");
+  SysFreeString(info.bstrDescription);
+  SysFreeString(info.bstrSource);
+  SysFreeString(info.bstrHelpFile);
+  IErrorInfo* left = nullptr;
+  EXPECT_EQ(GetErrorInfo(0, &left), S_FALSE);  // taken into EXCEPINFO
+  VariantClear(&arg);
+}
+
+TEST(Dispatch, OutParametersReachTheCallersReferences) {
+  auto task = com::MakeObject<FakeTask>();
+  LONG oldestDate = 0, oldestId = 0, newestId = 0;
+  VARIANT newestDate;  // a script variable passed by reference
+  VariantInit(&newestDate);
+  VARIANT_BOOL full = 0;
+  VARIANT args[6];
+  args[5] = Bstr(u"DC1");
+  args[4].vt = VT_BYREF | VT_I4;
+  args[4].plVal = &oldestDate;
+  args[3].vt = VT_BYREF | VT_I4;
+  args[3].plVal = &oldestId;
+  args[2].vt = VT_BYREF | VT_VARIANT;
+  args[2].pvarVal = &newestDate;
+  args[1].vt = VT_BYREF | VT_I4;
+  args[1].plVal = &newestId;
+  args[0].vt = VT_BYREF | VT_BOOL;
+  args[0].pboolVal = &full;
+  DISPPARAMS params = {args, nullptr, 6, 0};
+  ASSERT_EQ(task->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(oldestDate, 100);
+  EXPECT_EQ(oldestId, 1);
+  EXPECT_EQ(newestDate.vt, VT_I4);
+  EXPECT_EQ(newestDate.lVal, 200);
+  EXPECT_EQ(newestId, 9);
+  EXPECT_EQ(full, VARIANT_TRUE);
+
+  args[4] = I4(0);  // an out parameter needs a reference
+  UINT argErr = 0;
+  EXPECT_EQ(task->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 4u);
+  VariantClear(&args[5]);
+}
+
+TEST(TypeLibrary, DescriptionFollowsTheInterfaceTables) {
+  unsigned count = 0;
+  const com::dispatch::Interface* const* all = com::dispatch::AllInterfaces(&count);
+  EXPECT_EQ(count, 13u);
+  std::set<std::u16string> names;
+  for (unsigned i = 0; i < count; ++i) {
+    names.insert(all[i]->name);
+    for (unsigned m = 0; m < all[i]->memberCount; ++m)
+      EXPECT_EQ(all[i]->members[m].slot, 7 + m) << std::string(all[i]->name, all[i]->name + 3);
+  }
+  EXPECT_EQ(names.size(), 13u);
+
+  const auto* filters = com::dispatch::FindInterface(IID_IECFilters);
+  ASSERT_NE(filters, nullptr);
+  EXPECT_EQ(filters->memberCount, 19u);
+  EXPECT_EQ(std::u16string(filters->members[17].name), u"ParseTimeToUTC");
+  EXPECT_EQ(filters->members[17].dispid, 0x60020011);
+  EXPECT_EQ(filters->members[18].dispid, 0x60020012);
+
+  const auto* enumerator = com::dispatch::FindInterface(IID_IECFilterEnum);
+  ASSERT_NE(enumerator, nullptr);
+  EXPECT_EQ(enumerator->members[0].dispid, DISPID_NEWENUM);
+  EXPECT_EQ(enumerator->members[0].kind, com::dispatch::Kind::PropGet);
+
+  const auto* info = com::dispatch::FindInterface(IID_ILogInfo);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->members[3].params[0].vt, VT_UI8);
+  EXPECT_EQ(std::u16string(info->members[3].helpString), u"property NumOfRecords");
+}
+
+TEST(TypeLibrary, TwelveClassesInClassTableOrder) {
+  const auto& library = com::typelib::ComponentLibrary();
+  EXPECT_EQ(std::u16string(library.name), u"EventCollectorLib");
+  EXPECT_EQ(std::u16string(library.helpString), u"EventCollector 1.0 Type Library");
+  EXPECT_EQ(library.lcid, 1033u);
+  const std::vector<std::u16string> order = {u"EventLogEnum", u"EventLog", u"FilterEnum",  u"Filter",
+                                             u"FilterISEnum", u"FilterIS", u"Filters",     u"LogInfo",
+                                             u"Task",         u"TaskConfig", u"TaskResult2", u"TaskResult"};
+  ASSERT_EQ(library.classCount, order.size());
+  for (unsigned i = 0; i < library.classCount; ++i) {
+    EXPECT_EQ(library.classes[i].name, order[i]);
+    EXPECT_EQ(std::u16string(library.classes[i].helpString), order[i] + u" Class");
+  }
+  EXPECT_EQ(*library.classes[11].defaultInterface, IID_ITaskResult);
+}
+
+}  // namespace
