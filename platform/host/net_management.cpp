@@ -1,0 +1,100 @@
+// NetServerGetInfo, NetWkstaGetInfo, NetShareEnum and NetApiBufferFree.
+#include "platform/api/net.h"
+#include "platform/host/block_pool.h"
+#include "platform/host/faults.h"
+#include "platform/host/net_facts.h"
+#include "platform/host/reachable.h"
+#include "platform/host/system_version.h"
+
+namespace {
+
+host::Computer* Target(LMSTR serverName) { return host::ReachableComputer(serverName ? serverName : u""); }
+
+size_t ShareBytes(const host::Share& s) {
+  return sizeof(SHARE_INFO_2) + 2 * (s.name.size() + s.remark.size() + s.path.size() + 3) + 8;
+}
+
+}  // namespace
+
+NET_API_STATUS NetServerGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
+  if (DWORD e = host::FaultFor("NetServerGetInfo")) return e;
+  if (!buffer) return ERROR_INVALID_PARAMETER;
+  if (level != 101) return ERROR_INVALID_LEVEL;
+  host::Lock lock;
+  host::Computer* computer = Target(serverName);
+  if (!computer) return ERROR_BAD_NETPATH;
+  const auto& version = computer->Service<host::SystemVersion>();
+  const auto& net = computer->Service<host::NetFacts>();
+  *buffer = static_cast<LPBYTE>(host::BuildBlock(host::NetApiBlocks(), [&](host::BlockWriter& w) {
+    auto* info = w.Take<SERVER_INFO_101>();
+    info->sv101_platform_id = PLATFORM_ID_NT;
+    info->sv101_name = w.String(computer->Name());
+    info->sv101_version_major = version.major;
+    info->sv101_version_minor = version.minor;
+    info->sv101_type = net.ServerType();
+    info->sv101_comment = w.String(net.comment);
+  }));
+  return *buffer ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+NET_API_STATUS NetWkstaGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
+  if (DWORD e = host::FaultFor("NetWkstaGetInfo")) return e;
+  if (!buffer) return ERROR_INVALID_PARAMETER;
+  if (level != 100) return ERROR_INVALID_LEVEL;
+  host::Lock lock;
+  host::Computer* computer = Target(serverName);
+  if (!computer) return ERROR_BAD_NETPATH;
+  const auto& version = computer->Service<host::SystemVersion>();
+  const auto& net = computer->Service<host::NetFacts>();
+  *buffer = static_cast<LPBYTE>(host::BuildBlock(host::NetApiBlocks(), [&](host::BlockWriter& w) {
+    auto* info = w.Take<WKSTA_INFO_100>();
+    info->wki100_platform_id = PLATFORM_ID_NT;
+    info->wki100_computername = w.String(computer->Name());
+    info->wki100_langroup = w.String(net.langroup);
+    info->wki100_ver_major = version.major;
+    info->wki100_ver_minor = version.minor;
+  }));
+  return *buffer ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+// Hands out the entries from *resumeHandle on that fit in the preferred
+// length (at least one); ERROR_MORE_DATA with the next resume point when some
+// are left.
+NET_API_STATUS NetShareEnum(LMSTR serverName, DWORD level, LPBYTE* buffer, DWORD preferredMaximumLength,
+                            LPDWORD entriesRead, LPDWORD totalEntries, LPDWORD resumeHandle) {
+  if (DWORD e = host::FaultFor("NetShareEnum")) return e;
+  if (!buffer || !entriesRead || !totalEntries) return ERROR_INVALID_PARAMETER;
+  if (level != 2) return ERROR_INVALID_LEVEL;
+  host::Lock lock;
+  host::Computer* computer = Target(serverName);
+  if (!computer) return ERROR_BAD_NETPATH;
+  const auto& shares = computer->Service<host::NetFacts>().shares;
+  size_t first = resumeHandle ? *resumeHandle : 0, end = first, budget = 0;
+  while (end < shares.size() && (end == first || budget + ShareBytes(shares[end]) <= preferredMaximumLength))
+    budget += ShareBytes(shares[end++]);
+  if (first >= shares.size()) end = first;
+  *totalEntries = static_cast<DWORD>(shares.size());
+  *entriesRead = static_cast<DWORD>(end - first);
+  *buffer = static_cast<LPBYTE>(host::BuildBlock(host::NetApiBlocks(), [&](host::BlockWriter& w) {
+    auto* infos = w.Take<SHARE_INFO_2>(end - first);
+    for (size_t i = first; i < end; ++i) {
+      SHARE_INFO_2& info = infos[i - first];
+      info.shi2_netname = w.String(shares[i].name);
+      info.shi2_type = shares[i].type;
+      info.shi2_remark = w.String(shares[i].remark);
+      info.shi2_permissions = ACCESS_NONE;
+      info.shi2_max_uses = SHI_USES_UNLIMITED;
+      info.shi2_current_uses = 0;
+      info.shi2_path = w.String(shares[i].path);
+      info.shi2_passwd = nullptr;
+    }
+  }));
+  if (!*buffer) return ERROR_NOT_ENOUGH_MEMORY;
+  if (resumeHandle) *resumeHandle = end < shares.size() ? static_cast<DWORD>(end) : 0;
+  return end < shares.size() ? ERROR_MORE_DATA : NERR_Success;
+}
+
+NET_API_STATUS NetApiBufferFree(LPVOID buffer) {
+  if (!buffer) return NERR_Success;
+  return host::NetApiBlocks().Release(buffer) ? NERR_Success : ERROR_INVALID_PARAMETER;
+}
