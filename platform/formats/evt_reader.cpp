@@ -27,6 +27,9 @@ class EvtScanner {
   bool UseCleanHeader(const EvtRing& ring);
   std::optional<uint32_t> FindEof(const EvtRing& ring, uint32_t from);
   bool UseEofRecord(const EvtRing& ring);
+  // Walks the records from start to end, in two parts when they wrap in a
+  // file that may not wrap.
+  void WalkLog(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end);
   void Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end);
   std::optional<std::vector<uint8_t>> RecordAt(const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
                                                std::string* why) const;
@@ -47,33 +50,44 @@ void EvtScanner::Run() {
   if (!ReadHeader()) return;
   const uint32_t size = out_.fileSize;
   const auto& h = out_.header;
-  const bool truncated = out_.headerValid && (h.StartOffset >= size || h.EndOffset >= size);
-  if (truncated)
+  if (out_.headerValid && (h.StartOffset >= size || h.EndOffset >= size))
     Note(0, "the header's offsets (start " + Hex(h.StartOffset) + ", end " + Hex(h.EndOffset) +
                 ") lie beyond the end of the file (" + Hex(size) + " bytes): the file is truncated");
-  const EvtRing ring(size);
+  // A log wraps only once its file has reached the maximum size; in a
+  // shorter file the end of the file is not where the records wrap.
+  const EvtRing ring(size, !out_.headerValid || size >= h.MaxSize);
 
   if (UseCleanHeader(ring)) {
-    Walk(ring, out_.startOffset, out_.endOffset);
+    WalkLog(ring, out_.startOffset, out_.endOffset);
     SettleNumbers(true);
     return;
   }
   if (UseEofRecord(ring)) {
-    if (ring.Contains(out_.startOffset)) {
-      Walk(ring, out_.startOffset, out_.endOffset);
-    } else {
+    if (!ring.Contains(out_.startOffset)) {
       Note(out_.endOffset, "the end-of-file record's start offset " + Hex(out_.startOffset) +
                                " lies outside the file; reading from the start of the data area");
       out_.startOffset = kEvtHeaderSize;
-      Walk(EvtRing(size, false), kEvtHeaderSize, out_.endOffset);
     }
+    WalkLog(ring, out_.startOffset, out_.endOffset);
     SettleNumbers(true);
     return;
   }
   Note(0, "no end-of-file record was found; records are read while their numbers go up");
   out_.startOffset = ring.Contains(h.StartOffset) && out_.headerValid ? h.StartOffset : kEvtHeaderSize;
-  Walk(truncated ? EvtRing(size, false) : ring, out_.startOffset, std::nullopt);
+  WalkLog(ring, out_.startOffset, std::nullopt);
   SettleNumbers(false);
+}
+
+void EvtScanner::WalkLog(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end) {
+  if (ring.Wraps() || (end && start <= *end)) {
+    Walk(ring, start, end);
+    return;
+  }
+  if (end)
+    Note(start, "the records wrap around but the file (" + Hex(ring.FileSize()) +
+                    " bytes) is shorter than the log's maximum size: it is read as truncated");
+  Walk(ring, start, std::nullopt);
+  if (start > kEvtHeaderSize) Walk(ring, kEvtHeaderSize, end);
 }
 
 bool EvtScanner::ReadHeader() {
@@ -102,7 +116,7 @@ bool EvtScanner::UseCleanHeader(const EvtRing& ring) {
   const auto& h = out_.header;
   if (!out_.headerValid || out_.Dirty()) return false;
   if (!ring.Contains(h.StartOffset) || !ring.Contains(h.EndOffset)) return false;
-  if (!IsEofRecord(ring.Load<ELF_EOF_RECORD>(bytes_, h.EndOffset))) {
+  if (!ring.Fits(h.EndOffset, kEvtEofSize) || !IsEofRecord(ring.Load<ELF_EOF_RECORD>(bytes_, h.EndOffset))) {
     Note(h.EndOffset, "no end-of-file record at the header's end offset");
     return false;
   }
@@ -115,9 +129,10 @@ bool EvtScanner::UseCleanHeader(const EvtRing& ring) {
 std::optional<uint32_t> EvtScanner::FindEof(const EvtRing& ring, uint32_t from) {
   if (!ring.Contains(from)) from = kEvtHeaderSize;
   from = kEvtHeaderSize + ((from - kEvtHeaderSize) & ~3u);
+  const EvtRing round(ring.FileSize());  // every position once, from `from` on
   for (uint32_t walked = 0; walked < ring.Capacity(); walked += 4) {
-    const uint32_t pos = ring.Advance(from, walked);
-    if (ring.Load<uint32_t>(bytes_, pos) != kEvtEofLead[0]) continue;
+    const uint32_t pos = round.Advance(from, walked);
+    if (!ring.Fits(pos, kEvtEofSize) || ring.Load<uint32_t>(bytes_, pos) != kEvtEofLead[0]) continue;
     if (IsEofRecord(ring.Load<ELF_EOF_RECORD>(bytes_, pos))) return pos;
   }
   return std::nullopt;
