@@ -83,6 +83,9 @@ HRESULT StringFromCLSID(REFCLSID clsid, LPWSTR* text);
 HRESULT StringFromIID(REFIID iid, LPWSTR* text);
 HRESULT CLSIDFromString(LPCWSTR text, CLSID* clsid);
 HRESULT IIDFromString(LPCWSTR text, IID* iid);
+// A class's CLSID from its ProgID under HKEY_CLASSES_ROOT (CLSIDFromString
+// accepts a ProgID as well).
+HRESULT CLSIDFromProgID(const WCHAR* progId, CLSID* clsid);
 HRESULT CoCreateGuid(GUID* guid);
 
 // Apartments: every thread may use COM; these succeed and do nothing.

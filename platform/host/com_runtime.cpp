@@ -1,4 +1,4 @@
-// COM runtime services: task memory, GUID text and apartment
+// COM runtime services: task memory, GUID text, ProgID lookup and apartment
 // set-up (every thread may use COM without initialising it).
 #include <cstdlib>
 #include <cstring>
@@ -6,6 +6,7 @@
 
 #include "platform/api/com.h"
 #include "platform/api/kernel.h"
+#include "platform/api/registry.h"
 #include "platform/host/faults.h"
 
 namespace {
@@ -64,6 +65,21 @@ HRESULT GuidToTaskMemText(REFGUID guid, LPWSTR* text) {
   return S_OK;
 }
 
+// HKEY_CLASSES_ROOT\<progId>\CLSID's default value.
+HRESULT ClsidFromProgId(LPCWSTR progId, CLSID* clsid) {
+  std::u16string path(progId);
+  path += u"\\CLSID";
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return CO_E_CLASSSTRING;
+  WCHAR buffer[kGuidChars + 8] = {};
+  DWORD size = sizeof(buffer) - sizeof(WCHAR);
+  DWORD type = 0;
+  LONG status = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || type != REG_SZ || !ParseGuid(buffer, *clsid)) return CO_E_CLASSSTRING;
+  return S_OK;
+}
+
 }  // namespace
 
 LPVOID CoTaskMemAlloc(SIZE_T bytes) {
@@ -105,7 +121,13 @@ HRESULT CLSIDFromString(LPCWSTR text, CLSID* clsid) {
     return S_OK;
   }
   if (ParseGuid(text, *clsid)) return S_OK;
-  return CO_E_CLASSSTRING;
+  if (text[0] == u'{') return CO_E_CLASSSTRING;
+  return ClsidFromProgId(text, clsid);
+}
+
+HRESULT CLSIDFromProgID(const WCHAR* progId, CLSID* clsid) {
+  if (!progId || !clsid) return E_INVALIDARG;
+  return ClsidFromProgId(progId, clsid);
 }
 
 HRESULT IIDFromString(LPCWSTR text, IID* iid) {

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/com/registration.h"
+#include "base/guid_text.h"
+#include "com/EventCollector_h.h"
+#include "platform/api/registry.h"
+#include "platform/host/host.h"
+
+namespace {
+
+bool KeyExists(const std::u16string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::u16string Value(const std::u16string& path, const char16_t* name = nullptr) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return u"<no key>";
+  char16_t buffer[512] = {};
+  DWORD size = sizeof(buffer) - sizeof(char16_t);
+  DWORD type = 0;
+  LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && type == REG_SZ ? std::u16string(buffer) : u"<no value>";
+}
+
+class Registration : public ::testing::Test {
+ protected:
+  void SetUp() override { host::Host::Get().Reset(); }
+  void TearDown() override { host::Host::Get().Reset(); }
+  const com::typelib::Library& library = com::typelib::ComponentLibrary();
+  const std::u16string module = u"C:\\Program Files\\Calomar\\Calomar.Common.EventCollector.dll";
+};
+
+TEST_F(Registration, WritesEveryClassWithItsProgIds) {
+  ASSERT_EQ(com::RegisterClasses(library, module), S_OK);
+  for (unsigned i = 0; i < library.classCount; ++i) {
+    const auto& c = library.classes[i];
+    std::u16string progId = com::ProgIdOf(c);
+    std::u16string clsid = cmr::GuidToText(*c.clsid);
+    SCOPED_TRACE(std::string(progId.begin(), progId.end()));
+    EXPECT_EQ(Value(progId + u"\\CurVer"), progId + u".1");
+    EXPECT_EQ(Value(progId + u".1\\CLSID"), clsid);
+    EXPECT_EQ(Value(u"CLSID\\" + clsid), std::u16string(c.name) + u" Class");
+    EXPECT_EQ(Value(u"CLSID\\" + clsid + u"\\InprocServer32"), module);
+    EXPECT_EQ(Value(u"CLSID\\" + clsid + u"\\InprocServer32", u"ThreadingModel"), u"Apartment");
+    EXPECT_EQ(Value(u"CLSID\\" + clsid + u"\\TypeLib"), cmr::GuidToText(*library.libid));
+    EXPECT_EQ(Value(u"CLSID\\" + clsid, u"AppID"), cmr::GuidToText(com::kAppId));
+    EXPECT_TRUE(KeyExists(u"CLSID\\" + clsid + u"\\Programmable"));
+  }
+  EXPECT_EQ(Value(u"Calomar.Overseer.EventCollector.Task\\CurVer"), u"Calomar.Overseer.EventCollector.Task.1");
+  EXPECT_EQ(Value(u"AppID\\Calomar.Common.EventCollector.DLL", u"AppID"), cmr::GuidToText(com::kAppId));
+  CLSID task{};
+  EXPECT_EQ(CLSIDFromProgID(u"Calomar.Overseer.EventCollector.Task", &task), S_OK);
+  EXPECT_EQ(task, CLSID_Task);
+}
+
+TEST_F(Registration, RemovalKeepsTheSharedRoots) {
+  ASSERT_EQ(com::RegisterClasses(library, module), S_OK);
+  ASSERT_EQ(com::UnregisterClasses(library), S_OK);
+  EXPECT_TRUE(KeyExists(u"CLSID"));
+  EXPECT_TRUE(KeyExists(u"AppID"));
+  EXPECT_FALSE(KeyExists(u"CLSID\\" + cmr::GuidToText(CLSID_Task)));
+  EXPECT_FALSE(KeyExists(u"Calomar.Overseer.EventCollector.Task"));
+  EXPECT_FALSE(KeyExists(u"Calomar.Overseer.EventCollector.Task.1"));
+  EXPECT_FALSE(KeyExists(u"AppID\\Calomar.Common.EventCollector.DLL"));
+  EXPECT_EQ(com::UnregisterClasses(library), S_OK);  // again: nothing left to remove
+}
+
+TEST_F(Registration, TypeLibraryAndItsInterfaces) {
+  ASSERT_EQ(com::RegisterTypeLibrary(library, module), S_OK);
+  std::u16string libid = cmr::GuidToText(*library.libid);
+  EXPECT_EQ(Value(u"TypeLib\\" + libid + u"\\1.0"), u"EventCollector 1.0 Type Library");
+  EXPECT_EQ(Value(u"TypeLib\\" + libid + u"\\1.0\\409\\win32"), module);
+  std::u16string task = u"Interface\\" + cmr::GuidToText(IID_ITask);
+  EXPECT_EQ(Value(task), u"ITask");
+  EXPECT_EQ(Value(task + u"\\TypeLib", u"Version"), u"1.0");
+  ASSERT_EQ(com::UnregisterTypeLibrary(library), S_OK);
+  EXPECT_FALSE(KeyExists(u"TypeLib\\" + libid));
+  EXPECT_FALSE(KeyExists(task));
+}
+
+}  // namespace
