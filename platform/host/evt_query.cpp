@@ -108,9 +108,9 @@ EVT_HANDLE WINAPI EvtQuery(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, DWOR
 
 BOOL WINAPI EvtNext(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, DWORD /*timeout*/, DWORD flags,
                     PDWORD returned) {
+  if (returned) *returned = 0;
   if (DWORD e = host::FaultFor("EvtNext")) return Fail(e);
   if (!events || !returned || eventsSize == 0 || flags != 0) return Fail(ERROR_INVALID_PARAMETER);
-  *returned = 0;
   host::Lock lock;
   auto rs = As<ResultSet>(resultSet);
   if (!rs) return Fail(ERROR_INVALID_HANDLE);
