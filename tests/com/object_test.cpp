@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/com/class_factory.h"
+#include "base/com/class_objects.h"
 #include "base/com/object.h"
 #include "com/EventCollector_h.h"
 
@@ -102,6 +103,36 @@ TEST(ClassFactory, CreatesObjectsLocksTheModuleAndDoesNotCountItself) {
   EXPECT_FALSE(com::Module::CanUnload());
   factory->LockServer(FALSE);
   EXPECT_TRUE(com::Module::CanUnload());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ClassObjects, OneFactoryPerClassAndUnknownClassesRefused) {
+  static const com::ClassEntry table[] = {
+      {&CLSID_EventLog, &com::MakeFactory<EventLogObject>},
+      {&CLSID_Filter, nullptr},  // listed, not implemented here
+  };
+  IClassFactory* first = nullptr;
+  IClassFactory* second = nullptr;
+  ASSERT_EQ(com::GetClassObject(table, 2, CLSID_EventLog, IID_IClassFactory, reinterpret_cast<void**>(&first)), S_OK);
+  ASSERT_EQ(com::GetClassObject(table, 2, CLSID_EventLog, IID_IClassFactory, reinterpret_cast<void**>(&second)),
+            S_OK);
+  EXPECT_EQ(first, second);
+  EXPECT_TRUE(com::Module::CanUnload());  // a cached factory does not hold the library
+
+  IECEventLog* log = nullptr;
+  ASSERT_EQ(first->CreateInstance(nullptr, IID_IECEventLog, reinterpret_cast<void**>(&log)), S_OK);
+  log->Release();
+  first->Release();
+  second->Release();
+
+  void* none = reinterpret_cast<void*>(1);
+  EXPECT_EQ(com::GetClassObject(table, 2, CLSID_Filter, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(com::GetClassObject(table, 2, CLSID_Task, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(com::GetClassObject(table, 2, CLSID_EventLog, IID_IClassFactory, nullptr), E_POINTER);
 }
 
 }  // namespace
