@@ -112,6 +112,9 @@ void EvtxReader::parseHeader() {
     chunkCount_ = rest / kEvtxChunkSize + (rest % kEvtxChunkSize >= kEvtxChunkHeaderSize ? 1 : 0);
     if (rest % kEvtxChunkSize) headerDiagnostics_.push_back("file: truncated, the last chunk is partial");
   }
+  if (headerValid_ && chunkCount_ < header_.chunkCount)
+    headerDiagnostics_.push_back("file: truncated, " + std::to_string(chunkCount_) + " of " +
+                                 std::to_string(header_.chunkCount) + " chunks present");
 }
 
 bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,

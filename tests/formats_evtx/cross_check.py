@@ -154,8 +154,18 @@ def ours(path, precision):
 def same_value(mine, theirs, tool):
     if mine == theirs:
         return True
-    if tool == "evtxexport":  # it shows a value made only of line ends as empty
-        return theirs == "" and mine.strip() == ""
+    if tool == "evtxexport":
+        # It shows a value made only of line ends as empty, a negative n-bit
+        # integer v as -(2^(n-1) + v), and floating point as "2.500000e-001".
+        if theirs == "" and mine.strip() == "":
+            return True
+        if re.fullmatch(r"-\d+", mine) and re.fullmatch(r"-\d+", theirs):
+            total = -int(mine) - int(theirs)
+            return total & (total - 1) == 0
+        try:
+            return "e" in theirs and float(mine) == float(theirs)
+        except ValueError:
+            return False
     # python-evtx shows binary data in base64, string arrays as one text, and
     # rounds FILETIME values to the microsecond.
     if re.fullmatch(r"([0-9A-F]{2})+", mine) and base64.b64encode(bytes.fromhex(mine)).decode() == theirs:

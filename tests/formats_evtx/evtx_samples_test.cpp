@@ -25,8 +25,7 @@ const char* const kSamples[] = {
 };
 
 bool HasDiagnostic(const EvtxReadResult& r, const std::string& part) {
-  return std::any_of(r.diagnostics.begin(), r.diagnostics.end(),
-                     [&](const std::string& d) { return d.find(part) != std::string::npos; });
+  return evtxtest::HasDiagnostic(r.diagnostics, part);
 }
 
 void CrossCheck(const std::string& tool, const std::string& command) {

@@ -99,4 +99,10 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+bool HasDiagnostic(const std::vector<std::string>& diagnostics, const std::string& part) {
+  for (const std::string& d : diagnostics)
+    if (d.find(part) != std::string::npos) return true;
+  return false;
+}
+
 }  // namespace evtxtest

@@ -22,4 +22,7 @@ bool ToolAvailable(const std::string& tool);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
+// Whether one of the diagnostics contains `part`.
+bool HasDiagnostic(const std::vector<std::string>& diagnostics, const std::string& part);
+
 }  // namespace evtxtest
