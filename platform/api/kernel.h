@@ -8,7 +8,9 @@
 #include "platform/api/errors.h"
 #include "platform/api/types.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/mingw/kernel.h"
+#else
 
 // Last error (per thread).
 DWORD GetLastError();
@@ -178,6 +180,7 @@ void OutputDebugStringW(LPCWSTR text);
 #define CP_UTF8 65001
 #define MB_ERR_INVALID_CHARS 0x00000008
 #define WC_ERR_INVALID_CHARS 0x00000080
+#define WC_NO_BEST_FIT_CHARS 0x00000400
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR wide, int wideChars);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR text, int bytes,
                         LPCSTR defaultChar, LPBOOL usedDefault);

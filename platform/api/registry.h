@@ -4,7 +4,9 @@
 #include "platform/api/errors.h"
 #include "platform/api/types.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/mingw/registry.h"
+#else
 
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000000u))))
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000001u))))

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -27,7 +28,7 @@ TEST(Identity, ExecutablePathIsShownThroughTheZDrive) {
 
 TEST(Identity, AddressInsideASharedObjectGivesItsPath) {
   Dl_info info;
-  ASSERT_TRUE(dladdr(reinterpret_cast<void*>(&dlopen), &info));
+  ASSERT_TRUE(dladdr(reinterpret_cast<void*>(&getpid), &info));
   char16_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(reinterpret_cast<HMODULE>(info.dli_fbase), path, MAX_PATH);
   ASSERT_GT(n, 0u);
