@@ -1,0 +1,93 @@
+#include "render/event_file_print.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include "base/text.h"
+
+namespace {
+
+void AppendHexByte(std::string& out, const char* prefix, unsigned value, int digits) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out += prefix;
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
+}
+
+std::string JsonString(const std::u16string& text) {
+  std::string out = "\"";
+  for (char16_t c : text) {
+    switch (c) {
+      case u'"': out += "\\\""; break;
+      case u'\\': out += "\\\\"; break;
+      case u'\n': out += "\\n"; break;
+      case u'\r': out += "\\r"; break;
+      case u'\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) AppendHexByte(out, "\\u", c, 4);
+        else out += cmr::Utf16ToUtf8(std::u16string_view(&c, 1));
+    }
+  }
+  return out + "\"";
+}
+
+std::string VisibleText(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c == u'\r') out += "\\r";
+    else if (c == u'\n') out += "\\n";
+    else if (c == u'\t') out += "\\t";
+    else if (c < 0x20) AppendHexByte(out, "\\x", c, 2);
+    else out += cmr::Utf16ToUtf8(std::u16string_view(&c, 1));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EventFileEntryToJson(const EventFileEntry& entry) {
+  std::map<std::u16string, std::vector<const std::u16string*>> seen;
+  std::string out = "{";
+  for (const EventFileField& field : entry) {
+    auto& values = seen[field.tag];
+    bool repeated = std::any_of(values.begin(), values.end(), [&](const std::u16string* v) { return *v == field.value; });
+    if (repeated) continue;
+    values.push_back(&field.value);
+    std::u16string key = field.tag;
+    if (values.size() > 1) key += u"#" + cmr::ToTextUnsigned(values.size());
+    if (out.size() > 1) out += ",";
+    out += JsonString(key) + ":" + JsonString(field.value);
+  }
+  return out + "}";
+}
+
+std::string EventFileEntryToText(const EventFileEntry& entry, size_t number) {
+  size_t width = 0;
+  for (const EventFileField& field : entry) width = std::max(width, field.tag.size());
+  std::string out = "entry " + std::to_string(number) + "\n";
+  for (const EventFileField& field : entry) {
+    std::string tag = cmr::Utf16ToUtf8(field.tag);
+    out += "  " + tag + std::string(width - field.tag.size(), ' ') + "  " + VisibleText(field.value) + "\n";
+  }
+  return out;
+}
+
+int PrintEventFile(const std::string& path, EventFileFormat format, FILE* out, FILE* err) {
+  EventFileReader reader;
+  if (!reader.Open(path)) {
+    std::fprintf(err, "cannot open '%s': %s\n", path.c_str(), std::strerror(errno != 0 ? errno : ENOENT));
+    return 1;
+  }
+  EventFileEntry entry;
+  while (reader.Next(&entry)) {
+    if (format == EventFileFormat::Json) std::fprintf(out, "%s\n", EventFileEntryToJson(entry).c_str());
+    else std::fprintf(out, "%s", EventFileEntryToText(entry, reader.EntriesRead()).c_str());
+  }
+  if (!reader.Problem().empty()) {
+    std::fprintf(err, "'%s' is damaged or truncated (%s): %zu whole entries read\n", path.c_str(),
+                 reader.Problem().c_str(), reader.EntriesRead());
+    return 1;
+  }
+  return 0;
+}

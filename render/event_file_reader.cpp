@@ -1,0 +1,80 @@
+#include "render/event_file_reader.h"
+
+#include "base/text.h"
+#include "render/field_text.h"
+
+namespace {
+
+constexpr unsigned kChunkBytes = 1 << 16;
+
+}  // namespace
+
+EventFileEntry ParseEventFileEntry(std::string_view line) {
+  EventFileEntry entry;
+  size_t start = 0;
+  while (start < line.size()) {
+    size_t end = line.find('#', start);
+    if (end == std::string_view::npos) end = line.size();
+    std::string_view field = line.substr(start, end - start);
+    size_t tilde = field.find('~');
+    EventFileField parsed;
+    parsed.tag = cmr::Utf8ToUtf16(field.substr(0, tilde));
+    if (tilde != std::string_view::npos) parsed.value = UnescapeFieldValue(cmr::Utf8ToUtf16(field.substr(tilde + 1)));
+    entry.push_back(std::move(parsed));
+    start = end + 1;
+  }
+  return entry;
+}
+
+EventFileReader::~EventFileReader() {
+  if (stream_ != nullptr) gzclose(stream_);
+}
+
+bool EventFileReader::Open(const std::string& path) {
+  if (stream_ != nullptr) gzclose(stream_);
+  buffer_.clear();
+  position_ = 0;
+  atEnd_ = false;
+  entries_ = 0;
+  problem_.clear();
+  stream_ = gzopen(path.c_str(), "rb");
+  return stream_ != nullptr;
+}
+
+// Reads the next chunk of content; false when nothing more comes.
+bool EventFileReader::Fill() {
+  if (atEnd_ || stream_ == nullptr) return false;
+  buffer_.erase(0, position_);
+  position_ = 0;
+  size_t old = buffer_.size();
+  buffer_.resize(old + kChunkBytes);
+  int got = gzread(stream_, buffer_.data() + old, kChunkBytes);
+  buffer_.resize(old + (got > 0 ? static_cast<size_t>(got) : 0));
+  if (got > 0 && gzdirect(stream_)) {
+    problem_ = "not a gzip stream";
+    atEnd_ = true;
+    return false;
+  }
+  if (got > 0) return true;
+  // zlib reports a stream cut off as a plain end (0): ask it what happened.
+  atEnd_ = true;
+  int error = Z_OK;
+  const char* text = gzerror(stream_, &error);
+  if (got < 0 || error != Z_OK) problem_ = text != nullptr && *text != 0 ? text : "read error";
+  return false;
+}
+
+bool EventFileReader::Next(EventFileEntry* entry) {
+  for (;;) {
+    size_t end = buffer_.find("\r\n", position_);
+    if (end != std::string::npos) {
+      *entry = ParseEventFileEntry(std::string_view(buffer_).substr(position_, end - position_));
+      position_ = end + 2;
+      ++entries_;
+      return true;
+    }
+    if (!Fill()) break;
+  }
+  if (problem_.empty() && position_ < buffer_.size()) problem_ = "the last entry has no line end";
+  return false;
+}

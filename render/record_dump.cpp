@@ -1,0 +1,108 @@
+#include "render/record_dump.h"
+
+#include "base/trace.h"
+#include "platform/formats/evt_record.h"
+#include "render/field_text.h"
+#include "render/insertion_strings.h"
+#include "render/time_text.h"
+#include "render/variant_text.h"
+
+namespace {
+
+// "LC": the name resolved through the collector's cache, else the name itself.
+std::u16string LocalComputerText(DumpContext& context, const std::u16string& computer) {
+  std::u16string resolved = context.ResolveHostName(computer);
+  return resolved.empty() ? computer : resolved;
+}
+
+void WriteAccountFields(EventFileWriter& writer, const CSidCache::SidInfo& sid, bool escapeSid) {
+  writer.WriteTextField(u"SID", escapeSid ? EscapeFieldValue(sid.sidString) : sid.sidString);
+  writer.WriteTextField(u"USER", EscapeFieldValue(CSidCache::AccountText(sid)));
+}
+
+struct SystemField {
+  const char16_t* tag;
+  DWORD index;
+  const char16_t* name;
+};
+
+// The system value fields after "ES", in their order; "AI" appears twice.
+constexpr SystemField kSystemFields[] = {
+    {u"QA", EvtSystemQualifiers, u"Qualifiers"},
+    {u"EL", EvtSystemLevel, u"Level"},
+    {u"EC", EvtSystemTask, u"Task"},
+    {u"OC", EvtSystemOpcode, u"Opcode"},
+    {u"KW", EvtSystemKeywords, u"Keywords"},
+    {u"AI", EvtSystemActivityID, u"ActivityID"},
+    {u"RI", EvtSystemRelatedActivityID, u"RelatedActivityID"},
+    {u"AI", EvtSystemActivityID, u"ActivityID"},
+    {u"VR", EvtSystemVersion, u"Version"},
+    {u"COMP", EvtSystemComputer, u"Computer"},
+};
+
+}  // namespace
+
+void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> record, const CSidCache::SidInfo* sid,
+                       const ExtraFields* extra, DumpContext& context) {
+  formats::EvtRecordView view(record);
+  EVENTLOGRECORD header = view.Header();
+  Trace(40, u"DumpRecord - started");
+  Trace(40, u"TimeWritten - %d", header.TimeWritten);
+  writer.WriteTextField(u"TW", ClassicTimeText(header.TimeWritten));
+  writer.WriteHex32Field(u"TWN", header.TimeWritten);
+  Trace(40, u"RN - %d", header.RecordNumber);
+  writer.WriteHex32Field(u"RN", header.RecordNumber);
+  Trace(40, u"EventID - %d", header.EventID);
+  writer.WriteUnsignedField(u"EI", header.EventID & 0xFFFF);
+  writer.WriteUnsignedField(u"ET", header.EventType);
+  writer.WriteUnsignedField(u"EC", header.EventCategory);
+  std::u16string source = view.Source();
+  std::u16string computer = view.Computer();
+  writer.WriteTextField(u"ES", source);
+  writer.WriteTextField(u"COMP", EscapeFieldValue(computer));
+  if (context.ResolveComputerName()) {
+    writer.WriteTextField(u"LC", EscapeFieldValue(LocalComputerText(context, computer)));
+  }
+  if (sid != nullptr) WriteAccountFields(writer, *sid, true);
+  if (extra != nullptr) {
+    for (const auto& [tag, value] : *extra) {
+      if (!value.empty()) writer.WriteTextField(tag, EscapeFieldValue(value));
+    }
+  }
+  Trace(40, u"StringOffset=%d, Length=%d, NumStrings=%d", header.StringOffset, header.Length, header.NumStrings);
+  writer.WriteUnsignedField(u"NUMSTR", header.NumStrings);
+  WriteInsertionStrings(writer, context, view.Strings(), source, DumpKind::Classic);
+  writer.EndEntry();
+  context.CountWrittenRecord();
+  Trace(40, u"DumpRecord - finished");
+}
+
+void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* sid,
+                       DumpContext& context) {
+  Trace(40, u"DumpRecord - started");
+  std::u16string time = EventTimeText(event.TimeCreated());
+  Trace(40, u"TimeWritten - %s", time);
+  writer.WriteTextField(u"TW", time);
+  writer.WriteHex32Field(u"TWN", static_cast<uint32_t>(event.TimeCreatedUnixSeconds()));
+  Trace(40, u"RN - %d", static_cast<uint32_t>(event.RecordId()));
+  writer.WriteHex64Field(u"RN", event.RecordId());
+  Trace(40, u"EventID - %d", event.EventId());
+  writer.WriteUnsignedField(u"EI", event.EventId());
+  std::u16string provider = event.ProviderName();
+  Trace(40, u"ProviderName - %s", provider);
+  writer.WriteTextField(u"ES", EscapeFieldValue(provider));
+  for (const SystemField& field : kSystemFields) {
+    std::u16string text = event.SystemPropertyText(field.index);
+    Trace(40, u"%s - %s", field.name, text);
+    if (!text.empty()) writer.WriteTextField(field.tag, text);
+  }
+  if (context.ResolveComputerName()) writer.WriteTextField(u"LC", LocalComputerText(context, event.Computer()));
+  if (sid != nullptr) WriteAccountFields(writer, *sid, false);
+  writer.WriteUnsignedField(u"NUMSTR", event.UserCount());
+  std::vector<std::u16string> strings;
+  strings.reserve(event.UserCount());
+  for (DWORD i = 0; i < event.UserCount(); ++i) strings.push_back(VariantToText(event.UserValue(i)));
+  WriteInsertionStrings(writer, context, strings, provider, DumpKind::EventLog);
+  writer.EndEntry();
+  Trace(40, u"DumpRecord - finished");
+}

@@ -1,0 +1,135 @@
+#include "render/rendered_event.h"
+
+#include <cstring>
+
+#include "base/exceptions.h"
+#include "platform/api/errors.h"
+#include "platform/api/kernel.h"
+#include "render/time_text.h"
+#include "render/variant_text.h"
+
+namespace {
+
+std::unique_ptr<BYTE[]> CopyValues(const std::vector<EVT_VARIANT>& values) {
+  if (values.empty()) return nullptr;
+  auto block = std::make_unique<BYTE[]>(values.size() * sizeof(EVT_VARIANT));
+  std::memcpy(block.get(), values.data(), values.size() * sizeof(EVT_VARIANT));
+  return block;
+}
+
+}  // namespace
+
+EVT_HANDLE RenderedEvent::CreateContext(const EvtRenderFunctions& api, DWORD flags) {
+  EVT_HANDLE context = api.CreateRenderContext(0, nullptr, flags);
+  cmr::ThrowLastErrorIfFalse(context != nullptr);
+  return context;
+}
+
+void RenderedEvent::CloseKeepingLastError(const EvtRenderFunctions& api, EVT_HANDLE handle) {
+  DWORD error = GetLastError();
+  api.Close(handle);
+  SetLastError(error);
+}
+
+RenderedEvent::Block RenderedEvent::RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context,
+                                                 EVT_HANDLE event) {
+  Block block;
+  DWORD used = 0;
+  DWORD count = 0;
+  if (api.Render(context, event, EvtRenderEventValues, 0, nullptr, &used, &count)) return block;
+  DWORD error = GetLastError();
+  if (error != ERROR_INSUFFICIENT_BUFFER) throw cmr::Win32Exception(error);
+  block.bytes = std::make_unique<BYTE[]>(used);
+  if (!api.Render(context, event, EvtRenderEventValues, used, block.bytes.get(), &used, &count)) {
+    throw cmr::Win32Exception(GetLastError());
+  }
+  block.count = count;
+  return block;
+}
+
+void RenderedEvent::Render(const EvtRenderFunctions& api, EVT_HANDLE event, bool withUserData) {
+  EVT_HANDLE systemContext = CreateContext(api, EvtRenderContextSystem);
+  try {
+    Block system = RenderValues(api, systemContext, event);
+    system_ = std::move(system.bytes);
+    systemCount_ = system.count;
+    if (withUserData) {
+      EVT_HANDLE userContext = CreateContext(api, EvtRenderContextUser);
+      try {
+        Block user = RenderValues(api, userContext, event);
+        user_ = std::move(user.bytes);
+        userCount_ = user.count;
+      } catch (...) {
+        CloseKeepingLastError(api, userContext);
+        throw;
+      }
+      CloseKeepingLastError(api, userContext);
+    }
+  } catch (...) {
+    CloseKeepingLastError(api, systemContext);
+    throw;
+  }
+  CloseKeepingLastError(api, systemContext);
+}
+
+void RenderedEvent::Assign(const std::vector<EVT_VARIANT>& system, const std::vector<EVT_VARIANT>& user) {
+  system_ = CopyValues(system);
+  systemCount_ = static_cast<DWORD>(system.size());
+  user_ = CopyValues(user);
+  userCount_ = static_cast<DWORD>(user.size());
+}
+
+const EVT_VARIANT* RenderedEvent::SystemValue(DWORD index) const {
+  if (index >= systemCount_ || SystemValues()[index].Type == EvtVarTypeNull) return nullptr;
+  return &SystemValues()[index];
+}
+
+const EVT_VARIANT* RenderedEvent::TypedSystemValue(DWORD index, DWORD type) const {
+  const EVT_VARIANT* value = SystemValue(index);
+  return value != nullptr && value->Type == type ? value : nullptr;
+}
+
+std::u16string RenderedEvent::ProviderName() const {
+  const EVT_VARIANT* v = TypedSystemValue(EvtSystemProviderName, EvtVarTypeString);
+  return v != nullptr && v->StringVal != nullptr ? std::u16string(v->StringVal) : std::u16string();
+}
+
+std::u16string RenderedEvent::Computer() const {
+  const EVT_VARIANT* v = TypedSystemValue(EvtSystemComputer, EvtVarTypeString);
+  return v != nullptr && v->StringVal != nullptr ? std::u16string(v->StringVal) : std::u16string();
+}
+
+PSID RenderedEvent::UserSid() const {
+  const EVT_VARIANT* v = TypedSystemValue(EvtSystemUserID, EvtVarTypeSid);
+  return v != nullptr ? v->SidVal : nullptr;
+}
+
+uint64_t RenderedEvent::TimeCreated() const {
+  const EVT_VARIANT* v = TypedSystemValue(EvtSystemTimeCreated, EvtVarTypeFileTime);
+  return v != nullptr ? v->FileTimeVal : 0;
+}
+
+uint64_t RenderedEvent::TimeCreatedWholeSeconds() const { return TimeCreated() / 10000000ull * 10000000ull; }
+
+uint64_t RenderedEvent::TimeCreatedUnixSeconds() const { return FileTimeToUnixSeconds(TimeCreated()); }
+
+uint64_t RenderedEvent::RecordId() const {
+  const EVT_VARIANT* v = TypedSystemValue(EvtSystemEventRecordId, EvtVarTypeUInt64);
+  return v != nullptr ? v->UInt64Val : 0;
+}
+
+uint16_t RenderedEvent::EventId() const {
+  const EVT_VARIANT* v = TypedSystemValue(EvtSystemEventID, EvtVarTypeUInt16);
+  return v != nullptr ? v->UInt16Val : 0;
+}
+
+uint32_t RenderedEvent::FullEventId() const {
+  const EVT_VARIANT* qualifiers = SystemValue(EvtSystemQualifiers);
+  if (qualifiers == nullptr) return EventId();
+  return (static_cast<uint32_t>(qualifiers->UInt16Val) << 16) | EventId();
+}
+
+std::u16string RenderedEvent::SystemPropertyText(DWORD index) const {
+  const EVT_VARIANT* v = SystemValue(index);
+  return v != nullptr ? VariantToText(*v) : std::u16string();
+}

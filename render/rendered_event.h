@@ -1,0 +1,70 @@
+// One Windows Event Log event rendered into its system values and, when
+// asked, its user values (the insertion values in template order).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/api/evt.h"
+
+// The three functions of the bound Windows Event Log library that rendering
+// needs; the process's binding hands in its pointers.
+struct EvtRenderFunctions {
+  PFN_EvtCreateRenderContext CreateRenderContext = nullptr;
+  PFN_EvtRender Render = nullptr;
+  PFN_EvtClose Close = nullptr;
+};
+
+class RenderedEvent {
+ public:
+  RenderedEvent() = default;
+  virtual ~RenderedEvent() = default;
+  RenderedEvent(const RenderedEvent&) = delete;
+  RenderedEvent& operator=(const RenderedEvent&) = delete;
+
+  // Renders the event's system values and, when withUserData, its user
+  // values. Raises cmr::Win32Exception with the last error on failure.
+  void Render(const EvtRenderFunctions& api, EVT_HANDLE event, bool withUserData);
+
+  // Takes values rendered elsewhere (copied; pointers inside them must stay
+  // valid while this object is used).
+  void Assign(const std::vector<EVT_VARIANT>& system, const std::vector<EVT_VARIANT>& user);
+
+  std::u16string ProviderName() const;
+  std::u16string Computer() const;
+  PSID UserSid() const;
+  uint64_t TimeCreated() const;
+  uint64_t TimeCreatedWholeSeconds() const;
+  uint64_t TimeCreatedUnixSeconds() const;
+  uint64_t RecordId() const;
+  uint16_t EventId() const;
+  // (Qualifiers << 16) | EventID when Qualifiers is present, else EventID.
+  uint32_t FullEventId() const;
+  // VariantToText of a system value that is present, else "".
+  std::u16string SystemPropertyText(DWORD index) const;
+  // A system value that is present (type not EvtVarTypeNull), else null.
+  const EVT_VARIANT* SystemValue(DWORD index) const;
+
+  DWORD SystemCount() const { return systemCount_; }
+  DWORD UserCount() const { return userCount_; }
+  const EVT_VARIANT& UserValue(DWORD index) const { return UserValues()[index]; }
+
+ private:
+  struct Block {
+    std::unique_ptr<BYTE[]> bytes;
+    DWORD count = 0;
+  };
+  static Block RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event);
+  static EVT_HANDLE CreateContext(const EvtRenderFunctions& api, DWORD flags);
+  static void CloseKeepingLastError(const EvtRenderFunctions& api, EVT_HANDLE handle);
+  const EVT_VARIANT* SystemValues() const { return reinterpret_cast<const EVT_VARIANT*>(system_.get()); }
+  const EVT_VARIANT* UserValues() const { return reinterpret_cast<const EVT_VARIANT*>(user_.get()); }
+  const EVT_VARIANT* TypedSystemValue(DWORD index, DWORD type) const;
+
+  std::unique_ptr<BYTE[]> system_;
+  std::unique_ptr<BYTE[]> user_;
+  DWORD systemCount_ = 0;
+  DWORD userCount_ = 0;
+};

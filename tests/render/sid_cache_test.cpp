@@ -1,0 +1,89 @@
+#include "render/sid_cache.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/api/kernel.h"
+#include "platform/host/accounts.h"
+#include "platform/host/faults.h"
+#include "platform/host/host.h"
+
+namespace {
+
+// A SID in binary form, freed at the end of the scope.
+class Sid {
+ public:
+  explicit Sid(const char16_t* text) { EXPECT_TRUE(ConvertStringSidToSidW(text, &sid_)); }
+  ~Sid() { LocalFree(sid_); }
+  PSID get() const { return sid_; }
+
+ private:
+  PSID sid_ = nullptr;
+};
+
+class SidCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::Host::Get().Reset();
+    host::ClearFaults();
+    auto& accounts = host::Host::Get().Add(u"SRV1").Service<host::Accounts>();
+    accounts.Add(u"S-1-5-21-1-2-3-1104", {u"CORP", u"alice", SidTypeUser});
+  }
+  void TearDown() override { host::ClearFaults(); }
+};
+
+TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {
+  CSidCache cache;
+  cache.OpenPolicy(u"SRV1");
+  ASSERT_TRUE(cache.IsOpen());
+  Sid alice(u"S-1-5-21-1-2-3-1104");
+  Sid again(u"S-1-5-21-1-2-3-1104");
+  auto first = cache.Lookup(alice.get());
+  auto second = cache.Lookup(again.get());
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
+  EXPECT_EQ(first->sidString, u"S-1-5-21-1-2-3-1104");
+  EXPECT_EQ(CSidCache::AccountText(*first), u"CORP\\alice");
+}
+
+TEST_F(SidCacheTest, AnUnknownSidIsCachedWithAnEmptyAccount) {
+  CSidCache cache;
+  cache.OpenPolicy(u"SRV1");
+  Sid unknown(u"S-1-5-21-9-9-9-1000");
+  auto entry = cache.Lookup(unknown.get());
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->sidString, u"S-1-5-21-9-9-9-1000");
+  EXPECT_EQ(CSidCache::AccountText(*entry), u"\\");
+  cache.Lookup(unknown.get());
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
+}
+
+TEST_F(SidCacheTest, NoAnswerWithoutASidOrAPolicy) {
+  CSidCache cache;
+  Sid alice(u"S-1-5-21-1-2-3-1104");
+  EXPECT_EQ(cache.Lookup(alice.get()), nullptr);  // not opened
+  cache.OpenPolicy(u"SRV1");
+  EXPECT_EQ(cache.Lookup(nullptr), nullptr);
+  BYTE broken[] = {9, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  EXPECT_EQ(cache.Lookup(broken), nullptr);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 0u);
+
+  host::InjectFault("LsaOpenPolicy", 1, 1722);
+  cache.OpenPolicy(u"SRV1");
+  EXPECT_FALSE(cache.IsOpen());
+  EXPECT_EQ(cache.Lookup(alice.get()), nullptr);
+}
+
+TEST_F(SidCacheTest, AFailedTranslationIsAskedOnce) {
+  CSidCache cache;
+  cache.OpenPolicy(u"SRV1");
+  host::InjectFault("LsaLookupSids", 1, 1722);
+  Sid alice(u"S-1-5-21-1-2-3-1104");
+  auto entry = cache.Lookup(alice.get());
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->name, u"");
+  EXPECT_EQ(cache.Lookup(alice.get()), entry);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
+}
+
+}  // namespace
