@@ -7,12 +7,11 @@
 
 namespace host {
 
-// Null when no computer has the name ("", "." and "localhost" are the local
-// computer; leading backslashes are ignored) or when it is unreachable.
+// Null when no computer has the name or when it is unreachable. The name is
+// a computer name ("", "." and "localhost" are the local computer; leading
+// backslashes are ignored) or an IP address that the local computer's name
+// table gives to a host whose name, or first label of it, is a computer's.
 // Callers hold the host lock.
-inline Computer* ReachableComputer(std::u16string_view name) {
-  Computer* computer = Host::Get().Find(name);
-  return computer && computer->Reachable() ? computer : nullptr;
-}
+Computer* ReachableComputer(std::u16string_view name);
 
 }  // namespace host
