@@ -1,0 +1,13 @@
+// The component's class table, in the order in which registration visits
+// the classes.
+#pragma once
+
+#include <cstddef>
+
+#include "base/com/class_objects.h"
+
+namespace ec {
+
+const com::ClassEntry* ClassTable(size_t* count);
+
+}  // namespace ec

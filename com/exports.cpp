@@ -1,0 +1,31 @@
+// The exported functions: class objects, unloading, registration.
+#include "com/exports.h"
+
+#include "base/com/class_objects.h"
+#include "base/com/module.h"
+#include "base/com/registration.h"
+#include "com/class_table.h"
+#include "com/module_path.h"
+
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
+  size_t count = 0;
+  const com::ClassEntry* table = ec::ClassTable(&count);
+  return com::GetClassObject(table, count, clsid, riid, object);
+}
+
+HRESULT STDAPICALLTYPE DllCanUnloadNow() { return com::Module::CanUnload() ? S_OK : S_FALSE; }
+
+HRESULT STDAPICALLTYPE DllRegisterServer() {
+  const auto& library = com::typelib::ComponentLibrary();
+  std::u16string path = ec::ModulePath();
+  HRESULT hr = com::RegisterClasses(library, path);
+  if (FAILED(hr)) return hr;
+  return com::RegisterTypeLibrary(library, path);
+}
+
+HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  const auto& library = com::typelib::ComponentLibrary();
+  HRESULT hr = com::UnregisterTypeLibrary(library);
+  HRESULT classes = com::UnregisterClasses(library);
+  return FAILED(hr) ? hr : classes;
+}

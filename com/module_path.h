@@ -1,0 +1,10 @@
+// The full path of this library's file (%MODULE% of the registration).
+#pragma once
+
+#include <string>
+
+namespace ec {
+
+std::u16string ModulePath();
+
+}  // namespace ec
