@@ -1,10 +1,26 @@
-// A minimal IDispatch that counts its references, for ownership tests. Its
-// default value (DISPID_VALUE) is the number 7.
+// Helpers of the COM tests: VARIANT values, and a minimal IDispatch that
+// counts its references (its default value, DISPID_VALUE, is the number 7).
 #pragma once
 
 #include "platform/api/oleauto.h"
 
 namespace comtest {
+
+inline VARIANT Bstr(const char16_t* s) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocString(s);
+  return v;
+}
+
+inline VARIANT I4(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
 
 class CountingDispatch final : public IDispatch {
  public:

@@ -7,6 +7,7 @@
 #include "base/com/object.h"
 #include "base/com/type_library.h"
 #include "com/EventCollector_h.h"
+#include "tests/com/counting_dispatch.h"
 
 namespace {
 
@@ -79,21 +80,8 @@ DISPID IdOf(IDispatch* d, const char16_t* name) {
   return id;
 }
 
-VARIANT Bstr(const char16_t* s) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = SysAllocString(s);
-  return v;
-}
-
-VARIANT I4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+using comtest::Bstr;
+using comtest::I4;
 
 TEST(Dispatch, NamesResolveIgnoringCase) {
   auto config = com::MakeObject<FakeTaskConfig>();

@@ -9,21 +9,8 @@ namespace {
 
 using comtest::CountingDispatch;
 
-VARIANT Text(const char16_t* s) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = SysAllocString(s);
-  return v;
-}
-
-VARIANT I4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+using comtest::I4;
+VARIANT Text(const char16_t* s) { return comtest::Bstr(s); }
 
 TEST(Variant, LayoutMatchesWindows) {
   EXPECT_EQ(sizeof(VARIANT), sizeof(void*) == 8 ? 24u : 16u);
