@@ -44,6 +44,7 @@ void CEventFilter::LoadFromFile(const std::u16string& path) {
 // Written beside the file and renamed over it, so that a failed write leaves
 // the old filters in place.
 void CEventFilter::SaveToFile(const std::u16string& path) const {
+  if (path.empty()) throw std::runtime_error("xml config file save error");
   TiXmlDocument document;
   BuildDocument(*this, document);
   cmr::WriteFileReplacing(
