@@ -22,6 +22,7 @@
 #include "platform/api/utf.h"
 #include "platform/host/faults.h"
 #include "platform/host/handles.h"
+#include "platform/host/ofd_lock.h"
 
 namespace {
 
@@ -29,23 +30,8 @@ using Clock = std::chrono::steady_clock;
 
 enum LockByte : off_t { kOwned = 0, kOpen = 1, kGate = 2 };
 
-bool SetLock(int fd, short type, off_t byte, bool wait) {
-  struct flock fl {};
-  fl.l_type = type;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = byte;
-  fl.l_len = 1;
-  while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0)
-    if (errno != EINTR) return false;
-  return true;
-}
-
 std::string LockPath(std::u16string_view name) {
-  static const std::string dir = [] {
-    std::string d = "/tmp/ec-mutex-" + std::to_string(getuid());
-    mkdir(d.c_str(), 0700);
-    return d;
-  }();
+  static const std::string dir = host::LockDirectory("mutex");
   uint64_t hash = 1469598103934665603ULL;  // FNV-1a; object names are case-sensitive
   for (char c : plat::Utf16ToUtf8(name)) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
   char hex[17];
@@ -64,14 +50,14 @@ class MutexState {
   bool OpenShared(std::u16string_view name, bool* existed) {
     lockFd_ = open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd_ < 0) return false;
-    SetLock(lockFd_, F_WRLCK, kGate, true);
-    *existed = !SetLock(lockFd_, F_WRLCK, kOpen, false);
+    host::SetByteLock(lockFd_, F_WRLCK, kGate, true);
+    *existed = !host::SetByteLock(lockFd_, F_WRLCK, kOpen, false);
     if (!*existed) {  // a new mutex: what an earlier one left behind does not count
       uint32_t none = 0;
       (void)!pwrite(lockFd_, &none, sizeof none, 0);
     }
-    SetLock(lockFd_, F_RDLCK, kOpen, false);
-    SetLock(lockFd_, F_UNLCK, kGate, false);
+    host::SetByteLock(lockFd_, F_RDLCK, kOpen, false);
+    host::SetByteLock(lockFd_, F_UNLCK, kGate, false);
     return true;
   }
 
@@ -107,7 +93,7 @@ class MutexState {
     if (lockFd_ >= 0) {
       uint32_t none = 0;
       (void)!pwrite(lockFd_, &none, sizeof none, 0);
-      SetLock(lockFd_, F_UNLCK, kOwned, false);
+      host::SetByteLock(lockFd_, F_UNLCK, kOwned, false);
     }
     owner_ = 0;
     changed_.notify_one();
@@ -119,7 +105,7 @@ class MutexState {
   bool TakeSharedLock(std::unique_lock<std::mutex>& lock, DWORD milliseconds, Clock::time_point deadline,
                       bool* abandoned) {
     auto pause = std::chrono::microseconds(200);
-    while (!SetLock(lockFd_, F_WRLCK, kOwned, false)) {
+    while (!host::SetByteLock(lockFd_, F_WRLCK, kOwned, false)) {
       if (milliseconds != INFINITE && Clock::now() >= deadline) return false;
       lock.unlock();
       std::this_thread::sleep_for(pause);

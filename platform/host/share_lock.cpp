@@ -8,40 +8,23 @@
 #include <string>
 
 #include "platform/api/errors.h"
+#include "platform/host/ofd_lock.h"
 
 namespace host {
 namespace {
 
 enum Byte : off_t { kGate = 0, kReader, kWriter, kDeleter, kDenyRead, kDenyWrite, kDenyDelete };
 
-std::string LockDirectory() {
-  std::string dir = "/tmp/ec-share-" + std::to_string(getuid());
-  mkdir(dir.c_str(), 0700);
-  return dir;
-}
-
 int OpenLockFile(dev_t dev, ino_t ino, bool create) {
-  static const std::string dir = LockDirectory();
+  static const std::string dir = LockDirectory("share");
   std::string path = dir + "/" + std::to_string(dev) + "-" + std::to_string(ino);
   return open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
 }
 
-bool SetLock(int fd, short type, off_t byte, bool wait) {
-  struct flock fl {};
-  fl.l_type = type;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = byte;
-  fl.l_len = 1;
-  while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
-}
-
 // True when another open holds a shared lock on `byte`.
 bool HeldByOthers(int fd, off_t byte) {
-  if (!SetLock(fd, F_WRLCK, byte, false)) return true;
-  SetLock(fd, F_UNLCK, byte, false);
+  if (!SetByteLock(fd, F_WRLCK, byte, false)) return true;
+  SetByteLock(fd, F_UNLCK, byte, false);
   return false;
 }
 
@@ -56,7 +39,7 @@ void Hold(int fd, const ShareRequest& r) {
                                           {r.remove, kDeleter},      {!r.shareRead, kDenyRead},
                                           {!r.shareWrite, kDenyWrite}, {!r.shareDelete, kDenyDelete}};
   for (auto [wanted, byte] : holds)
-    if (wanted) SetLock(fd, F_RDLCK, byte, false);
+    if (wanted) SetByteLock(fd, F_RDLCK, byte, false);
 }
 
 }  // namespace
@@ -73,10 +56,10 @@ DWORD ShareLock::Acquire(int fd, const ShareRequest& request) {
   if (fstat(fd, &st) != 0) return ERROR_INVALID_HANDLE;
   int lockFd = OpenLockFile(st.st_dev, st.st_ino, true);
   if (lockFd < 0) return ERROR_ACCESS_DENIED;
-  SetLock(lockFd, F_WRLCK, kGate, true);
+  SetByteLock(lockFd, F_WRLCK, kGate, true);
   bool conflict = Conflicts(lockFd, request);
   if (!conflict) Hold(lockFd, request);
-  SetLock(lockFd, F_UNLCK, kGate, false);
+  SetByteLock(lockFd, F_UNLCK, kGate, false);
   if (conflict) {
     close(lockFd);
     return ERROR_SHARING_VIOLATION;
@@ -91,9 +74,9 @@ DWORD CheckDeleteAllowed(const std::string& linuxPath) {
   if (stat(linuxPath.c_str(), &st) != 0) return 0;
   int lockFd = OpenLockFile(st.st_dev, st.st_ino, false);
   if (lockFd < 0) return 0;  // never opened with share modes
-  SetLock(lockFd, F_WRLCK, kGate, true);
+  SetByteLock(lockFd, F_WRLCK, kGate, true);
   bool denied = HeldByOthers(lockFd, kDenyDelete);
-  SetLock(lockFd, F_UNLCK, kGate, false);
+  SetByteLock(lockFd, F_UNLCK, kGate, false);
   close(lockFd);
   return denied ? ERROR_SHARING_VIOLATION : 0;
 }
