@@ -124,6 +124,8 @@ bool EvtxChunkParser::parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBui
   }
   if (data > end) return fail("template values overrun their record", pos);
   pos = data;
+  event_->nodes.reserve(event_->nodes.size() + t->tree.nodes.size());
+  event_->values.reserve(event_->values.size() + t->tree.values.size() + count);
   instantiate(*t, 0, inst, out, depth);
   return error_.empty();
 }

@@ -40,9 +40,14 @@ void AppendUpperHex(std::u16string& out, const uint8_t* p, size_t n) {
 }
 
 void AppendPadded(std::u16string& out, uint64_t v, int width) {
-  char buf[24];
-  int n = std::snprintf(buf, sizeof buf, "%0*llu", width, static_cast<unsigned long long>(v));
-  AppendAscii(out, buf, static_cast<size_t>(n));
+  char16_t buf[24];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char16_t>(u'0' + v % 10);
+    v /= 10;
+  } while (v && n < 24);
+  while (n < width && n < 24) buf[n++] = u'0';
+  while (n) out.push_back(buf[--n]);
 }
 
 // Civil date from days since 1970-01-01 (proleptic Gregorian).

@@ -3,17 +3,26 @@
 namespace formats {
 namespace {
 
+bool NeedsEscape(char16_t c, bool attribute) {
+  return c == u'&' || c == u'<' || c == u'>' || (attribute && (c == u'\'' || c == u'"'));
+}
+
 void AppendEscaped(std::u16string& out, std::u16string_view text, bool attribute) {
-  for (char16_t c : text) {
+  size_t run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (!NeedsEscape(c, attribute)) continue;
+    out.append(text.data() + run, i - run);
+    run = i + 1;
     switch (c) {
       case u'&': out += u"&amp;"; break;
       case u'<': out += u"&lt;"; break;
       case u'>': out += u"&gt;"; break;
-      case u'\'': out += attribute ? u"&apos;" : u"'"; break;
-      case u'"': out += attribute ? u"&quot;" : u"\""; break;
-      default: out += c;
+      case u'\'': out += u"&apos;"; break;
+      default: out += u"&quot;"; break;
     }
   }
+  out.append(text.data() + run, text.size() - run);
 }
 
 class XmlWriter {
