@@ -35,11 +35,16 @@ std::optional<EvtLogFile> EvtLogFile::FromImage(std::vector<uint8_t> image) {
     log.WriteEofAndHeader();
     return log;
   }
+  // Rebuilt with every record that fits, newest ones first in importance.
   log.flags_ = file.header.Flags & ELF_LOGFILE_ARCHIVE_SET;
+  log.retention_ = 0;
   for (const auto& record : file.records) {
+    const uint32_t next = log.current_;
     log.current_ = record.Number();
-    log.Append(record.bytes);
+    if (log.Append(record.bytes).status != EvtAppendStatus::Written) log.current_ = next;
   }
+  log.retention_ = file.header.Retention;
+  log.WriteEofAndHeader();
   return log;
 }
 
@@ -60,7 +65,8 @@ EvtAppendResult EvtLogFile::Append(std::span<const uint8_t> record) {
   header.RecordNumber = current_;
   StoreAt(std::span<uint8_t>(bytes), 0, header);
 
-  if (!MakeRoom(length, header.TimeWritten, &result.overwritten)) {
+  // Record number 0xFFFFFFFF was the last one a log can give.
+  if (current_ == 0 || !MakeRoom(length, header.TimeWritten, &result.overwritten)) {
     flags_ |= ELF_LOGFILE_LOGFULL_WRITTEN;
     WriteEofAndHeader();
     result.status = EvtAppendStatus::LogFull;
@@ -91,8 +97,11 @@ uint32_t EvtLogFile::FreeBytes() const {
 }
 
 bool EvtLogFile::MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overwritten) {
+  // Below the maximum size the file grows instead of wrapping: the record and
+  // the end-of-file record after it must fit before the end of the file.
+  while (CanGrow() && uint64_t{end_} + length + kEvtEofSize > image_.size())
+    image_.resize(std::min<size_t>(maxSize_, image_.size() + kEvtGrowStep), 0);
   while (FreeBytes() < length) {
-    if (Grow()) continue;
     if (oldest_ == 0 || !MayOverwriteOldest(timeWritten)) return false;
     DropOldest();
     ++*overwritten;
@@ -100,12 +109,10 @@ bool EvtLogFile::MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overw
   return true;
 }
 
-bool EvtLogFile::Grow() {
+bool EvtLogFile::CanGrow() const {
   // Only while the records lie in one piece: growing a wrapped file would
   // put free space in the middle of the records.
-  if (image_.size() >= maxSize_ || (oldest_ != 0 && start_ > end_)) return false;
-  image_.resize(std::min<size_t>(maxSize_, image_.size() + kEvtGrowStep), 0);
-  return true;
+  return image_.size() < maxSize_ && (oldest_ == 0 || start_ <= end_);
 }
 
 bool EvtLogFile::MayOverwriteOldest(uint32_t timeWritten) const {
@@ -118,10 +125,8 @@ bool EvtLogFile::MayOverwriteOldest(uint32_t timeWritten) const {
 void EvtLogFile::DropOldest() {
   const EvtRing ring = Ring();
   start_ = ring.Advance(start_, ring.Load<uint32_t>(image_, start_));
-  if (++oldest_ == current_) {
-    oldest_ = 0;
-    start_ = end_;
-  }
+  // Numbers may have gaps in a log rebuilt from a damaged file.
+  oldest_ = start_ == end_ ? 0 : ring.Load<EVENTLOGRECORD>(image_, start_).RecordNumber;
 }
 
 void EvtLogFile::WriteAt(uint32_t offset, std::span<const uint8_t> bytes) {

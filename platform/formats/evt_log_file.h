@@ -30,7 +30,7 @@ inline constexpr uint32_t kEvtDefaultMaxSize = 0x80000;
 
 enum class EvtAppendStatus {
   Written,
-  LogFull,        // no room, and the retention forbids overwriting
+  LogFull,        // no room and the retention forbids overwriting, or record numbers are used up
   TooLarge,       // the record can never fit in a file of the maximum size
   InvalidRecord,  // the bytes are not a well-framed record
 };
@@ -78,7 +78,7 @@ class EvtLogFile {
   // Bytes free for records, keeping room for the end-of-file record.
   uint32_t FreeBytes() const;
   bool MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overwritten);
-  bool Grow();
+  bool CanGrow() const;
   bool MayOverwriteOldest(uint32_t timeWritten) const;
   void DropOldest();
   void WriteAt(uint32_t offset, std::span<const uint8_t> bytes);

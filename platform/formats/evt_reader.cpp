@@ -153,7 +153,8 @@ bool EvtScanner::UseEofRecord(const EvtRing& ring) {
 }
 
 bool EvtScanner::Follows(const std::vector<uint8_t>& record) const {
-  return out_.records.empty() || EvtRecordView(record).RecordNumber() > out_.records.back().Number();
+  const uint32_t number = EvtRecordView(record).RecordNumber();  // numbers start at 1
+  return number != 0 && (out_.records.empty() || number > out_.records.back().Number());
 }
 
 void EvtScanner::Accept(uint32_t pos, std::vector<uint8_t> record) {
@@ -180,8 +181,8 @@ void EvtScanner::Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_
       continue;
     }
     if (record)
-      why = "record " + std::to_string(EvtRecordView(*record).RecordNumber()) + " does not follow record " +
-            std::to_string(out_.records.back().Number());
+      why = "record number " + std::to_string(EvtRecordView(*record).RecordNumber()) + " does not follow " +
+            (out_.records.empty() ? std::string("the start of the log") : std::to_string(out_.records.back().Number()));
     const auto next = Resync(ring, ring.Advance(pos, 4), end, ring.Capacity() - walked);
     if (!next) {
       // Without a known end, the first thing that is not a following record
