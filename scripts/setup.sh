@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$top/build}
 
-packages=(cmake g++ make pkg-config libtinyxml-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake g++ make pkg-config python3 libtinyxml-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
           binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
           libevt-utils libevtx-utils python3-evtx)
 missing=()
