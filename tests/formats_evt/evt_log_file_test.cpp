@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <deque>
 
 #include "platform/formats/evt_log_file.h"
@@ -202,7 +203,31 @@ TEST(EvtLogFile, FromImageContinuesTheLog) {
   EXPECT_EQ(after.records.back().Number(), before.records.back().Number());
   EXPECT_EQ(rebuilt->CurrentRecordNumber(), 151u);
 
+  // Overwriting goes on past the gap in the numbers.
+  for (uint32_t seed = 150; seed < 250; ++seed) ASSERT_EQ(rebuilt->Append(evttest::SampleFields(seed)).status, EvtAppendStatus::Written);
+  const EvtFile later = ReadEvtFile(rebuilt->Image());
+  EXPECT_EQ(later.Report(), "");
+  EXPECT_EQ(rebuilt->OldestRecordNumber(), later.records.front().Number());
+  EXPECT_EQ(rebuilt->CurrentRecordNumber(), 251u);
+
   EXPECT_FALSE(EvtLogFile::FromImage(std::vector<uint8_t>(100, 0)).has_value());
+}
+
+// Record number 0xFFFFFFFF is the last a log can give: the next append is
+// refused as the log being full, never numbered 0.
+TEST(EvtLogFile, RecordNumbersRunOut) {
+  EvtLogFile log(4096);
+  log.Append(evttest::SampleFields(1));
+  auto image = log.Image();
+  StoreAt(std::span<uint8_t>(image), 0x30 + offsetof(EVENTLOGRECORD, RecordNumber), 0xFFFFFFFFu);
+  auto last = EvtLogFile::FromImage(image);
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ(last->OldestRecordNumber(), 0xFFFFFFFFu);
+  EXPECT_EQ(last->RecordCount(), 1u);
+  EXPECT_EQ(last->Append(evttest::SampleFields(2)).status, EvtAppendStatus::LogFull);
+  const EvtFile file = ReadEvtFile(last->Image());
+  ASSERT_EQ(file.records.size(), 1u);
+  EXPECT_EQ(file.records[0].Number(), 0xFFFFFFFFu);
 }
 
 }  // namespace
