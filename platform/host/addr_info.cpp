@@ -1,7 +1,9 @@
 // getaddrinfo and GetAddrInfoW over the host's name table. Each answer is one
 // block of the address-info pool: the list entries, their socket addresses
 // and the canonical name.
+#include <optional>
 #include <string>
+#include <type_traits>
 
 #include "platform/api/kernel.h"
 #include "platform/api/net.h"
@@ -80,29 +82,38 @@ Entry* BuildList(const host::Resolution& r, const Query& q, USHORT port, NameOf 
   return static_cast<Entry*>(block);
 }
 
+// Both calls: checks the arguments, resolves and builds the list.
+template <class Entry, class NameOf>
+int AddrInfo(const char* call, const std::optional<std::u16string>& node, const std::optional<std::u16string>& service,
+             const Entry* hints, Entry** result, NameOf nameOf) {
+  if (!result) return WSAEINVAL;
+  *result = nullptr;
+  Query q;
+  if (hints) q = {hints->ai_flags, hints->ai_family, hints->ai_socktype, hints->ai_protocol};
+  host::Resolution r;
+  USHORT port = 0;
+  if (int e = Resolve(call, node ? &*node : nullptr, service ? &*service : nullptr, q, &r, &port)) {
+    WSASetLastError(e);
+    return e;
+  }
+  *result = BuildList<Entry>(r, q, port, nameOf);
+  return *result ? 0 : WSA_NOT_ENOUGH_MEMORY;
+}
+
+template <class Char>
+std::optional<std::u16string> Text(const Char* text) {
+  if (!text) return std::nullopt;
+  if constexpr (std::is_same_v<Char, char>) return plat::Utf8ToUtf16(text);
+  else return std::u16string(text);
+}
+
 }  // namespace
 
 namespace winsock {
 
 int getaddrinfo(const char* nodeName, const char* serviceName, const addrinfo* hints, addrinfo** result) {
-  if (!result) return WSAEINVAL;
-  *result = nullptr;
-  Query q;
-  if (hints) q = {hints->ai_flags, hints->ai_family, hints->ai_socktype, hints->ai_protocol};
-  std::u16string node, service;
-  if (nodeName) node = plat::Utf8ToUtf16(nodeName);
-  if (serviceName) service = plat::Utf8ToUtf16(serviceName);
-  host::Resolution r;
-  USHORT port = 0;
-  int e = Resolve("getaddrinfo", nodeName ? &node : nullptr, serviceName ? &service : nullptr, q, &r, &port);
-  if (e) {
-    WSASetLastError(e);
-    return e;
-  }
-  *result = BuildList<addrinfo>(r, q, port, [](host::BlockWriter& w, const std::u16string& name) {
-    return w.Narrow(plat::Utf16ToUtf8(name));
-  });
-  return *result ? 0 : WSA_NOT_ENOUGH_MEMORY;
+  return AddrInfo("getaddrinfo", Text(nodeName), Text(serviceName), hints, result,
+                  [](host::BlockWriter& w, const std::u16string& name) { return w.Narrow(plat::Utf16ToUtf8(name)); });
 }
 
 void freeaddrinfo(addrinfo* list) { host::AddrInfoBlocks().Release(list); }
@@ -110,22 +121,8 @@ void freeaddrinfo(addrinfo* list) { host::AddrInfoBlocks().Release(list); }
 }  // namespace winsock
 
 INT GetAddrInfoW(PCWSTR nodeName, PCWSTR serviceName, const ADDRINFOW* hints, PADDRINFOW* result) {
-  if (!result) return WSAEINVAL;
-  *result = nullptr;
-  Query q;
-  if (hints) q = {hints->ai_flags, hints->ai_family, hints->ai_socktype, hints->ai_protocol};
-  std::u16string node = nodeName ? nodeName : u"", service = serviceName ? serviceName : u"";
-  host::Resolution r;
-  USHORT port = 0;
-  int e = Resolve("GetAddrInfoW", nodeName ? &node : nullptr, serviceName ? &service : nullptr, q, &r, &port);
-  if (e) {
-    WSASetLastError(e);
-    return e;
-  }
-  *result = BuildList<ADDRINFOW>(r, q, port, [](host::BlockWriter& w, const std::u16string& name) {
-    return w.String(name);
-  });
-  return *result ? 0 : WSA_NOT_ENOUGH_MEMORY;
+  return AddrInfo("GetAddrInfoW", Text(nodeName), Text(serviceName), hints, result,
+                  [](host::BlockWriter& w, const std::u16string& name) { return w.String(name); });
 }
 
 void FreeAddrInfoW(PADDRINFOW addrInfo) { host::AddrInfoBlocks().Release(addrInfo); }

@@ -26,22 +26,18 @@ size_t BlockPool::Outstanding() {
   return blocks_.size();
 }
 
-BlockPool& LsaBlocks() {
-  static BlockPool* pool = new BlockPool();
+namespace {
+template <int Family>
+BlockPool& Pool() {
+  static BlockPool* pool = new BlockPool();  // lives until the process ends
   return *pool;
 }
-BlockPool& NetApiBlocks() {
-  static BlockPool* pool = new BlockPool();
-  return *pool;
-}
-BlockPool& DnsBlocks() {
-  static BlockPool* pool = new BlockPool();
-  return *pool;
-}
-BlockPool& AddrInfoBlocks() {
-  static BlockPool* pool = new BlockPool();
-  return *pool;
-}
+}  // namespace
+
+BlockPool& LsaBlocks() { return Pool<0>(); }
+BlockPool& NetApiBlocks() { return Pool<1>(); }
+BlockPool& DnsBlocks() { return Pool<2>(); }
+BlockPool& AddrInfoBlocks() { return Pool<3>(); }
 
 void* BlockWriter::Advance(size_t bytes) {
   if (!base_) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,7 +13,6 @@
 #include <vector>
 
 #include "platform/api/kernel.h"
-#include "platform/host/errno_map.h"
 #include "platform/host/faults.h"
 #include "platform/host/message_modules.h"
 #include "platform/host/message_table.h"
@@ -59,14 +57,15 @@ DWORD Find(HMODULE module, std::shared_ptr<DataModule>* data) {
 
 // 0 and the bytes of the file, or the Win32 error of reading it.
 DWORD ReadImage(const std::string& path, std::vector<uint8_t>* bytes) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return ERROR_ACCESS_DENIED;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return errno == ENOENT && !std::filesystem::exists(std::filesystem::path(path).parent_path(), ec)
-                      ? ERROR_PATH_NOT_FOUND
-                      : Win32FromErrno(errno ? errno : ENOENT);
-  auto size = std::filesystem::file_size(path, ec);
+  if (!fs::exists(path, ec)) return fs::is_directory(fs::path(path).parent_path(), ec) ? ERROR_FILE_NOT_FOUND
+                                                                                      : ERROR_PATH_NOT_FOUND;
+  if (fs::is_directory(path, ec)) return ERROR_ACCESS_DENIED;
+  auto size = fs::file_size(path, ec);
   if (ec || size > kMaxImageBytes) return ERROR_BAD_EXE_FORMAT;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ERROR_ACCESS_DENIED;
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return in.bad() ? ERROR_READ_FAULT : 0;
 }

@@ -8,7 +8,14 @@
 
 namespace {
 
-host::Computer* Target(LMSTR serverName) { return host::ReachableComputer(serverName ? serverName : u""); }
+// Under the host lock: 0 and the computer that the call asks, or the error
+// that the call fails with.
+DWORD Target(LMSTR serverName, const void* buffer, DWORD level, DWORD supported, host::Computer** computer) {
+  if (!buffer) return ERROR_INVALID_PARAMETER;
+  if (level != supported) return ERROR_INVALID_LEVEL;
+  *computer = host::ReachableComputer(serverName ? serverName : u"");
+  return *computer ? 0 : ERROR_BAD_NETPATH;
+}
 
 size_t ShareBytes(const host::Share& s) {
   return sizeof(SHARE_INFO_2) + 2 * (s.name.size() + s.remark.size() + s.path.size() + 3) + 8;
@@ -18,11 +25,9 @@ size_t ShareBytes(const host::Share& s) {
 
 NET_API_STATUS NetServerGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
   if (DWORD e = host::FaultFor("NetServerGetInfo")) return e;
-  if (!buffer) return ERROR_INVALID_PARAMETER;
-  if (level != 101) return ERROR_INVALID_LEVEL;
   host::Lock lock;
-  host::Computer* computer = Target(serverName);
-  if (!computer) return ERROR_BAD_NETPATH;
+  host::Computer* computer = nullptr;
+  if (DWORD e = Target(serverName, buffer, level, 101, &computer)) return e;
   const auto& version = computer->Service<host::SystemVersion>();
   const auto& net = computer->Service<host::NetFacts>();
   *buffer = static_cast<LPBYTE>(host::BuildBlock(host::NetApiBlocks(), [&](host::BlockWriter& w) {
@@ -39,11 +44,9 @@ NET_API_STATUS NetServerGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
 
 NET_API_STATUS NetWkstaGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
   if (DWORD e = host::FaultFor("NetWkstaGetInfo")) return e;
-  if (!buffer) return ERROR_INVALID_PARAMETER;
-  if (level != 100) return ERROR_INVALID_LEVEL;
   host::Lock lock;
-  host::Computer* computer = Target(serverName);
-  if (!computer) return ERROR_BAD_NETPATH;
+  host::Computer* computer = nullptr;
+  if (DWORD e = Target(serverName, buffer, level, 100, &computer)) return e;
   const auto& version = computer->Service<host::SystemVersion>();
   const auto& net = computer->Service<host::NetFacts>();
   *buffer = static_cast<LPBYTE>(host::BuildBlock(host::NetApiBlocks(), [&](host::BlockWriter& w) {
@@ -63,11 +66,10 @@ NET_API_STATUS NetWkstaGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
 NET_API_STATUS NetShareEnum(LMSTR serverName, DWORD level, LPBYTE* buffer, DWORD preferredMaximumLength,
                             LPDWORD entriesRead, LPDWORD totalEntries, LPDWORD resumeHandle) {
   if (DWORD e = host::FaultFor("NetShareEnum")) return e;
-  if (!buffer || !entriesRead || !totalEntries) return ERROR_INVALID_PARAMETER;
-  if (level != 2) return ERROR_INVALID_LEVEL;
+  if (!entriesRead || !totalEntries) return ERROR_INVALID_PARAMETER;
   host::Lock lock;
-  host::Computer* computer = Target(serverName);
-  if (!computer) return ERROR_BAD_NETPATH;
+  host::Computer* computer = nullptr;
+  if (DWORD e = Target(serverName, buffer, level, 2, &computer)) return e;
   const auto& shares = computer->Service<host::NetFacts>().shares;
   size_t first = resumeHandle ? *resumeHandle : 0, end = first, budget = 0;
   while (end < shares.size() && (end == first || budget + ShareBytes(shares[end]) <= preferredMaximumLength))
