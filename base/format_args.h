@@ -82,6 +82,12 @@ FormatArg MakeArg(const T& value) {
   return a;
 }
 
+// A text array (a literal or a buffer) is passed as its null-terminated start.
+template <class C, size_t N>
+FormatArg MakeArg(const C (&text)[N]) {
+  return MakeArg(static_cast<const C*>(text));
+}
+
 // One conversion of a format text.
 struct Spec {
   bool left = false, plus = false, space = false, alt = false, zero = false;

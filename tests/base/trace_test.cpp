@@ -59,8 +59,8 @@ TEST_F(TraceTest, HeaderLinesAndThreshold) {
   std::string text = ReadAll(file_);
   EXPECT_TRUE(std::regex_search(text, std::regex(R"(^EventCollector trace file \(\)\. Created at \d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\r\n)")))
       << text;
-  EXPECT_NE(text.find("| 10| failure 1\r\n"), std::string::npos);
-  EXPECT_NE(text.find("| 30| progress x\r\n"), std::string::npos);
+  EXPECT_NE(text.find("|10| failure 1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("|30| progress x\r\n"), std::string::npos);
   EXPECT_EQ(text.find("detail"), std::string::npos);
   EXPECT_NE(text.find("Windows "), std::string::npos);  // the system line at level 30
   EXPECT_TRUE(text.size() >= 20 && text.substr(text.size() - 20) == "Trace file closed.\r\n");
