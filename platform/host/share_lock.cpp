@@ -15,10 +15,23 @@ namespace {
 
 enum Byte : off_t { kGate = 0, kReader, kWriter, kDeleter, kDenyRead, kDenyWrite, kDenyDelete };
 
-int OpenLockFile(dev_t dev, ino_t ino, bool create) {
+std::string LockPathOf(const struct stat& file) {
   static const std::string dir = LockDirectory("share");
-  std::string path = dir + "/" + std::to_string(dev) + "-" + std::to_string(ino);
-  return open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+  return dir + "/" + std::to_string(file.st_dev) + "-" + std::to_string(file.st_ino);
+}
+
+// Opens the lock file at `path` and takes its gate; retries when the file
+// was removed by the last closer while this opener waited.
+int OpenGated(const std::string& path, bool create) {
+  for (;;) {
+    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+    if (fd < 0) return -1;
+    SetByteLock(fd, F_WRLCK, kGate, true);
+    struct stat opened, current;
+    if (fstat(fd, &opened) == 0 && stat(path.c_str(), &current) == 0 && opened.st_ino == current.st_ino)
+      return fd;
+    close(fd);
+  }
 }
 
 // True when another open holds a shared lock on `byte`.
@@ -47,16 +60,27 @@ void Hold(int fd, const ShareRequest& r) {
 ShareLock::~ShareLock() { Release(); }
 
 void ShareLock::Release() {
-  if (lockFd_ >= 0) close(lockFd_);
+  if (lockFd_ < 0) return;
+  // The last open removes the lock file: it gets the gate and finds no byte
+  // held by anyone else.
+  if (SetByteLock(lockFd_, F_WRLCK, kGate, false)) {
+    struct flock all {};
+    all.l_type = F_WRLCK;
+    all.l_whence = SEEK_SET;
+    all.l_start = kReader;
+    all.l_len = kDenyDelete - kReader + 1;
+    if (fcntl(lockFd_, F_OFD_SETLK, &all) == 0) unlink(lockPath_.c_str());
+  }
+  close(lockFd_);
   lockFd_ = -1;
 }
 
 DWORD ShareLock::Acquire(int fd, const ShareRequest& request) {
   struct stat st;
   if (fstat(fd, &st) != 0) return ERROR_INVALID_HANDLE;
-  int lockFd = OpenLockFile(st.st_dev, st.st_ino, true);
+  std::string lockPath = LockPathOf(st);
+  int lockFd = OpenGated(lockPath, true);
   if (lockFd < 0) return ERROR_ACCESS_DENIED;
-  SetByteLock(lockFd, F_WRLCK, kGate, true);
   bool conflict = Conflicts(lockFd, request);
   if (!conflict) Hold(lockFd, request);
   SetByteLock(lockFd, F_UNLCK, kGate, false);
@@ -66,15 +90,15 @@ DWORD ShareLock::Acquire(int fd, const ShareRequest& request) {
   }
   Release();
   lockFd_ = lockFd;
+  lockPath_ = lockPath;
   return 0;
 }
 
 DWORD CheckDeleteAllowed(const std::string& linuxPath) {
   struct stat st;
   if (stat(linuxPath.c_str(), &st) != 0) return 0;
-  int lockFd = OpenLockFile(st.st_dev, st.st_ino, false);
-  if (lockFd < 0) return 0;  // never opened with share modes
-  SetByteLock(lockFd, F_WRLCK, kGate, true);
+  int lockFd = OpenGated(LockPathOf(st), false);
+  if (lockFd < 0) return 0;  // not open with share modes
   bool denied = HeldByOthers(lockFd, kDenyDelete);
   SetByteLock(lockFd, F_UNLCK, kGate, false);
   close(lockFd);

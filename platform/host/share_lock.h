@@ -7,7 +7,9 @@
 //   1 a reader is open      2 a writer is open      3 a deleter is open
 //   4 reading is denied     5 writing is denied     6 deleting is denied
 // An open holds shared locks on the bytes that describe it; it checks a
-// conflict by trying an exclusive lock on the opposite byte.
+// conflict by trying an exclusive lock on the opposite byte. The last open
+// to close removes the lock file; an opener that finds its lock file
+// removed under it (after waiting at the gate) opens the new one.
 #pragma once
 
 #include <string>
@@ -39,6 +41,7 @@ class ShareLock {
 
  private:
   int lockFd_ = -1;
+  std::string lockPath_;
 };
 
 // Whether the file at `linuxPath` may be deleted or renamed now: 0, or

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -48,6 +51,12 @@ TEST(ShareModes, DenyWriteHoldsAgainstAnotherProcess) {
   EXPECT_EQ(fread(text, 1, sizeof text, f), 4u);
   EXPECT_EQ(std::string(text), "held");
   fclose(f);
+  // The last close takes the lock file away: opening files leaves no litter.
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  std::string lockFile = "/tmp/ec-share-" + std::to_string(getuid()) + "/" + std::to_string(st.st_dev) + "-" +
+                         std::to_string(st.st_ino);
+  EXPECT_NE(access(lockFile.c_str(), F_OK), 0);
 }
 
 TEST(ShareModes, AReaderBlocksADenyWriteOpenerOnlyWhenItWrites) {
