@@ -1,6 +1,7 @@
 #include "platform/host/classic_view.h"
 
 #include "platform/formats/evtx_system.h"
+#include "platform/formats/evtx_writer.h"
 #include "platform/host/clock.h"
 
 namespace host {
@@ -78,6 +79,29 @@ formats::EvtRecordFields ClassicFieldsOf(const formats::EvtxRecord& record) {
     for (const auto& value : formats::GetEvtxUserValues(event)) f.strings.push_back(ValueText(value.value));
   }
   return f;
+}
+
+formats::EvtxRecord EventOfClassicRecord(const formats::EvtRecordFields& f) {
+  formats::EvtxEventSpec spec;
+  spec.provider = f.source;
+  spec.eventSourceName = f.source;
+  spec.eventId = static_cast<uint16_t>(f.eventId);
+  spec.qualifiers = static_cast<uint16_t>(f.eventId >> 16);
+  spec.task = f.category;
+  spec.level = f.eventType == EVENTLOG_ERROR_TYPE ? 2 : f.eventType == EVENTLOG_WARNING_TYPE ? 3 : 4;
+  spec.keywords = 0x0080000000000000ULL;  // the classic keyword
+  if (f.eventType == EVENTLOG_AUDIT_SUCCESS || f.eventType == EVENTLOG_AUDIT_FAILURE) {
+    spec.level = 0;
+    spec.keywords |= f.eventType == EVENTLOG_AUDIT_SUCCESS ? kAuditSuccess : kAuditFailure;
+  }
+  spec.timeCreated = kUnixEpochAsFileTime + f.timeGenerated * 10000000ULL;
+  spec.recordId = f.recordNumber;
+  spec.computer = f.computer;
+  spec.userSid = f.sid;
+  for (const auto& s : f.strings) spec.data.push_back({u"", formats::EvtxValue::String(s)});
+  formats::EvtxRecord record = formats::BuildEvtxRecord(spec);
+  record.writtenTime = kUnixEpochAsFileTime + f.timeWritten * 10000000ULL;
+  return record;
 }
 
 std::vector<uint8_t> ClassicRecordOf(const formats::EvtxRecord& record) {

@@ -22,4 +22,10 @@ namespace host {
 formats::EvtRecordFields ClassicFieldsOf(const formats::EvtxRecord& record);
 std::vector<uint8_t> ClassicRecordOf(const formats::EvtxRecord& record);
 
+// The other way, as the Windows Event Log functions read a classic .evt file:
+// provider = source, EventID and Qualifiers from the event id, level from the
+// event type (audits as keywords), task = category, EventData = the strings.
+// The record's binary data is not carried over.
+formats::EvtxRecord EventOfClassicRecord(const formats::EvtRecordFields& fields);
+
 }  // namespace host

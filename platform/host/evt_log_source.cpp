@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 
 #include "platform/api/errors.h"
+#include "platform/formats/evt_reader.h"
 #include "platform/formats/evtx_reader.h"
+#include "platform/formats/file_bytes.h"
+#include "platform/host/classic_view.h"
 
 namespace host::evt {
 
@@ -26,11 +29,22 @@ DWORD OpenLogSource(EVT_HANDLE session, std::u16string_view path, bool isChannel
   struct stat info{};
   if (stat(out->file.c_str(), &info) != 0) return ERROR_FILE_NOT_FOUND;
   if (S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
-  auto result = formats::ReadEvtxFile(out->file);
-  if (!result.valid) return ERROR_EVENTLOG_FILE_CORRUPT;
   out->log = std::make_shared<EventRecordLog>();
-  for (auto& r : result.records) {
-    out->log->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(r)));
+  auto result = formats::ReadEvtxFile(out->file);
+  if (result.valid) {
+    for (auto& r : result.records) {
+      out->log->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(r)));
+    }
+    return 0;
+  }
+  // A classic .evt file is read too, each record as an event.
+  std::vector<uint8_t> bytes;
+  if (!formats::ReadFileBytes(out->file, &bytes)) return ERROR_READ_FAULT;
+  formats::EvtFile classic = formats::ReadEvtFile(bytes);
+  if (!classic.headerValid) return ERROR_EVENTLOG_FILE_CORRUPT;
+  for (const auto& r : classic.records) {
+    auto event = EventOfClassicRecord(r.View().Fields());
+    out->log->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(event)));
   }
   return 0;
 }

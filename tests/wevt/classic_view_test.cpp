@@ -1,5 +1,8 @@
 // Events of a channel seen as classic EVENTLOGRECORDs.
+#include "platform/formats/evt_reader.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/file_bytes.h"
+#include "platform/host/paths.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/classic_view.h"
 #include "tests/wevt/wevt_fixture.h"
@@ -46,6 +49,48 @@ TEST(ClassicViewTest, EventBecomesARecordWithQualifiedIdStringsAndData) {
   EXPECT_EQ(error.source, u"Microsoft-Windows-Security-Auditing");
   EXPECT_EQ(error.eventId, 529u);
   EXPECT_EQ(error.eventType, EVENTLOG_ERROR_TYPE);
+}
+
+}  // namespace
+}  // namespace wevttest
+
+namespace wevttest {
+namespace {
+
+using ClassicFileTest = WevtTest;
+
+TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
+  std::filesystem::path file = std::filesystem::path(EC_TESTDATA_DIR) / "logs" / "SysEvent.Evt";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no sample " << file;
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(formats::ReadFileBytes(file.string(), &bytes));
+  auto classic = formats::ReadEvtFile(bytes);
+  ASSERT_FALSE(classic.records.empty());
+  Handle query(EvtQuery(nullptr, host::WindowsPathOf(file.string()).c_str(), nullptr, EvtQueryFilePath));
+  ASSERT_TRUE(query);
+  std::vector<EVT_HANDLE> events(classic.records.size() + 1);
+  DWORD returned = 0;
+  ASSERT_TRUE(EvtNext(query.get(), static_cast<DWORD>(events.size()), events.data(), INFINITE, 0, &returned));
+  ASSERT_EQ(returned, classic.records.size());
+  Handle context(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
+  std::vector<ULONGLONG> buffer(512);
+  DWORD used = 0, count = 0;
+  ASSERT_TRUE(EvtRender(context.get(), events[0], EvtRenderEventValues, 4096, buffer.data(), &used, &count));
+  auto* v = reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+  auto first = classic.records[0].View().Fields();
+  EXPECT_EQ(v[EvtSystemEventRecordId].UInt64Val, first.recordNumber);
+  EXPECT_EQ(v[EvtSystemEventID].UInt16Val, first.eventId & 0xFFFF);
+  EXPECT_EQ(std::u16string(v[EvtSystemProviderName].StringVal), first.source);
+  // Back to the classic view, the fields are the file's own.
+  for (const auto& record : classic.records) {
+    auto fields = record.View().Fields();
+    auto back = host::ClassicFieldsOf(host::EventOfClassicRecord(fields));
+    fields.data.clear();  // binary data is not carried over
+    ASSERT_EQ(back, fields) << "record " << fields.recordNumber;
+  }
+  for (auto e : events) {
+    if (e) EvtClose(e);
+  }
 }
 
 }  // namespace
