@@ -18,8 +18,9 @@ class DumpContext {
   virtual bool CollectEventResources() const = 0;
   virtual bool ResolveComputerName() const = 0;
 
-  // The collector's SID cache answer for a SID (empty when none).
-  virtual std::shared_ptr<CSidCache::SidInfo> LookupSid(PSID sid) = 0;
+  // The collector's SID cache answer for a SID in string form, as
+  // CSidCache::LookupText gives it (empty when none).
+  virtual std::shared_ptr<CSidCache::SidInfo> LookupSidText(const std::u16string& text) = 0;
   // The computer-name cache: the resolved host name, "" when not resolved.
   virtual std::u16string ResolveHostName(const std::u16string& name) = 0;
   // %%n parameter references of text expanded for a source.

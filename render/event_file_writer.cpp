@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "base/exceptions.h"
-#include "base/format.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
@@ -12,6 +11,7 @@
 #include <io.h>
 #endif
 #include "render/field_text.h"
+#include "render/number_text.h"
 
 namespace {
 
@@ -57,27 +57,53 @@ bool EventFileWriter::Open(const std::u16string& path) {
   return true;
 }
 
-void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text) {
+void EventFileWriter::AppendTag(std::u16string_view tag) {
   entry_.append(tag);
   entry_.push_back(u'~');
+}
+
+void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text) {
+  AppendTag(tag);
   entry_.append(text);
   entry_.push_back(u'#');
 }
 
 void EventFileWriter::WriteHex32Field(std::u16string_view tag, uint32_t value) {
-  WriteTextField(tag, FormatString(u"%08X", value));
+  AppendTag(tag);
+  AppendHexDigits(entry_, value, 8);
+  entry_.push_back(u'#');
 }
 
 void EventFileWriter::WriteHex64Field(std::u16string_view tag, uint64_t value) {
-  WriteTextField(tag, FormatString(u"%016I64X", value));
+  AppendTag(tag);
+  AppendHexDigits(entry_, value, 16);
+  entry_.push_back(u'#');
 }
 
 void EventFileWriter::WriteUnsignedField(std::u16string_view tag, uint32_t value) {
-  WriteTextField(tag, cmr::ToTextUnsigned(value));
+  AppendTag(tag);
+  AppendUnsigned(entry_, value);
+  entry_.push_back(u'#');
 }
 
 void EventFileWriter::WriteInsertionString(int index, std::u16string_view text) {
-  WriteTextField(FormatString(u"IS%02d", index), EscapeFieldValue(text));
+  entry_.append(u"IS");
+  AppendUnsigned(entry_, static_cast<uint32_t>(index), 2);
+  entry_.push_back(u'~');
+  AppendEscapedFieldValue(entry_, text);
+  entry_.push_back(u'#');
+}
+
+// The entry as UTF-8; plain ASCII, the common case, is copied unit by unit.
+void EventFileWriter::EncodeEntry() {
+  bytes_.resize(entry_.size());
+  for (size_t i = 0; i < entry_.size(); ++i) {
+    if (entry_[i] >= 0x80) {
+      bytes_ = cmr::Utf16ToUtf8(entry_);
+      return;
+    }
+    bytes_[i] = static_cast<char>(entry_[i]);
+  }
 }
 
 void EventFileWriter::EndEntry() {
@@ -86,8 +112,10 @@ void EventFileWriter::EndEntry() {
     errno = EBADF;
     throw cmr::ErrnoException();
   }
-  std::string bytes = cmr::Utf16ToUtf8(entry_ + u"\r\n");
-  if (gzwrite(stream_, bytes.data(), static_cast<unsigned>(bytes.size())) == 0) {
+  entry_.append(u"\r\n");
+  EncodeEntry();
+  entry_.resize(entry_.size() - 2);
+  if (gzwrite(stream_, bytes_.data(), static_cast<unsigned>(bytes_.size())) == 0) {
     std::rethrow_exception(StreamFailure(stream_));
   }
   entry_.clear();

@@ -49,8 +49,11 @@ class EventFileWriter {
 
  private:
   void ReleaseQuietly();
+  void AppendTag(std::u16string_view tag);
+  void EncodeEntry();
 
   FILE* file_ = nullptr;
   gzFile stream_ = nullptr;
   std::u16string entry_;
+  std::string bytes_;  // the entry being handed to zlib, as UTF-8
 };

@@ -25,6 +25,11 @@ int HexValue(char16_t c) {
 std::u16string EscapeFieldValue(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size() + 30);
+  AppendEscapedFieldValue(out, text);
+  return out;
+}
+
+void AppendEscapedFieldValue(std::u16string& out, std::u16string_view text) {
   for (char16_t c : text) {
     if (!NeedsEscape(c)) {
       out.push_back(c);
@@ -33,7 +38,6 @@ std::u16string EscapeFieldValue(std::u16string_view text) {
     out.push_back(u'^');
     for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHexDigits[(c >> shift) & 0xF]);
   }
-  return out;
 }
 
 std::u16string ReplaceNoncharacters(std::u16string_view text) {

@@ -9,6 +9,8 @@
 // upper-case hexadecimal digits (a tilde becomes ^007E); embedded NULs are
 // processed too.
 std::u16string EscapeFieldValue(std::u16string_view text);
+// The same, appended to out.
+void AppendEscapedFieldValue(std::u16string& out, std::u16string_view text);
 
 // U+FFFE, U+FFFF and U+FDD0..U+FDEF become U+FFFD; the length is unchanged.
 std::u16string ReplaceNoncharacters(std::u16string_view text);

@@ -3,18 +3,15 @@
 #include <map>
 
 #include "base/trace.h"
-#include "platform/api/kernel.h"
-#include "platform/api/security.h"
 #include "render/field_text.h"
 
 namespace {
 
 // The account of a string that is a SID the cache knows; "" otherwise.
 std::u16string AccountOfSidString(DumpContext& context, const std::u16string& text) {
-  PSID sid = nullptr;
-  if (!ConvertStringSidToSidW(text.c_str(), &sid)) return {};
-  std::shared_ptr<CSidCache::SidInfo> info = context.LookupSid(sid);
-  LocalFree(sid);
+  // Longer than two characters, only the "S-1-..." form can be a SID.
+  if (text.size() < 2 || (text[0] != u'S' && text[0] != u's') || text[1] != u'-') return {};
+  std::shared_ptr<CSidCache::SidInfo> info = context.LookupSidText(text);
   return info ? CSidCache::AccountText(*info) : std::u16string();
 }
 

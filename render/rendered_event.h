@@ -50,6 +50,9 @@ class RenderedEvent {
   DWORD SystemCount() const { return systemCount_; }
   DWORD UserCount() const { return userCount_; }
   const EVT_VARIANT& UserValue(DWORD index) const { return UserValues()[index]; }
+  // The value arrays as rendered (null when not rendered).
+  const EVT_VARIANT* SystemValues() const { return reinterpret_cast<const EVT_VARIANT*>(system_.get()); }
+  const EVT_VARIANT* UserValues() const { return reinterpret_cast<const EVT_VARIANT*>(user_.get()); }
 
  private:
   struct Block {
@@ -59,8 +62,6 @@ class RenderedEvent {
   static Block RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event);
   static EVT_HANDLE CreateContext(const EvtRenderFunctions& api, DWORD flags);
   static void CloseKeepingLastError(const EvtRenderFunctions& api, EVT_HANDLE handle);
-  const EVT_VARIANT* SystemValues() const { return reinterpret_cast<const EVT_VARIANT*>(system_.get()); }
-  const EVT_VARIANT* UserValues() const { return reinterpret_cast<const EVT_VARIANT*>(user_.get()); }
   const EVT_VARIANT* TypedSystemValue(DWORD index, DWORD type) const;
 
   std::unique_ptr<BYTE[]> system_;

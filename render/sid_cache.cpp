@@ -70,6 +70,17 @@ std::shared_ptr<CSidCache::SidInfo> CSidCache::Lookup(PSID sid) {
   }
 }
 
+std::shared_ptr<CSidCache::SidInfo> CSidCache::LookupText(const std::u16string& text) {
+  if (policy_ == nullptr) return nullptr;
+  auto found = entries_.find(text);
+  if (found != entries_.end()) return found->second;
+  PSID sid = nullptr;
+  if (!ConvertStringSidToSidW(text.c_str(), &sid)) return nullptr;
+  std::shared_ptr<SidInfo> entry = Lookup(sid);
+  LocalFree(sid);
+  return entry;
+}
+
 std::shared_ptr<CSidCache::SidInfo> CSidCache::MakeEntry(PSID sid) {
   auto entry = std::make_shared<SidInfo>();
   try {

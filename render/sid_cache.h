@@ -30,6 +30,11 @@ class CSidCache {
   // translated); empty without a policy, for a null SID or on failure.
   std::shared_ptr<SidInfo> Lookup(PSID sid);
 
+  // The entry of a SID given in its string form (an insertion string, say);
+  // empty when the text is no SID or Lookup gives nothing. A text already
+  // known in its standard form is answered without converting it.
+  std::shared_ptr<SidInfo> LookupText(const std::u16string& text);
+
   // domain + "\" + name; "\" for an untranslated SID.
   static std::u16string AccountText(const SidInfo& info);
 

@@ -3,6 +3,7 @@
 #include "base/exceptions.h"
 #include "base/format.h"
 #include "platform/api/kernel.h"
+#include "render/number_text.h"
 
 namespace {
 
@@ -17,6 +18,25 @@ FILETIME ToFileTime(uint64_t value) {
 }
 
 uint64_t FromFileTime(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+
+// "%04d-%02d-%02d %02d-%02d-%02d " of a time: the part both "TW" texts share.
+std::u16string EntryTimeText(const SYSTEMTIME& st) {
+  std::u16string text;
+  text.reserve(24);
+  AppendUnsigned(text, st.wYear, 4);
+  text.push_back(u'-');
+  AppendUnsigned(text, st.wMonth, 2);
+  text.push_back(u'-');
+  AppendUnsigned(text, st.wDay, 2);
+  text.push_back(u' ');
+  AppendUnsigned(text, st.wHour, 2);
+  text.push_back(u'-');
+  AppendUnsigned(text, st.wMinute, 2);
+  text.push_back(u'-');
+  AppendUnsigned(text, st.wSecond, 2);
+  text.push_back(u' ');
+  return text;
+}
 
 }  // namespace
 
@@ -43,14 +63,16 @@ std::u16string ClassicTimeText(uint32_t timeWritten) {
   FILETIME ft = ToFileTime(UnixSecondsToFileTime(timeWritten));
   SYSTEMTIME st{};
   FileTimeToSystemTime(&ft, &st);  // every 32-bit time converts
-  return FormatString(u"%04d-%02d-%02d %02d-%02d-%02d 0", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-                      st.wSecond);
+  std::u16string text = EntryTimeText(st);
+  text.push_back(u'0');
+  return text;
 }
 
 std::u16string EventTimeText(uint64_t fileTime) {
   FILETIME ft = ToFileTime(fileTime);
   SYSTEMTIME st;
   cmr::ThrowLastErrorIfFalse(FileTimeToSystemTime(&ft, &st) != FALSE);
-  return FormatString(u"%04d-%02d-%02d %02d-%02d-%02d %03d", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-                      st.wSecond, st.wMilliseconds);
+  std::u16string text = EntryTimeText(st);
+  AppendUnsigned(text, st.wMilliseconds, 3);
+  return text;
 }

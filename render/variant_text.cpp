@@ -7,6 +7,7 @@
 #include "platform/api/kernel.h"
 #include "base/exceptions.h"
 #include "render/sid_cache.h"
+#include "render/number_text.h"
 #include "render/time_text.h"
 
 namespace {
@@ -23,10 +24,39 @@ std::u16string AnsiText(LPCSTR text) {
   return std::u16string(buffer.data());
 }
 
+// "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", no braces.
 std::u16string GuidText(const GUID* g) {
   if (g == nullptr) return {};
-  return FormatString(u"%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", g->Data1, g->Data2, g->Data3, g->Data4[0],
-                      g->Data4[1], g->Data4[2], g->Data4[3], g->Data4[4], g->Data4[5], g->Data4[6], g->Data4[7]);
+  std::u16string text;
+  text.reserve(36);
+  AppendHexDigits(text, g->Data1, 8);
+  text.push_back(u'-');
+  AppendHexDigits(text, g->Data2, 4);
+  text.push_back(u'-');
+  AppendHexDigits(text, g->Data3, 4);
+  for (int i = 0; i < 8; ++i) {
+    if (i == 0 || i == 2) text.push_back(u'-');
+    AppendHexDigits(text, g->Data4[i], 2);
+  }
+  return text;
+}
+
+std::u16string Signed(int64_t value) {
+  std::u16string text;
+  AppendSigned(text, value);
+  return text;
+}
+
+std::u16string Unsigned(uint64_t value) {
+  std::u16string text;
+  AppendUnsigned(text, value);
+  return text;
+}
+
+std::u16string Hex(const char16_t* prefix, uint64_t value) {
+  std::u16string text(prefix);
+  AppendHex(text, value);
+  return text;
 }
 
 std::u16string SystemTimeText(const SYSTEMTIME* st) {
@@ -66,25 +96,25 @@ std::u16string VariantToText(const EVT_VARIANT& value) {
     case EvtVarTypeNull: return u"NULL";
     case EvtVarTypeString: return TextOrEmpty(value.StringVal);
     case EvtVarTypeAnsiString: return AnsiText(value.AnsiStringVal);
-    case EvtVarTypeSByte: return FormatString(u"%d", static_cast<int>(value.SByteVal));
-    case EvtVarTypeInt16: return FormatString(u"%d", static_cast<int>(value.Int16Val));
-    case EvtVarTypeByte: return FormatString(u"%d", static_cast<int>(value.ByteVal));
-    case EvtVarTypeUInt16: return FormatString(u"%d", static_cast<int>(value.UInt16Val));
-    case EvtVarTypeInt32: return FormatString(u"%I32d", value.Int32Val);
-    case EvtVarTypeUInt32: return FormatString(u"%I32u", value.UInt32Val);
-    case EvtVarTypeInt64: return FormatString(u"%I64d", value.Int64Val);
-    case EvtVarTypeUInt64: return FormatString(u"%I64u", value.UInt64Val);
+    case EvtVarTypeSByte: return Signed(value.SByteVal);
+    case EvtVarTypeInt16: return Signed(value.Int16Val);
+    case EvtVarTypeByte: return Unsigned(value.ByteVal);
+    case EvtVarTypeUInt16: return Unsigned(value.UInt16Val);
+    case EvtVarTypeInt32: return Signed(value.Int32Val);
+    case EvtVarTypeUInt32: return Unsigned(value.UInt32Val);
+    case EvtVarTypeInt64: return Signed(value.Int64Val);
+    case EvtVarTypeUInt64: return Unsigned(value.UInt64Val);
     case EvtVarTypeSingle: return FormatString(u"%f", static_cast<double>(value.SingleVal));
     case EvtVarTypeDouble: return FormatString(u"%f", value.DoubleVal);
-    case EvtVarTypeBoolean: return FormatString(u"%d", static_cast<int32_t>(value.BooleanVal));
+    case EvtVarTypeBoolean: return Signed(value.BooleanVal);
     case EvtVarTypeBinary: return BytesToHexText(value.BinaryVal, value.Count);
     case EvtVarTypeGuid: return GuidText(value.GuidVal);
-    case EvtVarTypeSizeT: return FormatString(u"%x", static_cast<uint32_t>(value.SizeTVal));
+    case EvtVarTypeSizeT: return Hex(u"", static_cast<uint32_t>(value.SizeTVal));
     case EvtVarTypeFileTime: return FileTimeToIsoText(value.FileTimeVal);
     case EvtVarTypeSysTime: return SystemTimeText(value.SysTimeVal);
     case EvtVarTypeSid: return SidText(value);
-    case EvtVarTypeHexInt32: return FormatString(u"0x%I32x", value.UInt32Val);
-    case EvtVarTypeHexInt64: return FormatString(u"0x%I64x", value.UInt64Val);
+    case EvtVarTypeHexInt32: return Hex(u"0x", value.UInt32Val);
+    case EvtVarTypeHexInt64: return Hex(u"0x", value.UInt64Val);
     default: return {};
   }
 }

@@ -24,8 +24,8 @@ class FakeCollector : public DumpContext {
   bool ResolveSids() const override { return resolveSids; }
   bool CollectEventResources() const override { return collectResources; }
   bool ResolveComputerName() const override { return resolveComputerName; }
-  std::shared_ptr<CSidCache::SidInfo> LookupSid(PSID sid) override {
-    auto found = accounts.find(SidToText(sid));
+  std::shared_ptr<CSidCache::SidInfo> LookupSidText(const std::u16string& text) override {
+    auto found = accounts.find(text);
     return found == accounts.end() ? nullptr : std::make_shared<CSidCache::SidInfo>(found->second);
   }
   std::u16string ResolveHostName(const std::u16string& name) override {

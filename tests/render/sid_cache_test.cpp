@@ -86,4 +86,20 @@ TEST_F(SidCacheTest, AFailedTranslationIsAskedOnce) {
   EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
 }
 
+TEST_F(SidCacheTest, SidTextsShareTheEntriesOfTheirSids) {
+  CSidCache cache;
+  cache.OpenPolicy(u"SRV1");
+  auto byText = cache.LookupText(u"S-1-5-21-1-2-3-1104");
+  ASSERT_NE(byText, nullptr);
+  EXPECT_EQ(CSidCache::AccountText(*byText), u"CORP\\alice");
+  unsigned conversions = host::CallCount("ConvertStringSidToSidW");
+  EXPECT_EQ(cache.LookupText(u"S-1-5-21-1-2-3-1104"), byText);  // known: not converted again
+  EXPECT_EQ(host::CallCount("ConvertStringSidToSidW"), conversions);
+  Sid alice(u"S-1-5-21-1-2-3-1104");
+  EXPECT_EQ(cache.Lookup(alice.get()), byText);
+  EXPECT_EQ(cache.LookupText(u"S-1-5-21-01-2-3-1104"), byText);  // another spelling of the same SID
+  EXPECT_EQ(cache.LookupText(u"S-1-5-nonsense"), nullptr);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
+}
+
 }  // namespace

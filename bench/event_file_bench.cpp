@@ -1,0 +1,230 @@
+// Event entries through the record dumps and the event file writer, for
+// classic and rendered events, compared with handing the same entry bytes to
+// zlib's gzwrite directly (the cost of compression itself). The program
+// prints the overhead ratio of each kind at the end.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+#include <zlib.h>
+
+#include "base/text.h"
+#include "platform/api/security.h"
+#include "platform/formats/evt_record.h"
+#include "render/dump_context.h"
+#include "render/event_file_writer.h"
+#include "render/record_dump.h"
+#include "render/rendered_event.h"
+#include "render/sid_cache.h"
+
+namespace {
+
+constexpr size_t kRecords = 4096;
+
+struct Sample {
+  const char16_t* source;
+  const char16_t* computer;
+  uint32_t eventId;
+  uint16_t type;
+  uint16_t category;
+  std::vector<std::u16string> strings;
+};
+
+std::vector<Sample> Samples() {
+  return {
+      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544,
+       {u"S-1-5-18", u"DC01$", u"CORP", u"0x3e7", u"S-1-5-21-1-2-3-1104", u"alice", u"CORP", u"0x8d2f1a", u"3",
+        u"Kerberos", u"Kerberos", u"", u"{00000000-0000-0000-0000-000000000000}", u"-", u"-", u"0", u"0x0", u"-",
+        u"10.0.0.31", u"50622", u"%%1833"}},
+      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544,
+       {u"S-1-0-0", u"-", u"-", u"0x0", u"S-1-0-0", u"bob", u"CORP", u"0xc000006d", u"%%2313", u"0xc000006a", u"3",
+        u"NtLmSsp ", u"NTLM", u"WS17", u"-", u"-", u"0", u"0x0", u"-", u"10.0.0.77", u"0"}},
+      {u"Service Control Manager", u"APP01.corp.example", 7036, 4, 0, {u"Windows Update", u"running"}},
+      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800,
+       {u"S-1-5-21-1-2-3-1107", u"dave", u"CORP", u"0x5a1f", u"Security", u"File",
+        u"C:\\Shares\\Finance\\Q3 report: draft #2.xlsx", u"0x1f4", u"%%4416", u"0x1", u"0x4", u"C:\\Windows\\explorer.exe"}},
+      {u"MSSQLSERVER", u"SQL01.corp.example", 17806, 1, 4,
+       {u"0x8009030c", u"14", u"The logon attempt failed", u"10.0.0.31"}},
+  };
+}
+
+// The collector as a dump sees it: SIDs resolved through the local LSA.
+class BenchContext : public DumpContext {
+ public:
+  BenchContext() { sids_.OpenPolicy(u""); }
+  bool ResolveSids() const override { return true; }
+  bool CollectEventResources() const override { return false; }
+  bool ResolveComputerName() const override { return false; }
+  std::shared_ptr<CSidCache::SidInfo> LookupSidText(const std::u16string& text) override {
+    return sids_.LookupText(text);
+  }
+  std::u16string ResolveHostName(const std::u16string&) override { return {}; }
+  std::u16string ExpandParameters(const std::u16string&, const std::u16string& text) override { return text; }
+  void CountWrittenRecord() override { ++written; }
+  size_t written = 0;
+
+ private:
+  CSidCache sids_;
+};
+
+struct Records {
+  std::vector<Sample> samples = Samples();
+  std::vector<std::vector<uint8_t>> classic;
+  std::vector<std::vector<EVT_VARIANT>> system, user;
+  std::vector<std::unique_ptr<RenderedEvent>> rendered;
+  CSidCache::SidInfo account{u"S-1-5-21-1-2-3-1104", u"alice", u"CORP"};
+  BYTE sid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+
+  Records() {
+    for (size_t i = 0; i < kRecords; ++i) {
+      const Sample& s = samples[i % samples.size()];
+      formats::EvtRecordFields f;
+      f.source = s.source;
+      f.computer = s.computer;
+      f.recordNumber = static_cast<uint32_t>(100000 + i);
+      f.eventId = s.eventId;
+      f.eventType = s.type;
+      f.category = s.category;
+      f.timeWritten = f.timeGenerated = static_cast<uint32_t>(1200000000 + i * 997);
+      f.strings = s.strings;
+      classic.push_back(formats::BuildEvtRecord(f));
+      system.push_back(SystemValues(s, i));
+      std::vector<EVT_VARIANT> values;
+      for (const std::u16string& text : s.strings) {
+        EVT_VARIANT v{};
+        v.Type = EvtVarTypeString;
+        v.StringVal = text.c_str();
+        values.push_back(v);
+      }
+      user.push_back(values);
+      rendered.push_back(std::make_unique<RenderedEvent>());
+      rendered.back()->Assign(system.back(), user.back());
+    }
+  }
+
+  std::vector<EVT_VARIANT> SystemValues(const Sample& s, size_t i) {
+    std::vector<EVT_VARIANT> sys(EvtSystemPropertyIdEND, EVT_VARIANT{});
+    auto set = [&](EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type) -> EVT_VARIANT& {
+      sys[id].Type = type;
+      return sys[id];
+    };
+    set(EvtSystemProviderName, EvtVarTypeString).StringVal = s.source;
+    set(EvtSystemComputer, EvtVarTypeString).StringVal = s.computer;
+    set(EvtSystemEventID, EvtVarTypeUInt16).UInt16Val = static_cast<uint16_t>(s.eventId);
+    set(EvtSystemLevel, EvtVarTypeByte).ByteVal = 0;
+    set(EvtSystemTask, EvtVarTypeUInt16).UInt16Val = s.category;
+    set(EvtSystemOpcode, EvtVarTypeByte).ByteVal = 0;
+    set(EvtSystemKeywords, EvtVarTypeHexInt64).UInt64Val = 0x8020000000000000ull;
+    set(EvtSystemTimeCreated, EvtVarTypeFileTime).FileTimeVal =
+        (1200000000ull + i * 997) * 10000000ull + 116444736000000000ull + 1234567;
+    set(EvtSystemEventRecordId, EvtVarTypeUInt64).UInt64Val = 100000 + i;
+    set(EvtSystemUserID, EvtVarTypeSid).SidVal = sid;
+    set(EvtSystemVersion, EvtVarTypeByte).ByteVal = 2;
+    return sys;
+  }
+};
+
+Records& Data() {
+  static Records records;
+  return records;
+}
+
+std::string ScratchFile(const char* name) { return "/tmp/ec-event-file-bench-" + std::to_string(getpid()) + name; }
+
+// Every entry of one kind written through the dumps into a file.
+void WriteWithDumps(bool classic, const std::string& path, BenchContext& context) {
+  Records& r = Data();
+  EventFileWriter writer;
+  if (!writer.Open(cmr::Utf8ToUtf16(path))) return;
+  for (size_t i = 0; i < kRecords; ++i) {
+    if (classic) DumpClassicRecord(writer, r.classic[i], &r.account, nullptr, context);
+    else DumpRenderedEvent(writer, *r.rendered[i], &r.account, context);
+  }
+  writer.Close();
+}
+
+// The UTF-8 bytes of each entry as the dumps make them.
+std::vector<std::string> EntryBytes(bool classic) {
+  std::string path = ScratchFile("-entries");
+  BenchContext context;
+  WriteWithDumps(classic, path, context);
+  std::vector<std::string> entries;
+  gzFile f = gzopen(path.c_str(), "rb");
+  std::string content;
+  char buffer[65536];
+  int got;
+  while (f != nullptr && (got = gzread(f, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<size_t>(got));
+  if (f != nullptr) gzclose(f);
+  std::remove(path.c_str());
+  for (size_t start = 0, end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2)
+    entries.push_back(content.substr(start, end + 2 - start));
+  return entries;
+}
+
+void Baseline(benchmark::State& state, bool classic) {
+  std::vector<std::string> entries = EntryBytes(classic);
+  std::string path = ScratchFile("-zlib");
+  for (auto _ : state) {
+    gzFile f = gzopen(path.c_str(), "wb");
+    for (const std::string& e : entries) gzwrite(f, e.data(), static_cast<unsigned>(e.size()));
+    gzclose(f);
+  }
+  std::remove(path.c_str());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kRecords));
+}
+
+void Dumped(benchmark::State& state, bool classic) {
+  std::string path = ScratchFile("-dump");
+  BenchContext context;
+  for (auto _ : state) WriteWithDumps(classic, path, context);
+  std::remove(path.c_str());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kRecords));
+}
+
+void ClassicZlib(benchmark::State& state) { Baseline(state, true); }
+void ClassicDump(benchmark::State& state) { Dumped(state, true); }
+void RenderedZlib(benchmark::State& state) { Baseline(state, false); }
+void RenderedDump(benchmark::State& state) { Dumped(state, false); }
+
+BENCHMARK(ClassicZlib);
+BENCHMARK(ClassicDump);
+BENCHMARK(RenderedZlib);
+BENCHMARK(RenderedDump);
+
+// Keeps the CPU time per entry of every run (the machine may be shared) so
+// that the ratios can be printed.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        perEntry_[run.benchmark_name()] = run.GetAdjustedCPUTime() / kRecords;
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatios() const {
+    for (const char* kind : {"Classic", "Rendered"}) {
+      auto zlib = perEntry_.find(std::string(kind) + "Zlib");
+      auto dump = perEntry_.find(std::string(kind) + "Dump");
+      if (zlib == perEntry_.end() || dump == perEntry_.end() || zlib->second <= 0) continue;
+      std::printf("%s: dump and writer take %.2f times plain gzwrite of the same bytes (%.0f entries per CPU second)\n",
+                  kind, dump->second / zlib->second, 1e9 / dump->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> perEntry_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  return 0;
+}
