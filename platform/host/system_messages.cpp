@@ -127,11 +127,37 @@ constexpr Message kMessages[] = {
     {15036, u"The channel at index %1!d! of the query can't be opened."},
     {15037, u"The publisher has been disabled and its resource is not available. This usually occurs when the "
             u"publisher is in the process of being uninstalled or upgraded."},
+    // HRESULTs of COM and OLE Automation.
+    {0x80004001u, u"Not implemented"},
+    {0x80004002u, u"No such interface supported"},
+    {0x80004003u, u"Invalid pointer"},
+    {0x80004004u, u"Operation aborted"},
+    {0x80004005u, u"Unspecified error"},
+    {0x8000FFFFu, u"Catastrophic failure"},
+    {0x80020001u, u"Unknown interface."},
+    {0x80020003u, u"Member not found."},
+    {0x80020004u, u"Parameter not found."},
+    {0x80020005u, u"Type mismatch."},
+    {0x80020006u, u"Unknown name."},
+    {0x80020007u, u"No named arguments."},
+    {0x80020008u, u"Bad variable type."},
+    {0x80020009u, u"Exception occurred."},
+    {0x8002000Au, u"Out of present range."},
+    {0x8002000Bu, u"Invalid index."},
+    {0x8002000Eu, u"Invalid number of parameters."},
+    {0x8002000Fu, u"Parameter not optional."},
+    {0x8002801Du, u"Library not registered."},
+    {0x8002802Bu, u"Element not found."},
+    {0x80040110u, u"Class does not support aggregation (or class object is remote)"},
+    {0x80040111u, u"ClassFactory cannot supply requested class"},
+    {0x80040154u, u"Class not registered"},
 };
 
 }  // namespace
 
 const char16_t* SystemMessageText(DWORD code) {
+  // A Win32 error wrapped in an HRESULT has the error's text.
+  if ((code & 0xFFFF0000u) == 0x80070000u) code &= 0xFFFFu;
   auto it = std::lower_bound(std::begin(kMessages), std::end(kMessages), code,
                              [](const Message& m, DWORD c) { return m.code < c; });
   return (it != std::end(kMessages) && it->code == code) ? it->text : nullptr;

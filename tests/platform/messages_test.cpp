@@ -24,6 +24,8 @@ TEST(SystemMessages, TextsEndInCrLfAsWindowsWritesThem) {
   EXPECT_EQ(SystemText(1503), u"The event log file has changed between read operations.\r\n");
   EXPECT_EQ(SystemText(1722), u"The RPC server is unavailable.\r\n");
   EXPECT_EQ(SystemText(15029), u"The substitution string for insert index (%1) could not be found.\r\n");
+  EXPECT_EQ(SystemText(0x80070005u), u"Access is denied.\r\n");  // HRESULT_FROM_WIN32(5)
+  EXPECT_EQ(SystemText(0x80004005u), u"Unspecified error\r\n");
 }
 
 TEST(SystemMessages, UnknownCodeFailsWithMessageNotFound) {
