@@ -22,26 +22,28 @@ uint32_t EvtRing::Distance(uint32_t from, uint32_t to) const {
   return (size_ - from) + (to - kEvtHeaderSize);
 }
 
-void EvtRing::Read(std::span<const uint8_t> file, uint32_t offset, std::span<uint8_t> out) const {
+template <class Copy>
+void EvtRing::ForEachPiece(uint32_t offset, size_t n, Copy copy) const {
   size_t done = 0;
-  while (done < out.size()) {
+  while (done < n) {
     if (offset >= size_) offset = kEvtHeaderSize;
-    size_t take = std::min<size_t>(out.size() - done, size_ - offset);
-    std::memcpy(out.data() + done, file.data() + offset, take);
+    const size_t take = std::min<size_t>(n - done, size_ - offset);
+    copy(offset, done, take);
     done += take;
     offset += static_cast<uint32_t>(take);
   }
 }
 
+void EvtRing::Read(std::span<const uint8_t> file, uint32_t offset, std::span<uint8_t> out) const {
+  ForEachPiece(offset, out.size(), [&](uint32_t at, size_t done, size_t take) {
+    std::memcpy(out.data() + done, file.data() + at, take);
+  });
+}
+
 void EvtRing::Write(std::span<uint8_t> file, uint32_t offset, std::span<const uint8_t> in) const {
-  size_t done = 0;
-  while (done < in.size()) {
-    if (offset >= size_) offset = kEvtHeaderSize;
-    size_t take = std::min<size_t>(in.size() - done, size_ - offset);
-    std::memcpy(file.data() + offset, in.data() + done, take);
-    done += take;
-    offset += static_cast<uint32_t>(take);
-  }
+  ForEachPiece(offset, in.size(), [&](uint32_t at, size_t done, size_t take) {
+    std::memcpy(file.data() + at, in.data() + done, take);
+  });
 }
 
 }  // namespace formats

@@ -2,6 +2,7 @@
 // header to the end of the file and then continue after the header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -44,6 +45,11 @@ class EvtRing {
   }
 
  private:
+  // Calls copy(file offset, bytes done, bytes) for each piece of n bytes
+  // from offset, split where the file ends.
+  template <class Copy>
+  void ForEachPiece(uint32_t offset, size_t n, Copy copy) const;
+
   uint32_t size_;
   bool wraps_;
 };
