@@ -9,8 +9,8 @@
 
 namespace cmr {
 
-// {6F3A2C91-4B7E-4D5A-9C1E-2B8F0A7D3E51}: fixed once; the type library uses the same value.
-const CLSID kClsidTask = {0x6F3A2C91, 0x4B7E, 0x4D5A, {0x9C, 0x1E, 0x2B, 0x8F, 0x0A, 0x7D, 0x3E, 0x51}};
+// {97D489F1-2498-4274-8261-2764FDB7F5DF}: the CLSID of Task in com/EventCollector.idl.
+const CLSID kClsidTask = {0x97D489F1, 0x2498, 0x4274, {0x82, 0x61, 0x27, 0x64, 0xFD, 0xB7, 0xF5, 0xDF}};
 
 namespace {
 

@@ -1,6 +1,10 @@
 #include "com/class_table.h"
 
 #include "com/EventCollector_h.h"
+#include "task/com/log_info.h"
+#include "task/com/task_config_impl.h"
+#include "task/com/task_result_impl.h"
+#include "task/task.h"
 
 namespace ec {
 namespace {
@@ -16,11 +20,11 @@ const com::ClassEntry kClasses[] = {
     {&CLSID_FilterISEnum, nullptr},
     {&CLSID_FilterIS, nullptr},
     {&CLSID_Filters, nullptr},
-    {&CLSID_LogInfo, nullptr},
-    {&CLSID_Task, nullptr},
-    {&CLSID_TaskConfig, nullptr},
-    {&CLSID_TaskResult2, nullptr},
-    {&CLSID_TaskResult, nullptr},
+    {&CLSID_LogInfo, &com::MakeFactory<CLogInfo>},
+    {&CLSID_Task, &com::MakeFactory<CTask>},
+    {&CLSID_TaskConfig, &com::MakeFactory<CTaskConfigImpl>},
+    {&CLSID_TaskResult2, &com::MakeFactory<CTaskResult2Impl>},
+    {&CLSID_TaskResult, &com::MakeFactory<CTaskResultImpl>},
 };
 
 }  // namespace

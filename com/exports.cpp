@@ -6,6 +6,7 @@
 #include "base/com/registration.h"
 #include "com/class_table.h"
 #include "com/module_path.h"
+#include "task/flat_run.h"
 
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
   size_t count = 0;
@@ -28,4 +29,10 @@ HRESULT STDAPICALLTYPE DllUnregisterServer() {
   HRESULT hr = com::UnregisterTypeLibrary(library);
   HRESULT classes = com::UnregisterClasses(library);
   return FAILED(hr) ? hr : classes;
+}
+
+HRESULT EC_CDECL Run(BSTR bstrManagementComputer, BSTR bstrSavePath, BSTR bstrConfigFile, BSTR strProductName,
+                     bool process_backups, VARIANT_BOOL ClnAutoBcbLogs, ULONG buf_size) {
+  return cmr::RunTask(bstrManagementComputer, bstrSavePath, bstrConfigFile, strProductName, process_backups,
+                      ClnAutoBcbLogs, buf_size);
 }

@@ -1,0 +1,62 @@
+#include "task/existing_event_logs.h"
+
+#include <string>
+
+#include "base/exceptions.h"
+#include "collect/event_log_info.h"
+#include "render/evt_api.h"
+
+namespace cmr {
+namespace {
+
+// Closes a Windows Event Log session at the end of a scope.
+class SessionGuard {
+ public:
+  SessionGuard(const EvtApi& api, EVT_HANDLE session) : api_(api), session_(session) {}
+  ~SessionGuard() { CloseEvtHandle(api_, session_); }
+  SessionGuard(const SessionGuard&) = delete;
+  SessionGuard& operator=(const SessionGuard&) = delete;
+
+ private:
+  const EvtApi& api_;
+  EVT_HANDLE session_;
+};
+
+// Every channel of the computer with its information; false when the
+// session or the channel list cannot be had.
+bool ListChannelLogs(const std::u16string& computer, LANGID language, std::vector<LogInfoEntry>& logs) {
+  EvtApi& api = ProcessEvtApi();
+  if (!api.Load()) return false;
+  EVT_HANDLE session = OpenSession(api, computer);
+  if (session == nullptr) return false;
+  SessionGuard guard(api, session);
+  try {
+    for (const std::u16string& path : ListChannels(api, session)) {
+      LogInfoEntry entry;
+      entry.Name = path;
+      entry.APIUsed = kApiVista;
+      GetChannelInfo(api, session, language, entry);
+      logs.push_back(std::move(entry));
+    }
+  } catch (const Win32Exception&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool GetExistingEventLogs(const char16_t* computer, LANGID language, std::vector<LogInfoEntry>& logs) {
+  bool local = IsLocalComputer(computer);
+  std::u16string name = computer != nullptr ? computer : u"";
+  if (IsEvtApiAvailable()) {
+    std::vector<LogInfoEntry> channels;
+    if (ListChannelLogs(name, language, channels)) {
+      logs.insert(logs.end(), channels.begin(), channels.end());
+      return true;
+    }
+  }
+  return GetEventLogInfo(local, name, language, logs);
+}
+
+}  // namespace cmr
