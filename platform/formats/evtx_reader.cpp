@@ -1,5 +1,6 @@
 #include "platform/formats/evtx_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -184,7 +185,19 @@ EvtxReadResult EvtxReader::readAll() const {
   result.header = header_;
   result.diagnostics = headerDiagnostics_;
   if (!headerValid_) return result;
-  for (size_t i = 0; i < chunkCount_; ++i) readChunk(i, result.records, result.diagnostics);
+  // A log that has wrapped around holds its oldest chunk somewhere in the
+  // middle of the file: chunks are taken in the order of their records.
+  std::vector<std::vector<EvtxRecord>> chunks(chunkCount_);
+  for (size_t i = 0; i < chunkCount_; ++i) readChunk(i, chunks[i], result.diagnostics);
+  std::erase_if(chunks, [](const std::vector<EvtxRecord>& c) { return c.empty(); });
+  std::stable_sort(chunks.begin(), chunks.end(), [](const auto& a, const auto& b) {
+    return a.front().recordId < b.front().recordId;
+  });
+  size_t total = 0;
+  for (const auto& c : chunks) total += c.size();
+  result.records.reserve(total);
+  for (auto& c : chunks)
+    for (EvtxRecord& r : c) result.records.push_back(std::move(r));
   return result;
 }
 

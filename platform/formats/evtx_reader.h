@@ -69,6 +69,8 @@ class EvtxReader {
   bool readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
                  EvtxChunkInfo* info = nullptr) const;
 
+  // Every chunk, the records in log order: chunks ordered by their first
+  // record id (a log that wrapped around starts in the middle of the file).
   EvtxReadResult readAll() const;
   std::span<const uint8_t> bytes() const { return bytes_; }
 
