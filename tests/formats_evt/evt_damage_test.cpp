@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <random>
 
 #include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_reader.h"
@@ -87,46 +86,24 @@ TEST(EvtDamage, BrokenRecordIsSkippedAndReported) {
   }
 }
 
-TEST(EvtDamage, GarbledHeaderFallsBackToTheEndOfFileRecord) {
+// A garbled header: the end-of-file record gives the records. No end-of-file
+// record anywhere: records are read from the header's start while their
+// numbers go up, and old records left in the free space are not taken.
+TEST(EvtDamage, LostHeaderOrEndOfFileRecord) {
   const auto log = MakeLog(4096, 300);
   const EvtFile original = ReadEvtFile(log.Image());
-  auto image = log.Image();
-  for (size_t i = 0; i < kEvtHeaderSize; ++i) image[i] = static_cast<uint8_t>(0xA5 + i);
-  const EvtFile file = ReadEvtFile(image);
-  EXPECT_FALSE(file.headerValid);
-  EXPECT_TRUE(file.Damaged());
-  EXPECT_EQ(file.records.size(), original.records.size());
-  ExpectGenuine(file, original);
-}
-
-// No end-of-file record anywhere: records are read from the header's start
-// while their numbers go up, and old records left in the free space are not
-// taken for new ones.
-TEST(EvtDamage, MissingEndOfFileRecord) {
-  const auto log = MakeLog(4096, 300);
-  const EvtFile original = ReadEvtFile(log.Image());
-  auto image = log.Image();
-  StoreAt(std::span<uint8_t>(image), original.endOffset + 4, uint32_t{0});
-  const EvtFile file = ReadEvtFile(image);
-  EXPECT_FALSE(file.eofFound);
-  EXPECT_TRUE(file.Damaged());
-  EXPECT_EQ(file.records.size(), original.records.size());
-  ExpectGenuine(file, original);
-}
-
-TEST(EvtDamage, RandomCorruptionNeverYieldsAForgedRecord) {
-  const auto log = MakeLog(4096, 300);
-  const EvtFile original = ReadEvtFile(log.Image());
-  std::mt19937 random(7);
-  for (int round = 0; round < 300; ++round) {
+  for (bool header : {true, false}) {
     auto image = log.Image();
-    const int flips = 1 + round % 8;
-    for (int i = 0; i < flips; ++i) image[random() % image.size()] = static_cast<uint8_t>(random());
+    if (header)
+      for (size_t i = 0; i < kEvtHeaderSize; ++i) image[i] = static_cast<uint8_t>(0xA5 + i);
+    else
+      StoreAt(std::span<uint8_t>(image), original.endOffset + 4, uint32_t{0});
     const EvtFile file = ReadEvtFile(image);
-    for (const auto& r : file.records) EXPECT_EQ(CheckEvtRecordFrame(r.bytes), "");
-    if (file.records.size() != original.records.size()) {
-      EXPECT_TRUE(file.Damaged()) << round;
-    }
+    EXPECT_EQ(file.headerValid, !header);
+    EXPECT_EQ(file.eofFound, header);
+    EXPECT_TRUE(file.Damaged());
+    EXPECT_EQ(file.records.size(), original.records.size());
+    ExpectGenuine(file, original);
   }
 }
 
