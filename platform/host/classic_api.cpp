@@ -1,0 +1,165 @@
+// Opening, closing, counting, clearing and backing up classic event logs
+// (advapi32). Reading is in classic_read.cpp.
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "platform/api/eventlog.h"
+#include "platform/api/kernel.h"
+#include "platform/host/classic_event_logs.h"
+#include "platform/host/classic_readers.h"
+#include "platform/host/faults.h"
+#include "platform/host/reachable.h"
+
+namespace host {
+
+HandleTable<ClassicReader>& ClassicReaders() {
+  static auto* table = new HandleTable<ClassicReader>(0xC1A0000);
+  return *table;
+}
+
+}  // namespace host
+
+namespace {
+
+constexpr DWORD kErrorInvalidLevel = 124;
+
+HANDLE FailHandle(DWORD error) {
+  SetLastError(error);
+  return nullptr;
+}
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+// The computer a server name reaches; a null or empty name is the local one.
+host::Computer* ServerComputer(LPCWSTR server) {
+  if (!server || !*server) return &host::Host::Get().Local();
+  return host::ReachableComputer(server);
+}
+
+HANDLE AddReader(std::shared_ptr<host::ClassicLog> log, const host::Computer& computer) {
+  auto reader = std::make_unique<host::ClassicReader>();
+  reader->generation = log->Generation();
+  reader->log = std::move(log);
+  reader->computer = computer.Name();
+  return host::ClassicReaders().Add(std::move(reader));
+}
+
+// Maps a file name of the handle's computer; 0 or the error.
+DWORD MapReaderPath(const host::ClassicReader& reader, LPCWSTR path, std::string* linuxPath) {
+  if (!path || !*path) return ERROR_INVALID_PARAMETER;
+  host::Computer* computer = host::Host::Get().Find(reader.computer);
+  if (!computer) return RPC_S_SERVER_UNAVAILABLE;
+  return host::ClassicLogsOf(*computer).MapComputerPath(path, linuxPath);
+}
+
+// Writes a copy of the handle's log to a file that must not exist yet.
+DWORD WriteBackupFile(const host::ClassicReader& reader, LPCWSTR path) {
+  std::string target;
+  if (DWORD e = MapReaderPath(reader, path, &target)) return e;
+  struct stat info{};
+  if (stat(target.c_str(), &info) == 0) return ERROR_ALREADY_EXISTS;
+  return reader.log->WriteBackup(target);
+}
+
+}  // namespace
+
+HANDLE WINAPI OpenEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName) {
+  if (DWORD e = host::FaultFor("OpenEventLogW")) return FailHandle(e);
+  if (!lpSourceName) return FailHandle(ERROR_INVALID_PARAMETER);
+  host::Lock lock;
+  host::Computer* computer = ServerComputer(lpUNCServerName);
+  if (!computer) return FailHandle(RPC_S_SERVER_UNAVAILABLE);
+  auto& service = host::ClassicLogsOf(*computer);
+  std::u16string name = lpSourceName;
+  DWORD error = 0;
+  std::shared_ptr<host::ClassicLog> log = service.Find(name, &error);
+  if (!log && !error) {
+    // A log that does not exist opens the Application log.
+    name = u"Application";
+    log = service.Find(name, &error);
+    if (!log && !error) error = ERROR_FILE_NOT_FOUND;
+  }
+  if (!log) return FailHandle(error);
+  if (service.AccessDenied(name)) return FailHandle(ERROR_ACCESS_DENIED);
+  return AddReader(std::move(log), *computer);
+}
+
+HANDLE WINAPI OpenBackupEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpFileName) {
+  if (DWORD e = host::FaultFor("OpenBackupEventLogW")) return FailHandle(e);
+  if (!lpFileName || !*lpFileName) return FailHandle(ERROR_INVALID_PARAMETER);
+  host::Lock lock;
+  host::Computer* computer = ServerComputer(lpUNCServerName);
+  if (!computer) return FailHandle(RPC_S_SERVER_UNAVAILABLE);
+  std::string path;
+  if (DWORD e = host::ClassicLogsOf(*computer).MapComputerPath(lpFileName, &path)) return FailHandle(e);
+  std::unique_ptr<host::ClassicLog> log;
+  if (DWORD e = host::ReadClassicBackupFile(path, &log)) return FailHandle(e);
+  return AddReader(std::move(log), *computer);
+}
+
+BOOL WINAPI CloseEventLog(HANDLE hEventLog) {
+  if (DWORD e = host::FaultFor("CloseEventLog")) return Fail(e);
+  host::Lock lock;
+  return host::ClassicReaders().Remove(hEventLog) ? TRUE : Fail(ERROR_INVALID_HANDLE);
+}
+
+BOOL WINAPI GetNumberOfEventLogRecords(HANDLE hEventLog, PDWORD NumberOfRecords) {
+  if (DWORD e = host::FaultFor("GetNumberOfEventLogRecords")) return Fail(e);
+  host::Lock lock;
+  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  if (!NumberOfRecords) return Fail(ERROR_INVALID_PARAMETER);
+  *NumberOfRecords = reader->log->Count();
+  return TRUE;
+}
+
+BOOL WINAPI GetOldestEventLogRecord(HANDLE hEventLog, PDWORD OldestRecord) {
+  if (DWORD e = host::FaultFor("GetOldestEventLogRecord")) return Fail(e);
+  host::Lock lock;
+  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  if (!OldestRecord) return Fail(ERROR_INVALID_PARAMETER);
+  *OldestRecord = reader->log->OldestNumber();
+  return TRUE;
+}
+
+BOOL WINAPI GetEventLogInformation(HANDLE hEventLog, DWORD dwInfoLevel, LPVOID lpBuffer, DWORD cbBufSize,
+                                   LPDWORD pcbBytesNeeded) {
+  if (DWORD e = host::FaultFor("GetEventLogInformation")) return Fail(e);
+  host::Lock lock;
+  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  if (dwInfoLevel != EVENTLOG_FULL_INFO) return Fail(kErrorInvalidLevel);
+  if (!pcbBytesNeeded) return Fail(ERROR_INVALID_PARAMETER);
+  *pcbBytesNeeded = sizeof(EVENTLOG_FULL_INFORMATION);
+  if (cbBufSize < sizeof(EVENTLOG_FULL_INFORMATION)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (!lpBuffer) return Fail(ERROR_INVALID_PARAMETER);
+  EVENTLOG_FULL_INFORMATION info{reader->log->Full() ? 1u : 0u};
+  std::memcpy(lpBuffer, &info, sizeof info);
+  return TRUE;
+}
+
+BOOL WINAPI ClearEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
+  if (DWORD e = host::FaultFor("ClearEventLogW")) return Fail(e);
+  host::Lock lock;
+  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  if (lpBackupFileName && *lpBackupFileName) {
+    if (DWORD e = WriteBackupFile(*reader, lpBackupFileName)) return Fail(e);
+  }
+  if (DWORD e = reader->log->Clear()) return Fail(e);
+  return TRUE;
+}
+
+BOOL WINAPI BackupEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
+  if (DWORD e = host::FaultFor("BackupEventLogW")) return Fail(e);
+  host::Lock lock;
+  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  if (DWORD e = WriteBackupFile(*reader, lpBackupFileName)) return Fail(e);
+  return TRUE;
+}

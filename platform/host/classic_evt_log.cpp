@@ -1,0 +1,118 @@
+#include "platform/host/classic_evt_log.h"
+
+#include <sys/stat.h>
+
+#include "platform/formats/evt_layout.h"
+#include "platform/formats/file_bytes.h"
+
+namespace host {
+namespace {
+
+bool FileState(const std::string& path, off_t* size, long long* time) {
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0) return false;
+  *size = info.st_size;
+  *time = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  return true;
+}
+
+// The image with other limits in its header, for EvtLogFile::FromImage.
+std::vector<uint8_t> WithLimits(std::vector<uint8_t> image, DWORD maxSize, DWORD retention) {
+  auto header = formats::LoadAt<formats::ELF_LOGFILE_HEADER>(image, 0);
+  header.MaxSize = maxSize;
+  header.Retention = retention;
+  formats::StoreAt(std::span<uint8_t>(image), 0, header);
+  return image;
+}
+
+}  // namespace
+
+EvtClassicLog::EvtClassicLog(std::string path, DWORD maxSize, DWORD retention)
+    : path_(std::move(path)), maxSize_(maxSize), retention_(retention), file_(maxSize, retention) {
+  Load();
+}
+
+void EvtClassicLog::Adopt(formats::EvtLogFile file) {
+  file_ = std::move(file);
+  auto records = file_.Records();
+  records_.assign(std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+}
+
+void EvtClassicLog::NoteFileState() {
+  if (!FileState(path_, &seenSize_, &seenTime_)) seenSize_ = seenTime_ = -1;
+}
+
+void EvtClassicLog::Load() {
+  loadError_ = 0;
+  NoteFileState();
+  if (path_.empty() || seenSize_ < 0) return;  // a new log: the file is made by the first write
+  std::vector<uint8_t> bytes;
+  if (!formats::ReadFileBytes(path_, &bytes)) {
+    loadError_ = ERROR_ACCESS_DENIED;
+    return;
+  }
+  const uint32_t oldCurrent = file_.CurrentRecordNumber();
+  auto image = formats::EvtLogFile::FromImage(std::move(bytes));
+  if (!image) {
+    loadError_ = ERROR_EVENTLOG_FILE_CORRUPT;
+    return;
+  }
+  Adopt(std::move(*image));
+  if (file_.CurrentRecordNumber() < oldCurrent) ++generation_;
+  if (file_.MaxSize() != maxSize_ || file_.Retention() != retention_) ApplyLimits();
+}
+
+void EvtClassicLog::Refresh() {
+  off_t size = -1;
+  long long time = -1;
+  if (path_.empty() || !FileState(path_, &size, &time)) return;
+  if (size != seenSize_ || time != seenTime_) Load();
+}
+
+void EvtClassicLog::SetLimits(DWORD maxSize, DWORD retention) {
+  if (maxSize == maxSize_ && retention == retention_ && file_.MaxSize() >= maxSize) return;
+  maxSize_ = maxSize;
+  retention_ = retention;
+  ApplyLimits();
+}
+
+void EvtClassicLog::ApplyLimits() {
+  if (loadError_) return;
+  // A maximum below the file's present size takes effect when the log is cleared.
+  if (auto file = formats::EvtLogFile::FromImage(WithLimits(file_.Image(), maxSize_, retention_))) Adopt(std::move(*file));
+}
+
+DWORD EvtClassicLog::Save() {
+  if (path_.empty()) return 0;
+  if (!formats::WriteFileBytes(path_, file_.Image())) return ERROR_WRITE_FAULT;
+  NoteFileState();
+  return 0;
+}
+
+formats::EvtAppendResult EvtClassicLog::Append(std::span<const uint8_t> record, DWORD* saveError) {
+  formats::EvtAppendResult result = file_.Append(record);
+  if (result.status == formats::EvtAppendStatus::Written) {
+    for (uint32_t i = 0; i < result.overwritten && !records_.empty(); ++i) records_.pop_front();
+    formats::EvtRecord added;
+    added.bytes.assign(record.begin(), record.end());
+    auto header = formats::LoadAt<EVENTLOGRECORD>(added.bytes, 0);
+    header.RecordNumber = result.recordNumber;
+    formats::StoreAt(std::span<uint8_t>(added.bytes), 0, header);
+    records_.push_back(std::move(added));
+  }
+  *saveError = Save();
+  return result;
+}
+
+DWORD EvtClassicLog::WriteBackup(const std::string& linuxPath) {
+  return formats::WriteFileBytes(linuxPath, file_.Image()) ? 0 : ERROR_WRITE_FAULT;
+}
+
+DWORD EvtClassicLog::Clear() {
+  file_ = formats::EvtLogFile(maxSize_, retention_);
+  records_.clear();
+  ++generation_;
+  return Save();
+}
+
+}  // namespace host
