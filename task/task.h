@@ -25,6 +25,10 @@ class CTask : public com::Object<ITask, com::ErrorInfoSupport<ITask>> {
   const cmr::CTaskEventLog& Config() const { return config_; }
   const std::u16string& ProductName() const { return productName_; }
 
+  // The folder for a collection's files: the argument, or the configuration's
+  // SavePath when it is NULL (an empty argument stays empty).
+  static std::u16string SavePathFor(BSTR savePath, const cmr::CTaskEventLog& config);
+
  private:
   // The run's steps after the configuration is loaded; the run's result.
   HRESULT RunLoaded(BSTR computer, BSTR savePath, bool processBackups, WORD cleanBackups, ULONG bufSize);

@@ -93,9 +93,13 @@ HRESULT CTask::ListLogs(BSTR computer) {
   return S_OK;
 }
 
+std::u16string CTask::SavePathFor(BSTR savePath, const cmr::CTaskEventLog& config) {
+  return savePath != nullptr ? Text(savePath) : config.GetSavePath();
+}
+
 HRESULT CTask::CollectConfiguredLog(BSTR computer, BSTR savePath, bool processBackups, WORD cleanBackups,
                                     ULONG bufSize) {
-  std::u16string folder = savePath != nullptr ? Text(savePath) : config_.GetSavePath();
+  std::u16string folder = SavePathFor(savePath, config_);
   bool found = false;
   std::u16string eventFileName, warning;
   HRESULT hr = CollectLog(Text(computer), folder, config_.LastRecordNumber, config_.LastTimeWritten, found,

@@ -1,0 +1,286 @@
+// The configuration, result, log info and computer info objects through
+// their interfaces.
+#include <gtest/gtest.h>
+
+#include "base/com/ptr.h"
+#include "base/text.h"
+#include "platform/host/faults.h"
+#include "task/com/log_info.h"
+#include "task/com/task_computer_info.h"
+#include "task/com/task_config_impl.h"
+#include "task/com/task_result_impl.h"
+#include "tests/support/com_values.h"
+
+using testsupport::Bstr;
+using testsupport::TakeErrorDescription;
+
+namespace {
+
+template <class T, class I>
+com::Ptr<I> Make() {
+  com::Ptr<I> p;
+  EXPECT_EQ(com::CreateObject<T>(p.Receive()), S_OK);
+  return p;
+}
+
+cmr::CTaskEventLog Committed(ITaskConfig* config) {
+  Bstr xml;
+  EXPECT_EQ(config->Commit(xml.Out()), S_OK);
+  cmr::CTaskEventLog loaded;
+  loaded.LoadFromString(xml.Text());
+  return loaded;
+}
+
+TEST(TaskConfigObject, CommitOnANewObject) {
+  auto config = Make<CTaskConfigImpl, ITaskConfig>();
+  EXPECT_EQ(config->Commit(nullptr), E_INVALIDARG);
+  Bstr xml;
+  ASSERT_EQ(config->Commit(xml.Out()), S_OK);
+  std::string text = cmr::Utf16ToUtf8(xml.Text());
+  EXPECT_NE(text.find("<Module file=\"Calomar.Common.EventCollector.dll\" />"), std::string::npos) << text;
+  EXPECT_NE(text.find("<LastTimeWritten>-1</LastTimeWritten>"), std::string::npos);
+  EXPECT_NE(text.find("<ErrorStatus>-1</ErrorStatus>"), std::string::npos);
+}
+
+TEST(TaskConfigObject, SettersReachTheDocument) {
+  auto config = Make<CTaskConfigImpl, ITaskConfig>();
+  Bstr save(u"C:\\Out"), log(u"Security"), evt(u" \t D:\\logs\\sec.evt \r\n\v"), filter(u"<Filters/>"),
+      compact(u"Sec");
+  EXPECT_EQ(config->SetSavePath(save.b), S_OK);
+  EXPECT_EQ(config->SetEventLog(log.b), S_OK);
+  EXPECT_EQ(config->SetLoadFromEvtFile(evt.b), S_OK);
+  EXPECT_EQ(config->SetLastPosition(0x80000001u, 1577836800u), S_OK);
+  EXPECT_EQ(config->SetFilter(filter.b), S_OK);
+  EXPECT_EQ(config->AddPolicyAuditEventType(3), S_OK);
+  EXPECT_EQ(config->AddPolicyAuditEventTypeEx(1, 2), S_OK);
+  EXPECT_EQ(config->put_SeekLastFirstRun(VARIANT_FALSE), S_OK);
+  EXPECT_EQ(config->UseCompactLogName(compact.b), S_OK);
+  EXPECT_EQ(config->CollectEventResources(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(config->ResolveComputerName(1), S_OK);
+  EXPECT_EQ(config->put_ResolveSIDs(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(config->put_ResolveMACs(VARIANT_TRUE), S_OK);
+
+  cmr::CTaskEventLog c = Committed(config.Get());
+  EXPECT_EQ(c.SavePath, u"C:\\Out");
+  EXPECT_EQ(c.LogName, u"Security");
+  EXPECT_EQ(c.LoadFromEvtFile, u"D:\\logs\\sec.evt");
+  EXPECT_EQ(c.LastRecordNumber, 0x80000001u);
+  EXPECT_EQ(c.LastTimeWritten, 1577836800u);
+  EXPECT_EQ(c.Filter, u"<Filters/>");
+  EXPECT_EQ(c.PolicyAuditEventTypes, (std::vector<std::pair<int32_t, int32_t>>{{3, 1}, {1, 2}}));
+  EXPECT_FALSE(c.SeekLastFirstRun);
+  EXPECT_EQ(c.CompactLogName, u"Sec");
+  EXPECT_TRUE(c.CollectEventResources && c.ResolveComputerName && c.ResolveSIDs && c.ResolveMACs);
+
+  EXPECT_EQ(config->SetLoadFromEvtFile(nullptr), S_OK);
+  EXPECT_EQ(Committed(config.Get()).LoadFromEvtFile, u"");
+}
+
+TEST(TaskConfigObject, PreferredApiChoices) {
+  auto config = Make<CTaskConfigImpl, ITaskConfig>();
+  const int expected[4][2] = {{1, 2}, {2, 1}, {1, 0}, {2, 0}};
+  for (LONG choice = 0; choice < 4; ++choice) {
+    ASSERT_EQ(config->put_PreferredAPI(choice), S_OK);
+    cmr::CTaskEventLog c = Committed(config.Get());
+    EXPECT_EQ(c.PreferredAPI, expected[choice][0]) << choice;
+    EXPECT_EQ(c.FallbackAPI, expected[choice][1]) << choice;
+  }
+  EXPECT_EQ(config->put_PreferredAPI(4), E_INVALIDARG);
+  EXPECT_EQ(config->put_PreferredAPI(-1), E_INVALIDARG);
+  cmr::CTaskEventLog c = Committed(config.Get());
+  EXPECT_EQ(c.PreferredAPI, 2);
+  EXPECT_EQ(c.FallbackAPI, 0);
+}
+
+TEST(TaskConfigObject, CommitWithoutMemoryIsOutOfMemory) {
+  auto config = Make<CTaskConfigImpl, ITaskConfig>();
+  Bstr xml;
+  host::InjectFault("SysAllocStringLen", 1, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(config->Commit(xml.Out()), E_OUTOFMEMORY);
+  host::ClearFaults();
+}
+
+// A result document as ITask::Run leaves it.
+std::u16string ResultDocument(bool withComputerInfo) {
+  cmr::CTaskEventLog c;
+  c.LogName = u"Security";
+  c.ErrorStatus = static_cast<int32_t>(E_FAIL);
+  c.ErrorText = u"failed";
+  c.Warning = u"careful";
+  c.LastEventFound = true;
+  c.EventFileName = u"Security_1_2.adevt";
+  cmr::LogInfoEntry a;
+  a.Name = u"Application";
+  a.DisplayName = u"Application log";
+  a.API = 1;
+  a.APIUsed = 2;
+  a.Enabled = 1;
+  a.NumOfRecords = 0x100000000ull;
+  c.AddLogInfo(a);
+  cmr::LogInfoEntry b;
+  b.Name = u"Disabled";
+  c.AddLogInfo(b);
+  if (withComputerInfo) c.SetComputerInfo(std::make_unique<cmr::ComputerInfoRecord>(
+      cmr::ComputerInfoRecord{10, 0, 0x9003, u"srv1.corp.example.com", u"corp.example.com"}));
+  return c.SaveToString();
+}
+
+TEST(TaskResultObject, GettersWithoutInitGiveTheDefaults) {
+  auto result = Make<CTaskResultImpl, ITaskResult>();
+  LONG code = 0;
+  VARIANT_BOOL found = VARIANT_TRUE;
+  Bstr text, log;
+  EXPECT_EQ(result->get_ErrorCode(&code), S_OK);
+  EXPECT_EQ(code, -1);
+  EXPECT_EQ(result->get_ErrorText(text.Out()), S_OK);
+  EXPECT_EQ(text.Text(), u"");
+  EXPECT_EQ(result->get_LastEventFound(&found), S_OK);
+  EXPECT_EQ(found, VARIANT_FALSE);
+  EXPECT_EQ(result->get_EventLog(log.Out()), S_OK);
+  EXPECT_EQ(log.Text(), u"");
+  EXPECT_EQ(result->get_ErrorCode(nullptr), E_POINTER);
+}
+
+TEST(TaskResultObject, ReadsTheResultsOfADocument) {
+  auto result = Make<CTaskResultImpl, ITaskResult>();
+  Bstr doc(ResultDocument(true));
+  ASSERT_EQ(result->Init(doc.b), S_OK);
+  LONG code = 0;
+  VARIANT_BOOL found = VARIANT_FALSE;
+  Bstr text, warning, file, log;
+  EXPECT_EQ(result->get_ErrorCode(&code), S_OK);
+  EXPECT_EQ(code, static_cast<LONG>(E_FAIL));
+  result->get_ErrorText(text.Out());
+  result->get_Warning(warning.Out());
+  result->get_EventFileName(file.Out());
+  result->get_EventLog(log.Out());
+  EXPECT_EQ(text.Text(), u"failed");
+  EXPECT_EQ(warning.Text(), u"careful");
+  EXPECT_EQ(file.Text(), u"Security_1_2.adevt");
+  EXPECT_EQ(log.Text(), u"Security");
+  EXPECT_EQ(result->get_LastEventFound(&found), S_OK);
+  EXPECT_EQ(found, VARIANT_TRUE);
+
+  com::Ptr<ITaskComputerInfo> info;
+  ASSERT_EQ(result->get_ComputerInfo(info.Receive()), S_OK);
+  ULONG major = 0, type = 0;
+  Bstr full, domain;
+  EXPECT_EQ(info->get_VersionMajor(&major), S_OK);
+  EXPECT_EQ(info->get_Type(&type), S_OK);
+  EXPECT_EQ(info->get_FullName(full.Out()), S_OK);
+  EXPECT_EQ(info->get_Domain(domain.Out()), S_OK);
+  EXPECT_EQ(major, 10u);
+  EXPECT_EQ(type, 0x9003u);
+  EXPECT_EQ(full.Text(), u"srv1.corp.example.com");
+  EXPECT_EQ(domain.Text(), u"corp.example.com");
+
+  // The class lists ITaskComputerInfo in its coclass only; the object itself does not answer it.
+  com::Ptr<ITaskComputerInfo> direct;
+  EXPECT_EQ(result.As(direct), E_NOINTERFACE);
+}
+
+TEST(TaskResultObject, NoComputerInfoIsSFalseAndLeavesTheOutPointer) {
+  auto result = Make<CTaskResultImpl, ITaskResult>();
+  Bstr doc(ResultDocument(false));
+  ASSERT_EQ(result->Init(doc.b), S_OK);
+  auto* marker = reinterpret_cast<ITaskComputerInfo*>(0x1234);
+  ITaskComputerInfo* info = marker;
+  EXPECT_EQ(result->get_ComputerInfo(&info), S_FALSE);
+  EXPECT_EQ(info, marker);
+}
+
+TEST(TaskResultObject, ErrorStatusWithoutTextIsZero) {
+  auto result = Make<CTaskResultImpl, ITaskResult>();
+  Bstr doc(u"<Task><ErrorStatus/></Task>");
+  ASSERT_EQ(result->Init(doc.b), S_OK);
+  LONG code = -1;
+  result->get_ErrorCode(&code);
+  EXPECT_EQ(code, 0);
+}
+
+TEST(TaskResultObject, MalformedDocumentsFailWithTheirText) {
+  auto result = Make<CTaskResultImpl, ITaskResult>();
+  Bstr empty(u"<Task/>"), bad(u"<Task><GUID>nonsense</GUID></Task>");
+  EXPECT_EQ(result->Init(empty.b), E_FAIL);
+  EXPECT_EQ(TakeErrorDescription(), u"Invalid task config.");
+  EXPECT_EQ(result->Init(bad.b), E_FAIL);
+  EXPECT_EQ(TakeErrorDescription(), u"Failed to parse GUID");
+  com::Ptr<ISupportErrorInfo> support;
+  ASSERT_EQ(result.As(support), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(__uuidof(ITaskResult)), S_OK);
+}
+
+// The elements of a LogInfoList VARIANT as ILogInfo.
+std::vector<com::Ptr<ILogInfo>> Elements(VARIANT& list) {
+  std::vector<com::Ptr<ILogInfo>> out;
+  EXPECT_EQ(V_VT(&list), VT_ARRAY | VT_DISPATCH);
+  SAFEARRAY* array = list.parray;
+  EXPECT_EQ(SafeArrayGetDim(array), 1u);
+  LONG lower = -1, upper = -2;
+  SafeArrayGetLBound(array, 1, &lower);
+  SafeArrayGetUBound(array, 1, &upper);
+  EXPECT_EQ(lower, 0);
+  for (LONG i = lower; i <= upper; ++i) {
+    IDispatch* d = nullptr;
+    EXPECT_EQ(SafeArrayGetElement(array, &i, &d), S_OK);
+    com::Ptr<ILogInfo> info;
+    EXPECT_EQ(com::Ptr<IDispatch>::Attach(d).As(info), S_OK);
+    out.push_back(info);
+  }
+  return out;
+}
+
+TEST(TaskResult2Object, LogInfoListHoldsOneObjectPerEntry) {
+  auto result = Make<CTaskResult2Impl, ITaskResult2>();
+  Bstr doc(ResultDocument(false));
+  ASSERT_EQ(result->Init(doc.b), S_OK);
+  VARIANT list;
+  ASSERT_EQ(result->get_LogInfoList(&list), S_OK);
+  auto items = Elements(list);
+  ASSERT_EQ(items.size(), 2u);
+  Bstr name, display;
+  LONG api = 0, used = 0;
+  VARIANT_BOOL enabled = 0;
+  ULONGLONG records = 0;
+  items[0]->get_Name(name.Out());
+  items[0]->get_DisplayName(display.Out());
+  items[0]->get_API(&api);
+  items[0]->get_APIUsed(&used);
+  items[0]->get_Enabled(&enabled);
+  items[0]->get_NumOfRecords(&records);
+  EXPECT_EQ(name.Text(), u"Application");
+  EXPECT_EQ(display.Text(), u"Application log");
+  EXPECT_EQ(api, 1);
+  EXPECT_EQ(used, 2);
+  EXPECT_EQ(enabled, 1);  // the flag as stored, not VARIANT_TRUE
+  EXPECT_EQ(records, 0x100000000ull);
+  items[1]->get_Enabled(&enabled);
+  EXPECT_EQ(enabled, 0);
+  VariantClear(&list);
+}
+
+TEST(TaskResult2Object, EmptyListIsAnEmptyDispatchArray) {
+  auto result = Make<CTaskResult2Impl, ITaskResult2>();
+  VARIANT list;
+  ASSERT_EQ(result->get_LogInfoList(&list), S_OK);
+  EXPECT_TRUE(Elements(list).empty());
+  LONG count = -1;
+  SafeArrayGetUBound(list.parray, 1, &count);
+  EXPECT_EQ(count, -1);
+  VariantClear(&list);
+  EXPECT_EQ(result->get_LogInfoList(nullptr), E_POINTER);
+}
+
+TEST(LogInfoObject, TextWithoutMemoryIsANullString) {
+  cmr::LogInfoEntry entry;
+  entry.Name = u"Application";
+  com::Ptr<ILogInfo> info;
+  ASSERT_EQ(com::CreateObject<CLogInfo>(info.Receive(), entry), S_OK);
+  host::InjectFault("SysAllocStringLen", 1, ERROR_NOT_ENOUGH_MEMORY);
+  BSTR name = reinterpret_cast<BSTR>(0x1);
+  EXPECT_EQ(info->get_Name(&name), S_OK);
+  EXPECT_EQ(name, nullptr);
+  host::ClearFaults();
+}
+
+}  // namespace
