@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include <zlib.h>
 
 #include "base/text.h"
+#include "bench/ratio_reporter.h"
 #include "platform/api/security.h"
 #include "platform/formats/evt_record.h"
 #include "render/dump_context.h"
@@ -195,36 +195,18 @@ BENCHMARK(ClassicDump);
 BENCHMARK(RenderedZlib);
 BENCHMARK(RenderedDump);
 
-// Keeps the CPU time per entry of every run (the machine may be shared) so
-// that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        perEntry_[run.benchmark_name()] = run.GetAdjustedCPUTime() / kRecords;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    for (const char* kind : {"Classic", "Rendered"}) {
-      auto zlib = perEntry_.find(std::string(kind) + "Zlib");
-      auto dump = perEntry_.find(std::string(kind) + "Dump");
-      if (zlib == perEntry_.end() || dump == perEntry_.end() || zlib->second <= 0) continue;
-      std::printf("%s: dump and writer take %.2f times plain gzwrite of the same bytes (%.0f entries per CPU second)\n",
-                  kind, dump->second / zlib->second, 1e9 / dump->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> perEntry_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  benchsupport::RatioReporter reporter(kRecords);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  for (const char* kind : {"Classic", "Rendered"}) {
+    double zlib = reporter.SecondsPerItem(std::string(kind) + "Zlib");
+    double dump = reporter.SecondsPerItem(std::string(kind) + "Dump");
+    if (zlib <= 0 || dump <= 0) continue;
+    std::printf("%s: dump and writer take %.2f times plain gzwrite of the same bytes (%.0f entries per CPU second)\n",
+                kind, dump / zlib, 1 / dump);
+  }
   return 0;
 }
