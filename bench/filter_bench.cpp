@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "filter/event_filter.h"
+#include "filter/rendered_event_view.h"
 #include "platform/formats/evt_record.h"
 
 namespace {
@@ -107,13 +109,9 @@ struct ClassicRecords {
   }
 };
 
-std::u16string StringValueText(const EVT_VARIANT& v) {
-  return v.Type == EvtVarTypeString && v.StringVal ? std::u16string(v.StringVal) : std::u16string();
-}
-
 struct RenderedRecords {
   std::vector<Sample> samples = Samples();
-  std::vector<std::vector<EVT_VARIANT>> system, user;
+  std::vector<std::unique_ptr<RenderedEvent>> events;
   RenderedRecords() {
     for (size_t i = 0; i < kRecords; ++i) {
       const Sample& s = samples[i % samples.size()];
@@ -137,14 +135,11 @@ struct RenderedRecords {
         v.StringVal = text.c_str();
         values.push_back(v);
       }
-      system.push_back(std::move(sys));
-      user.push_back(std::move(values));
+      events.push_back(std::make_unique<RenderedEvent>());
+      events.back()->Assign(sys, values);
     }
   }
-  VistaRecordView View(size_t i) const {
-    return VistaRecordView{system[i].data(), static_cast<DWORD>(system[i].size()), user[i].data(),
-                           static_cast<DWORD>(user[i].size()), &StringValueText};
-  }
+  VistaRecordView View(size_t i) const { return ViewOf(*events[i]); }
 };
 
 const CEventFilter& FilterSet() {

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "filter/event_filter.h"
+#include "filter/rendered_event_view.h"
 #include "platform/formats/evt_record.h"
 
 namespace filtertest {
@@ -32,65 +34,44 @@ inline formats::EvtRecordFields LogonFields() {
   return f;
 }
 
-inline std::u16string TestValueText(const EVT_VARIANT& v) {
-  if (v.Type == EvtVarTypeString) return v.StringVal ? v.StringVal : u"";
-  if (v.Type == EvtVarTypeUInt32) return std::u16string(u"n") + char16_t(u'0' + v.UInt32Val % 10);
-  return u"";
-}
-
-// A rendered record whose texts live in the object.
+// A rendered record built from values; texts live in the object (a deque
+// keeps their addresses).
 class VistaRecord {
  public:
-  VistaRecord() : system_(EvtSystemPropertyIdEND) {
-    for (EVT_VARIANT& v : system_) v.Type = EvtVarTypeNull;
-  }
+  VistaRecord() : system_(EvtSystemPropertyIdEND, EVT_VARIANT{}) {}
   VistaRecord& Text(EVT_SYSTEM_PROPERTY_ID id, std::u16string text) {
-    texts_.push_back(std::move(text));
-    return Set(id, EvtVarTypeString, [&](EVT_VARIANT& v) { v.StringVal = nullptr; });
+    Set(id, EvtVarTypeString).StringVal = texts_.emplace_back(std::move(text)).c_str();
+    return *this;
   }
-  VistaRecord& Level(uint8_t level) { return Set(EvtSystemLevel, EvtVarTypeByte, [&](EVT_VARIANT& v) { v.ByteVal = level; }); }
-  VistaRecord& Task(uint16_t task) { return Set(EvtSystemTask, EvtVarTypeUInt16, [&](EVT_VARIANT& v) { v.UInt16Val = task; }); }
-  VistaRecord& EventId(uint16_t id) { return Set(EvtSystemEventID, EvtVarTypeUInt16, [&](EVT_VARIANT& v) { v.UInt16Val = id; }); }
-  VistaRecord& Keywords(uint64_t k) {
-    return Set(EvtSystemKeywords, EvtVarTypeHexInt64, [&](EVT_VARIANT& v) { v.UInt64Val = k; });
-  }
+  VistaRecord& Level(uint8_t level) { return Set(EvtSystemLevel, EvtVarTypeByte).ByteVal = level, *this; }
+  VistaRecord& Task(uint16_t task) { return Set(EvtSystemTask, EvtVarTypeUInt16).UInt16Val = task, *this; }
+  VistaRecord& EventId(uint16_t id) { return Set(EvtSystemEventID, EvtVarTypeUInt16).UInt16Val = id, *this; }
+  VistaRecord& Keywords(uint64_t k) { return Set(EvtSystemKeywords, EvtVarTypeHexInt64).UInt64Val = k, *this; }
   VistaRecord& Time(uint64_t fileTime) {
-    return Set(EvtSystemTimeCreated, EvtVarTypeFileTime, [&](EVT_VARIANT& v) { v.FileTimeVal = fileTime; });
+    return Set(EvtSystemTimeCreated, EvtVarTypeFileTime).FileTimeVal = fileTime, *this;
   }
   VistaRecord& UnixTime(uint32_t seconds) { return Time(seconds * 10000000ull + 116444736000000000ull); }
   VistaRecord& UserString(std::u16string text) {
-    texts_.push_back(std::move(text));
-    EVT_VARIANT v{};
+    EVT_VARIANT& v = user_.emplace_back();
     v.Type = EvtVarTypeString;
-    userTextIndex_.push_back(texts_.size() - 1);
-    user_.push_back(v);
+    v.StringVal = texts_.emplace_back(std::move(text)).c_str();
     return *this;
   }
+  // The record as the renderer holds it, seen as the filter sees it.
   VistaRecordView View() {
-    // Point string values at their texts now that the containers no longer grow.
-    for (size_t i = 0; i < system_.size(); ++i)
-      if (systemTextIndex_[i] != kNoText) system_[i].StringVal = texts_[systemTextIndex_[i]].c_str();
-    for (size_t i = 0; i < user_.size(); ++i) user_[i].StringVal = texts_[userTextIndex_[i]].c_str();
-    return VistaRecordView{system_.data(), static_cast<DWORD>(system_.size()), user_.data(),
-                           static_cast<DWORD>(user_.size()), &TestValueText};
+    event_.Assign(system_, user_);
+    return ViewOf(event_);
   }
 
  private:
-  static constexpr size_t kNoText = SIZE_MAX;
-  template <class F>
-  VistaRecord& Set(EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type, F fill) {
-    EVT_VARIANT& v = system_[id];
-    v = EVT_VARIANT{};
-    v.Type = type;
-    fill(v);
-    systemTextIndex_[id] = type == EvtVarTypeString ? texts_.size() - 1 : kNoText;
-    return *this;
+  EVT_VARIANT& Set(EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type) {
+    system_[id] = EVT_VARIANT{};
+    system_[id].Type = type;
+    return system_[id];
   }
-  std::vector<EVT_VARIANT> system_;
-  std::vector<EVT_VARIANT> user_;
-  std::vector<std::u16string> texts_;
-  std::vector<size_t> systemTextIndex_ = std::vector<size_t>(EvtSystemPropertyIdEND, kNoText);
-  std::vector<size_t> userTextIndex_;
+  std::vector<EVT_VARIANT> system_, user_;
+  std::deque<std::u16string> texts_;
+  RenderedEvent event_;
 };
 
 inline FilterContext Context(std::u16string_view logName, const std::u16string* account = nullptr) {
