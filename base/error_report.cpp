@@ -6,6 +6,7 @@
 #include "base/trace.h"
 #include "platform/api/kernel.h"
 #include "platform/api/oleauto.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -19,11 +20,11 @@ void SetErrorObject(const std::u16string& text, const GUID* guid, const char16_t
   ICreateErrorInfo* create = nullptr;
   if (FAILED(CreateErrorInfo(&create)) || create == nullptr) return;
   std::u16string description = text;
-  create->SetDescription(description.data());
+  create->SetDescription(plat::W(description.data()));
   if (guid != nullptr) create->SetGUID(*guid);
   if (source != nullptr) {
     std::u16string s = source;
-    create->SetSource(s.data());
+    create->SetSource(plat::W(s.data()));
   }
   IErrorInfo* info = nullptr;
   if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info))) && info != nullptr) {
@@ -51,7 +52,7 @@ HRESULT ReportErrorA(HRESULT hr, const std::string& text) {
   int n = MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::vector<WCHAR> wide(static_cast<size_t>(n > 0 ? n : 0) + 1, 0);
   if (n > 0) MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return ReportError(hr, std::u16string(wide.data(), static_cast<size_t>(n > 0 ? n : 0)));
+  return ReportError(hr, std::u16string(plat::U(wide.data()), static_cast<size_t>(n > 0 ? n : 0)));
 }
 
 HRESULT ReportWin32Error(HRESULT hr, DWORD code, const std::u16string& text) {
@@ -74,7 +75,7 @@ std::u16string GetErrorText(HRESULT hr) {
   if (FAILED(info->GetDescription(&description))) {
     text = FormatString(u"Error 0x%X", hr);
   } else {
-    text = FormatString(u"%s (Error number: 0x%X)", static_cast<const char16_t*>(description), hr);
+    text = FormatString(u"%s (Error number: 0x%X)", plat::U(description), hr);
     SysFreeString(description);
   }
   info->Release();

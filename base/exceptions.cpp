@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/text.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -39,7 +40,7 @@ std::u16string Win32ErrorText(DWORD code, HMODULE module) {
   DWORD n = FormatMessageW(flags, module, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
   std::u16string text;
   if (n != 0 && buffer != nullptr) {
-    text.assign(buffer, n);
+    text.assign(plat::U(buffer), n);
     LocalFree(buffer);
   } else {
     text = ToText(static_cast<int32_t>(code));
@@ -50,7 +51,7 @@ std::u16string Win32ErrorText(DWORD code, HMODULE module) {
 std::u16string CrtErrorText(int errnum, size_t bufferChars, bool trim) {
   std::vector<WCHAR> buffer(bufferChars, 0);
   if (_wcserror_s(buffer.data(), buffer.size(), errnum) != 0) return u"Bad CRT error number";
-  std::u16string text(buffer.data());
+  std::u16string text(plat::U(buffer.data()));
   return trim ? TrimBlanks(text) : text;
 }
 

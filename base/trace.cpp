@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "platform/api/kernel.h"
 #include "platform/api/registry.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -45,7 +46,7 @@ std::u16string ExecutableFolder() {
   std::vector<WCHAR> buffer(MAX_PATH);
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return DirectoryOfPath(std::u16string(buffer.data(), n));
+    if (n < buffer.size()) return DirectoryOfPath(std::u16string(plat::U(buffer.data()), n));
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -105,7 +106,7 @@ void Tracer::TraceSystemVersion() {
     info.dwOSVersionInfoSize = sizeof info;
     ThrowLastErrorIfFalse(GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&info)) != FALSE);
     Trace(30, u"Windows %d.%d.%d, %s, platform: %d", info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
-          static_cast<const char16_t*>(info.szCSDVersion), info.dwPlatformId);
+          plat::U(info.szCSDVersion), info.dwPlatformId);
   } catch (const Win32Exception& e) {
     Trace(10, u"Cannot obtain system version (%d: %s)", e.Code(), e.Details());
     return;
@@ -119,7 +120,7 @@ void Tracer::TraceSystemVersion() {
     LONG rc = RegQueryValueExW(key, u"Version", nullptr, &type, reinterpret_cast<LPBYTE>(version), &size);
     RegCloseKey(key);
     ThrowIfError(rc);
-    Trace(30, u"Internet Explorer version: %s", static_cast<const char16_t*>(version));
+    Trace(30, u"Internet Explorer version: %s", plat::U(version));
   } catch (const Win32Exception&) {
   }
 }

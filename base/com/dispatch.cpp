@@ -5,6 +5,8 @@
 // the thread's error object.
 #include "base/com/dispatch.h"
 
+#include "platform/api/wide.h"
+
 #include <cstring>
 #include <vector>
 
@@ -166,14 +168,14 @@ HRESULT GetIDsOfNames(const Interface& d, REFIID riid, LPOLESTR* names, UINT cou
   if (count == 0) return S_OK;
   const Member* found = nullptr;
   for (unsigned i = 0; i < d.memberCount && !found; ++i)
-    if (SameName(d.members[i].name, names[0])) found = &d.members[i];
+    if (SameName(d.members[i].name, plat::U(names[0]))) found = &d.members[i];
   HRESULT hr = S_OK;
   dispids[0] = found ? found->dispid : DISPID_UNKNOWN;
   if (!found) hr = DISP_E_UNKNOWNNAME;
   for (UINT n = 1; n < count; ++n) {
     dispids[n] = DISPID_UNKNOWN;
     for (unsigned i = 0; found && i < found->paramCount; ++i)
-      if (SameName(found->params[i].name, names[n])) dispids[n] = static_cast<DISPID>(i);
+      if (SameName(found->params[i].name, plat::U(names[n]))) dispids[n] = static_cast<DISPID>(i);
     if (dispids[n] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
   }
   return hr;

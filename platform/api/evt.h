@@ -8,6 +8,7 @@
 
 #ifdef _WIN32
 #include <winevt.h>
+typedef EVT_HANDLE* PEVT_HANDLE;
 #else
 
 typedef HANDLE EVT_HANDLE;

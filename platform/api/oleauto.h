@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <oleauto.h>
+
+#include "platform/mingw/oleauto.h"
 #else
 
 typedef OLECHAR* LPOLESTR;
