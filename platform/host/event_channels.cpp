@@ -55,7 +55,10 @@ EventChannel::EventChannel(ChannelConfig c) : config(std::move(c)) {}
 
 std::shared_ptr<EventRecordLog> EventChannel::Log() {
   if (!loaded && !backingFile.empty()) {
+    // The file holds the whole log: what was held before is replaced.
     loaded = true;
+    log_ = std::make_shared<EventRecordLog>();
+    estimatedBytes_ = 0;
     auto result = formats::ReadEvtxFile(backingFile);
     loadDiagnostics = result.diagnostics;
     for (auto& r : result.records) {

@@ -61,11 +61,12 @@ BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int pr
   if (!metadata) return Fail(ERROR_INVALID_HANDLE);
   const host::Publisher& p = *metadata->publisher;
   if (IsArrayProperty(propertyId)) {
+    // The array's handle is made only when the buffer can take it.
     if (DWORD e = host::WriteHandleVariant(nullptr, bufferSize, buffer, bufferUsed)) return Fail(e);
     auto array = std::make_shared<ObjectArray>();
     array->publisher = metadata->publisher;
     array->property = static_cast<DWORD>(propertyId);
-    buffer->EvtHandleVal = Add(array);
+    host::WriteHandleVariant(Add(array), bufferSize, buffer, bufferUsed);
     return TRUE;
   }
   switch (propertyId) {

@@ -98,10 +98,10 @@ char* WriteValue(const formats::EvtxValue& v, EVT_VARIANT& out, char* data) {
     out.Count = static_cast<DWORD>(v.items.size());
     out.ByteArr = reinterpret_cast<UINT8*>(data);
     if (IsPointerElement(t)) {
-      auto* pointers = reinterpret_cast<void**>(data);
       char* next = data + Align8(v.items.size() * sizeof(void*));
       for (size_t i = 0; i < v.items.size(); ++i) {
-        pointers[i] = WriteScalarData(v.items[i], next);
+        void* item = WriteScalarData(v.items[i], next);
+        std::memcpy(data + i * sizeof(void*), &item, sizeof item);  // the caller's buffer may be unaligned
         next += Align8(ScalarDataBytes(v.items[i]));
       }
       return next;
@@ -138,19 +138,22 @@ DWORD WriteVariants(std::span<const formats::EvtxValue> values, DWORD bufferSize
   DWORD needed = VariantBytes(values);
   if (used) *used = needed;
   if (!buffer || bufferSize < needed) return ERROR_INSUFFICIENT_BUFFER;
-  auto* variants = static_cast<EVT_VARIANT*>(buffer);
   char* data = static_cast<char*>(buffer) + values.size() * sizeof(EVT_VARIANT);
-  for (size_t i = 0; i < values.size(); ++i) data = WriteValue(values[i], variants[i], data);
+  for (size_t i = 0; i < values.size(); ++i) {
+    EVT_VARIANT variant;
+    data = WriteValue(values[i], variant, data);
+    std::memcpy(static_cast<char*>(buffer) + i * sizeof(EVT_VARIANT), &variant, sizeof variant);
+  }
   return 0;
 }
 
 DWORD WriteHandleVariant(EVT_HANDLE handle, DWORD bufferSize, void* buffer, DWORD* used) {
   if (used) *used = sizeof(EVT_VARIANT);
   if (!buffer || bufferSize < sizeof(EVT_VARIANT)) return ERROR_INSUFFICIENT_BUFFER;
-  auto* v = static_cast<EVT_VARIANT*>(buffer);
-  std::memset(v, 0, sizeof *v);
-  v->EvtHandleVal = handle;
-  v->Type = EvtVarTypeEvtHandle;
+  EVT_VARIANT v{};
+  v.EvtHandleVal = handle;
+  v.Type = EvtVarTypeEvtHandle;
+  std::memcpy(buffer, &v, sizeof v);
   return 0;
 }
 

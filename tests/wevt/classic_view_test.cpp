@@ -67,7 +67,7 @@ TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
   auto classic = formats::ReadEvtFile(bytes);
   ASSERT_FALSE(classic.records.empty());
   Handle query(EvtQuery(nullptr, host::WindowsPathOf(file.string()).c_str(), nullptr, EvtQueryFilePath));
-  ASSERT_TRUE(query);
+  ASSERT_TRUE(query) << "error " << GetLastError();
   std::vector<EVT_HANDLE> events(classic.records.size() + 1);
   DWORD returned = 0;
   ASSERT_TRUE(EvtNext(query.get(), static_cast<DWORD>(events.size()), events.data(), INFINITE, 0, &returned));
