@@ -1,77 +1,54 @@
-// TEMPORARY listing of the classic logs: names from the registry only. The
-// display names (DisplayNameFile, DisplayNameID) and the record counts
-// (OpenEventLogW, GetNumberOfEventLogRecords) join with the classic
-// event-log primitives; until then DisplayName is the log's name and
-// NumOfRecords 0.
 #include "collect/event_log_info.h"
 
-#include "base/exceptions.h"
-#include "base/text.h"
 #include "base/trace.h"
+#include "collect/event_log_list.h"
+#include "collect/log_display_name.h"
+#include "platform/api/eventlog.h"
 #include "platform/api/kernel.h"
-#include "platform/api/registry.h"
 
 namespace cmr {
 namespace {
 
-constexpr char16_t kEventLogKey[] = u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\";
+LogInfoEntry ClassicEntry(const std::u16string& name, DWORD records) {
+  LogInfoEntry entry;
+  entry.Name = name;
+  entry.API = kApiClassic;
+  entry.APIUsed = kApiClassic;
+  entry.ChannelType = 0;
+  entry.Enabled = 1;
+  entry.NumOfRecords = records;
+  return entry;
+}
 
-// Closes a registry key at the end of a scope.
-struct KeyGuard {
+// The display name of a log, when its key and message file tell it.
+void AddDisplayName(bool isLocal, const char16_t* computer, LANGID language, LogInfoEntry& entry) {
   HKEY key = nullptr;
-  ~KeyGuard() {
-    if (key != nullptr) RegCloseKey(key);
-  }
-};
-
-std::vector<std::u16string> ListEventLogNames(bool local, const std::u16string& computer) {
-  KeyGuard machine;
-  HKEY root = HKEY_LOCAL_MACHINE;
-  if (!local) {
-    ThrowIfError(RegConnectRegistryW(computer.empty() ? nullptr : computer.c_str(), HKEY_LOCAL_MACHINE, &machine.key));
-    root = machine.key;
-  }
-  KeyGuard logs;
-  ThrowIfError(RegOpenKeyExW(root, kEventLogKey, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &logs.key));
-  std::vector<std::u16string> names;
-  for (DWORD index = 0;; ++index) {
-    char16_t name[256] = {};
-    DWORD size = 255;
-    if (RegEnumKeyExW(logs.key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.emplace_back(name, size);
-  }
-  return names;
+  if (OpenEventLogKey(computer, entry.Name, &key) != ERROR_SUCCESS) return;
+  std::u16string displayName;
+  if (GetLogDisplayName(isLocal, computer, key, language, displayName) == 0) entry.DisplayName = displayName;
+  RegCloseKey(key);
 }
 
 }  // namespace
 
-bool IsLocalComputer(const char16_t* name) {
-  if (name == nullptr) return true;
-  std::u16string_view rest(name);
-  if (rest.size() > 2 && rest.starts_with(u"\\\\")) rest.remove_prefix(2);
-  char16_t own[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  if (!GetComputerNameW(own, &size)) return false;
-  return EqualNoCase(rest, std::u16string_view(own, size));
-}
-
-bool GetEventLogInfo(bool local, const std::u16string& computer, LANGID /*language*/, std::vector<LogInfoEntry>& out) {
+bool GetEventLogInfo(bool isLocal, const std::u16string& computer, LANGID language, std::vector<LogInfoEntry>& entries) {
+  const char16_t* target = isLocal ? nullptr : computer.c_str();
   std::vector<std::u16string> names;
-  try {
-    names = ListEventLogNames(local, computer);
-  } catch (const Win32Exception& e) {
-    Trace(10, u"Failed to get event log list: %d (%s)", e.Code(), e.Details());
-    SetLastError(e.Code());
-    return false;
-  }
+  if (!ListEventLogs(target, names)) return false;
+  const std::u16string server = isLocal ? std::u16string() : u"\\\\" + computer;
   for (const std::u16string& name : names) {
-    LogInfoEntry entry;
-    entry.Name = name;
-    entry.DisplayName = name;
-    entry.API = kApiClassic;
-    entry.APIUsed = kApiClassic;
-    entry.Enabled = 1;
-    out.push_back(entry);
+    HANDLE log = OpenEventLogW(server.c_str(), name.c_str());
+    if (!log) {
+      Trace(20, u"GetEventLogInfo: failed to open log '%s' (error=%d)", name, GetLastError());
+      continue;
+    }
+    DWORD records = 0;
+    if (GetNumberOfEventLogRecords(log, &records)) {
+      LogInfoEntry entry = ClassicEntry(name, records);
+      AddDisplayName(isLocal, target, language, entry);
+      entries.push_back(std::move(entry));
+    }
+    CloseEventLog(log);
   }
   return true;
 }

@@ -1,22 +1,19 @@
-// The classic event logs of a computer as its registry lists them
-// (SYSTEM\CurrentControlSet\Services\EventLog).
+// The information entries of a computer's classic event logs, as a log
+// listing reports them.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "collect/event_log_key.h"
 #include "platform/api/types.h"
 #include "task/log_info_entry.h"
 
 namespace cmr {
 
-// Whether the name is the local computer: a null name is; otherwise a leading
-// pair of backslashes is skipped (names longer than two characters) and the
-// rest is compared, ignoring case, with GetComputerNameW.
-bool IsLocalComputer(const char16_t* name);
-
-// Appends one entry per classic log of the computer (API 1, APIUsed 1,
-// Enabled 1). False, with the thread's last error, when the list cannot be read.
-bool GetEventLogInfo(bool local, const std::u16string& computer, LANGID language, std::vector<LogInfoEntry>& out);
+// Appends an entry for every listed log that opens and tells its record
+// count (API 1, APIUsed 1, Enabled 1, the display name when it can be read).
+// False, with the thread's last error, only when the logs cannot be listed.
+bool GetEventLogInfo(bool isLocal, const std::u16string& computer, LANGID language, std::vector<LogInfoEntry>& entries);
 
 }  // namespace cmr

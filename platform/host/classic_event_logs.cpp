@@ -146,9 +146,10 @@ DWORD ClassicEventLogService::Append(std::u16string_view name, const formats::Ev
     if (DWORD e = Archive(s.name, nullptr)) return e;
     result = evt->Append(bytes, &saveError);
   }
-  *number = result.recordNumber;
   if (DWORD e = AppendStatusError(result.status)) return e;
-  return saveError;
+  if (saveError) return saveError;
+  *number = result.recordNumber;
+  return 0;
 }
 
 DWORD ClassicEventLogService::Archive(std::u16string_view name, std::string* archivePath) {

@@ -1,6 +1,10 @@
 #include "platform/host/classic_evt_log.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
 
 #include "platform/formats/evt_layout.h"
 #include "platform/formats/file_bytes.h"
@@ -84,23 +88,38 @@ void EvtClassicLog::ApplyLimits() {
 
 DWORD EvtClassicLog::Save() {
   if (path_.empty()) return 0;
-  if (!formats::WriteFileBytes(path_, file_.Image())) return ERROR_WRITE_FAULT;
+  // Written over in place, as the service writes its log files.
+  const auto& image = file_.Image();
+  int fd = open(path_.c_str(), O_WRONLY | O_CREAT, 0644);
+  if (fd < 0) return ERROR_WRITE_FAULT;
+  bool written = pwrite(fd, image.data(), image.size(), 0) == static_cast<ssize_t>(image.size()) &&
+                 ftruncate(fd, static_cast<off_t>(image.size())) == 0;
+  written = close(fd) == 0 && written;
   NoteFileState();
-  return 0;
+  return written ? 0 : ERROR_WRITE_FAULT;
 }
 
 formats::EvtAppendResult EvtClassicLog::Append(std::span<const uint8_t> record, DWORD* saveError) {
+  *saveError = 0;
+  std::optional<formats::EvtLogFile> before;
+  if (!path_.empty()) before = file_;
   formats::EvtAppendResult result = file_.Append(record);
-  if (result.status == formats::EvtAppendStatus::Written) {
-    for (uint32_t i = 0; i < result.overwritten && !records_.empty(); ++i) records_.pop_front();
-    formats::EvtRecord added;
-    added.bytes.assign(record.begin(), record.end());
-    auto header = formats::LoadAt<EVENTLOGRECORD>(added.bytes, 0);
-    header.RecordNumber = result.recordNumber;
-    formats::StoreAt(std::span<uint8_t>(added.bytes), 0, header);
-    records_.push_back(std::move(added));
+  if (result.status != formats::EvtAppendStatus::Written) {
+    Save();  // keeps the log-full flag
+    return result;
   }
-  *saveError = Save();
+  // A record that cannot reach the file is not in the log either.
+  if ((*saveError = Save()) != 0) {
+    file_ = std::move(*before);
+    return result;
+  }
+  for (uint32_t i = 0; i < result.overwritten && !records_.empty(); ++i) records_.pop_front();
+  formats::EvtRecord added;
+  added.bytes.assign(record.begin(), record.end());
+  auto header = formats::LoadAt<EVENTLOGRECORD>(added.bytes, 0);
+  header.RecordNumber = result.recordNumber;
+  formats::StoreAt(std::span<uint8_t>(added.bytes), 0, header);
+  records_.push_back(std::move(added));
   return result;
 }
 
