@@ -1,4 +1,4 @@
-#include "filter/classic_record_text.h"
+#include "render/classic_record_text.h"
 
 bool ReadRecordText(const EVENTLOGRECORD* record, DWORD offset, std::u16string_view& text, DWORD& next) {
   DWORD end = record->Length;
@@ -40,4 +40,20 @@ bool ClassicRecordText::Strings::Next(std::u16string_view& text) {
   }
   --left_;
   return true;
+}
+
+const EVENTLOGRECORD* ClassicRecordIn(std::span<const uint8_t> bytes) {
+  if (bytes.size() < sizeof(EVENTLOGRECORD)) return nullptr;
+  const auto* record = reinterpret_cast<const EVENTLOGRECORD*>(bytes.data());
+  if (record->Length < sizeof(EVENTLOGRECORD) || record->Length > bytes.size()) return nullptr;
+  return record;
+}
+
+std::vector<std::u16string_view> InsertionStrings(const EVENTLOGRECORD* record) {
+  std::vector<std::u16string_view> strings;
+  strings.reserve(record->NumStrings);
+  ClassicRecordText::Strings walk(record);
+  std::u16string_view text;
+  while (walk.Next(text)) strings.push_back(text);
+  return strings;
 }

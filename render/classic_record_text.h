@@ -3,7 +3,10 @@
 // the record's Length; a text that runs past it counts as missing.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/api/eventlog.h"
 
@@ -30,6 +33,13 @@ class ClassicRecordText {
  private:
   const EVENTLOGRECORD* record_;
 };
+
+// The record held by `bytes` when its Length lies inside them (and covers the
+// fixed part); null otherwise, so that nothing is read outside the bytes.
+const EVENTLOGRECORD* ClassicRecordIn(std::span<const uint8_t> bytes);
+
+// All the insertion strings that can be read, in order.
+std::vector<std::u16string_view> InsertionStrings(const EVENTLOGRECORD* record);
 
 // The NUL-terminated UTF-16 text at `offset` of the record; false when it does
 // not end inside the record. `next` receives the offset after its NUL.

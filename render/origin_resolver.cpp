@@ -5,7 +5,7 @@
 
 #include "base/format.h"
 #include "base/trace.h"
-#include "platform/formats/evt_record.h"
+#include "render/classic_record_text.h"
 
 namespace {
 
@@ -30,13 +30,14 @@ bool LogonStringsOf(uint32_t eventId, LogonStrings* out) {
   }
 }
 
-std::u16string StringAt(const std::vector<std::u16string>& strings, int index) {
-  return index >= 0 && static_cast<size_t>(index) < strings.size() ? strings[static_cast<size_t>(index)] : u"";
+std::u16string StringAt(const std::vector<std::u16string_view>& strings, int index) {
+  return std::u16string(index >= 0 && static_cast<size_t>(index) < strings.size() ? strings[static_cast<size_t>(index)]
+                                                                                   : std::u16string_view());
 }
 
-std::u16string AddressOf(const std::vector<std::u16string>& strings, const LogonStrings& table) {
+std::u16string AddressOf(const std::vector<std::u16string_view>& strings, const LogonStrings& table) {
   if (table.addressIfLong >= 0 && strings.size() > static_cast<size_t>(table.addressIfLong)) {
-    std::u16string address = strings[static_cast<size_t>(table.addressIfLong)];
+    std::u16string address = StringAt(strings, table.addressIfLong);
     if (!address.empty() && address != u"-") return address;
   }
   return StringAt(strings, table.address);
@@ -144,10 +145,10 @@ bool OriginResolver::ResolveEventOrigin(std::span<const uint8_t> record, std::u1
   if (from != nullptr) from->clear();
   if (mac != nullptr) mac->clear();
   if (fqdn != nullptr) fqdn->clear();
-  formats::EvtRecordView view(record);
+  const EVENTLOGRECORD* header = ClassicRecordIn(record);
   LogonStrings table;
-  if (!LogonStringsOf(view.Header().EventID, &table)) return false;
-  std::vector<std::u16string> strings = view.Strings();
+  if (header == nullptr || !LogonStringsOf(header->EventID, &table)) return false;
+  std::vector<std::u16string_view> strings = InsertionStrings(header);
   if (!IsUsableAccountName(StringAt(strings, table.user))) return false;
   std::u16string address = AddressOf(strings, table);
   if (address.empty()) return false;

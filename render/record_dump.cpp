@@ -1,7 +1,9 @@
 #include "render/record_dump.h"
 
 #include "base/trace.h"
-#include "platform/formats/evt_record.h"
+#include "base/exceptions.h"
+#include "platform/api/errors.h"
+#include "render/classic_record_text.h"
 #include "render/field_text.h"
 #include "render/insertion_strings.h"
 #include "render/time_text.h"
@@ -42,10 +44,12 @@ constexpr SystemField kSystemFields[] = {
 
 }  // namespace
 
-void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> record, const CSidCache::SidInfo* sid,
+void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> bytes, const CSidCache::SidInfo* sid,
                        const ExtraFields* extra, DumpContext& context) {
-  formats::EvtRecordView view(record);
-  EVENTLOGRECORD header = view.Header();
+  const EVENTLOGRECORD* record = ClassicRecordIn(bytes);
+  if (record == nullptr) throw cmr::Win32Exception(ERROR_INVALID_DATA);
+  const EVENTLOGRECORD& header = *record;
+  ClassicRecordText texts(record);
   Trace(40, u"DumpRecord - started");
   Trace(40, u"TimeWritten - %d", header.TimeWritten);
   writer.WriteTextField(u"TW", ClassicTimeText(header.TimeWritten));
@@ -56,12 +60,12 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> record,
   writer.WriteUnsignedField(u"EI", header.EventID & 0xFFFF);
   writer.WriteUnsignedField(u"ET", header.EventType);
   writer.WriteUnsignedField(u"EC", header.EventCategory);
-  std::u16string source = view.Source();
-  std::u16string computer = view.Computer();
+  std::u16string source(texts.SourceName());
+  std::u16string_view computer = texts.ComputerName();
   writer.WriteTextField(u"ES", source);
   writer.WriteTextField(u"COMP", EscapeFieldValue(computer));
   if (context.ResolveComputerName()) {
-    writer.WriteTextField(u"LC", EscapeFieldValue(LocalComputerText(context, computer)));
+    writer.WriteTextField(u"LC", EscapeFieldValue(LocalComputerText(context, std::u16string(computer))));
   }
   if (sid != nullptr) WriteAccountFields(writer, *sid, true);
   if (extra != nullptr) {
@@ -71,7 +75,7 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> record,
   }
   Trace(40, u"StringOffset=%d, Length=%d, NumStrings=%d", header.StringOffset, header.Length, header.NumStrings);
   writer.WriteUnsignedField(u"NUMSTR", header.NumStrings);
-  WriteInsertionStrings(writer, context, view.Strings(), source, DumpKind::Classic);
+  WriteInsertionStrings(writer, context, InsertionStrings(record), source, DumpKind::Classic);
   writer.EndEntry();
   context.CountWrittenRecord();
   Trace(40, u"DumpRecord - finished");
@@ -102,7 +106,8 @@ void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, cons
   std::vector<std::u16string> strings;
   strings.reserve(event.UserCount());
   for (DWORD i = 0; i < event.UserCount(); ++i) strings.push_back(VariantToText(event.UserValue(i)));
-  WriteInsertionStrings(writer, context, strings, provider, DumpKind::EventLog);
+  WriteInsertionStrings(writer, context, std::vector<std::u16string_view>(strings.begin(), strings.end()), provider,
+                        DumpKind::EventLog);
   writer.EndEntry();
   Trace(40, u"DumpRecord - finished");
 }

@@ -105,6 +105,14 @@ TEST_F(RecordDumpTest, UnresolvedComputerNameIsWrittenAsItIs) {
   EXPECT_NE(content.find("#COMP~PC^007E1#LC~PC^007E1#NUMSTR~0#\r\n"), std::string::npos) << content;
 }
 
+TEST_F(RecordDumpTest, AClassicRecordLongerThanItsBytesIsRefused) {
+  std::vector<uint8_t> record = formats::BuildEvtRecord(ClassicFields());
+  record.resize(record.size() - 8);  // Length now points past the bytes
+  EXPECT_THROW(DumpClassicRecord(writer_, record, nullptr, nullptr, collector_), cmr::Win32Exception);
+  EXPECT_EQ(collector_.written, 0);
+  EXPECT_EQ(Content(), "");
+}
+
 EVT_VARIANT Typed(DWORD type) {
   EVT_VARIANT v{};
   v.Type = type;
