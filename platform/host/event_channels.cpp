@@ -3,10 +3,8 @@
 #include <algorithm>
 
 #include "platform/api/errors.h"
-#include "platform/api/kernel.h"
-#include "platform/api/utf.h"
 #include "platform/formats/evtx_reader.h"
-#include "platform/host/clock.h"
+#include "platform/host/archive_name.h"
 #include "platform/host/paths.h"
 
 namespace host {
@@ -22,16 +20,6 @@ uint64_t EstimateRecordBytes(const formats::EvtxRecord& record) {
     bytes += 4 + v.text.size() * 2 + v.bytes.size() + (v.items.empty() ? 8 : v.items.size() * 8);
   }
   return bytes;
-}
-
-std::u16string ArchiveTime(ULONGLONG fileTime) {
-  FILETIME ft{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-  SYSTEMTIME st{};
-  FileTimeToSystemTime(&ft, &st);
-  char text[64];
-  snprintf(text, sizeof text, "%04u-%02u-%02u-%02u-%02u-%02u-%03u", st.wYear, st.wMonth, st.wDay, st.wHour,
-           st.wMinute, st.wSecond, st.wMilliseconds);
-  return plat::Utf8ToUtf16(text);
 }
 
 }  // namespace
@@ -215,8 +203,7 @@ DWORD EventLogService::Archive(EventChannel& channel, std::string* archivePath) 
     size_t dot = base.rfind(u'.');
     if (dot != std::u16string::npos) base.resize(dot);
   }
-  ULONGLONG local = NowFileTime() + static_cast<ULONGLONG>(static_cast<LONGLONG>(LocalTimeBiasMinutes()) * 600000000LL);
-  std::u16string name = folder + u"\\Archive-" + base + u"-" + ArchiveTime(local) + u".evtx";
+  std::u16string name = folder + u"\\Archive-" + base + u"-" + ArchiveTimeNow() + u".evtx";
   std::string target;
   if (DWORD e = MapComputerPath(name, &target)) return e;
   if (archivePath) *archivePath = target;
