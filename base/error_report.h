@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/exceptions.h"
+#include "platform/api/errors.h"
 #include "platform/api/types.h"
 
 namespace cmr {

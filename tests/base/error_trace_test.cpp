@@ -1,0 +1,74 @@
+// What the error reports write to the trace file.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/error_report.h"
+#include "base/text.h"
+#include "base/trace.h"
+#include "platform/api/errors.h"
+
+namespace fs = std::filesystem;
+using namespace cmr;
+
+namespace {
+
+class ErrorTraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file_ = fs::temp_directory_path() / ("ec-errtrace-" + std::to_string(getpid()) + ".log");
+    fs::remove(file_);
+  }
+  void TearDown() override {
+    Tracer::Instance().Shutdown();
+    fs::remove(file_);
+  }
+  void Open(DWORD level) { Tracer::Instance().OpenTraceFile(u"EventCollector", level, Utf8ToUtf16(file_.string()), 500); }
+  std::string Lines() {
+    std::ifstream in(file_, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  fs::path file_;
+};
+
+TEST_F(ErrorTraceTest, Win32ReportTracesTwice) {
+  Open(10);
+  EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
+  std::string m = "Failed to rename working file. Error details: The system cannot find the file specified.";
+  std::string text = Lines();
+  EXPECT_NE(text.find("|10| Win32 Error: 2(" + m + "), HR: 80004005.\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("|10| Error: " + m + ", HR: 80004005\r\n"), std::string::npos) << text;
+  GetErrorText(E_FAIL);
+}
+
+TEST_F(ErrorTraceTest, CrtReportKeepsTheCrtTextUntrimmed) {
+  Open(10);
+  ReportCrtError(E_FAIL, 13, u"Failed to open file");
+  EXPECT_NE(Lines().find("|10| CRT Error: Failed to open file. Error details: Permission denied(13), HR: 80004005"),
+            std::string::npos);
+  GetErrorText(E_FAIL);
+}
+
+TEST_F(ErrorTraceTest, TraceExceptionOnlyWhenTheLevelPasses) {
+  Open(20);
+  TraceException(Tracer::Instance(), 20, u"Failed to dump event descriptions", Win32Exception(5));
+  TraceException(Tracer::Instance(), 30, u"dropped", Win32Exception(5));
+  std::string text = Lines();
+  EXPECT_NE(text.find("|20| Failed to dump event descriptions: Win32 exception: Access is denied. (Code:5)\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("dropped"), std::string::npos);
+}
+
+TEST(ErrorReportA, AnsiTextIsWidenedWithTheCodePage) {
+  ReportErrorA(E_FAIL, "Gr\xFC\xDF" "e \x80");  // Windows-1252: ü ß, and the euro sign at 0x80
+  EXPECT_EQ(GetErrorText(E_FAIL), u"Grüße € (Error number: 0x80004005)");
+}
+
+}  // namespace
