@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/formats/evt_layout.h"
@@ -70,7 +71,19 @@ void EvtClassicLog::Refresh() {
   off_t size = -1;
   long long time = -1;
   if (path_.empty() || !FileState(path_, &size, &time)) return;
-  if (size != seenSize_ || time != seenTime_) Load();
+  if (size != seenSize_ || time != seenTime_ || !SameHeaderOnDisk()) Load();
+}
+
+bool EvtClassicLog::SameHeaderOnDisk() const {
+  // The header is rewritten after every record, so a file written by someone
+  // else within the time stamps' granularity still shows the change here.
+  uint8_t header[formats::kEvtHeaderSize];
+  int fd = open(path_.c_str(), O_RDONLY);
+  if (fd < 0) return true;
+  const bool read = ::read(fd, header, sizeof header) == static_cast<ssize_t>(sizeof header);
+  close(fd);
+  const auto& image = file_.Image();
+  return !read || (image.size() >= sizeof header && std::equal(header, header + sizeof header, image.begin()));
 }
 
 void EvtClassicLog::SetLimits(DWORD maxSize, DWORD retention) {

@@ -47,6 +47,7 @@ class EvtClassicLog : public ClassicLog {
   DWORD Save();
   void Adopt(formats::EvtLogFile file);
   void NoteFileState();
+  bool SameHeaderOnDisk() const;
 
   std::string path_;
   DWORD maxSize_;
