@@ -70,25 +70,25 @@ class ClassicEventLogService {
 // ---- Host API (each call takes the host lock) ----
 
 struct ClassicEventSource {
-  std::u16string name;
-  std::u16string eventMessageFile;  // REG_EXPAND_SZ values; empty ones are not written
-  std::u16string categoryMessageFile;
-  std::u16string parameterMessageFile;
+  std::u16string name{};
+  std::u16string eventMessageFile{};  // REG_EXPAND_SZ values; empty ones are not written
+  std::u16string categoryMessageFile{};
+  std::u16string parameterMessageFile{};
   DWORD categoryCount = 0;
   DWORD typesSupported = 7;
 };
 
 struct ClassicLogConfig {
-  std::u16string name;
+  std::u16string name{};
   // Windows path of the log file, e.g. "%SystemRoot%\System32\config\SysEvent.Evt";
   // empty: the log is kept in memory.
-  std::u16string file;
+  std::u16string file{};
   DWORD maxSize = 0x80000;
   DWORD retention = 0;
   bool autoBackup = false;
-  std::u16string displayNameFile;  // message file of the display name, and its message id
+  std::u16string displayNameFile{};  // message file of the display name, and its message id
   DWORD displayNameId = 0;
-  std::vector<ClassicEventSource> sources;
+  std::vector<ClassicEventSource> sources{};
 };
 
 ClassicEventLogService& ClassicLogsOf(Computer& computer);
