@@ -65,6 +65,17 @@ DWORD WriteBackupFile(const host::ClassicReader& reader, LPCWSTR path) {
   return reader.log->WriteBackup(target);
 }
 
+// GetNumberOfEventLogRecords and GetOldestEventLogRecord: one number of the log.
+BOOL AnswerNumber(const char* call, HANDLE handle, PDWORD out, uint32_t (host::ClassicLog::*number)()) {
+  if (DWORD e = host::FaultFor(call)) return Fail(e);
+  host::Lock lock;
+  host::ClassicReader* reader = host::ClassicReaders().Find(handle);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  if (!out) return Fail(ERROR_INVALID_PARAMETER);
+  *out = (reader->log.get()->*number)();
+  return TRUE;
+}
+
 }  // namespace
 
 HANDLE WINAPI OpenEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName) {
@@ -108,23 +119,11 @@ BOOL WINAPI CloseEventLog(HANDLE hEventLog) {
 }
 
 BOOL WINAPI GetNumberOfEventLogRecords(HANDLE hEventLog, PDWORD NumberOfRecords) {
-  if (DWORD e = host::FaultFor("GetNumberOfEventLogRecords")) return Fail(e);
-  host::Lock lock;
-  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
-  if (!reader) return Fail(ERROR_INVALID_HANDLE);
-  if (!NumberOfRecords) return Fail(ERROR_INVALID_PARAMETER);
-  *NumberOfRecords = reader->log->Count();
-  return TRUE;
+  return AnswerNumber("GetNumberOfEventLogRecords", hEventLog, NumberOfRecords, &host::ClassicLog::Count);
 }
 
 BOOL WINAPI GetOldestEventLogRecord(HANDLE hEventLog, PDWORD OldestRecord) {
-  if (DWORD e = host::FaultFor("GetOldestEventLogRecord")) return Fail(e);
-  host::Lock lock;
-  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
-  if (!reader) return Fail(ERROR_INVALID_HANDLE);
-  if (!OldestRecord) return Fail(ERROR_INVALID_PARAMETER);
-  *OldestRecord = reader->log->OldestNumber();
-  return TRUE;
+  return AnswerNumber("GetOldestEventLogRecord", hEventLog, OldestRecord, &host::ClassicLog::OldestNumber);
 }
 
 BOOL WINAPI GetEventLogInformation(HANDLE hEventLog, DWORD dwInfoLevel, LPVOID lpBuffer, DWORD cbBufSize,
