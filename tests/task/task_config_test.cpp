@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/replace_file.h"
+#include "base/text.h"
+#include "platform/api/kernel.h"
+#include "platform/host/faults.h"
+#include "task/task_event_log.h"
+
+namespace fs = std::filesystem;
+using cmr::CTaskEventLog;
+using cmr::Utf16ToUtf8;
+using cmr::Utf8ToUtf16;
+
+namespace {
+
+std::string Xml(const CTaskEventLog& c) { return Utf16ToUtf8(c.SaveToString()); }
+
+std::u16string Doc(const std::string& children) {
+  return Utf8ToUtf16("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Task CLSID=\"x\">" + children + "</Task>");
+}
+
+TEST(TaskConfig, NewConfigurationDocument) {
+  CTaskEventLog c;
+  std::string xml = Xml(c);
+  EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Task CLSID=\"{3B9E6A40-2C75-4F1D-8A63-5E0D91C4B7F2}\">", 0), 0u) << xml;
+  EXPECT_NE(xml.find("<Module file=\"Calomar.Common.EventCollector.dll\" />"), std::string::npos);
+  EXPECT_NE(xml.find("<LastRecordNumber>0</LastRecordNumber>"), std::string::npos);
+  EXPECT_NE(xml.find("<LastTimeWritten>-1</LastTimeWritten>"), std::string::npos);
+  EXPECT_NE(xml.find("<ErrorStatus>-1</ErrorStatus>"), std::string::npos);
+  EXPECT_NE(xml.find("<SeekLastFirstRun>1</SeekLastFirstRun>"), std::string::npos);
+  EXPECT_NE(xml.find("<PreferredAPI>1</PreferredAPI>\n    <FallbackAPI>2</FallbackAPI>"), std::string::npos);
+  EXPECT_NE(xml.find("<LogInfoList />"), std::string::npos);
+  EXPECT_EQ(xml.find("ComputerInfo"), std::string::npos);
+  // Elements in their fixed order.
+  const char* order[] = {"<GUID>", "<LogName", "<CompactLogName", "<LoadFromEvtFile", "<ResolveSIDs>", "<ResolveMACs>",
+                         "<SavePath", "<LastRecordNumber>", "<LastTimeWritten>", "<Modules>", "<Filter",
+                         "<SeekLastFirstRun>", "<LastEventFound>", "<CollectEventResources>", "<ResolveComputerName>",
+                         "<UserLanguage>", "<PreferredAPI>", "<FallbackAPI>", "<Warning", "<ErrorStatus>",
+                         "<ErrorText", "<EventFileName", "<LogInfoList"};
+  size_t last = 0;
+  for (const char* name : order) {
+    size_t at = xml.find(name);
+    ASSERT_NE(at, std::string::npos) << name;
+    EXPECT_GT(at, last) << name;
+    last = at;
+  }
+  EXPECT_NE(c.UserLanguage, 0);  // the user's default language
+}
+
+TEST(TaskConfig, RoundTripOfEveryField) {
+  CTaskEventLog a;
+  a.PolicyAuditEventTypes = {{3, 1}, {-2, 7}};
+  a.LogNames = {u"Security", u"Application"};
+  a.LogName = u"Application";
+  a.LoadFromEvtFile = u"C:\\x.evt";
+  a.SavePath = u"D:\\Save \u00E4";
+  a.LastRecordNumber = 0x80000001u;
+  a.LastTimeWritten = 1700000000u;
+  a.Filter = u"<Filters UseFilter=\"1\"><x a='&amp;'/></Filters>";
+  a.SeekLastFirstRun = false;
+  a.CompactLogName = u"Sec";
+  a.CollectEventResources = a.ResolveComputerName = a.ResolveSIDs = a.ResolveMACs = a.LastEventFound = true;
+  a.UserLanguage = 1031;
+  a.PreferredAPI = 2;
+  a.FallbackAPI = 0;
+  a.Warning = u"  two  blanks  ";
+  a.ErrorStatus = static_cast<int32_t>(0x80004005u);
+  a.ErrorText = u"failed";
+  a.EventFileName = u"f.adevt";
+  a.LogInfoList.push_back({u"System", u"System log", 1, 2, 0, 1, 123456789012ull});
+  a.SetComputerInfo(std::make_unique<cmr::ComputerInfoRecord>(cmr::ComputerInfoRecord{6, 1, 3, u"pc.dom", u"DOM"}));
+  CTaskEventLog b;
+  b.LogInfoList.clear();
+  b.LoadFromString(a.SaveToString());
+  EXPECT_EQ(Xml(b), Xml(a));
+  EXPECT_EQ(b.LastRecordNumber, 0x80000001u);
+  EXPECT_EQ(b.Warning, a.Warning);
+  EXPECT_EQ(b.LogName, u"Application");
+  ASSERT_EQ(b.LogNames.size(), 2u);
+  ASSERT_TRUE(b.ComputerInfo);
+  EXPECT_EQ(b.ComputerInfo->Domain, u"DOM");
+  EXPECT_EQ(b.LogInfoList.at(0).NumOfRecords, 123456789012ull);
+  EXPECT_EQ(b.InstanceId, a.InstanceId);
+}
+
+TEST(TaskConfig, LoadingRules) {
+  CTaskEventLog c;
+  c.LoadFromString(Doc("<LogName>A</LogName><LogName>B</LogName><PolicyAuditEventType>5</PolicyAuditEventType>"
+                       "<LastTimeWritten>-1</LastTimeWritten><ErrorStatus/><Unknown>1</Unknown>"));
+  EXPECT_EQ(c.LogName, u"B");
+  EXPECT_EQ(c.LogNames, (std::vector<std::u16string>{u"A", u"B"}));
+  ASSERT_EQ(c.PolicyAuditEventTypes.size(), 1u);
+  EXPECT_EQ(c.PolicyAuditEventTypes[0], std::make_pair(5, 5));
+  EXPECT_EQ(c.LastTimeWritten, 0xFFFFFFFFu);
+  EXPECT_EQ(c.ErrorStatus, 0);      // an ErrorStatus without text reads as 0
+  EXPECT_EQ(c.UserLanguage, 0);     // no UserLanguage element
+  EXPECT_TRUE(c.Modules.empty());   // no Modules element after a load
+  std::string again = Xml(c);
+  EXPECT_NE(again.find("<LogName>A</LogName>\n    <LogName>B</LogName>"), std::string::npos);
+}
+
+TEST(TaskConfig, LogInfoListAndComputerInfoSurviveReload) {
+  CTaskEventLog c;
+  std::u16string doc = Doc("<LogInfoList><LogInfo><LogEnabled>2</LogEnabled><LogName>L</LogName>"
+                           "<NumberOfRecords/></LogInfo></LogInfoList>");
+  c.LoadFromString(doc);
+  c.LoadFromString(doc);
+  ASSERT_EQ(c.LogInfoList.size(), 2u);
+  EXPECT_EQ(c.LogInfoList[0].Enabled, 0);  // only "1" enables
+  EXPECT_EQ(c.LogInfoList[0].Name, u"L");
+}
+
+TEST(TaskConfig, BadDocuments) {
+  CTaskEventLog c;
+  EXPECT_THROW(c.LoadFromString(u"<Task/>"), std::invalid_argument);
+  try {
+    c.LoadFromString(u"<Root></Root>");
+    FAIL();
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(), "Invalid task config.");
+  }
+  EXPECT_NO_THROW(c.LoadFromString(u"<AnyName><LogName>x</LogName></AnyName>"));
+  EXPECT_THROW(c.LoadFromString(u"<Task><LogName>x</Task>"), std::runtime_error);
+  try {
+    c.LoadFromString(Doc("<GUID>{bad}</GUID>"));
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "Failed to parse GUID");
+  }
+}
+
+class TaskConfigFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("ec-config-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+    path_ = Utf8ToUtf16((dir_ / "task.xml").string());
+  }
+  void TearDown() override {
+    host::ClearFaults();
+    fs::remove_all(dir_);
+  }
+  std::string Read() {
+    std::ifstream in(dir_ / "task.xml", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  fs::path dir_;
+  std::u16string path_;
+};
+
+TEST_F(TaskConfigFile, SaveAndLoad) {
+  CTaskEventLog a;
+  a.LogName = u"Security";
+  a.SaveToFile(path_);
+  CTaskEventLog b;
+  b.LoadFromFile(path_);
+  EXPECT_EQ(b.LogName, u"Security");
+  EXPECT_FALSE(fs::exists(Utf16ToUtf8(cmr::ReplacementPath(path_))));
+  try {
+    b.LoadFromFile(path_ + u".missing");
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "task config file open error");
+  }
+}
+
+TEST_F(TaskConfigFile, FailedSaveLeavesTheOldFileIntact) {
+  CTaskEventLog a;
+  a.LogName = u"Old";
+  a.SaveToFile(path_);
+  std::string before = Read();
+  a.LogName = u"New";
+  host::InjectFault("MoveFileExW", 1, ERROR_DISK_FULL);
+  EXPECT_THROW(a.SaveToFile(path_), std::runtime_error);
+  EXPECT_EQ(Read(), before);
+  EXPECT_FALSE(fs::exists(Utf16ToUtf8(cmr::ReplacementPath(path_))));
+  host::InjectFault("_wfsopen", 1, ERROR_ACCESS_DENIED);
+  try {
+    a.SaveToFile(path_);
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "xml config file save error");
+  }
+  EXPECT_EQ(Read(), before);
+}
+
+}  // namespace
