@@ -4,6 +4,7 @@
 
 #include "base/exceptions.h"
 #include "collect/event_log_info.h"
+#include "collect/event_log_key.h"
 #include "render/evt_api.h"
 
 namespace cmr {

@@ -1,18 +1,15 @@
 #include "task/com/log_info.h"
 
+#include "task/com/out_value.h"
+
+using taskcom::ReturnValue;
+
 namespace {
 
 // A copy of the text; S_OK with a null BSTR when it cannot be allocated.
 HRESULT ReturnText(const std::u16string& text, BSTR* out) {
   if (out == nullptr) return E_POINTER;
   *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return S_OK;
-}
-
-template <class T, class V>
-HRESULT ReturnValue(V value, T* out) {
-  if (out == nullptr) return E_POINTER;
-  *out = static_cast<T>(value);
   return S_OK;
 }
 

@@ -13,6 +13,11 @@ HRESULT SetText(std::u16string& field, BSTR value) {
   });
 }
 
+HRESULT SetFlag(bool& field, VARIANT_BOOL value) {
+  field = value != 0;
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT CTaskConfigImpl::Commit(BSTR* pbstrXmlConfig) {
@@ -44,8 +49,7 @@ HRESULT CTaskConfigImpl::AddPolicyAuditEventType(INT iPolicyAuditEventType) {
 }
 
 HRESULT CTaskConfigImpl::put_SeekLastFirstRun(VARIANT_BOOL value) {
-  config_.SeekLastFirstRun = value != 0;
-  return S_OK;
+  return SetFlag(config_.SeekLastFirstRun, value);
 }
 
 HRESULT CTaskConfigImpl::AddPolicyAuditEventTypeEx(INT iPolicyAuditEvent, INT iPolicyAuditEventType) {
@@ -58,13 +62,11 @@ HRESULT CTaskConfigImpl::AddPolicyAuditEventTypeEx(INT iPolicyAuditEvent, INT iP
 HRESULT CTaskConfigImpl::UseCompactLogName(BSTR compactName) { return SetText(config_.CompactLogName, compactName); }
 
 HRESULT CTaskConfigImpl::CollectEventResources(VARIANT_BOOL enable) {
-  config_.CollectEventResources = enable != 0;
-  return S_OK;
+  return SetFlag(config_.CollectEventResources, enable);
 }
 
 HRESULT CTaskConfigImpl::ResolveComputerName(VARIANT_BOOL enable) {
-  config_.ResolveComputerName = enable != 0;
-  return S_OK;
+  return SetFlag(config_.ResolveComputerName, enable);
 }
 
 // One choice sets both interfaces: 0 classic then Windows Event Log, 1 the
@@ -83,11 +85,9 @@ HRESULT CTaskConfigImpl::put_PreferredAPI(LONG choice) {
 }
 
 HRESULT CTaskConfigImpl::put_ResolveSIDs(VARIANT_BOOL value) {
-  config_.ResolveSIDs = value != 0;
-  return S_OK;
+  return SetFlag(config_.ResolveSIDs, value);
 }
 
 HRESULT CTaskConfigImpl::put_ResolveMACs(VARIANT_BOOL value) {
-  config_.ResolveMACs = value != 0;
-  return S_OK;
+  return SetFlag(config_.ResolveMACs, value);
 }

@@ -4,6 +4,7 @@
 
 #include "base/com/method_boundary.h"
 #include "task/com/log_info.h"
+#include "task/com/out_value.h"
 #include "task/com/task_computer_info.h"
 
 template <class I>
@@ -16,9 +17,7 @@ HRESULT CTaskResultCommon<I>::Init(BSTR bstrXmlResult) {
 
 template <class I>
 HRESULT CTaskResultCommon<I>::get_ErrorCode(LONG* plErrorCode) {
-  if (plErrorCode == nullptr) return E_POINTER;
-  *plErrorCode = config_.ErrorStatus;
-  return S_OK;
+  return taskcom::ReturnValue(config_.ErrorStatus, plErrorCode);
 }
 
 template <class I>
@@ -35,9 +34,7 @@ template class CTaskResultCommon<ITaskResult>;
 template class CTaskResultCommon<ITaskResult2>;
 
 HRESULT CTaskResultImpl::get_LastEventFound(VARIANT_BOOL* pbLastEventFound) {
-  if (pbLastEventFound == nullptr) return E_POINTER;
-  *pbLastEventFound = config_.LastEventFound ? VARIANT_TRUE : VARIANT_FALSE;
-  return S_OK;
+  return taskcom::ReturnValue(config_.LastEventFound ? VARIANT_TRUE : VARIANT_FALSE, pbLastEventFound);
 }
 
 HRESULT CTaskResultImpl::get_EventFileName(BSTR* pbstrEventFileName) {

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "base/exceptions.h"
-#include "platform/api/registry.h"
+#include "platform/host/classic_event_logs.h"
 #include "tests/support/child_process.h"
 #include "tests/task/task_fixture.h"
 
@@ -87,13 +87,15 @@ TEST_F(TaskRun, ListingFailureIsRecordedAndTheFileRewritten) {
 EC_CHILD_ROLE(ListClassicLogs) {
   host::Host::Get().Reset();
   host::SetWevtapiAvailable(false);
+  host::Computer& local = host::Host::Get().Local();
+  host::ClassicLogConfig log;
   for (const char16_t* name : {u"Application", u"System"}) {
-    HKEY key = nullptr;
-    std::u16string path = std::u16string(u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\") + name;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
-      return 10;
-    RegCloseKey(key);
+    log.name = name;
+    host::CreateClassicLog(local, log);
   }
+  formats::EvtRecordFields record;
+  record.source = u"Disk";
+  for (int i = 0; i < 2; ++i) host::AppendClassicRecord(local, u"System", record);
   std::u16string file = cmr::Utf8ToUtf16(args.at(0));
   cmr::CTaskEventLog config;
   config.LogName = u"*";
@@ -105,6 +107,7 @@ EC_CHILD_ROLE(ListClassicLogs) {
   if (config.LogInfoList.size() != 2) return 12;
   const cmr::LogInfoEntry& system = config.LogInfoList[1];
   if (system.Name != u"System" || system.API != 1 || system.APIUsed != 1 || system.Enabled != 1) return 13;
+  if (system.NumOfRecords != 2) return 14;
   return 0;
 }
 
