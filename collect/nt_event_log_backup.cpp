@@ -1,0 +1,125 @@
+// Opening one event file in the classic reader, converting it through the
+// Windows Event Log interface when the classic interface cannot read it.
+#include <cstdlib>
+#include <vector>
+
+#include "base/text.h"
+#include "base/trace.h"
+#include "collect/nt_event_log.h"
+#include "platform/api/evt.h"
+#include "platform/api/kernel.h"
+
+namespace cmr {
+namespace {
+
+std::u16string TempName(const std::u16string& folder) {
+  return folder + u"\\" + FormatString(u"ec%d.tmp", std::rand() * 32768 + std::rand());
+}
+
+// The value of TEMP; empty (traced) when it cannot be read.
+std::u16string TempFolder() {
+  std::vector<char16_t> buffer(260);
+  DWORD length = GetEnvironmentVariableW(u"TEMP", buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length > buffer.size()) {
+    buffer.resize(length);
+    length = GetEnvironmentVariableW(u"TEMP", buffer.data(), static_cast<DWORD>(buffer.size()));
+  }
+  if (length == 0) {
+    Trace(10, u"Error getting temporary path: %d", GetLastError());
+    return {};
+  }
+  return std::u16string(buffer.data(), length);
+}
+
+// Deletes a file left by an earlier conversion; false (traced) when it exists
+// and cannot be deleted.
+bool DeleteOld(const std::u16string& path, const char16_t* what) {
+  if (DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+  const DWORD error = GetLastError();
+  if (std::u16string_view(what) == u"file") {
+    Trace(10, u"Error deleting old file %s: %d", path, error);
+  } else {
+    Trace(10, u"Error deleting old evtx %s: %d", path, error);
+  }
+  return false;
+}
+
+}  // namespace
+
+void NTEventLog::RedirectionOff() {
+  if (!Wow64DisableWow64FsRedirection(&redirection_))
+    Trace(10, u"SetX64Indirection to false failed: %d", GetLastError());
+}
+
+void NTEventLog::RedirectionOn() {
+  if (!Wow64RevertWow64FsRedirection(redirection_)) Trace(10, u"SetX64Indirection to true failed: %d", GetLastError());
+}
+
+bool NTEventLog::ConvertAndOpen(const std::u16string& server, const std::u16string& path) {
+  HMODULE wevtapi = LoadLibraryW(u"Wevtapi.dll");
+  auto exportLog = wevtapi ? reinterpret_cast<PFN_EvtExportLog>(GetProcAddress(wevtapi, "EvtExportLog")) : nullptr;
+  if (!exportLog) {
+    Trace(10, u"Error opening log file %s on %s. There is no etw api", path, server);
+    if (wevtapi) FreeLibrary(wevtapi);
+    return false;
+  }
+  const std::u16string folder = TempFolder();
+  if (!folder.empty()) {
+    const std::u16string copy = TempName(folder);
+    const std::u16string converted = TempName(folder);
+    tempFile_ = converted;
+    currentBackupPath_ = converted;
+    bool copied = false;
+    if (DeleteOld(copy, u"file")) {
+      RedirectionOff();
+      copied = CopyFileW(path.c_str(), copy.c_str(), TRUE) != FALSE;
+      if (!copied) Trace(10, u"Error copying file %s to %s: %d", path, copy, GetLastError());
+      RedirectionOn();
+    }
+    if (copied && DeleteOld(converted, u"evtx")) {
+      const BOOL exported = exportLog(nullptr, copy.c_str(), nullptr, converted.c_str(), EvtExportLogFilePath);
+      const DWORD error = exported ? 0 : GetLastError();
+      if (!DeleteFileW(copy.c_str())) Trace(10, u"Error deleting temporary %s file: %d", copy, GetLastError());
+      if (!exported) {
+        Trace(10, u"Error converting %s to %s: %d", copy, converted, error);
+      } else {
+        log_ = OpenBackupEventLogW(nullptr, converted.c_str());
+        if (!log_) {
+          Trace(10, u"Error opening temporary %s file: %d", converted, GetLastError());
+          if (!DeleteFileW(converted.c_str()))
+            Trace(10, u"Error deleting converted %s file: %d", converted, GetLastError());
+        }
+      }
+    }
+  }
+  FreeLibrary(wevtapi);
+  return log_ != nullptr;
+}
+
+bool NTEventLog::OpenBackupFile(const char16_t* server, const std::u16string& path, bool closeFirst) {
+  const std::optional<std::u16string> serverName = server ? std::optional<std::u16string>(server) : std::nullopt;
+  const std::u16string file = path;
+  if (closeFirst) Close();
+  // The reader keeps the server, so that Reopen can open the file again.
+  server_ = serverName.value_or(u"");
+  currentBackupPath_ = file;
+  // A share path of that same server is opened without the server.
+  const bool onShare = serverName && file.size() >= serverName->size() + 2 && file.starts_with(u"\\\\") &&
+                       EqualNoCase(std::u16string_view(file).substr(2, serverName->size()), *serverName);
+  const bool throughServer = serverName && !onShare;
+  RedirectionOff();
+  HANDLE handle = OpenBackupEventLogW(throughServer ? serverName->c_str() : nullptr, file.c_str());
+  if (log_) CloseEventLog(log_);
+  log_ = handle;
+  RedirectionOn();
+  if (!log_) {
+    Trace(10, u"Error opening log file %s on %s: %d. Trying etw api", file, serverName.value_or(u""), GetLastError());
+    ConvertAndOpen(serverName.value_or(u""), file);
+  }
+  RedirectionOn();
+  SetLastError(0);
+  endKnown_ = 0;
+  return log_ != nullptr;
+}
+
+}  // namespace cmr
