@@ -65,6 +65,13 @@ class NTEventLog {
   // Opens one event file; when the classic interface cannot, a copy converted
   // with the Windows Event Log interface (deleted by Close).
   bool OpenBackupFile(const char16_t* server, const std::u16string& path, bool closeFirst);
+  // Opens the current backup, or the next one that can be read, or at last
+  // the live log, at its oldest record; backups before it that are old
+  // enough are deleted.
+  bool OpenFirstAvailable(const char16_t* server, const char16_t* logName);
+  // Finds the stored position in the live log or, newest first, in a backup;
+  // not found: reading starts with the oldest backup.
+  bool SeekInBackups(const char16_t* server, const char16_t* logName, const LogPosition* position, bool* found);
   // Steps to the next backup; false when already at the live log.
   bool AdvanceBackup();
 

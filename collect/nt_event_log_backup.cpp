@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "base/trace.h"
+#include "collect/backup_files.h"
 #include "collect/nt_event_log.h"
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
@@ -120,6 +121,64 @@ bool NTEventLog::OpenBackupFile(const char16_t* server, const std::u16string& pa
   SetLastError(0);
   endKnown_ = 0;
   return log_ != nullptr;
+}
+
+bool NTEventLog::OpenFirstAvailable(const char16_t* server, const char16_t* logName) {
+  if (logName) logName_ = logName;
+  if (currentBackup_ < backups_.size()) {
+    Trace(30, u"trying to open backups");
+    for (; currentBackup_ < backups_.size(); ++currentBackup_) {
+      const BackupFile& backup = backups_[currentBackup_];
+      Trace(30, u"backup: %s", backup.FileName);
+      if (OpenBackupFile(server, backup.FullPath(), true)) {
+        DeleteReadBackups(backups_, currentBackup_, backupAge_);
+        Trace(30, u"open, seek first in this backup");
+        if (ReadLog(0)) {
+          next_ = buffer_;
+          Trace(30, u"sought");
+          return true;
+        }
+      }
+      Trace(30, u"next backup....");
+    }
+    Trace(30, u"next backup....");
+  }
+  Trace(30, u"no more backups, try to open the log");
+  if (!Open(server, nullptr, 1, 1000)) return false;
+  DeleteReadBackups(backups_, backups_.size(), backupAge_);
+  Trace(30, u"open, seek first");
+  if (!ReadLog(0)) return false;
+  next_ = buffer_;
+  return true;
+}
+
+bool NTEventLog::SeekInBackups(const char16_t* server, const char16_t* logName, const LogPosition* position,
+                               bool* found) {
+  if (logName) logName_ = logName;
+  currentBackup_ = 0;
+  if (!position || (position->RecordNumber == 0 && position->TimeWritten == 0)) {
+    *found = true;
+    return OpenFirstAvailable(server, nullptr);
+  }
+  if (!Open(server, nullptr, 1, 1000)) return false;
+  bool here = false;
+  if (Seek(position->RecordNumber, position->TimeWritten, &here) && here) {
+    currentBackup_ = backups_.size();
+    DeleteReadBackups(backups_, currentBackup_, backupAge_);
+    *found = true;
+    return true;
+  }
+  for (size_t i = backups_.size(); i-- > 0;) {
+    if (!OpenBackupFile(server, backups_[i].FullPath(), true)) continue;
+    if (Seek(position->RecordNumber, position->TimeWritten, &here) && here) {
+      currentBackup_ = i;
+      DeleteReadBackups(backups_, i, backupAge_);
+      *found = true;
+      return true;
+    }
+  }
+  *found = false;
+  return OpenFirstAvailable(server, nullptr);
 }
 
 }  // namespace cmr
