@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 
+#include "base/json_text.h"
 #include "base/text.h"
 
 namespace {
@@ -13,23 +14,6 @@ void AppendHexByte(std::string& out, const char* prefix, unsigned value, int dig
   static constexpr char kDigits[] = "0123456789abcdef";
   out += prefix;
   for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
-}
-
-std::string JsonString(const std::u16string& text) {
-  std::string out = "\"";
-  for (char16_t c : text) {
-    switch (c) {
-      case u'"': out += "\\\""; break;
-      case u'\\': out += "\\\\"; break;
-      case u'\n': out += "\\n"; break;
-      case u'\r': out += "\\r"; break;
-      case u'\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) AppendHexByte(out, "\\u", c, 4);
-        else out += cmr::Utf16ToUtf8(std::u16string_view(&c, 1));
-    }
-  }
-  return out + "\"";
 }
 
 std::string VisibleText(const std::u16string& text) {
@@ -57,7 +41,7 @@ std::string EventFileEntryToJson(const EventFileEntry& entry) {
     std::u16string key = field.tag;
     if (values.size() > 1) key += u"#" + cmr::ToTextUnsigned(values.size());
     if (out.size() > 1) out += ",";
-    out += JsonString(key) + ":" + JsonString(field.value);
+    out += cmr::JsonString(key) + ":" + cmr::JsonString(field.value);
   }
   return out + "}";
 }

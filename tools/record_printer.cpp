@@ -1,0 +1,81 @@
+#include "tools/record_printer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "base/json_text.h"
+#include "base/text.h"
+
+namespace tool {
+namespace {
+
+// A field as JSON: its value, or {"type":..,"value":..} when it has a type.
+std::string JsonValue(const PrintedField& f) {
+  std::string value = f.number ? cmr::Utf16ToUtf8(f.text) : cmr::JsonString(f.text);
+  if (f.type.empty()) return value;
+  return "{\"type\":" + cmr::JsonString(cmr::Utf8ToUtf16(f.type)) + ",\"value\":" + value + "}";
+}
+
+// Control characters shown as \r, \n, \t or \xNN, so that a value stays on its line.
+std::string Visible(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c == u'\r') out += "\\r";
+    else if (c == u'\n') out += "\\n";
+    else if (c == u'\t') out += "\\t";
+    else if (c < 0x20) {
+      char hex[8];
+      std::snprintf(hex, sizeof(hex), "\\x%02x", static_cast<unsigned>(c));
+      out += hex;
+    } else {
+      out += cmr::Utf16ToUtf8(std::u16string_view(&c, 1));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void RecordPrinter::Print(const PrintedRecord& record) {
+  ++count_;
+  if (json_) {
+    std::string line = "{";
+    for (const auto& f : record.fields) {
+      if (line.size() > 1) line += ",";
+      line += cmr::JsonString(cmr::Utf8ToUtf16(f.name)) + ":" + JsonValue(f);
+    }
+    line += (line.size() > 1 ? ",\"" : "\"") + record.valuesName + "\":[";
+    for (size_t i = 0; i < record.values.size(); ++i) line += (i ? "," : "") + JsonValue(record.values[i]);
+    std::printf("%s]}\n", line.c_str());
+    return;
+  }
+  std::printf("record %zu\n", count_);
+  size_t width = 0, typeWidth = 0;
+  for (const auto* list : {&record.fields, &record.values}) {
+    for (const auto& f : *list) {
+      width = std::max(width, f.name.size());
+      typeWidth = std::max(typeWidth, f.type.size());
+    }
+  }
+  for (const auto* list : {&record.fields, &record.values}) {
+    for (const auto& f : *list) {
+      if (typeWidth)
+        std::printf("  %-*s  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), static_cast<int>(typeWidth),
+                    f.type.c_str(), Visible(f.text).c_str());
+      else
+        std::printf("  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), Visible(f.text).c_str());
+    }
+  }
+}
+
+std::u16string UnixTimeText(int64_t seconds) {
+  std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  char text[32];
+  std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &tm);
+  return cmr::Utf8ToUtf16(text);
+}
+
+}  // namespace tool
