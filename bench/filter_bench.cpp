@@ -4,11 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "filter/event_filter.h"
 #include "filter/rendered_event_view.h"
 #include "platform/formats/evt_record.h"
@@ -213,36 +213,22 @@ BENCHMARK(ClassicMatch);
 BENCHMARK(RenderedWalk);
 BENCHMARK(RenderedMatch);
 
-// Keeps the CPU time per record of every run (the machine may be shared) so that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        perRecord_[run.benchmark_name()] = run.GetAdjustedCPUTime() / kRecords;
-    ConsoleReporter::ReportRuns(runs);
+void PrintRatios(const benchsupport::RatioReporter& reporter) {
+  for (const std::string kind : {"Classic", "Rendered"}) {
+    double walk = reporter.SecondsPerItem(kind + "Walk"), match = reporter.SecondsPerItem(kind + "Match");
+    if (walk <= 0 || match <= 0) continue;
+    std::printf("%s: matching 20 filters costs %.1f times walking the records (%.0f records matched per CPU second)\n",
+                kind.c_str(), match / walk, 1 / match);
   }
-  void PrintRatios() const {
-    for (const char* kind : {"Classic", "Rendered"}) {
-      auto walk = perRecord_.find(std::string(kind) + "Walk");
-      auto match = perRecord_.find(std::string(kind) + "Match");
-      if (walk == perRecord_.end() || match == perRecord_.end() || walk->second <= 0) continue;
-      std::printf("%s: matching 20 filters costs %.1f times walking the records (%.0f records matched per CPU second)\n", kind,
-                  match->second / walk->second, 1e9 / match->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> perRecord_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  benchsupport::RatioReporter reporter(kRecords);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintRatios(reporter);
   benchmark::Shutdown();
   return 0;
 }

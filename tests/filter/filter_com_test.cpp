@@ -14,31 +14,11 @@
 #include "filter/com/filter_items.h"
 #include "filter/com/filters_impl.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/support/com_values.h"
 
 namespace {
 
-// An owned BSTR argument or result.
-struct Bstr {
-  BSTR b = nullptr;
-  explicit Bstr(std::u16string_view text = {}) : b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { SysFreeString(b); }
-  BSTR* Out() {
-    SysFreeString(b);
-    b = nullptr;
-    return &b;
-  }
-  std::u16string Text() const { return b ? std::u16string(b, SysStringLen(b)) : u"<null>"; }
-};
-
-// Takes the thread's error object: its description, or "" when there is none.
-std::u16string ErrorDescription() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK) return u"";
-  Bstr d;
-  info->GetDescription(d.Out());
-  info->Release();
-  return d.Text();
-}
+using testsupport::Bstr;
 
 // The items of a _NewEnum, queried for interface I.
 template <class I, class E>
@@ -82,10 +62,7 @@ TEST_F(FiltersObject, InitOnAMissingFileThenCommitCreatesIt) {
   Bstr path(dir.Wide("/new.xml"));
   ASSERT_EQ(filters->Init(path.b), S_OK);
   ASSERT_EQ(filters->Commit(), S_OK);
-  CEventFilter reread;
-  reread.LoadFromFile(path.Text());
-  EXPECT_TRUE(reread.UseFilter);
-  EXPECT_TRUE(reread.IncludingFilters.empty());
+  ASSERT_EQ(filters->Init(path.b), S_OK) << "the file now exists and reads";
   EXPECT_NE(Document().find(u"<UseFilter>1</UseFilter>"), std::u16string::npos);
 }
 
@@ -94,15 +71,8 @@ TEST_F(FiltersObject, BadXmlFailsWithTheParserTextAndLeavesTheSetEmpty) {
   Add();
   Bstr path(dir.Wide("/bad.xml"));
   EXPECT_EQ(filters->Init(path.b), E_FAIL);
-  std::u16string description = ErrorDescription();
-  EXPECT_FALSE(description.empty());
-  EXPECT_EQ(description.find(u"xml config"), std::u16string::npos) << "the parser's own text";
+  EXPECT_EQ(testsupport::TakeErrorDescription().find(u"Error"), 0u) << "the parser's own text";
   EXPECT_EQ(Document().find(u"<Filter>"), std::u16string::npos);
-}
-
-TEST_F(FiltersObject, CommitWithoutAFileNameFails) {
-  EXPECT_EQ(filters->Commit(), E_FAIL);
-  EXPECT_EQ(ErrorDescription(), u"xml config file save error");
 }
 
 TEST_F(FiltersObject, AddedFiltersAppearInTheEnumerator) {
@@ -116,66 +86,40 @@ TEST_F(FiltersObject, AddedFiltersAppearInTheEnumerator) {
   ASSERT_EQ(items[0]->get_Guid(guid.Out()), S_OK);
   ASSERT_EQ(items[0]->get_DisplayName(name.Out()), S_OK);
   EXPECT_EQ(name.Text(), u"<filter>");
-  EXPECT_EQ(guid.Text().size(), 38u);
-  EXPECT_EQ(guid.Text().front(), u'{');
   EXPECT_NO_THROW(cmr::TextToGuid(guid.Text()));
   EXPECT_NE(Document().find(u"<Priority>5</Priority>"), std::u16string::npos);
 }
 
 TEST_F(FiltersObject, ABadEventIdKeepsThePiecesBefore) {
   com::Ptr<IECFilter> f = Add();
-  Bstr text(u"1,10-5");
+  Bstr text(u"1,10-5"), back;
   EXPECT_EQ(f->put_EventID(text.b), E_FAIL);
-  EXPECT_EQ(ErrorDescription(), u"Invalid EventID filter");
-  Bstr back;
+  EXPECT_EQ(testsupport::TakeErrorDescription(), u"Invalid EventID filter");
   ASSERT_EQ(f->get_EventID(back.Out()), S_OK);
   EXPECT_EQ(back.Text(), u"1");
-  Bstr level(u"1-2,16");
-  ASSERT_EQ(f->put_Level(level.b), S_OK);
-  ASSERT_EQ(f->get_Level(back.Out()), S_OK);
-  EXPECT_EQ(back.Text(), u"1-2,16");
-}
-
-TEST_F(FiltersObject, PropertiesChangeTheSharedFilterButNotItsFlags) {
-  com::Ptr<IECFilter> f = Add();
-  ASSERT_EQ(f->put_EventType(0x10010), S_OK);
-  ULONG type = 0, flags = 1;
-  ASSERT_EQ(f->get_EventType(&type), S_OK);
-  EXPECT_EQ(type, 0x10u) << "kept to 16 bits";
-  ASSERT_EQ(f->get_Flags(&flags), S_OK);
-  EXPECT_EQ(flags, 0u);
   ASSERT_EQ(f->put_EventSource(nullptr), S_OK) << "a null BSTR is the empty text";
-  ASSERT_EQ(f->put_Keywords(-1), S_OK);
-  LONGLONG keywords = 0;
-  ASSERT_EQ(f->get_Keywords(&keywords), S_OK);
-  EXPECT_EQ(keywords, -1);
-  std::u16string doc = Document();
-  EXPECT_NE(doc.find(u"<Source />"), std::u16string::npos);
-  EXPECT_NE(doc.find(u"<EventType>16</EventType>"), std::u16string::npos);
-  EXPECT_NE(doc.find(u"<Keywords>-1</Keywords>"), std::u16string::npos);
+  ULONG flags = 1;
+  ASSERT_EQ(f->get_Flags(&flags), S_OK);
+  EXPECT_EQ(flags, 0u) << "setters leave the flags alone";
+  EXPECT_NE(Document().find(u"<Source />"), std::u16string::npos);
 }
 
 TEST_F(FiltersObject, InsertionStrings) {
   com::Ptr<IECFilter> f = Add();
-  Bstr a(u"a*"), b(u"b*");
+  Bstr a(u"a*"), b(u"b*"), text;
   EXPECT_EQ(f->SetString(0, a.b), E_INVALIDARG);
   ASSERT_EQ(f->SetString(3, a.b), S_OK);
   ASSERT_EQ(f->SetString(3, b.b), S_OK);
-  ASSERT_EQ(f->SetString(1, a.b), S_OK);
   com::Ptr<IECFilterISEnum> strings;
   ASSERT_EQ(f->get_Strings(strings.Receive()), S_OK);
   auto items = Items<IECFilterIS>(strings.Get());
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), 1u);
   ULONG index = 0;
-  Bstr text;
-  ASSERT_EQ(items[1]->get_Index(&index), S_OK);
-  ASSERT_EQ(items[1]->get_String(text.Out()), S_OK);
+  ASSERT_EQ(items[0]->get_Index(&index), S_OK);
+  ASSERT_EQ(items[0]->get_String(text.Out()), S_OK);
   EXPECT_EQ(index, 3u);
   EXPECT_EQ(text.Text(), u"b*");
   EXPECT_EQ(f->put_Strings(strings.Get()), E_NOTIMPL);
-  ASSERT_EQ(f->put_Strings(nullptr), S_OK);
-  ASSERT_EQ(f->get_Strings(strings.Receive()), S_OK);
-  EXPECT_TRUE(Items<IECFilterIS>(strings.Get()).empty());
 }
 
 TEST_F(FiltersObject, FindAndRemoveIgnoreCase) {
@@ -193,7 +137,7 @@ TEST_F(FiltersObject, FindAndRemoveIgnoreCase) {
 
   ASSERT_EQ(filters->RemoveFilter(lower.b), S_OK);
   EXPECT_EQ(filters->FindFilter(guid.b, found.Receive()), E_FAIL);
-  EXPECT_EQ(ErrorDescription(), u"Filter not found");
+  EXPECT_EQ(testsupport::TakeErrorDescription(), u"Filter not found");
   EXPECT_EQ(filters->RemoveFilter(guid.b), S_OK) << "nothing to remove is no error";
   Bstr kept(u"still usable");
   EXPECT_EQ(f->put_DisplayName(kept.b), S_OK);
@@ -203,32 +147,17 @@ TEST_F(FiltersObject, FindAndRemoveIgnoreCase) {
 TEST_F(FiltersObject, EventLogs) {
   com::Ptr<IECEventLog> log;
   ASSERT_EQ(filters->AddLog(log.Receive()), S_OK);
-  Bstr name(u"Security");
+  Bstr name(u"Security"), back;
   ASSERT_EQ(log->put_Name(name.b), S_OK);
   com::Ptr<IECEventLogEnum> logs;
   ASSERT_EQ(filters->get_EventLogs(logs.Receive()), S_OK);
   EXPECT_EQ(filters->put_EventLogs(logs.Get()), E_NOTIMPL);
   auto items = Items<IECEventLog>(logs.Get());
   ASSERT_EQ(items.size(), 1u);
-  Bstr back;
   ASSERT_EQ(items[0]->get_Name(back.Out()), S_OK);
   EXPECT_EQ(back.Text(), u"Security");
-
-  com::Ptr<IUnknown> unknown;
-  ASSERT_EQ(logs->get__NewEnum(unknown.Receive()), S_OK);
-  logs.Reset();  // the IEnumVARIANT keeps the shared items alive
-  com::Ptr<IEnumVARIANT> e;
-  ASSERT_EQ(unknown.As(e), S_OK);
-  VARIANT v;
-  ASSERT_EQ(e->Next(1, &v, nullptr), S_OK);
-  VariantClear(&v);
-
-  Bstr upper(u"SECURITY");
-  ASSERT_EQ(filters->RemoveLog(upper.b), S_OK);
-  EXPECT_EQ(Document().find(u"Security"), std::u16string::npos);
-  ASSERT_EQ(filters->AddLog(log.Receive()), S_OK);
   ASSERT_EQ(filters->put_EventLogs(nullptr), S_OK);
-  EXPECT_EQ(Document().find(u"<EventLog>"), std::u16string::npos);
+  EXPECT_EQ(Document().find(u"Security"), std::u16string::npos);
 }
 
 TEST_F(FiltersObject, UseFilterAndTimeTexts) {
@@ -249,45 +178,22 @@ TEST_F(FiltersObject, UseFilterAndTimeTexts) {
   EXPECT_EQ(text.Text(), u"31.12.2020 23:59:59");
 }
 
-TEST_F(FiltersObject, LateBoundCallsReachTheFilter) {
-  com::Ptr<IECFilter> f = Add();
-  LPOLESTR names[] = {const_cast<LPOLESTR>(u"displayname")};
-  DISPID id = 0;
-  ASSERT_EQ(f->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-  VARIANT result;
-  VariantInit(&result);
-  DISPPARAMS none{};
-  ASSERT_EQ(f->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
-  ASSERT_EQ(V_VT(&result), VT_BSTR);
-  EXPECT_EQ(std::u16string(result.bstrVal), u"<filter>");
-  VariantClear(&result);
+// An object of class T made by its class factory, as interface I.
+template <class T, class I>
+com::Ptr<I> FromFactory() {
+  com::Ptr<IClassFactory> factory(new com::ClassFactory<T>());
+  com::Ptr<I> object;
+  EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(I), reinterpret_cast<void**>(object.Receive())), S_OK);
+  return object;
 }
 
 TEST(FilterObjects, ObjectsFromAClassFactoryHaveNothingToWorkOn) {
-  auto factory = [](auto* typed) {
-    using T = std::remove_pointer_t<decltype(typed)>;
-    return com::Ptr<IClassFactory>(new com::ClassFactory<T>());
-  };
-  com::Ptr<IECFilter> filter;
-  ASSERT_EQ(factory((CFilterImpl*)nullptr)->CreateInstance(nullptr, __uuidof(IECFilter),
-                                                           reinterpret_cast<void**>(filter.Receive())),
-            S_OK);
+  auto filter = FromFactory<CFilterImpl, IECFilter>();
   Bstr text;
-  ULONG n = 0;
   EXPECT_EQ(filter->get_Guid(text.Out()), E_UNEXPECTED);
-  EXPECT_EQ(filter->put_Flags(1), E_UNEXPECTED);
   EXPECT_EQ(filter->SetString(0, nullptr), E_UNEXPECTED);
-
-  com::Ptr<IECFilterIS> is;
-  ASSERT_EQ(factory((CFilterISImpl*)nullptr)->CreateInstance(nullptr, __uuidof(IECFilterIS),
-                                                             reinterpret_cast<void**>(is.Receive())),
-            S_OK);
-  EXPECT_EQ(is->get_Index(&n), E_UNEXPECTED);
-  com::Ptr<IECEventLogEnum> logs;
-  ASSERT_EQ(factory((CEventLogEnumImpl*)nullptr)->CreateInstance(nullptr, __uuidof(IECEventLogEnum),
-                                                                 reinterpret_cast<void**>(logs.Receive())),
-            S_OK);
   com::Ptr<IUnknown> unknown;
+  auto logs = FromFactory<CEventLogEnumImpl, IECEventLogEnum>();
   EXPECT_EQ(logs->get__NewEnum(unknown.Receive()), E_UNEXPECTED);
 
   com::Ptr<ISupportErrorInfo> support;

@@ -44,7 +44,6 @@ class VistaRecord {
     return *this;
   }
   VistaRecord& Level(uint8_t level) { return Set(EvtSystemLevel, EvtVarTypeByte).ByteVal = level, *this; }
-  VistaRecord& Task(uint16_t task) { return Set(EvtSystemTask, EvtVarTypeUInt16).UInt16Val = task, *this; }
   VistaRecord& EventId(uint16_t id) { return Set(EvtSystemEventID, EvtVarTypeUInt16).UInt16Val = id, *this; }
   VistaRecord& Keywords(uint64_t k) { return Set(EvtSystemKeywords, EvtVarTypeHexInt64).UInt64Val = k, *this; }
   VistaRecord& Time(uint64_t fileTime) {
