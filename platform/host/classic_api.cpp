@@ -65,15 +65,25 @@ DWORD WriteBackupFile(const host::ClassicReader& reader, LPCWSTR path) {
   return reader.log->WriteBackup(target);
 }
 
-// GetNumberOfEventLogRecords and GetOldestEventLogRecord: one number of the log.
-BOOL AnswerNumber(const char* call, HANDLE handle, PDWORD out, uint32_t (host::ClassicLog::*number)()) {
+// The frame of a call on an open handle: the fault check, the host lock and
+// the handle; `body` returns 0 or the error to fail with.
+template <class Body>
+BOOL OnReader(const char* call, HANDLE handle, Body body) {
   if (DWORD e = host::FaultFor(call)) return Fail(e);
   host::Lock lock;
   host::ClassicReader* reader = host::ClassicReaders().Find(handle);
   if (!reader) return Fail(ERROR_INVALID_HANDLE);
-  if (!out) return Fail(ERROR_INVALID_PARAMETER);
-  *out = (reader->log.get()->*number)();
+  if (DWORD e = body(*reader)) return Fail(e);
   return TRUE;
+}
+
+// GetNumberOfEventLogRecords and GetOldestEventLogRecord: one number of the log.
+BOOL AnswerNumber(const char* call, HANDLE handle, PDWORD out, uint32_t (host::ClassicLog::*number)()) {
+  return OnReader(call, handle, [&](host::ClassicReader& reader) -> DWORD {
+    if (!out) return ERROR_INVALID_PARAMETER;
+    *out = (reader.log.get()->*number)();
+    return 0;
+  });
 }
 
 }  // namespace
@@ -128,37 +138,28 @@ BOOL WINAPI GetOldestEventLogRecord(HANDLE hEventLog, PDWORD OldestRecord) {
 
 BOOL WINAPI GetEventLogInformation(HANDLE hEventLog, DWORD dwInfoLevel, LPVOID lpBuffer, DWORD cbBufSize,
                                    LPDWORD pcbBytesNeeded) {
-  if (DWORD e = host::FaultFor("GetEventLogInformation")) return Fail(e);
-  host::Lock lock;
-  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
-  if (!reader) return Fail(ERROR_INVALID_HANDLE);
-  if (dwInfoLevel != EVENTLOG_FULL_INFO) return Fail(kErrorInvalidLevel);
-  if (!pcbBytesNeeded) return Fail(ERROR_INVALID_PARAMETER);
-  *pcbBytesNeeded = sizeof(EVENTLOG_FULL_INFORMATION);
-  if (cbBufSize < sizeof(EVENTLOG_FULL_INFORMATION)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  if (!lpBuffer) return Fail(ERROR_INVALID_PARAMETER);
-  EVENTLOG_FULL_INFORMATION info{reader->log->Full() ? 1u : 0u};
-  std::memcpy(lpBuffer, &info, sizeof info);
-  return TRUE;
+  return OnReader("GetEventLogInformation", hEventLog, [&](host::ClassicReader& reader) -> DWORD {
+    if (dwInfoLevel != EVENTLOG_FULL_INFO) return kErrorInvalidLevel;
+    if (!pcbBytesNeeded) return ERROR_INVALID_PARAMETER;
+    *pcbBytesNeeded = sizeof(EVENTLOG_FULL_INFORMATION);
+    if (cbBufSize < sizeof(EVENTLOG_FULL_INFORMATION)) return ERROR_INSUFFICIENT_BUFFER;
+    if (!lpBuffer) return ERROR_INVALID_PARAMETER;
+    EVENTLOG_FULL_INFORMATION info{reader.log->Full() ? 1u : 0u};
+    std::memcpy(lpBuffer, &info, sizeof info);
+    return 0;
+  });
 }
 
 BOOL WINAPI ClearEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
-  if (DWORD e = host::FaultFor("ClearEventLogW")) return Fail(e);
-  host::Lock lock;
-  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
-  if (!reader) return Fail(ERROR_INVALID_HANDLE);
-  if (lpBackupFileName && *lpBackupFileName) {
-    if (DWORD e = WriteBackupFile(*reader, lpBackupFileName)) return Fail(e);
-  }
-  if (DWORD e = reader->log->Clear()) return Fail(e);
-  return TRUE;
+  return OnReader("ClearEventLogW", hEventLog, [&](host::ClassicReader& reader) -> DWORD {
+    if (lpBackupFileName && *lpBackupFileName) {
+      if (DWORD e = WriteBackupFile(reader, lpBackupFileName)) return e;
+    }
+    return reader.log->Clear();
+  });
 }
 
 BOOL WINAPI BackupEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
-  if (DWORD e = host::FaultFor("BackupEventLogW")) return Fail(e);
-  host::Lock lock;
-  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
-  if (!reader) return Fail(ERROR_INVALID_HANDLE);
-  if (DWORD e = WriteBackupFile(*reader, lpBackupFileName)) return Fail(e);
-  return TRUE;
+  return OnReader("BackupEventLogW", hEventLog,
+                  [&](host::ClassicReader& reader) { return WriteBackupFile(reader, lpBackupFileName); });
 }

@@ -1,35 +1,18 @@
 // The component's classic event-log primitives over the host: log lists and
 // information entries, display names from a message file, path mapping,
 // local-computer tests and log existence, with their trace lines.
-#include <fstream>
-#include <sstream>
-
 #include "base/text.h"
-#include "base/trace.h"
 #include "collect/event_log_info.h"
 #include "collect/event_log_list.h"
 #include "collect/log_display_name.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/trace_file.h"
 
 namespace classictest {
 namespace {
 
 class PrimitivesTest : public ClassicTest {
  protected:
-  void TearDown() override {
-    cmr::Tracer::Instance().Shutdown();
-    ClassicTest::TearDown();
-  }
-  void StartTrace() {
-    cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 40, cmr::Utf8ToUtf16((dir_ / "trace.log").string()), 10);
-  }
-  std::string TraceText() {
-    cmr::Tracer::Instance().Shutdown();
-    std::ifstream in(dir_ / "trace.log", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // The message DLL fixture as the ADMIN$ share of a computer holds it.
   bool PlaceDisplayNameDll(host::Computer& computer) {
     std::filesystem::path dll = std::filesystem::path(EC_FIXTURE_DLL_DIR) / "lognames.dll";
@@ -78,7 +61,7 @@ TEST_F(PrimitivesTest, LogsThatDoNotOpenAndListsThatFailAreTraced) {
   MakeLog(server, u"Application");
   MakeLog(server, u"Security");
   host::SetClassicLogAccessDenied(server, u"Security", true);
-  StartTrace();
+  testsupport::TraceFile traceFile(dir_ / "trace.log");
   std::vector<cmr::LogInfoEntry> entries;
   ASSERT_TRUE(cmr::GetEventLogInfo(false, u"SERVER2", 0, entries));
   ASSERT_EQ(entries.size(), 1u);
@@ -86,7 +69,7 @@ TEST_F(PrimitivesTest, LogsThatDoNotOpenAndListsThatFailAreTraced) {
   server.SetReachable(false);
   EXPECT_FALSE(cmr::GetEventLogInfo(false, u"SERVER2", 0, entries));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_NETPATH));
-  std::string trace = TraceText();
+  std::string trace = traceFile.Text();
   EXPECT_NE(trace.find("GetEventLogInfo: failed to open log 'Security' (error=5)"), std::string::npos) << trace;
   EXPECT_NE(trace.find("Failed to get event log list: 53 ("), std::string::npos) << trace;
 }
