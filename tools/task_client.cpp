@@ -8,30 +8,12 @@
 #include "base/com/bstr.h"
 #include "base/replace_file.h"
 #include "base/text.h"
+#include "tools/com_calls.h"
 
 namespace tool {
 namespace {
 
 using com::Bstr;
-
-// Runs the calls in order while they succeed; the first failure names itself.
-class Calls {
- public:
-  explicit Calls(std::string* error) : error_(error) {}
-  bool operator()(const char* what, HRESULT hr) {
-    if (failed_) return false;
-    if (FAILED(hr)) {
-      failed_ = true;
-      *error_ = std::string(what) + " failed: " + FailureText(hr);
-    }
-    return !failed_;
-  }
-  bool ok() const { return !failed_; }
-
- private:
-  std::string* error_;
-  bool failed_ = false;
-};
 
 VARIANT_BOOL Bool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
