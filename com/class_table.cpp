@@ -1,6 +1,10 @@
 #include "com/class_table.h"
 
 #include "com/EventCollector_h.h"
+#include "filter/com/filter_enums.h"
+#include "filter/com/filter_impl.h"
+#include "filter/com/filter_items.h"
+#include "filter/com/filters_impl.h"
 #include "task/com/log_info.h"
 #include "task/com/task_config_impl.h"
 #include "task/com/task_result_impl.h"
@@ -13,13 +17,13 @@ namespace {
 // factory: DllGetClassObject answers CLASS_E_CLASSNOTAVAILABLE for it.
 // Each entry becomes {&CLSID_X, &com::MakeFactory<CXImpl>}.
 const com::ClassEntry kClasses[] = {
-    {&CLSID_EventLogEnum, nullptr},
-    {&CLSID_EventLog, nullptr},
-    {&CLSID_FilterEnum, nullptr},
-    {&CLSID_Filter, nullptr},
-    {&CLSID_FilterISEnum, nullptr},
-    {&CLSID_FilterIS, nullptr},
-    {&CLSID_Filters, nullptr},
+    {&CLSID_EventLogEnum, &com::MakeFactory<CEventLogEnumImpl>},
+    {&CLSID_EventLog, &com::MakeFactory<CEventLogImpl>},
+    {&CLSID_FilterEnum, &com::MakeFactory<CFilterEnumImpl>},
+    {&CLSID_Filter, &com::MakeFactory<CFilterImpl>},
+    {&CLSID_FilterISEnum, &com::MakeFactory<CFilterISEnumImpl>},
+    {&CLSID_FilterIS, &com::MakeFactory<CFilterISImpl>},
+    {&CLSID_Filters, &com::MakeFactory<CFiltersImpl>},
     {&CLSID_LogInfo, &com::MakeFactory<CLogInfo>},
     {&CLSID_Task, &com::MakeFactory<CTask>},
     {&CLSID_TaskConfig, &com::MakeFactory<CTaskConfigImpl>},
