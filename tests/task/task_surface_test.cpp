@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "base/com/dispatch.h"
 #include "com/exports.h"
+#include "platform/api/registry.h"
 #include "task/com/log_info.h"
 #include "task/com/task_computer_info.h"
 #include "task/com/task_config_impl.h"
 #include "task/com/task_result_impl.h"
 #include "task/flat_run.h"
+#include "tests/support/child_process.h"
 #include "tests/task/task_fixture.h"
 
 using tasktest::Bstr;
@@ -83,6 +87,36 @@ TEST_F(Library, FlatRunListsLogsWithoutRegistration) {
   EXPECT_EQ(result.ErrorStatus, 0);
   ASSERT_EQ(result.LogInfoList.size(), 1u);
   EXPECT_EQ(result.LogInfoList[0].Name, u"Application");
+}
+
+// Loads and unloads the library with tracing switched on in the registry.
+EC_CHILD_ROLE(LoadTracedLibrary) {
+  host::Host::Get().Reset();
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr) != 0)
+    return 10;
+  DWORD level = 30;
+  RegSetValueExW(key, u"EventCollector", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
+  RegCloseKey(key);
+  void* library = dlopen(args.at(0).c_str(), RTLD_NOW);
+  if (!library) return 11;
+  dlclose(library);
+  return 0;
+}
+
+TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
+  std::string library = std::string(EC_BINARY_DIR) + "/libEventCollector.so";
+  if (!std::filesystem::exists(library)) GTEST_SKIP() << "component library not built: " << library;
+  std::filesystem::path trace = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Tracing" /
+                                "EventCollector.log";
+  std::filesystem::remove(trace);
+  ASSERT_EQ(testsupport::RunChild("LoadTracedLibrary", {library}), 0);
+  std::string text = tasktest::ReadFile(trace.string());
+  std::filesystem::remove(trace);
+  std::filesystem::remove(trace.parent_path());  // when empty
+  EXPECT_NE(text.find("EventCollector version 1.0.0.1"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("Trace file closed.\r\n")) << text;
 }
 
 // A task that records what Run was given.
