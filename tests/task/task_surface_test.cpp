@@ -230,28 +230,4 @@ TEST_F(Dispatch, EveryTaskInterfaceMemberIsReachedByName) {
   }
 }
 
-TEST(LateBound, ConfigurationSetByNameCommitsTheValue) {
-  auto config = com::MakeObject<CTaskConfigImpl>();
-  IDispatch* d = static_cast<ITaskConfig*>(config.Get());
-  LPOLESTR names[] = {const_cast<LPOLESTR>(u"seteventlog")};
-  DISPID id = 0;
-  ASSERT_EQ(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = VT_BSTR;
-  Bstr log(u"Security");
-  arg.bstrVal = log.b;
-  DISPPARAMS params{&arg, nullptr, 1, 0};
-  ASSERT_EQ(d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
-  names[0] = const_cast<LPOLESTR>(u"Commit");
-  ASSERT_EQ(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-  VARIANT xml;
-  VariantInit(&xml);
-  DISPPARAMS none{};
-  ASSERT_EQ(d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, &xml, nullptr, nullptr), S_OK);
-  ASSERT_EQ(V_VT(&xml), VT_BSTR);
-  EXPECT_NE(std::u16string(xml.bstrVal).find(u"<LogName>Security</LogName>"), std::u16string::npos);
-  VariantClear(&xml);
-}
-
 }  // namespace
