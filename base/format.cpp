@@ -17,7 +17,7 @@ void Pad(std::u16string& out, int count, char16_t fill) {
   if (count > 0) out.append(static_cast<size_t>(count), fill);
 }
 
-// Appends text with the width, precision and justification of the spec.
+// Appends text with the width, precision and justification of the conversion.
 void AppendText(std::u16string& out, std::u16string_view text, const Spec& s, int width, int precision) {
   if (precision >= 0 && text.size() > static_cast<size_t>(precision)) text = text.substr(0, precision);
   int padding = width - static_cast<int>(text.size());
