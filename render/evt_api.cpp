@@ -37,21 +37,6 @@ void ForEachFunction(EvtApi& a, Visit visit) {
   visit("EvtUpdateBookmark", a.EvtUpdateBookmark);
 }
 
-// Holds an Evt handle and closes it, keeping the last error.
-class EvtHandleGuard {
- public:
-  EvtHandleGuard(const EvtApi& api, EVT_HANDLE handle) : api_(api), handle_(handle) {}
-  ~EvtHandleGuard() { CloseEvtHandle(api_, handle_); }
-  EvtHandleGuard(const EvtHandleGuard&) = delete;
-  EvtHandleGuard& operator=(const EvtHandleGuard&) = delete;
-  EVT_HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  const EvtApi& api_;
-  EVT_HANDLE handle_;
-};
-
 // A function that the library does not export fails as missing.
 template <class F>
 bool Bound(F pointer) {

@@ -69,6 +69,21 @@ bool IsEvtApiAvailable();
 // Closes an Evt handle, keeping the thread's last error. Null is ignored.
 void CloseEvtHandle(const EvtApi& api, EVT_HANDLE handle);
 
+// Holds an Evt handle and closes it, keeping the last error.
+class EvtHandleGuard {
+ public:
+  EvtHandleGuard(const EvtApi& api, EVT_HANDLE handle) : api_(api), handle_(handle) {}
+  ~EvtHandleGuard() { CloseEvtHandle(api_, handle_); }
+  EvtHandleGuard(const EvtHandleGuard&) = delete;
+  EvtHandleGuard& operator=(const EvtHandleGuard&) = delete;
+  EVT_HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  const EvtApi& api_;
+  EVT_HANDLE handle_;
+};
+
 // A login to the computer (at most 255 characters of its name are used), no
 // user, domain or password, default authentication. Null with the last error
 // on failure.

@@ -10,33 +10,19 @@
 namespace cmr {
 namespace {
 
-// Closes a Windows Event Log session at the end of a scope.
-class SessionGuard {
- public:
-  SessionGuard(const EvtApi& api, EVT_HANDLE session) : api_(api), session_(session) {}
-  ~SessionGuard() { CloseEvtHandle(api_, session_); }
-  SessionGuard(const SessionGuard&) = delete;
-  SessionGuard& operator=(const SessionGuard&) = delete;
-
- private:
-  const EvtApi& api_;
-  EVT_HANDLE session_;
-};
-
 // Every channel of the computer with its information; false when the
 // session or the channel list cannot be had.
 bool ListChannelLogs(const std::u16string& computer, LANGID language, std::vector<LogInfoEntry>& logs) {
   EvtApi& api = ProcessEvtApi();
   if (!api.Load()) return false;
-  EVT_HANDLE session = OpenSession(api, computer);
-  if (session == nullptr) return false;
-  SessionGuard guard(api, session);
+  EvtHandleGuard session(api, OpenSession(api, computer));
+  if (!session) return false;
   try {
-    for (const std::u16string& path : ListChannels(api, session)) {
+    for (const std::u16string& path : ListChannels(api, session.get())) {
       LogInfoEntry entry;
       entry.Name = path;
       entry.APIUsed = kApiVista;
-      GetChannelInfo(api, session, language, entry);
+      GetChannelInfo(api, session.get(), language, entry);
       logs.push_back(std::move(entry));
     }
   } catch (const Win32Exception&) {
