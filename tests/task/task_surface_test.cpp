@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/com/dispatch.h"
+#include "base/error_report.h"
 #include "com/exports.h"
 #include "platform/api/registry.h"
 #include "task/com/log_info.h"
@@ -117,6 +118,16 @@ TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
   std::filesystem::remove(trace.parent_path());  // when empty
   EXPECT_NE(text.find("EventCollector version 1.0.0.1"), std::string::npos) << text;
   EXPECT_TRUE(text.ends_with("Trace file closed.\r\n")) << text;
+}
+
+TEST(TaskErrors, NameTheTaskClassOfTheTypeLibrary) {
+  cmr::ReportTaskError(E_FAIL, u"task failed");
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  GUID guid{};
+  info->GetGUID(&guid);
+  info->Release();
+  EXPECT_EQ(guid, CLSID_Task);
 }
 
 // A task that records what Run was given.
