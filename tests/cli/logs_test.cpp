@@ -1,0 +1,79 @@
+#include <map>
+
+#include "tests/cli/cli_fixture.h"
+
+namespace clitest {
+namespace {
+
+// NAME -> (API, USED, ENABLED, RECORDS) of the logs table.
+std::map<std::string, std::vector<std::string>> TableRows(const std::string& out) {
+  std::map<std::string, std::vector<std::string>> rows;
+  for (const auto& line : Lines(out)) {
+    std::istringstream in(line);
+    std::vector<std::string> cells;
+    for (std::string cell; in >> cell;) cells.push_back(cell);
+    if (cells.size() == 6) rows[cells[0]] = {cells[2], cells[3], cells[4], cells[5]};
+  }
+  return rows;
+}
+
+TEST_F(Cli, MachineInitWritesAMachineFolderAndKeepsAnExistingOne) {
+  const std::string& machine = Machine();
+  std::string logs = machine + "/C/Windows/System32/winevt/Logs/";
+  for (const char* file : {"Application.evtx", "System.evtx", "Security.evtx",
+                           "Archive-Security-2024-03-03-18-06-41-000.evtx",
+                           "Microsoft-Windows-TaskScheduler%4Operational.evtx"}) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(logs + file)) << file;
+  }
+  std::string registry = ReadText(machine + "/machine.reg");
+  EXPECT_NE(registry.find("Windows Registry Editor Version 5.00"), std::string::npos);
+  EXPECT_NE(registry.find("Services\\EventLog\\Security]"), std::string::npos);
+  EXPECT_NE(registry.find("\"AutoBackupLogFiles\"=dword:00000001"), std::string::npos);
+  EXPECT_EQ(registry.find("Calomar"), std::string::npos) << "the machine starts without the component registered";
+
+  Output again = Run({"machine", "init", machine});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("not an empty folder"), std::string::npos) << again.err;
+  EXPECT_EQ(ReadText(machine + "/machine.reg"), registry);
+}
+
+TEST_F(Cli, LogsListsTheMachineWithoutAnalyticChannels) {
+  Output listed = Run({"logs", "--machine", Machine()});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  auto rows = TableRows(listed.out);
+  ASSERT_EQ(rows.size(), 4u) << listed.out;
+  EXPECT_EQ(listed.out.rfind("NAME  ", 0), 0u) << listed.out;
+  // Classic logs are listed through their channels; Security holds the
+  // events written after its archive.
+  EXPECT_EQ(rows["Application"], (std::vector<std::string>{"classic", "wevt", "yes", "8"}));
+  EXPECT_EQ(rows["Security"], (std::vector<std::string>{"classic", "wevt", "yes", "8"}));
+  EXPECT_EQ(rows["System"], (std::vector<std::string>{"classic", "wevt", "yes", "8"}));
+  EXPECT_EQ(rows["Microsoft-Windows-TaskScheduler/Operational"],
+            (std::vector<std::string>{"wevt", "wevt", "yes", "8"}));
+  EXPECT_EQ(listed.out.find("Analytic"), std::string::npos);
+  EXPECT_NE(listed.out.find("\n4 logs\n"), std::string::npos);
+
+  // The embedded machine is the same machine, made afresh for the run.
+  Output embedded = Run({"logs"});
+  EXPECT_EQ(embedded.status, 0) << embedded.err;
+  EXPECT_EQ(embedded.out, listed.out);
+}
+
+TEST_F(Cli, LogsAsJsonLines) {
+  Output listed = Run({"logs", "--json", "--machine", Machine()});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  auto lines = Lines(listed.out);
+  ASSERT_EQ(lines.size(), 4u);
+  std::regex line(R"(\{"Name":"[^"]+","DisplayName":"[^"]*","API":[12],"APIUsed":2,"Enabled":true,"NumOfRecords":8\})");
+  for (const auto& l : lines) EXPECT_TRUE(std::regex_match(l, line)) << l;
+}
+
+TEST_F(Cli, LogsOfAMachineFolderThatIsNotThere) {
+  Output missing = Run({"logs", "--machine", Path("nowhere")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(missing.out.empty());
+  EXPECT_NE(missing.err.find("no such folder"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace clitest

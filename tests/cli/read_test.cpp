@@ -1,0 +1,82 @@
+#include "tests/cli/cli_fixture.h"
+
+namespace clitest {
+namespace {
+
+std::string TestLog(const char* name) { return std::string(EC_TESTDATA_DIR) + "/logs/" + name; }
+
+// What an independent reader (evtexport, evtxexport) tells of a file; empty
+// when the tool is not installed.
+Output Independent(const char* tool, const std::string& file, const std::string& dir) {
+  for (const char* folder : {"/usr/bin/", "/usr/local/bin/"}) {
+    std::string program = std::string(folder) + tool;
+    if (std::filesystem::exists(program)) return RunProgram(program, {file}, dir);
+  }
+  return {};
+}
+
+TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
+  std::string file = TestLog("SysEvent.Evt");
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "test log absent: " << file;
+  Output text = Run({"read", file});
+  ASSERT_EQ(text.status, 0) << text.err;
+  Output json = Run({"read", "--json", file});
+  ASSERT_EQ(json.status, 0) << json.err;
+  auto lines = Lines(json.out);
+  std::regex head(R"(\{"RecordNumber":\d+,"TimeGenerated":\d+,"TimeWritten":\d+,"EventID":\d+,"EventCode":\d+,)");
+  for (const auto& l : lines) {
+    ASSERT_TRUE(std::regex_search(l.substr(0, 120), head, std::regex_constants::match_continuous)) << l;
+    ASSERT_NE(l.find(",\"Strings\":["), std::string::npos) << l;
+    ASSERT_EQ(l.substr(l.size() - 2), "]}") << l;
+  }
+  EXPECT_NE(text.out.find("\n" + std::to_string(lines.size()) + " records\n"), std::string::npos);
+
+  Output other = Independent("evtexport", file, dir_.path());
+  if (other.status != 0) GTEST_SKIP() << "evtexport not installed";
+  EXPECT_EQ(Numbers(json.out, "\"RecordNumber\":"), Numbers(other.out, "Event number", ": "));
+  EXPECT_EQ(Numbers(json.out, "\"EventID\":"), Numbers(other.out, "Event identifier", "("));
+}
+
+TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
+  std::string file = TestLog("security.evtx");
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "test log absent: " << file;
+  Output json = Run({"read", "--json", file});
+  ASSERT_EQ(json.status, 0) << json.err;
+  for (const auto& l : Lines(json.out)) {
+    ASSERT_EQ(l.rfind("{\"ProviderName\":{\"type\":\"String\",\"value\":", 0), 0u) << l;
+    ASSERT_NE(l.find(",\"EventID\":{\"type\":\"UInt16\",\"value\":"), std::string::npos) << l;
+    ASSERT_NE(l.find(",\"EventData\":["), std::string::npos) << l;
+    ASSERT_EQ(l.substr(l.size() - 2), "]}") << l;
+  }
+  EXPECT_NE(json.out.find(R"({"type":"Sid","value":"S-1-5-18"})"), std::string::npos);
+
+  Output other = Independent("evtxexport", file, dir_.path());
+  if (other.status != 0) GTEST_SKIP() << "evtxexport not installed";
+  EXPECT_EQ(Numbers(json.out, "\"EventRecordID\":", "\"value\":"), Numbers(other.out, "Event number", ": "));
+  EXPECT_EQ(Numbers(json.out, "\"EventID\":", "\"value\":"), Numbers(other.out, "Event identifier", "("));
+}
+
+TEST_F(Cli, ReadsTheMachineLogsByTheirWindowsPaths) {
+  Output read = Run({"read", "C:\\Windows\\System32\\winevt\\Logs\\Security.evtx", "--machine", Machine()});
+  ASSERT_EQ(read.status, 0) << read.err;
+  // The live Security log continues the record ids of its archive.
+  EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"),
+            (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_NE(read.out.find("Sid       S-1-5-18"), std::string::npos) << read.out;
+}
+
+TEST_F(Cli, ReadRefusesWhatIsNoLog) {
+  std::string notALog = Path("notes.txt");
+  std::ofstream(notALog) << "hello";
+  Output refused = Run({"read", notALog});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("neither a classic .evt nor an .evtx file"), std::string::npos) << refused.err;
+  std::string damaged = Path("damaged.evt");
+  std::ofstream(damaged) << std::string("\x30\0\0\0LfLe", 8) << std::string(40, '\xFF');
+  Output cut = Run({"read", damaged});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("damaged.evt"), std::string::npos) << cut.err;
+}
+
+}  // namespace
+}  // namespace clitest

@@ -1,0 +1,83 @@
+#include "tests/cli/cli_fixture.h"
+
+namespace clitest {
+namespace {
+
+TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
+  std::string task = Path("task.xml");
+  Output made = Run({"config", "--log", "Application", "--last", "5:1709539200", "--resolve-sids",
+                     "--preferred-api", "wevt-only", "--output", task});
+  ASSERT_EQ(made.status, 0) << made.err;
+  std::string document = ReadAll(task);
+  EXPECT_NE(document.find("<LogName>Application</LogName>"), std::string::npos) << document;
+  EXPECT_NE(document.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
+  EXPECT_NE(document.find("<LastTimeWritten>1709539200</LastTimeWritten>"), std::string::npos);
+  EXPECT_NE(document.find("<ResolveSIDs>1</ResolveSIDs>"), std::string::npos);
+  EXPECT_NE(document.find("<PreferredAPI>2</PreferredAPI>"), std::string::npos);
+  EXPECT_NE(document.find("<FallbackAPI>0</FallbackAPI>"), std::string::npos);
+  EXPECT_NE(document.find("<ErrorStatus>-1</ErrorStatus>"), std::string::npos);
+
+  Output ran = Run({"run", task, "--machine", Machine()});
+  EXPECT_EQ(ran.status, 1);
+  // The collection of a named log fails until it is built; the failure
+  // comes back through the results written into the configuration.
+  EXPECT_NE(ran.err.find("not built yet"), std::string::npos) << ran.err;
+  EXPECT_NE(ran.out.find("ErrorCode        0x80004005"), std::string::npos) << ran.out;
+  EXPECT_NE(ran.out.find("Log              Application"), std::string::npos);
+  std::string after = ReadAll(task);
+  EXPECT_NE(after.find("<ErrorStatus>-2147467259</ErrorStatus>"), std::string::npos) << after;
+  EXPECT_NE(after.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
+}
+
+TEST_F(Cli, RunOfAListingConfigurationFillsTheLogList) {
+  std::string task = Path("list.xml");
+  ASSERT_EQ(Run({"config", "--log", "*", "--output", task}).status, 0);
+  Output ran = Run({"run", task, "--machine", Machine()});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  EXPECT_NE(ran.out.find("ErrorCode        0\n"), std::string::npos) << ran.out;
+  EXPECT_NE(ran.out.find("\n4 logs\n"), std::string::npos);
+  std::string after = ReadAll(task);
+  EXPECT_EQ(Numbers(after, "<NumberOfRecords>"), (std::vector<uint64_t>{8, 8, 8, 8}));
+  EXPECT_NE(after.find("<ErrorStatus>0</ErrorStatus>"), std::string::npos);
+}
+
+TEST_F(Cli, RunOfADocumentThatIsNoConfiguration) {
+  std::string task = Path("broken.xml");
+  std::ofstream(task) << "<Task>";
+  Output ran = Run({"run", task, "--machine", Machine()});
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_NE(ran.err.find("the task failed: 0x80004005"), std::string::npos) << ran.err;
+  EXPECT_EQ(ReadAll(task), "<Task>") << "a failed load leaves the file as it was";
+}
+
+TEST_F(Cli, RegisterThenUnregisterWriteTheMachineRegistry) {
+  const std::string& machine = Machine();
+  Output registered = Run({"register", "--machine", machine});
+  ASSERT_EQ(registered.status, 0) << registered.err;
+  std::string registry = ReadText(machine + "/machine.reg");
+  EXPECT_NE(registry.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Calomar.Overseer.EventCollector.Task\\CurVer]\r\n"
+                          "@=\"Calomar.Overseer.EventCollector.Task.1\""),
+            std::string::npos);
+  EXPECT_NE(registry.find("libEventCollector.so"), std::string::npos);
+  EXPECT_NE(registry.find("Services\\EventLog\\Security]"), std::string::npos) << "the rest of the registry stays";
+
+  Output unregistered = Run({"unregister", "--machine", machine});
+  ASSERT_EQ(unregistered.status, 0) << unregistered.err;
+  registry = ReadText(machine + "/machine.reg");
+  EXPECT_EQ(registry.find("Calomar.Overseer"), std::string::npos);
+  EXPECT_NE(registry.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID]"), std::string::npos);
+  EXPECT_EQ(Run({"logs", "--machine", machine}).status, 0) << "the folder still loads";
+}
+
+TEST_F(Cli, RegisterRefusesAFolderWithSeveralExports) {
+  const std::string& machine = Machine();
+  std::ofstream(machine + "/extra.reg") << "Windows Registry Editor Version 5.00\r\n";
+  std::string before = ReadAll(machine + "/machine.reg");
+  Output registered = Run({"register", "--machine", machine});
+  EXPECT_EQ(registered.status, 1);
+  EXPECT_NE(registered.err.find("several registry exports"), std::string::npos) << registered.err;
+  EXPECT_EQ(ReadAll(machine + "/machine.reg"), before);
+}
+
+}  // namespace
+}  // namespace clitest
