@@ -20,17 +20,17 @@
 namespace formats {
 
 struct EvtRecordFields {
-  std::u16string source;
-  std::u16string computer;
+  std::u16string source{};
+  std::u16string computer{};
   uint32_t recordNumber = 0;
   uint32_t eventId = 0;
   uint16_t eventType = EVENTLOG_INFORMATION_TYPE;
   uint16_t category = 0;
   uint32_t timeGenerated = 0;  // seconds since 1970-01-01 UTC
   uint32_t timeWritten = 0;
-  std::vector<uint8_t> sid;  // a SID structure, or empty
-  std::vector<std::u16string> strings;
-  std::vector<uint8_t> data;
+  std::vector<uint8_t> sid{};  // a SID structure, or empty
+  std::vector<std::u16string> strings{};
+  std::vector<uint8_t> data{};
 
   bool operator==(const EvtRecordFields&) const = default;
 };
