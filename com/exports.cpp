@@ -6,6 +6,7 @@
 #include "base/com/registration.h"
 #include "com/class_table.h"
 #include "com/module_path.h"
+#include "platform/api/kernel.h"
 #include "task/flat_run.h"
 
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
@@ -16,7 +17,25 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ob
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() { return com::Module::CanUnload() ? S_OK : S_FALSE; }
 
+namespace {
+
+// Registration runs in the system's locale and gives the thread its own back
+// on every way out.
+class SystemLocaleScope {
+ public:
+  SystemLocaleScope() : saved_(GetThreadLocale()) { SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
+  ~SystemLocaleScope() { SetThreadLocale(saved_); }
+  SystemLocaleScope(const SystemLocaleScope&) = delete;
+  SystemLocaleScope& operator=(const SystemLocaleScope&) = delete;
+
+ private:
+  LCID saved_;
+};
+
+}  // namespace
+
 HRESULT STDAPICALLTYPE DllRegisterServer() {
+  SystemLocaleScope locale;
   const auto& library = com::typelib::ComponentLibrary();
   std::u16string path = ec::ModulePath();
   HRESULT hr = com::RegisterClasses(library, path);
@@ -25,6 +44,7 @@ HRESULT STDAPICALLTYPE DllRegisterServer() {
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  SystemLocaleScope locale;
   const auto& library = com::typelib::ComponentLibrary();
   HRESULT hr = com::UnregisterTypeLibrary(library);
   HRESULT classes = com::UnregisterClasses(library);

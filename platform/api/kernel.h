@@ -198,6 +198,7 @@ UINT SetErrorMode(UINT mode);
 #define LOCALE_SYSTEM_DEFAULT 0x0800
 #define LOCALE_USER_DEFAULT 0x0400
 LCID GetThreadLocale();
+BOOL SetThreadLocale(LCID locale);
 LANGID GetUserDefaultLangID();
 LANGID GetSystemDefaultLangID();
 LCID GetUserDefaultLCID();

@@ -8,6 +8,8 @@
 #include "com/exports.h"
 #include "platform/api/registry.h"
 #include "platform/api/utf.h"
+#include "platform/api/kernel.h"
+#include "platform/host/faults.h"
 #include "platform/host/host.h"
 
 namespace {
@@ -66,6 +68,22 @@ TEST_F(Exports, RegistrationNamesTheLibraryFile) {
             u"Calomar.Overseer.EventCollector.TaskConfig.1");
   ASSERT_EQ(unreg(), S_OK);
   EXPECT_EQ(DefaultValue(u"Calomar.Overseer.EventCollector.TaskConfig\\CurVer"), u"<no key>");
+}
+
+TEST_F(Exports, RegistrationRunsInTheSystemLocaleAndRestoresTheThreads) {
+  auto reg = Export<PFN_DllRegisterServer>("DllRegisterServer");
+  auto unreg = Export<PFN_DllUnregisterServer>("DllUnregisterServer");
+  ASSERT_TRUE(SetThreadLocale(0x040C));
+  host::ClearFaults();
+  ASSERT_EQ(reg(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), 0x040Cu);
+  host::InjectFault("RegSetValueExW", 1, ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(FAILED(reg()));
+  EXPECT_EQ(GetThreadLocale(), 0x040Cu);  // restored on the failing way out too
+  EXPECT_EQ(host::CallCount("SetThreadLocale"), 4u);
+  host::ClearFaults();
+  EXPECT_EQ(unreg(), S_OK);
+  SetThreadLocale(LOCALE_USER_DEFAULT);
 }
 
 }  // namespace
