@@ -1,11 +1,16 @@
-#include "base/json_text.h"
+#include "base/output_text.h"
 
 #include "base/text.h"
 
 namespace cmr {
 
+namespace {
+
+constexpr char kDigits[] = "0123456789abcdef";
+
+}  // namespace
+
 std::string JsonString(std::u16string_view text) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out = "\"";
   size_t plain = 0;  // start of the run of characters not yet written
   auto flush = [&](size_t end) {
@@ -34,6 +39,23 @@ std::string JsonString(std::u16string_view text) {
   }
   flush(text.size());
   return out + "\"";
+}
+
+std::string VisibleText(std::u16string_view text) {
+  std::string out;
+  size_t plain = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c >= 0x20) continue;
+    if (i > plain) out += Utf16ToUtf8(text.substr(plain, i - plain));
+    plain = i + 1;
+    if (c == u'\r') out += "\\r";
+    else if (c == u'\n') out += "\\n";
+    else if (c == u'\t') out += "\\t";
+    else out += std::string("\\x") + kDigits[c >> 4] + kDigits[c & 0xF];
+  }
+  if (text.size() > plain) out += Utf16ToUtf8(text.substr(plain));
+  return out;
 }
 
 }  // namespace cmr

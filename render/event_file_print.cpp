@@ -5,30 +5,8 @@
 #include <cstring>
 #include <map>
 
-#include "base/json_text.h"
+#include "base/output_text.h"
 #include "base/text.h"
-
-namespace {
-
-void AppendHexByte(std::string& out, const char* prefix, unsigned value, int digits) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  out += prefix;
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
-}
-
-std::string VisibleText(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c == u'\r') out += "\\r";
-    else if (c == u'\n') out += "\\n";
-    else if (c == u'\t') out += "\\t";
-    else if (c < 0x20) AppendHexByte(out, "\\x", c, 2);
-    else out += cmr::Utf16ToUtf8(std::u16string_view(&c, 1));
-  }
-  return out;
-}
-
-}  // namespace
 
 std::string EventFileEntryToJson(const EventFileEntry& entry) {
   std::map<std::u16string, std::vector<const std::u16string*>> seen;
@@ -52,7 +30,7 @@ std::string EventFileEntryToText(const EventFileEntry& entry, size_t number) {
   std::string out = "entry " + std::to_string(number) + "\n";
   for (const EventFileField& field : entry) {
     std::string tag = cmr::Utf16ToUtf8(field.tag);
-    out += "  " + tag + std::string(width - field.tag.size(), ' ') + "  " + VisibleText(field.value) + "\n";
+    out += "  " + tag + std::string(width - field.tag.size(), ' ') + "  " + cmr::VisibleText(field.value) + "\n";
   }
   return out;
 }

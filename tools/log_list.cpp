@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/json_text.h"
+#include "base/output_text.h"
 #include "base/text.h"
 #include "tools/table.h"
 

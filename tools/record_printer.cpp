@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "base/json_text.h"
+#include "base/output_text.h"
 #include "base/text.h"
 
 namespace tool {
@@ -15,24 +15,6 @@ std::string JsonValue(const PrintedField& f) {
   std::string value = f.number ? cmr::Utf16ToUtf8(f.text) : cmr::JsonString(f.text);
   if (f.type.empty()) return value;
   return "{\"type\":" + cmr::JsonString(cmr::Utf8ToUtf16(f.type)) + ",\"value\":" + value + "}";
-}
-
-// Control characters shown as \r, \n, \t or \xNN, so that a value stays on its line.
-std::string Visible(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c == u'\r') out += "\\r";
-    else if (c == u'\n') out += "\\n";
-    else if (c == u'\t') out += "\\t";
-    else if (c < 0x20) {
-      char hex[8];
-      std::snprintf(hex, sizeof(hex), "\\x%02x", static_cast<unsigned>(c));
-      out += hex;
-    } else {
-      out += cmr::Utf16ToUtf8(std::u16string_view(&c, 1));
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -62,9 +44,9 @@ void RecordPrinter::Print(const PrintedRecord& record) {
     for (const auto& f : *list) {
       if (typeWidth)
         std::printf("  %-*s  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), static_cast<int>(typeWidth),
-                    f.type.c_str(), Visible(f.text).c_str());
+                    f.type.c_str(), cmr::VisibleText(f.text).c_str());
       else
-        std::printf("  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), Visible(f.text).c_str());
+        std::printf("  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), cmr::VisibleText(f.text).c_str());
     }
   }
 }
