@@ -47,6 +47,7 @@ bool Component::Load(std::string* error) {
 
 HRESULT Component::Create(REFCLSID clsid, REFIID iid, void** object) const {
   *object = nullptr;
+  SetErrorInfo(0, nullptr);  // a failure below tells its own error, not an earlier one
   com::Ptr<IClassFactory> factory;
   HRESULT hr = getClassObject_(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive()));
   if (FAILED(hr)) return hr;

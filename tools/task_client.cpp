@@ -113,6 +113,7 @@ HRESULT RunTask(const Component& component, const std::u16string& computer, cons
     return hr;
   }
   Bstr savePath(s.savePath.value_or(u"")), product(s.product.value_or(u""));
+  SetErrorInfo(0, nullptr);
   hr = task->Run(Bstr(computer).Get(), s.savePath ? savePath.Get() : nullptr, Bstr(configFile).Get(),
                  s.product ? product.Get() : nullptr, Bool(s.processBackups),
                  static_cast<VARIANT_BOOL>(s.deleteBackupsAfterHours), s.bufferSize);
