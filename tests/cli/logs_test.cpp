@@ -77,3 +77,32 @@ TEST_F(Cli, LogsOfAMachineFolderThatIsNotThere) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+TEST_F(Cli, TheDemonstrationMachineIsTheSameEveryTime) {
+  std::string first = Machine(), second = Path("again");
+  ASSERT_EQ(Run({"machine", "init", second}).status, 0);
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(first)) {
+    if (!entry.is_regular_file()) continue;
+    std::string relative = std::filesystem::relative(entry.path(), first).string();
+    EXPECT_EQ(ReadAll(entry.path().string()), ReadAll(second + "/" + relative)) << relative;
+    ++files;
+  }
+  EXPECT_EQ(files, 6u);
+}
+
+TEST_F(Cli, QuietOnStderrWhenAllIsWell) {
+  // Progress lines appear only on a terminal; a run into files tells nothing.
+  Output listed = Run({"logs", "--machine", Machine()});
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_EQ(listed.err, "");
+  Output read = Run({"read", Machine() + "/C/Windows/System32/winevt/Logs/System.evtx"});
+  EXPECT_EQ(read.status, 0);
+  EXPECT_EQ(read.err, "");
+}
+
+}  // namespace
+}  // namespace clitest

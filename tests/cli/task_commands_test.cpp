@@ -29,6 +29,28 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
   EXPECT_NE(after.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
 }
 
+TEST_F(Cli, ConfigOptionsReachTheDocument) {
+  Output made = Run({"config", "--log", "System", "--load-from", "/logs/old.evt", "--audit", "3", "--audit", "2,5",
+                     "--no-seek-last", "--collect-resources", "--resolve-macs", "--compact-name", "SYS",
+                     "--last", "7:-1", "--save-path", "/out"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  for (const char* element : {"<LoadFromEvtFile>/logs/old.evt</LoadFromEvtFile>",
+                              "<PolicyAuditEventType>3,1</PolicyAuditEventType>",
+                              "<PolicyAuditEventType>2,5</PolicyAuditEventType>", "<SeekLastFirstRun>0</SeekLastFirstRun>",
+                              "<CollectEventResources>1</CollectEventResources>", "<ResolveMACs>1</ResolveMACs>",
+                              "<CompactLogName>SYS</CompactLogName>", "<LastRecordNumber>7</LastRecordNumber>",
+                              "<LastTimeWritten>-1</LastTimeWritten>", "<SavePath>/out</SavePath>"}) {
+    EXPECT_NE(made.out.find(element), std::string::npos) << element << "\n" << made.out;
+  }
+  // Writing over a file replaces it whole.
+  std::string task = Path("task.xml");
+  std::ofstream(task) << std::string(10000, 'x');
+  ASSERT_EQ(Run({"config", "--log", "System", "--output", task}).status, 0);
+  std::string replaced = ReadAll(task);
+  EXPECT_EQ(replaced.rfind("<?xml", 0), 0u);
+  EXPECT_EQ(replaced.find("xxxx"), std::string::npos);
+}
+
 TEST_F(Cli, RunOfAListingConfigurationFillsTheLogList) {
   std::string task = Path("list.xml");
   ASSERT_EQ(Run({"config", "--log", "*", "--output", task}).status, 0);
