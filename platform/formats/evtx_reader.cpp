@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/formats/evtx_binxml.h"
 #include "platform/formats/evtx_bytes.h"
+#include "platform/formats/file_bytes.h"
 
 namespace formats {
 namespace {
@@ -77,16 +76,8 @@ size_t FindNextRecord(std::span<const uint8_t> chunk, size_t from, size_t end) {
 EvtxReader::EvtxReader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) { parseHeader(); }
 
 bool EvtxReader::Open(const std::string& path, std::unique_ptr<EvtxReader>& out, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
-  }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "cannot read " + path;
-    return false;
-  }
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, &bytes, &error)) return false;
   out = std::make_unique<EvtxReader>(std::move(bytes));
   return true;
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace formats {
 namespace {
 
@@ -23,10 +25,18 @@ bool Fail(std::string* error, const std::string& what, const std::string& path) 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* out, std::string* error) {
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) return Fail(error, "open", path);
-  out->clear();
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) out->insert(out->end(), buffer, buffer + got);
+  // Read straight into the vector, sized from the file's length; a file
+  // that grows meanwhile is read to its end all the same.
+  struct stat info{};
+  size_t expected = fstat(fileno(file.get()), &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+  out->resize(expected + 1);
+  size_t used = 0;
+  for (;;) {
+    used += std::fread(out->data() + used, 1, out->size() - used, file.get());
+    if (used < out->size()) break;
+    out->resize(out->size() * 2);
+  }
+  out->resize(used);
   if (std::ferror(file.get())) return Fail(error, "read", path);
   return true;
 }
