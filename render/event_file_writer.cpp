@@ -1,6 +1,5 @@
 #include "render/event_file_writer.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <exception>
 
@@ -11,7 +10,6 @@
 #ifdef _WIN32
 #include <io.h>
 #endif
-#include "render/field_text.h"
 #include "render/number_text.h"
 
 namespace {
@@ -58,69 +56,57 @@ bool EventFileWriter::Open(const std::u16string& path) {
   return true;
 }
 
-void EventFileWriter::AppendTag(std::u16string_view tag) {
-  entry_.append(tag);
-  entry_.push_back(u'~');
+char* EventFileWriter::BeginField(std::u16string_view tag, size_t valueBytes) {
+  char* out = entry_.Room(tag.size() * kMaxUtf8PerUnit + valueBytes + 2);
+  out = PutFieldValueUtf8(out, tag, FieldForm::AsIs);
+  *out++ = '~';
+  return out;
 }
 
-void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text) {
-  AppendTag(tag);
-  entry_.append(text);
-  entry_.push_back(u'#');
+void EventFileWriter::EndField(char* end) {
+  *end++ = '#';
+  entry_.Commit(end);
+}
+
+void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form) {
+  char* out = BeginField(tag, text.size() * kMaxUtf8PerUnit);
+  EndField(PutFieldValueUtf8(out, text, form));
 }
 
 void EventFileWriter::WriteHex32Field(std::u16string_view tag, uint32_t value) {
-  AppendTag(tag);
-  AppendHexDigits(entry_, value, 8);
-  entry_.push_back(u'#');
+  EndField(PutHexDigits(BeginField(tag, 8), value, 8));
 }
 
 void EventFileWriter::WriteHex64Field(std::u16string_view tag, uint64_t value) {
-  AppendTag(tag);
-  AppendHexDigits(entry_, value, 16);
-  entry_.push_back(u'#');
+  EndField(PutHexDigits(BeginField(tag, 16), value, 16));
 }
 
 void EventFileWriter::WriteUnsignedField(std::u16string_view tag, uint32_t value) {
-  AppendTag(tag);
-  AppendUnsigned(entry_, value);
-  entry_.push_back(u'#');
+  EndField(PutUnsigned(BeginField(tag, kMaxDecimalDigits), value));
 }
 
-void EventFileWriter::WriteInsertionString(int index, std::u16string_view text) {
-  entry_.append(u"IS");
-  AppendUnsigned(entry_, static_cast<uint32_t>(index), 2);
-  entry_.push_back(u'~');
-  AppendEscapedFieldValue(entry_, text);
-  entry_.push_back(u'#');
-}
-
-// The entry as UTF-8; plain ASCII, the common case, is narrowed unit by unit
-// (both loops vectorise).
-void EventFileWriter::EncodeEntry() {
-  char16_t any = 0;
-  for (char16_t c : entry_) any |= c;
-  if (any >= 0x80) {
-    bytes_ = cmr::Utf16ToUtf8(entry_);
-    return;
-  }
-  bytes_.resize(entry_.size());
-  std::transform(entry_.begin(), entry_.end(), bytes_.begin(), [](char16_t c) { return static_cast<char>(c); });
+void EventFileWriter::WriteInsertionString(int index, std::u16string_view text, FieldForm form) {
+  char* out = entry_.Room(2 + kMaxDecimalDigits + 2 + text.size() * kMaxUtf8PerUnit);
+  *out++ = 'I';
+  *out++ = 'S';
+  out = PutUnsigned(out, static_cast<uint32_t>(index), 2);
+  *out++ = '~';
+  EndField(PutFieldValueUtf8(out, text, form));
 }
 
 void EventFileWriter::EndEntry() {
-  if (entry_.empty()) return;
+  if (entry_.Empty()) return;
   if (stream_ == nullptr) {
     errno = EBADF;
     throw cmr::ErrnoException();
   }
-  entry_.append(u"\r\n");
-  EncodeEntry();
-  entry_.resize(entry_.size() - 2);
-  if (gzwrite(stream_, bytes_.data(), static_cast<unsigned>(bytes_.size())) == 0) {
+  size_t fields = entry_.Size();
+  entry_.Append("\r\n");
+  if (gzwrite(stream_, entry_.View().data(), static_cast<unsigned>(entry_.Size())) == 0) {
+    entry_.Shrink(fields);
     std::rethrow_exception(StreamFailure(stream_));
   }
-  entry_.clear();
+  entry_.Clear();
 }
 
 void EventFileWriter::Close() {
@@ -131,7 +117,7 @@ void EventFileWriter::Close() {
     stream_ = nullptr;
     if (result != Z_OK && !failure) failure = ZlibFailure(result, zError(result));
   }
-  entry_.clear();
+  entry_.Clear();
   if (file_ != nullptr) {
     int result = fclose(file_);
     file_ = nullptr;

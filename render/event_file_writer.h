@@ -10,6 +10,9 @@
 
 #include <zlib.h>
 
+#include "render/entry_bytes.h"
+#include "render/field_text.h"
+
 class EventFileWriter {
  public:
   EventFileWriter() = default;
@@ -26,14 +29,16 @@ class EventFileWriter {
   bool Open(const std::u16string& path);
   bool IsOpen() const { return stream_ != nullptr; }
 
-  // Field writers: append "tag~value#" to the entry being built.
-  void WriteTextField(std::u16string_view tag, std::u16string_view text);
+  // Field writers: append "tag~value#" to the entry being built, as UTF-8.
+  // The text is taken as given unless a form says otherwise.
+  void WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form = FieldForm::AsIs);
   void WriteHex32Field(std::u16string_view tag, uint32_t value);   // "%08X"
   void WriteHex64Field(std::u16string_view tag, uint64_t value);   // "%016I64X"
   void WriteUnsignedField(std::u16string_view tag, uint32_t value);
-  void WriteInsertionString(int index, std::u16string_view text);  // "IS%02d", escaped
+  // "IS%02d", escaped.
+  void WriteInsertionString(int index, std::u16string_view text, FieldForm form = FieldForm::Escaped);
 
-  // Ends the entry: CR LF, converted to UTF-8 and handed to the compressor.
+  // Ends the entry: CR LF, and the entry handed to the compressor.
   // An empty entry writes nothing. A write failure raises cmr::ErrnoException
   // (the zlib error is Z_ERRNO) or cmr::ZlibException; the entry stays.
   void EndEntry();
@@ -44,16 +49,16 @@ class EventFileWriter {
   // so that a truncated file is never taken for a complete one.
   void Close();
 
-  // The text of the entry being built (fields not yet ended).
-  const std::u16string& PendingEntry() const { return entry_; }
+  // The UTF-8 bytes of the entry being built (fields not yet ended).
+  std::string_view PendingEntry() const { return entry_.View(); }
 
  private:
   void ReleaseQuietly();
-  void AppendTag(std::u16string_view tag);
-  void EncodeEntry();
+  // Writes "tag~" with room for `valueBytes` more bytes after it.
+  char* BeginField(std::u16string_view tag, size_t valueBytes);
+  void EndField(char* end);
 
   FILE* file_ = nullptr;
   gzFile stream_ = nullptr;
-  std::u16string entry_;
-  std::string bytes_;  // the entry being handed to zlib, as UTF-8
+  EntryBytes entry_;  // kept from entry to entry, so that its storage is reused
 };

@@ -1,10 +1,12 @@
 #include "render/field_text.h"
 
+#include <array>
+
+#include "render/number_text.h"
+
 namespace {
 
-constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
-
-bool NeedsEscape(char16_t c) {
+constexpr bool NeedsEscape(char16_t c) {
   switch (c) {
     case u'~': case u'^': case u'#': case u';': case u':': case u'\n': case u'\r': case u'\0':
       return true;
@@ -13,11 +15,69 @@ bool NeedsEscape(char16_t c) {
   }
 }
 
+// NeedsEscape of every ASCII character (no other character needs it).
+constexpr std::array<bool, 128> kEscapedAscii = [] {
+  std::array<bool, 128> table{};
+  for (char16_t c = 0; c < 128; ++c) table[c] = NeedsEscape(c);
+  return table;
+}();
+
+constexpr bool IsNoncharacter(char16_t c) { return c == 0xFFFE || c == 0xFFFF || (c >= 0xFDD0 && c <= 0xFDEF); }
+
+template <class Char>
+Char* PutEscape(Char* out, char16_t c) {
+  *out++ = static_cast<Char>('^');
+  return PutHexDigits(out, c, 4);
+}
+
 int HexValue(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;
   if (c >= u'a' && c <= u'f') return c - u'a' + 10;
   return -1;
+}
+
+char* PutUtf8(char* out, char32_t c) {
+  if (c < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (c >> 6));
+  } else {
+    if (c < 0x10000) {
+      *out++ = static_cast<char>(0xE0 | (c >> 12));
+    } else {
+      *out++ = static_cast<char>(0xF0 | (c >> 18));
+      *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    }
+    *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  }
+  *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  return out;
+}
+
+// A character at or above U+0080 starting at *p (advanced past it): a
+// surrogate pair joined, an unpaired surrogate as U+FFFD.
+char32_t NonAsciiCharacter(const char16_t*& p, const char16_t* end, bool replaceNoncharacters) {
+  char16_t c = *p++;
+  if (c >= 0xD800 && c <= 0xDBFF && p != end && *p >= 0xDC00 && *p <= 0xDFFF) {
+    return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (*p++ - 0xDC00);
+  }
+  if (c >= 0xD800 && c <= 0xDFFF) return 0xFFFD;
+  if (replaceNoncharacters && IsNoncharacter(c)) return 0xFFFD;
+  return c;
+}
+
+template <bool kEscape, bool kReplaceNoncharacters>
+char* PutFormedUtf8(char* out, const char16_t* p, const char16_t* end) {
+  while (p != end) {
+    char16_t c = *p;
+    if (c < 0x80) {
+      ++p;
+      if (kEscape && kEscapedAscii[c]) out = PutEscape(out, c);
+      else *out++ = static_cast<char>(c);
+      continue;
+    }
+    out = PutUtf8(out, NonAsciiCharacter(p, end, kReplaceNoncharacters));
+  }
+  return out;
 }
 
 }  // namespace
@@ -35,15 +95,15 @@ void AppendEscapedFieldValue(std::u16string& out, std::u16string_view text) {
       out.push_back(c);
       continue;
     }
-    out.push_back(u'^');
-    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHexDigits[(c >> shift) & 0xF]);
+    char16_t escape[5];
+    out.append(escape, PutEscape(escape, c));
   }
 }
 
 std::u16string ReplaceNoncharacters(std::u16string_view text) {
   std::u16string out(text);
   for (char16_t& c : out) {
-    if (c == 0xFFFE || c == 0xFFFF || (c >= 0xFDD0 && c <= 0xFDEF)) c = 0xFFFD;
+    if (IsNoncharacter(c)) c = 0xFFFD;
   }
   return out;
 }
@@ -67,6 +127,17 @@ std::u16string UnescapeFieldValue(std::u16string_view text) {
       }
     }
     out.push_back(text[i]);
+  }
+  return out;
+}
+
+char* PutFieldValueUtf8(char* out, std::u16string_view text, FieldForm form) {
+  const char16_t* p = text.data();
+  const char16_t* end = p + text.size();
+  switch (form) {
+    case FieldForm::AsIs: return PutFormedUtf8<false, false>(out, p, end);
+    case FieldForm::Escaped: return PutFormedUtf8<true, false>(out, p, end);
+    case FieldForm::EscapedWithoutNoncharacters: return PutFormedUtf8<true, true>(out, p, end);
   }
   return out;
 }

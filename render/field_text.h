@@ -2,6 +2,7 @@
 // replacement of UTF-16 noncharacters.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,3 +20,20 @@ std::u16string ReplaceNoncharacters(std::u16string_view text);
 // hexadecimal digits becomes the character they encode; a caret without four
 // digits is kept as it is.
 std::u16string UnescapeFieldValue(std::u16string_view text);
+
+// How a value goes into an entry.
+enum class FieldForm {
+  AsIs,                // the text as given
+  Escaped,             // EscapeFieldValue(text)
+  EscapedWithoutNoncharacters,  // EscapeFieldValue(ReplaceNoncharacters(text))
+};
+
+// The most UTF-8 bytes that PutFieldValueUtf8 writes for one UTF-16 unit (an
+// escaped character).
+constexpr size_t kMaxUtf8PerUnit = 5;
+
+// Writes the value in its form as UTF-8 at `out` (room for kMaxUtf8PerUnit
+// bytes per unit) and returns the end: the same bytes as converting the
+// formed UTF-16 text, surrogate pairs as one character, unpaired surrogates
+// as U+FFFD.
+char* PutFieldValueUtf8(char* out, std::u16string_view text, FieldForm form);

@@ -1,7 +1,5 @@
 #include "render/insertion_strings.h"
 
-#include <map>
-
 #include "base/trace.h"
 #include "render/field_text.h"
 
@@ -15,43 +13,42 @@ std::u16string AccountOfSidString(DumpContext& context, std::u16string_view text
   return info ? CSidCache::AccountText(*info) : std::u16string();
 }
 
+}  // namespace
+
 // The text added for one insertion string, if any.
-bool AddedText(DumpContext& context, std::u16string_view text, const std::u16string& source,
-               std::u16string* added) {
-  if (context.ResolveSids() && text.size() > 2) {
-    std::u16string account = AccountOfSidString(context, text);
+bool InsertionStringWriter::AddedText(std::u16string_view text, std::u16string* added) {
+  if (context_.ResolveSids() && text.size() > 2) {
+    std::u16string account = AccountOfSidString(context_, text);
     if (!account.empty()) {
-      *added = account;
+      *added = std::move(account);
       return true;
     }
   }
-  if (context.CollectEventResources() && text.find(u"%%") != std::u16string::npos && !source.empty()) {
-    *added = context.ExpandParameters(source, std::u16string(text));
+  if (context_.CollectEventResources() && text.find(u"%%") != std::u16string::npos && !source_.empty()) {
+    *added = context_.ExpandParameters(std::u16string(source_), std::u16string(text));
     return true;
   }
   return false;
 }
 
-}  // namespace
-
-void WriteInsertionStrings(EventFileWriter& writer, DumpContext& context, const std::vector<std::u16string_view>& strings,
-                           const std::u16string& source, DumpKind kind) {
-  const bool classic = kind == DumpKind::Classic;
-  std::map<int, std::u16string> added;
-  int n = static_cast<int>(strings.size());
-  for (int i = 1; i <= n; ++i) {
-    std::u16string_view text = strings[static_cast<size_t>(i - 1)];
-    Trace(40, u"String%d...", classic ? i : i - 1);
-    std::u16string extra;
-    if (AddedText(context, text, source, &extra)) added[i] = std::move(extra);
+void InsertionStringWriter::Write(std::u16string_view text) {
+  int i = ++count_;
+  Trace(40, u"String%d...", classic_ ? i : i - 1);
+  std::u16string extra;
+  if (AddedText(text, &extra)) added_.emplace_back(i, std::move(extra));
+  if (cmr::Tracer::Instance().WouldWrite(40)) {
     std::u16string value = ReplaceNoncharacters(text);
-    if (classic) Trace(40, u"=%s", value);
+    if (classic_) Trace(40, u"=%s", value);
     else Trace(40, u" IS%02d=%s", i, value);
-    writer.WriteInsertionString(i, value);
   }
-  for (const auto& [key, text] : added) {
-    if (classic) Trace(40, u" CLONED(%d)=%s", n + key, text);
-    else Trace(40, u" IS%02d=%s", n + key, text);
-    writer.WriteInsertionString(n + key, text);
+  writer_.WriteInsertionString(i, text, FieldForm::EscapedWithoutNoncharacters);
+}
+
+void InsertionStringWriter::WriteAdded() {
+  for (const auto& [key, text] : added_) {
+    if (classic_) Trace(40, u" CLONED(%d)=%s", count_ + key, text);
+    else Trace(40, u" IS%02d=%s", count_ + key, text);
+    writer_.WriteInsertionString(count_ + key, text);
   }
+  added_.clear();
 }

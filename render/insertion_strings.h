@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "render/dump_context.h"
@@ -12,8 +13,27 @@
 
 enum class DumpKind { Classic, EventLog };
 
-// Writes strings[0..n) as IS01..ISnn, then every added string as IS(n + i),
-// i being the 1-based index of the string it came from. source is the
-// event's source (empty when unknown: no parameter expansion).
-void WriteInsertionStrings(EventFileWriter& writer, DumpContext& context, const std::vector<std::u16string_view>& strings,
-                           const std::u16string& source, DumpKind kind);
+// Writes the strings handed to it as IS01..ISnn, then every added string as
+// IS(n + i), i being the 1-based index of the string it came from.
+class InsertionStringWriter {
+ public:
+  // source is the event's source (empty when unknown: no parameter
+  // expansion). Writer, context and source must outlive this object.
+  InsertionStringWriter(EventFileWriter& writer, DumpContext& context, std::u16string_view source, DumpKind kind)
+      : writer_(writer), context_(context), source_(source), classic_(kind == DumpKind::Classic) {}
+
+  // The next insertion string; the text need not outlive the call.
+  void Write(std::u16string_view text);
+  // The added strings, after the last insertion string.
+  void WriteAdded();
+
+ private:
+  bool AddedText(std::u16string_view text, std::u16string* added);
+
+  EventFileWriter& writer_;
+  DumpContext& context_;
+  std::u16string_view source_;
+  bool classic_;
+  int count_ = 0;
+  std::vector<std::pair<int, std::u16string>> added_;  // by ascending index
+};

@@ -1,20 +1,8 @@
 #include "render/number_text.h"
 
-namespace {
-
-constexpr char16_t kUpper[] = u"0123456789ABCDEF";
-constexpr char16_t kLower[] = u"0123456789abcdef";
-
-}  // namespace
-
 void AppendUnsigned(std::u16string& out, uint64_t value, int minDigits) {
-  char16_t digits[20];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<char16_t>(u'0' + value % 10);
-    value /= 10;
-  } while (value != 0 || n < minDigits);
-  while (n > 0) out.push_back(digits[--n]);
+  char16_t digits[kMaxDecimalDigits];
+  out.append(digits, PutUnsigned(digits, value, minDigits));
 }
 
 void AppendSigned(std::u16string& out, int64_t value) {
@@ -27,8 +15,8 @@ void AppendSigned(std::u16string& out, int64_t value) {
 }
 
 void AppendHexDigits(std::u16string& out, uint64_t value, int digits, bool upper) {
-  const char16_t* table = upper ? kUpper : kLower;
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(table[(value >> shift) & 0xF]);
+  char16_t text[16];
+  out.append(text, PutHexDigits(text, value, digits, upper));
 }
 
 void AppendHex(std::u16string& out, uint64_t value, bool upper) {

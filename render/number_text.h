@@ -1,9 +1,35 @@
-// Numbers appended to a UTF-16 text without a format: the hot paths of the
-// entry fields (every field of every record goes through them).
+// Numbers written without a format: the hot paths of the entry fields (every
+// field of every record goes through them). The Put functions write at `out`
+// (UTF-16 units or UTF-8 bytes) and return the end of what they wrote.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+// The most characters that PutUnsigned writes (20 digits of 2^64 - 1).
+constexpr int kMaxDecimalDigits = 20;
+
+inline constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
+inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
+
+// Decimal, at least minDigits digits (zero-padded, at most kMaxDecimalDigits).
+template <class Char>
+Char* PutUnsigned(Char* out, uint64_t value, int minDigits = 1) {
+  int digits = 1;
+  for (uint64_t rest = value / 10; rest != 0; rest /= 10) ++digits;
+  if (digits < minDigits) digits = minDigits;
+  Char* end = out + digits;
+  for (Char* p = end; p != out; value /= 10) *--p = static_cast<Char>('0' + value % 10);
+  return end;
+}
+
+// Exactly `digits` hexadecimal digits (the low ones), upper or lower case.
+template <class Char>
+Char* PutHexDigits(Char* out, uint64_t value, int digits, bool upper = true) {
+  const char* table = upper ? kUpperHexDigits : kLowerHexDigits;
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) *out++ = static_cast<Char>(table[(value >> shift) & 0xF]);
+  return out;
+}
 
 // Decimal, at least minDigits digits (zero-padded).
 void AppendUnsigned(std::u16string& out, uint64_t value, int minDigits = 1);

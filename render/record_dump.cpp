@@ -18,8 +18,8 @@ std::u16string LocalComputerText(DumpContext& context, const std::u16string& com
 }
 
 void WriteAccountFields(EventFileWriter& writer, const CSidCache::SidInfo& sid, bool escapeSid) {
-  writer.WriteTextField(u"SID", escapeSid ? EscapeFieldValue(sid.sidString) : sid.sidString);
-  writer.WriteTextField(u"USER", EscapeFieldValue(CSidCache::AccountText(sid)));
+  writer.WriteTextField(u"SID", sid.sidString, escapeSid ? FieldForm::Escaped : FieldForm::AsIs);
+  writer.WriteTextField(u"USER", CSidCache::AccountText(sid), FieldForm::Escaped);
 }
 
 struct SystemField {
@@ -60,22 +60,25 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> bytes, 
   writer.WriteUnsignedField(u"EI", header.EventID & 0xFFFF);
   writer.WriteUnsignedField(u"ET", header.EventType);
   writer.WriteUnsignedField(u"EC", header.EventCategory);
-  std::u16string source(texts.SourceName());
+  std::u16string_view source = texts.SourceName();
   std::u16string_view computer = texts.ComputerName();
   writer.WriteTextField(u"ES", source);
-  writer.WriteTextField(u"COMP", EscapeFieldValue(computer));
+  writer.WriteTextField(u"COMP", computer, FieldForm::Escaped);
   if (context.ResolveComputerName()) {
-    writer.WriteTextField(u"LC", EscapeFieldValue(LocalComputerText(context, std::u16string(computer))));
+    writer.WriteTextField(u"LC", LocalComputerText(context, std::u16string(computer)), FieldForm::Escaped);
   }
   if (sid != nullptr) WriteAccountFields(writer, *sid, true);
   if (extra != nullptr) {
     for (const auto& [tag, value] : *extra) {
-      if (!value.empty()) writer.WriteTextField(tag, EscapeFieldValue(value));
+      if (!value.empty()) writer.WriteTextField(tag, value, FieldForm::Escaped);
     }
   }
   Trace(40, u"StringOffset=%d, Length=%d, NumStrings=%d", header.StringOffset, header.Length, header.NumStrings);
   writer.WriteUnsignedField(u"NUMSTR", header.NumStrings);
-  WriteInsertionStrings(writer, context, InsertionStrings(record), source, DumpKind::Classic);
+  InsertionStringWriter strings(writer, context, source, DumpKind::Classic);
+  ClassicRecordText::Strings walk(record);
+  for (std::u16string_view text; walk.Next(text);) strings.Write(text);
+  strings.WriteAdded();
   writer.EndEntry();
   context.CountWrittenRecord();
   Trace(40, u"DumpRecord - finished");
@@ -94,20 +97,20 @@ void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, cons
   writer.WriteUnsignedField(u"EI", event.EventId());
   std::u16string provider = event.ProviderName();
   Trace(40, u"ProviderName - %s", provider);
-  writer.WriteTextField(u"ES", EscapeFieldValue(provider));
+  writer.WriteTextField(u"ES", provider, FieldForm::Escaped);
+  std::u16string scratch;  // texts of values that are not strings, one at a time
   for (const SystemField& field : kSystemFields) {
-    std::u16string text = event.SystemPropertyText(field.index);
+    const EVT_VARIANT* value = event.SystemValue(field.index);
+    std::u16string_view text = value != nullptr ? VariantTextView(*value, scratch) : std::u16string_view();
     Trace(40, u"%s - %s", field.name, text);
     if (!text.empty()) writer.WriteTextField(field.tag, text);
   }
   if (context.ResolveComputerName()) writer.WriteTextField(u"LC", LocalComputerText(context, event.Computer()));
   if (sid != nullptr) WriteAccountFields(writer, *sid, false);
   writer.WriteUnsignedField(u"NUMSTR", event.UserCount());
-  std::vector<std::u16string> strings;
-  strings.reserve(event.UserCount());
-  for (DWORD i = 0; i < event.UserCount(); ++i) strings.push_back(VariantToText(event.UserValue(i)));
-  WriteInsertionStrings(writer, context, std::vector<std::u16string_view>(strings.begin(), strings.end()), provider,
-                        DumpKind::EventLog);
+  InsertionStringWriter strings(writer, context, provider, DumpKind::EventLog);
+  for (DWORD i = 0; i < event.UserCount(); ++i) strings.Write(VariantTextView(event.UserValue(i), scratch));
+  strings.WriteAdded();
   writer.EndEntry();
   Trace(40, u"DumpRecord - finished");
 }

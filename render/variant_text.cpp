@@ -12,8 +12,6 @@
 
 namespace {
 
-std::u16string TextOrEmpty(LPCWSTR text) { return text != nullptr ? std::u16string(text) : std::u16string(); }
-
 std::u16string AnsiText(LPCSTR text) {
   if (text == nullptr) return {};
   int chars = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
@@ -25,10 +23,8 @@ std::u16string AnsiText(LPCSTR text) {
 }
 
 // "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", no braces.
-std::u16string GuidText(const GUID* g) {
-  if (g == nullptr) return {};
-  std::u16string text;
-  text.reserve(36);
+void AppendGuidText(std::u16string& text, const GUID* g) {
+  if (g == nullptr) return;
   AppendHexDigits(text, g->Data1, 8);
   text.push_back(u'-');
   AppendHexDigits(text, g->Data2, 4);
@@ -38,25 +34,11 @@ std::u16string GuidText(const GUID* g) {
     if (i == 0 || i == 2) text.push_back(u'-');
     AppendHexDigits(text, g->Data4[i], 2);
   }
-  return text;
 }
 
-std::u16string Signed(int64_t value) {
-  std::u16string text;
-  AppendSigned(text, value);
-  return text;
-}
-
-std::u16string Unsigned(uint64_t value) {
-  std::u16string text;
-  AppendUnsigned(text, value);
-  return text;
-}
-
-std::u16string Hex(const char16_t* prefix, uint64_t value) {
-  std::u16string text(prefix);
+void AppendPrefixedHex(std::u16string& text, uint64_t value) {
+  text.append(u"0x");
   AppendHex(text, value);
-  return text;
 }
 
 std::u16string SystemTimeText(const SYSTEMTIME* st) {
@@ -92,29 +74,39 @@ std::u16string BytesToHexText(const BYTE* bytes, size_t count) {
 }
 
 std::u16string VariantToText(const EVT_VARIANT& value) {
-  switch (value.Type) {
-    case EvtVarTypeNull: return u"NULL";
-    case EvtVarTypeString: return TextOrEmpty(value.StringVal);
-    case EvtVarTypeAnsiString: return AnsiText(value.AnsiStringVal);
-    case EvtVarTypeSByte: return Signed(value.SByteVal);
-    case EvtVarTypeInt16: return Signed(value.Int16Val);
-    case EvtVarTypeByte: return Unsigned(value.ByteVal);
-    case EvtVarTypeUInt16: return Unsigned(value.UInt16Val);
-    case EvtVarTypeInt32: return Signed(value.Int32Val);
-    case EvtVarTypeUInt32: return Unsigned(value.UInt32Val);
-    case EvtVarTypeInt64: return Signed(value.Int64Val);
-    case EvtVarTypeUInt64: return Unsigned(value.UInt64Val);
-    case EvtVarTypeSingle: return FormatString(u"%f", static_cast<double>(value.SingleVal));
-    case EvtVarTypeDouble: return FormatString(u"%f", value.DoubleVal);
-    case EvtVarTypeBoolean: return Signed(value.BooleanVal);
-    case EvtVarTypeBinary: return BytesToHexText(value.BinaryVal, value.Count);
-    case EvtVarTypeGuid: return GuidText(value.GuidVal);
-    case EvtVarTypeSizeT: return Hex(u"", static_cast<uint32_t>(value.SizeTVal));
-    case EvtVarTypeFileTime: return FileTimeToIsoText(value.FileTimeVal);
-    case EvtVarTypeSysTime: return SystemTimeText(value.SysTimeVal);
-    case EvtVarTypeSid: return SidText(value);
-    case EvtVarTypeHexInt32: return Hex(u"0x", value.UInt32Val);
-    case EvtVarTypeHexInt64: return Hex(u"0x", value.UInt64Val);
-    default: return {};
+  std::u16string scratch;
+  std::u16string_view text = VariantTextView(value, scratch);
+  return value.Type == EvtVarTypeString ? std::u16string(text) : scratch;
+}
+
+std::u16string_view VariantTextView(const EVT_VARIANT& value, std::u16string& scratch) {
+  if (value.Type == EvtVarTypeString) {
+    return value.StringVal != nullptr ? std::u16string_view(value.StringVal) : std::u16string_view();
   }
+  scratch.clear();
+  switch (value.Type) {
+    case EvtVarTypeNull: scratch.append(u"NULL"); break;
+    case EvtVarTypeAnsiString: scratch.append(AnsiText(value.AnsiStringVal)); break;
+    case EvtVarTypeSByte: AppendSigned(scratch, value.SByteVal); break;
+    case EvtVarTypeInt16: AppendSigned(scratch, value.Int16Val); break;
+    case EvtVarTypeByte: AppendUnsigned(scratch, value.ByteVal); break;
+    case EvtVarTypeUInt16: AppendUnsigned(scratch, value.UInt16Val); break;
+    case EvtVarTypeInt32: AppendSigned(scratch, value.Int32Val); break;
+    case EvtVarTypeUInt32: AppendUnsigned(scratch, value.UInt32Val); break;
+    case EvtVarTypeInt64: AppendSigned(scratch, value.Int64Val); break;
+    case EvtVarTypeUInt64: AppendUnsigned(scratch, value.UInt64Val); break;
+    case EvtVarTypeSingle: scratch.append(FormatString(u"%f", static_cast<double>(value.SingleVal))); break;
+    case EvtVarTypeDouble: scratch.append(FormatString(u"%f", value.DoubleVal)); break;
+    case EvtVarTypeBoolean: AppendSigned(scratch, value.BooleanVal); break;
+    case EvtVarTypeBinary: scratch.append(BytesToHexText(value.BinaryVal, value.Count)); break;
+    case EvtVarTypeGuid: AppendGuidText(scratch, value.GuidVal); break;
+    case EvtVarTypeSizeT: AppendHex(scratch, static_cast<uint32_t>(value.SizeTVal)); break;
+    case EvtVarTypeFileTime: scratch.append(FileTimeToIsoText(value.FileTimeVal)); break;
+    case EvtVarTypeSysTime: scratch.append(SystemTimeText(value.SysTimeVal)); break;
+    case EvtVarTypeSid: scratch.append(SidText(value)); break;
+    case EvtVarTypeHexInt32: AppendPrefixedHex(scratch, value.UInt32Val); break;
+    case EvtVarTypeHexInt64: AppendPrefixedHex(scratch, value.UInt64Val); break;
+    default: break;
+  }
+  return scratch;
 }

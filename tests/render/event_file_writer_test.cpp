@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "base/exceptions.h"
+#include "base/text.h"
+#include "render/field_text.h"
 #include "platform/api/kernel.h"
 #include "tests/render/render_test_files.h"
 #include "tests/support/child_process.h"
@@ -141,6 +143,29 @@ TEST_F(EventFileWriterTest, EntriesAreTaggedFieldsEndedByCrLfInUtf8) {
   EXPECT_EQ(GzipContent(path_),
             "ES~A#EI~1#\r\n"
             "ES~B\xC3\xA4#TWN~000000AB#RN~0000001234567890#NUMSTR~65535#IS03~a^007Eb#IS100~x#\r\n");
+}
+
+// The writer escapes and converts in one pass: its bytes must be those of the
+// UTF-16 value formed first and converted as a whole afterwards.
+TEST(EventFileWriterFieldTest, FieldBytesAreTheFormedTextConvertedToUtf8) {
+  const std::u16string texts[] = {
+      u"", u"plain", u"a~b^c#d;e:f\r\n", std::u16string(u"nul\0in", 6), u"\u00E4\u07FF\u0800\u20AC",
+      u"\xD83D\xDE00 pair", u"lone\xD800", u"\xDC00lone", u"\xD800~\xDC00", u"\xD800\xD800\xDC00\xDC00",
+      u"\uFFFE\uFFFF\uFDD0\uFDEF\uFDCF\uFDF0\uFFFD"};
+  for (const std::u16string& text : texts) {
+    const std::pair<FieldForm, std::u16string> forms[] = {
+        {FieldForm::AsIs, text},
+        {FieldForm::Escaped, EscapeFieldValue(text)},
+        {FieldForm::EscapedWithoutNoncharacters, EscapeFieldValue(ReplaceNoncharacters(text))}};
+    for (const auto& [form, formed] : forms) {
+      EventFileWriter writer;
+      writer.WriteTextField(u"T\u00C4G", text, form);
+      writer.WriteInsertionString(7, text, form);
+      std::string value = cmr::Utf16ToUtf8(formed);
+      EXPECT_EQ(writer.PendingEntry(), "T\xC3\x84G~" + value + "#IS07~" + value + "#")
+          << "form " << static_cast<int>(form) << ", text " << cmr::Utf16ToUtf8(text);
+    }
+  }
 }
 
 TEST_F(EventFileWriterTest, FileWithoutEntriesIsAnEmptyGzipStream) {
