@@ -58,7 +58,13 @@ bool EventFileWriter::Open(const std::u16string& path) {
 
 char* EventFileWriter::BeginField(std::u16string_view tag, size_t valueBytes) {
   char* out = entry_.Room(tag.size() * kMaxUtf8PerUnit + valueBytes + 2);
-  out = PutFieldValueUtf8(out, tag, FieldForm::AsIs);
+  for (size_t i = 0; i < tag.size(); ++i) {
+    if (tag[i] >= 0x80) {  // tags are ASCII names; any other text is converted all the same
+      out = PutFieldValueUtf8(out, tag.substr(i), FieldForm::AsIs);
+      break;
+    }
+    *out++ = static_cast<char>(tag[i]);
+  }
   *out++ = '~';
   return out;
 }

@@ -1,18 +1,26 @@
 #include "render/field_text.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define EC_FIELD_TEXT_SSE2 1
+#endif
 
 #include "render/number_text.h"
 
 namespace {
 
+constexpr char16_t kEscapedCharacters[] = {u'~', u'^', u'#', u';', u':', u'\n', u'\r', u'\0'};
+
 constexpr bool NeedsEscape(char16_t c) {
-  switch (c) {
-    case u'~': case u'^': case u'#': case u';': case u':': case u'\n': case u'\r': case u'\0':
-      return true;
-    default:
-      return false;
+  for (char16_t escaped : kEscapedCharacters) {
+    if (c == escaped) return true;
   }
+  return false;
 }
 
 // NeedsEscape of every ASCII character (no other character needs it).
@@ -65,20 +73,62 @@ char32_t NonAsciiCharacter(const char16_t*& p, const char16_t* end, bool replace
   return c;
 }
 
+// One character at *p (p advanced past it): an ASCII character, escaped when
+// asked, or the UTF-8 bytes of any other.
 template <bool kEscape, bool kReplaceNoncharacters>
-char* PutFormedUtf8(char* out, const char16_t* p, const char16_t* end) {
-  while (p != end) {
-    char16_t c = *p;
-    if (c < 0x80) {
-      ++p;
-      if (kEscape && kEscapedAscii[c]) out = PutEscape(out, c);
-      else *out++ = static_cast<char>(c);
-      continue;
-    }
-    out = PutUtf8(out, NonAsciiCharacter(p, end, kReplaceNoncharacters));
-  }
+char* PutCharacter(char* out, const char16_t*& p, const char16_t* end) {
+  char16_t c = *p;
+  if (c >= 0x80) return PutUtf8(out, NonAsciiCharacter(p, end, kReplaceNoncharacters));
+  ++p;
+  if (kEscape && kEscapedAscii[c]) return PutEscape(out, c);
+  *out++ = static_cast<char>(c);
   return out;
 }
+
+#ifdef EC_FIELD_TEXT_SSE2
+// Two mask bits for every unit that goes into the entry as one byte: ASCII,
+// and not escaped when escaping.
+template <bool kEscape>
+unsigned PlainUnits(__m128i units) {
+  __m128i plain = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128());
+  if (kEscape) {
+    for (char16_t escaped : kEscapedCharacters)
+      plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(escaped))), plain);
+  }
+  return static_cast<unsigned>(_mm_movemask_epi8(plain));
+}
+
+// Eight units (four with `half`) at a time: their bytes are stored at once
+// and as many as lead with one byte each are taken. The units that follow
+// make at least one byte each, so the store stays inside the value's bytes.
+template <bool kEscape, bool kReplaceNoncharacters>
+char* PutFormedUtf8(char* out, const char16_t* p, const char16_t* end) {
+  while (end - p >= 8) {
+    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+    int plain = std::countr_one(PlainUnits<kEscape>(units)) / 2;
+    p += plain;
+    out += plain;
+    if (plain < 8) out = PutCharacter<kEscape, kReplaceNoncharacters>(out, p, end);
+  }
+  if (end - p >= 4) {
+    __m128i units = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(units, units));
+    std::memcpy(out, &bytes, 4);
+    int plain = std::countr_one(PlainUnits<kEscape>(units) & 0xFF) / 2;
+    p += plain;
+    out += plain;
+  }
+  while (p != end) out = PutCharacter<kEscape, kReplaceNoncharacters>(out, p, end);
+  return out;
+}
+#else
+template <bool kEscape, bool kReplaceNoncharacters>
+char* PutFormedUtf8(char* out, const char16_t* p, const char16_t* end) {
+  while (p != end) out = PutCharacter<kEscape, kReplaceNoncharacters>(out, p, end);
+  return out;
+}
+#endif
 
 }  // namespace
 

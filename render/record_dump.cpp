@@ -52,7 +52,8 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> bytes, 
   ClassicRecordText texts(record);
   Trace(40, u"DumpRecord - started");
   Trace(40, u"TimeWritten - %d", header.TimeWritten);
-  writer.WriteTextField(u"TW", ClassicTimeText(header.TimeWritten));
+  char16_t time[kEntryTimeChars];
+  writer.WriteTextField(u"TW", std::u16string_view(time, PutClassicTimeText(time, header.TimeWritten)));
   writer.WriteHex32Field(u"TWN", header.TimeWritten);
   Trace(40, u"RN - %d", header.RecordNumber);
   writer.WriteHex32Field(u"RN", header.RecordNumber);
@@ -87,7 +88,8 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> bytes, 
 void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* sid,
                        DumpContext& context) {
   Trace(40, u"DumpRecord - started");
-  std::u16string time = EventTimeText(event.TimeCreated());
+  char16_t timeText[kEntryTimeChars];
+  std::u16string_view time(timeText, PutEventTimeText(timeText, event.TimeCreated()));
   Trace(40, u"TimeWritten - %s", time);
   writer.WriteTextField(u"TW", time);
   writer.WriteHex32Field(u"TWN", static_cast<uint32_t>(event.TimeCreatedUnixSeconds()));

@@ -1,7 +1,6 @@
 #include "render/time_text.h"
 
 #include "base/exceptions.h"
-#include "base/format.h"
 #include "platform/api/kernel.h"
 #include "render/number_text.h"
 
@@ -20,22 +19,20 @@ FILETIME ToFileTime(uint64_t value) {
 uint64_t FromFileTime(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
 // "%04d-%02d-%02d %02d-%02d-%02d " of a time: the part both "TW" texts share.
-std::u16string EntryTimeText(const SYSTEMTIME& st) {
-  std::u16string text;
-  text.reserve(24);
-  AppendUnsigned(text, st.wYear, 4);
-  text.push_back(u'-');
-  AppendUnsigned(text, st.wMonth, 2);
-  text.push_back(u'-');
-  AppendUnsigned(text, st.wDay, 2);
-  text.push_back(u' ');
-  AppendUnsigned(text, st.wHour, 2);
-  text.push_back(u'-');
-  AppendUnsigned(text, st.wMinute, 2);
-  text.push_back(u'-');
-  AppendUnsigned(text, st.wSecond, 2);
-  text.push_back(u' ');
-  return text;
+char16_t* PutEntryTime(char16_t* out, const SYSTEMTIME& st) {
+  out = PutUnsigned(out, st.wYear, 4);
+  *out++ = u'-';
+  out = PutUnsigned(out, st.wMonth, 2);
+  *out++ = u'-';
+  out = PutUnsigned(out, st.wDay, 2);
+  *out++ = u' ';
+  out = PutUnsigned(out, st.wHour, 2);
+  *out++ = u'-';
+  out = PutUnsigned(out, st.wMinute, 2);
+  *out++ = u'-';
+  out = PutUnsigned(out, st.wSecond, 2);
+  *out++ = u' ';
+  return out;
 }
 
 }  // namespace
@@ -54,25 +51,48 @@ std::u16string FileTimeToIsoText(uint64_t fileTime) {
   st.wMilliseconds = 0;
   FILETIME whole;
   if (!SystemTimeToFileTime(&st, &whole)) return {};
-  int micro = static_cast<int>((fileTime - FromFileTime(whole)) / 10);
-  return FormatString(u"%4d-%02d-%02dT%02d:%02d:%02d.%06dZ", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-                      st.wSecond, micro);
+  uint64_t micro = (fileTime - FromFileTime(whole)) / 10;
+  // "%4d-%02d-%02dT%02d:%02d:%02d.%06dZ"; a FILETIME's year has four digits at least.
+  char16_t text[32];
+  char16_t* out = PutUnsigned(text, st.wYear, 4);
+  *out++ = u'-';
+  out = PutUnsigned(out, st.wMonth, 2);
+  *out++ = u'-';
+  out = PutUnsigned(out, st.wDay, 2);
+  *out++ = u'T';
+  out = PutUnsigned(out, st.wHour, 2);
+  *out++ = u':';
+  out = PutUnsigned(out, st.wMinute, 2);
+  *out++ = u':';
+  out = PutUnsigned(out, st.wSecond, 2);
+  *out++ = u'.';
+  out = PutUnsigned(out, micro, 6);
+  *out++ = u'Z';
+  return std::u16string(text, out);
 }
 
-std::u16string ClassicTimeText(uint32_t timeWritten) {
+char16_t* PutClassicTimeText(char16_t* out, uint32_t timeWritten) {
   FILETIME ft = ToFileTime(UnixSecondsToFileTime(timeWritten));
   SYSTEMTIME st{};
   FileTimeToSystemTime(&ft, &st);  // every 32-bit time converts
-  std::u16string text = EntryTimeText(st);
-  text.push_back(u'0');
-  return text;
+  out = PutEntryTime(out, st);
+  *out++ = u'0';
+  return out;
 }
 
-std::u16string EventTimeText(uint64_t fileTime) {
+char16_t* PutEventTimeText(char16_t* out, uint64_t fileTime) {
   FILETIME ft = ToFileTime(fileTime);
   SYSTEMTIME st;
   cmr::ThrowLastErrorIfFalse(FileTimeToSystemTime(&ft, &st) != FALSE);
-  std::u16string text = EntryTimeText(st);
-  AppendUnsigned(text, st.wMilliseconds, 3);
-  return text;
+  return PutUnsigned(PutEntryTime(out, st), st.wMilliseconds, 3);
+}
+
+std::u16string ClassicTimeText(uint32_t timeWritten) {
+  char16_t text[kEntryTimeChars];
+  return std::u16string(text, PutClassicTimeText(text, timeWritten));
+}
+
+std::u16string EventTimeText(uint64_t fileTime) {
+  char16_t text[kEntryTimeChars];
+  return std::u16string(text, PutEventTimeText(text, fileTime));
 }
