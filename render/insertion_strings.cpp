@@ -1,6 +1,5 @@
 #include "render/insertion_strings.h"
 
-#include "base/trace.h"
 #include "render/field_text.h"
 
 namespace {
@@ -17,14 +16,14 @@ std::u16string AccountOfSidString(DumpContext& context, std::u16string_view text
 
 // The text added for one insertion string, if any.
 bool InsertionStringWriter::AddedText(std::u16string_view text, std::u16string* added) {
-  if (context_.ResolveSids() && text.size() > 2) {
+  if (resolveSids_ && text.size() > 2) {
     std::u16string account = AccountOfSidString(context_, text);
     if (!account.empty()) {
       *added = std::move(account);
       return true;
     }
   }
-  if (context_.CollectEventResources() && text.find(u"%%") != std::u16string::npos && !source_.empty()) {
+  if (expandParameters_ && text.find(u"%%") != std::u16string::npos) {
     *added = context_.ExpandParameters(std::u16string(source_), std::u16string(text));
     return true;
   }
@@ -33,21 +32,21 @@ bool InsertionStringWriter::AddedText(std::u16string_view text, std::u16string* 
 
 void InsertionStringWriter::Write(std::u16string_view text) {
   int i = ++count_;
-  Trace(40, u"String%d...", classic_ ? i : i - 1);
+  trace_(u"String%d...", classic_ ? i : i - 1);
   std::u16string extra;
   if (AddedText(text, &extra)) added_.emplace_back(i, std::move(extra));
-  if (cmr::Tracer::Instance().WouldWrite(40)) {
+  if (trace_.On()) {
     std::u16string value = ReplaceNoncharacters(text);
-    if (classic_) Trace(40, u"=%s", value);
-    else Trace(40, u" IS%02d=%s", i, value);
+    if (classic_) trace_(u"=%s", value);
+    else trace_(u" IS%02d=%s", i, value);
   }
   writer_.WriteInsertionString(i, text, FieldForm::EscapedWithoutNoncharacters);
 }
 
 void InsertionStringWriter::WriteAdded() {
   for (const auto& [key, text] : added_) {
-    if (classic_) Trace(40, u" CLONED(%d)=%s", count_ + key, text);
-    else Trace(40, u" IS%02d=%s", count_ + key, text);
+    if (classic_) trace_(u" CLONED(%d)=%s", count_ + key, text);
+    else trace_(u" IS%02d=%s", count_ + key, text);
     writer_.WriteInsertionString(count_ + key, text);
   }
   added_.clear();

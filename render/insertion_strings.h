@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "render/detail_trace.h"
 #include "render/dump_context.h"
 #include "render/event_file_writer.h"
 
@@ -18,9 +19,17 @@ enum class DumpKind { Classic, EventLog };
 class InsertionStringWriter {
  public:
   // source is the event's source (empty when unknown: no parameter
-  // expansion). Writer, context and source must outlive this object.
-  InsertionStringWriter(EventFileWriter& writer, DumpContext& context, std::u16string_view source, DumpKind kind)
-      : writer_(writer), context_(context), source_(source), classic_(kind == DumpKind::Classic) {}
+  // expansion). Writer, context and source must outlive this object; the
+  // context's switches are read once, here.
+  InsertionStringWriter(EventFileWriter& writer, DumpContext& context, std::u16string_view source, DumpKind kind,
+                        DetailTrace trace)
+      : writer_(writer),
+        context_(context),
+        source_(source),
+        classic_(kind == DumpKind::Classic),
+        resolveSids_(context.ResolveSids()),
+        expandParameters_(context.CollectEventResources() && !source.empty()),
+        trace_(trace) {}
 
   // The next insertion string; the text need not outlive the call.
   void Write(std::u16string_view text);
@@ -34,6 +43,9 @@ class InsertionStringWriter {
   DumpContext& context_;
   std::u16string_view source_;
   bool classic_;
+  bool resolveSids_;
+  bool expandParameters_;
+  DetailTrace trace_;
   int count_ = 0;
   std::vector<std::pair<int, std::u16string>> added_;  // by ascending index
 };

@@ -16,7 +16,7 @@ inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
 template <class Char>
 Char* PutUnsigned(Char* out, uint64_t value, int minDigits = 1) {
   int digits = 1;
-  for (uint64_t rest = value / 10; rest != 0; rest /= 10) ++digits;
+  for (uint64_t bound = 10; digits < kMaxDecimalDigits && value >= bound; bound *= 10) ++digits;
   if (digits < minDigits) digits = minDigits;
   Char* end = out + digits;
   for (Char* p = end; p != out; value /= 10) *--p = static_cast<Char>('0' + value % 10);

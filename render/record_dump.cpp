@@ -1,9 +1,9 @@
 #include "render/record_dump.h"
 
-#include "base/trace.h"
 #include "base/exceptions.h"
 #include "platform/api/errors.h"
 #include "render/classic_record_text.h"
+#include "render/detail_trace.h"
 #include "render/field_text.h"
 #include "render/insertion_strings.h"
 #include "render/time_text.h"
@@ -50,14 +50,15 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> bytes, 
   if (record == nullptr) throw cmr::Win32Exception(ERROR_INVALID_DATA);
   const EVENTLOGRECORD& header = *record;
   ClassicRecordText texts(record);
-  Trace(40, u"DumpRecord - started");
-  Trace(40, u"TimeWritten - %d", header.TimeWritten);
+  DetailTrace trace;
+  trace(u"DumpRecord - started");
+  trace(u"TimeWritten - %d", header.TimeWritten);
   char16_t time[kEntryTimeChars];
   writer.WriteTextField(u"TW", std::u16string_view(time, PutClassicTimeText(time, header.TimeWritten)));
   writer.WriteHex32Field(u"TWN", header.TimeWritten);
-  Trace(40, u"RN - %d", header.RecordNumber);
+  trace(u"RN - %d", header.RecordNumber);
   writer.WriteHex32Field(u"RN", header.RecordNumber);
-  Trace(40, u"EventID - %d", header.EventID);
+  trace(u"EventID - %d", header.EventID);
   writer.WriteUnsignedField(u"EI", header.EventID & 0xFFFF);
   writer.WriteUnsignedField(u"ET", header.EventType);
   writer.WriteUnsignedField(u"EC", header.EventCategory);
@@ -74,45 +75,46 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> bytes, 
       if (!value.empty()) writer.WriteTextField(tag, value, FieldForm::Escaped);
     }
   }
-  Trace(40, u"StringOffset=%d, Length=%d, NumStrings=%d", header.StringOffset, header.Length, header.NumStrings);
+  trace(u"StringOffset=%d, Length=%d, NumStrings=%d", header.StringOffset, header.Length, header.NumStrings);
   writer.WriteUnsignedField(u"NUMSTR", header.NumStrings);
-  InsertionStringWriter strings(writer, context, source, DumpKind::Classic);
+  InsertionStringWriter strings(writer, context, source, DumpKind::Classic, trace);
   ClassicRecordText::Strings walk(record);
   for (std::u16string_view text; walk.Next(text);) strings.Write(text);
   strings.WriteAdded();
   writer.EndEntry();
   context.CountWrittenRecord();
-  Trace(40, u"DumpRecord - finished");
+  trace(u"DumpRecord - finished");
 }
 
 void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* sid,
                        DumpContext& context) {
-  Trace(40, u"DumpRecord - started");
+  DetailTrace trace;
+  trace(u"DumpRecord - started");
   char16_t timeText[kEntryTimeChars];
   std::u16string_view time(timeText, PutEventTimeText(timeText, event.TimeCreated()));
-  Trace(40, u"TimeWritten - %s", time);
+  trace(u"TimeWritten - %s", time);
   writer.WriteTextField(u"TW", time);
   writer.WriteHex32Field(u"TWN", static_cast<uint32_t>(event.TimeCreatedUnixSeconds()));
-  Trace(40, u"RN - %d", static_cast<uint32_t>(event.RecordId()));
+  trace(u"RN - %d", static_cast<uint32_t>(event.RecordId()));
   writer.WriteHex64Field(u"RN", event.RecordId());
-  Trace(40, u"EventID - %d", event.EventId());
+  trace(u"EventID - %d", event.EventId());
   writer.WriteUnsignedField(u"EI", event.EventId());
   std::u16string provider = event.ProviderName();
-  Trace(40, u"ProviderName - %s", provider);
+  trace(u"ProviderName - %s", provider);
   writer.WriteTextField(u"ES", provider, FieldForm::Escaped);
   std::u16string scratch;  // texts of values that are not strings, one at a time
   for (const SystemField& field : kSystemFields) {
     const EVT_VARIANT* value = event.SystemValue(field.index);
     std::u16string_view text = value != nullptr ? VariantTextView(*value, scratch) : std::u16string_view();
-    Trace(40, u"%s - %s", field.name, text);
+    trace(u"%s - %s", field.name, text);
     if (!text.empty()) writer.WriteTextField(field.tag, text);
   }
   if (context.ResolveComputerName()) writer.WriteTextField(u"LC", LocalComputerText(context, event.Computer()));
   if (sid != nullptr) WriteAccountFields(writer, *sid, false);
   writer.WriteUnsignedField(u"NUMSTR", event.UserCount());
-  InsertionStringWriter strings(writer, context, provider, DumpKind::EventLog);
+  InsertionStringWriter strings(writer, context, provider, DumpKind::EventLog, trace);
   for (DWORD i = 0; i < event.UserCount(); ++i) strings.Write(VariantTextView(event.UserValue(i), scratch));
   strings.WriteAdded();
   writer.EndEntry();
-  Trace(40, u"DumpRecord - finished");
+  trace(u"DumpRecord - finished");
 }
