@@ -38,7 +38,8 @@ const EvtxNode* EvtxEvent::find(std::initializer_list<std::u16string_view> path)
   return n;
 }
 
-EvtxValue EvtxEvent::content(const EvtxNode& n) const {
+const EvtxValue* EvtxEvent::contentValue(const EvtxNode& n) const {
+  static const EvtxValue null;
   const EvtxNode* only = nullptr;
   size_t count = 0;
   for (const EvtxNode* c = firstChild(n); c; c = next(*c)) {
@@ -47,9 +48,14 @@ EvtxValue EvtxEvent::content(const EvtxNode& n) const {
     only = c;
     ++count;
   }
-  if (count == 0) return {};
-  if (count == 1 && only->kind == EvtxNodeKind::Value && only->value < values.size()) return values[only->value];
-  return EvtxValue::String(text(n));
+  if (count == 0) return &null;
+  if (count == 1 && only->kind == EvtxNodeKind::Value && only->value < values.size()) return &values[only->value];
+  return nullptr;
+}
+
+EvtxValue EvtxEvent::content(const EvtxNode& n) const {
+  const EvtxValue* value = contentValue(n);
+  return value ? *value : EvtxValue::String(text(n));
 }
 
 std::u16string EvtxEvent::text(const EvtxNode& n) const {

@@ -72,6 +72,10 @@ struct EvtxEvent {
   // value (an array value included), otherwise the concatenated text as a
   // String; Null when there is no content. Child elements are ignored.
   EvtxValue content(const EvtxNode& n) const;
+  // The same without a copy: the event's own value when the content is one
+  // value, a Null value when there is none; null when the content is mixed
+  // (content() then builds its text).
+  const EvtxValue* contentValue(const EvtxNode& n) const;
   std::u16string text(const EvtxNode& n) const;
 };
 

@@ -3,25 +3,63 @@
 namespace formats {
 namespace {
 
+const EvtxValue kNull;
+
+// The child elements of System that hold properties.
+enum SystemElement {
+  kProvider, kEventID, kVersion, kLevel, kTask, kOpcode, kKeywords, kTimeCreated, kEventRecordID,
+  kCorrelation, kExecution, kChannel, kComputer, kSecurity, kSystemElementCount
+};
+constexpr std::u16string_view kSystemElementNames[kSystemElementCount] = {
+    u"Provider", u"EventID", u"Version", u"Level", u"Task", u"Opcode", u"Keywords", u"TimeCreated",
+    u"EventRecordID", u"Correlation", u"Execution", u"Channel", u"Computer", u"Security"};
+
+using SystemElements = std::array<const EvtxNode*, kSystemElementCount>;
+
+// The first child element of System of each name, in one pass.
+SystemElements FindSystemElements(const EvtxEvent& e, const EvtxNode& system) {
+  SystemElements found{};
+  for (const EvtxNode* c = e.firstChild(system); c; c = e.next(*c)) {
+    if (c->kind != EvtxNodeKind::Element) continue;
+    const std::u16string& name = e.name(*c);
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (!found[i] && name == kSystemElementNames[i]) {
+        found[i] = c;
+        break;
+      }
+    }
+  }
+  return found;
+}
+
 struct Extractor {
   const EvtxEvent& e;
-  EvtxSystem& out;
-  const EvtxNode* system;
+  EvtxSystemRefs& out;
+  const SystemElements& elements;
 
-  const EvtxNode* element(std::u16string_view name) const { return e.childElement(*system, name); }
-
-  void fromContent(EVT_SYSTEM_PROPERTY_ID id, std::u16string_view name, EVT_VARIANT_TYPE type) {
-    if (const EvtxNode* n = element(name)) out.values[id] = ConvertEvtxValue(e.content(*n), type);
-  }
-
-  void fromAttribute(EvtxValue& slot, const EvtxNode* n, std::u16string_view name, EVT_VARIANT_TYPE type) {
+  // Points `slot` at the content of `n` as `type`; a value that needs a
+  // conversion goes to `spare`. A missing node leaves the slot Null.
+  void set(const EvtxValue*& slot, EvtxValue& spare, const EvtxNode* n, EVT_VARIANT_TYPE type) {
     if (!n) return;
-    if (const EvtxNode* a = e.attribute(*n, name)) slot = ConvertEvtxValue(e.content(*a), type);
+    const EvtxValue* v = e.contentValue(*n);
+    if (v && (v->isNull() || v->type == type)) {
+      slot = v;
+      return;
+    }
+    spare = ConvertEvtxValue(v ? *v : EvtxValue::String(e.text(*n)), type);
+    slot = &spare;
   }
 
-  void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, std::u16string_view elem, std::u16string_view name,
-                     EVT_VARIANT_TYPE type) {
-    fromAttribute(out.values[id], element(elem), name, type);
+  void fromContent(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, EVT_VARIANT_TYPE type) {
+    set(out.values[id], out.converted[id], elements[elem], type);
+  }
+
+  const EvtxNode* attribute(SystemElement elem, std::u16string_view name) const {
+    return elements[elem] ? e.attribute(*elements[elem], name) : nullptr;
+  }
+
+  void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, std::u16string_view name, EVT_VARIANT_TYPE type) {
+    set(out.values[id], out.converted[id], attribute(elem, name), type);
   }
 };
 
@@ -31,67 +69,104 @@ bool HasChildElement(const EvtxEvent& e, const EvtxNode& n) {
   return false;
 }
 
-void CollectUserData(const EvtxEvent& e, const EvtxNode& n, std::vector<EvtxUserValue>& out) {
+// Where a user value takes its name from: the Name attribute of an EventData
+// "Data" element, else the name of the node itself.
+struct NameSource {
+  const EvtxNode* node;
+  bool dataElement;
+};
+
+std::u16string NameOf(const EvtxEvent& e, NameSource source) {
+  if (!source.dataElement) return e.name(*source.node);
+  const EvtxNode* attr = e.attribute(*source.node, u"Name");
+  return attr ? e.text(*attr) : std::u16string();
+}
+
+// Calls f(NameSource, node) for the leaves and attributes of a UserData element.
+template <class F>
+void VisitUserData(const EvtxEvent& e, const EvtxNode& n, F& f) {
   for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c)) {
     if (c->kind == EvtxNodeKind::Attribute) {
-      if (e.name(*c) != u"xmlns" && e.name(*c).rfind(u"xmlns:", 0) != 0) out.push_back({e.name(*c), e.content(*c)});
+      const std::u16string& name = e.name(*c);
+      if (name != u"xmlns" && name.rfind(u"xmlns:", 0) != 0) f(NameSource{c, false}, *c);
     }
   }
   if (!HasChildElement(e, n)) {
-    out.push_back({e.name(n), e.content(n)});
+    f(NameSource{&n, false}, n);
     return;
   }
   for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c))
-    if (c->kind == EvtxNodeKind::Element) CollectUserData(e, *c, out);
+    if (c->kind == EvtxNodeKind::Element) VisitUserData(e, *c, f);
+}
+
+// Calls f(NameSource, node) for every user value in order; the value is the
+// node's content.
+template <class F>
+void VisitUserValues(const EvtxEvent& e, F f) {
+  if (const EvtxNode* data = e.find({u"EventData"})) {
+    for (const EvtxNode* c = e.firstChild(*data); c; c = e.next(*c))
+      if (c->kind == EvtxNodeKind::Element) f(NameSource{c, e.name(*c) == u"Data"}, *c);
+  } else if (const EvtxNode* user = e.find({u"UserData"})) {
+    for (const EvtxNode* c = e.firstChild(*user); c; c = e.next(*c))
+      if (c->kind == EvtxNodeKind::Element) VisitUserData(e, *c, f);
+  }
 }
 
 }  // namespace
 
-EvtxSystem GetEvtxSystem(const EvtxEvent& event) {
-  EvtxSystem out;
+void GetEvtxSystemRefs(const EvtxEvent& event, EvtxSystemRefs& out) {
+  out.values.fill(&kNull);
+  out.eventSourceName = &kNull;
   const EvtxNode* system = event.find({u"System"});
-  if (!system) return out;
-  Extractor x{event, out, system};
-  const EvtxNode* provider = x.element(u"Provider");
-  x.fromAttribute(out.values[EvtSystemProviderName], provider, u"Name", EvtVarTypeString);
-  x.fromAttribute(out.values[EvtSystemProviderGuid], provider, u"Guid", EvtVarTypeGuid);
-  x.fromAttribute(out.eventSourceName, provider, u"EventSourceName", EvtVarTypeString);
-  x.fromContent(EvtSystemEventID, u"EventID", EvtVarTypeUInt16);
-  x.fromAttribute(EvtSystemQualifiers, u"EventID", u"Qualifiers", EvtVarTypeUInt16);
-  x.fromContent(EvtSystemVersion, u"Version", EvtVarTypeByte);
-  x.fromContent(EvtSystemLevel, u"Level", EvtVarTypeByte);
-  x.fromContent(EvtSystemTask, u"Task", EvtVarTypeUInt16);
-  x.fromContent(EvtSystemOpcode, u"Opcode", EvtVarTypeByte);
-  x.fromContent(EvtSystemKeywords, u"Keywords", EvtVarTypeHexInt64);
-  x.fromAttribute(EvtSystemTimeCreated, u"TimeCreated", u"SystemTime", EvtVarTypeFileTime);
-  x.fromContent(EvtSystemEventRecordId, u"EventRecordID", EvtVarTypeUInt64);
-  x.fromAttribute(EvtSystemActivityID, u"Correlation", u"ActivityID", EvtVarTypeGuid);
-  x.fromAttribute(EvtSystemRelatedActivityID, u"Correlation", u"RelatedActivityID", EvtVarTypeGuid);
-  x.fromAttribute(EvtSystemProcessID, u"Execution", u"ProcessID", EvtVarTypeUInt32);
-  x.fromAttribute(EvtSystemThreadID, u"Execution", u"ThreadID", EvtVarTypeUInt32);
-  x.fromContent(EvtSystemChannel, u"Channel", EvtVarTypeString);
-  x.fromContent(EvtSystemComputer, u"Computer", EvtVarTypeString);
-  x.fromAttribute(EvtSystemUserID, u"Security", u"UserID", EvtVarTypeSid);
+  if (!system) return;
+  SystemElements elements = FindSystemElements(event, *system);
+  Extractor x{event, out, elements};
+  x.fromAttribute(EvtSystemProviderName, kProvider, u"Name", EvtVarTypeString);
+  x.fromAttribute(EvtSystemProviderGuid, kProvider, u"Guid", EvtVarTypeGuid);
+  x.set(out.eventSourceName, out.converted[EvtSystemPropertyIdEND], x.attribute(kProvider, u"EventSourceName"),
+        EvtVarTypeString);
+  x.fromContent(EvtSystemEventID, kEventID, EvtVarTypeUInt16);
+  x.fromAttribute(EvtSystemQualifiers, kEventID, u"Qualifiers", EvtVarTypeUInt16);
+  x.fromContent(EvtSystemVersion, kVersion, EvtVarTypeByte);
+  x.fromContent(EvtSystemLevel, kLevel, EvtVarTypeByte);
+  x.fromContent(EvtSystemTask, kTask, EvtVarTypeUInt16);
+  x.fromContent(EvtSystemOpcode, kOpcode, EvtVarTypeByte);
+  x.fromContent(EvtSystemKeywords, kKeywords, EvtVarTypeHexInt64);
+  x.fromAttribute(EvtSystemTimeCreated, kTimeCreated, u"SystemTime", EvtVarTypeFileTime);
+  x.fromContent(EvtSystemEventRecordId, kEventRecordID, EvtVarTypeUInt64);
+  x.fromAttribute(EvtSystemActivityID, kCorrelation, u"ActivityID", EvtVarTypeGuid);
+  x.fromAttribute(EvtSystemRelatedActivityID, kCorrelation, u"RelatedActivityID", EvtVarTypeGuid);
+  x.fromAttribute(EvtSystemProcessID, kExecution, u"ProcessID", EvtVarTypeUInt32);
+  x.fromAttribute(EvtSystemThreadID, kExecution, u"ThreadID", EvtVarTypeUInt32);
+  x.fromContent(EvtSystemChannel, kChannel, EvtVarTypeString);
+  x.fromContent(EvtSystemComputer, kComputer, EvtVarTypeString);
+  x.fromAttribute(EvtSystemUserID, kSecurity, u"UserID", EvtVarTypeSid);
+}
+
+EvtxSystem GetEvtxSystem(const EvtxEvent& event) {
+  EvtxSystemRefs refs;
+  GetEvtxSystemRefs(event, refs);
+  EvtxSystem out;
+  for (size_t i = 0; i < out.values.size(); ++i) out.values[i] = *refs.values[i];
+  out.eventSourceName = *refs.eventSourceName;
   return out;
 }
 
 std::vector<EvtxUserValue> GetEvtxUserValues(const EvtxEvent& event) {
   std::vector<EvtxUserValue> out;
-  if (const EvtxNode* data = event.find({u"EventData"})) {
-    for (const EvtxNode* c = event.firstChild(*data); c; c = event.next(*c)) {
-      if (c->kind != EvtxNodeKind::Element) continue;
-      std::u16string name = event.name(*c);
-      if (name == u"Data") {
-        const EvtxNode* attr = event.attribute(*c, u"Name");
-        name = attr ? event.text(*attr) : std::u16string();
-      }
-      out.push_back({std::move(name), event.content(*c)});
-    }
-  } else if (const EvtxNode* user = event.find({u"UserData"})) {
-    for (const EvtxNode* c = event.firstChild(*user); c; c = event.next(*c))
-      if (c->kind == EvtxNodeKind::Element) CollectUserData(event, *c, out);
-  }
+  VisitUserValues(event, [&](NameSource name, const EvtxNode& n) {
+    out.push_back({NameOf(event, name), event.content(n)});
+  });
   return out;
+}
+
+void GetEvtxUserValueRefs(const EvtxEvent& event, std::vector<const EvtxValue*>& values,
+                          std::deque<EvtxValue>& texts) {
+  VisitUserValues(event, [&](NameSource, const EvtxNode& n) {
+    const EvtxValue* v = event.contentValue(n);
+    if (!v) v = &texts.emplace_back(EvtxValue::String(event.text(n)));
+    values.push_back(v);
+  });
 }
 
 }  // namespace formats

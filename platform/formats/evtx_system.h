@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,22 @@ struct EvtxSystem {
 
 EvtxSystem GetEvtxSystem(const EvtxEvent& event);
 
+// The same properties without copying them: each points at the event's own
+// value, at a Null value, or at `converted` when the property's type had to
+// change. Valid while the event and this object live (not copyable).
+struct EvtxSystemRefs {
+  std::array<const EvtxValue*, EvtSystemPropertyIdEND> values{};
+  const EvtxValue* eventSourceName = nullptr;
+  std::array<EvtxValue, EvtSystemPropertyIdEND + 1> converted;
+
+  EvtxSystemRefs() = default;
+  EvtxSystemRefs(const EvtxSystemRefs&) = delete;
+  EvtxSystemRefs& operator=(const EvtxSystemRefs&) = delete;
+  const EvtxValue& operator[](EVT_SYSTEM_PROPERTY_ID id) const { return *values[id]; }
+};
+
+void GetEvtxSystemRefs(const EvtxEvent& event, EvtxSystemRefs& out);
+
 // One user value: "Data" elements of EventData (name = their Name attribute,
 // may be empty), "Binary" of EventData, or the leaf elements and attributes
 // of UserData in document order (name = element or attribute name). The value
@@ -35,5 +52,11 @@ struct EvtxUserValue {
 };
 
 std::vector<EvtxUserValue> GetEvtxUserValues(const EvtxEvent& event);
+
+// The same values in the same order, without names and without copying: each
+// points at the event's own value or, for mixed content, at its text added to
+// `texts`. Valid while the event and `texts` live.
+void GetEvtxUserValueRefs(const EvtxEvent& event, std::vector<const EvtxValue*>& values,
+                          std::deque<EvtxValue>& texts);
 
 }  // namespace formats

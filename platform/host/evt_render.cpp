@@ -2,6 +2,7 @@
 // event as EVT_VARIANTs with their real types, or the event (or a bookmark)
 // as XML.
 #include <cstring>
+#include <deque>
 
 #include "platform/api/kernel.h"
 #include "platform/formats/evtx_xml.h"
@@ -15,18 +16,23 @@ using namespace host::evt;
 
 namespace {
 
-std::vector<formats::EvtxValue> SystemValues(const formats::EvtxRecord& record) {
-  formats::EvtxSystem system = formats::GetEvtxSystem(record.event);
-  std::vector<formats::EvtxValue> values(system.values.begin(), system.values.end());
-  // The record header holds the id the log keeps.
-  values[EvtSystemEventRecordId] = formats::EvtxValue::Integer(EvtVarTypeUInt64, record.recordId);
-  return values;
-}
-
-std::vector<formats::EvtxValue> UserValues(const formats::EvtxRecord& record) {
-  std::vector<formats::EvtxValue> values;
-  for (auto& v : formats::GetEvtxUserValues(record.event)) values.push_back(std::move(v.value));
-  return values;
+// The system or the user values of an event, written without copying them.
+DWORD WriteEventValues(const formats::EvtxRecord& record, DWORD contextFlags, DWORD bufferSize, PVOID buffer,
+                       PDWORD bufferUsed, PDWORD count) {
+  if (contextFlags == EvtRenderContextSystem) {
+    formats::EvtxSystemRefs system;
+    formats::GetEvtxSystemRefs(record.event, system);
+    // The record header holds the id the log keeps.
+    formats::EvtxValue recordId = formats::EvtxValue::Integer(EvtVarTypeUInt64, record.recordId);
+    system.values[EvtSystemEventRecordId] = &recordId;
+    *count = static_cast<DWORD>(system.values.size());
+    return host::WriteVariants(system.values, bufferSize, buffer, bufferUsed);
+  }
+  std::vector<const formats::EvtxValue*> values;
+  std::deque<formats::EvtxValue> texts;
+  formats::GetEvtxUserValueRefs(record.event, values, texts);
+  *count = static_cast<DWORD>(values.size());
+  return host::WriteVariants(values, bufferSize, buffer, bufferUsed);
 }
 
 // XML text into a byte-sized buffer, with the null.
@@ -71,8 +77,7 @@ BOOL WINAPI EvtRender(EVT_HANDLE context, EVT_HANDLE fragment, DWORD flags, DWOR
   if (flags != EvtRenderEventValues) return Fail(ERROR_INVALID_PARAMETER);
   auto rc = As<RenderContext>(context);
   if (!rc) return Fail(ERROR_INVALID_HANDLE);
-  auto values = rc->flags == EvtRenderContextSystem ? SystemValues(*event->record) : UserValues(*event->record);
-  *propertyCount = static_cast<DWORD>(values.size());
-  if (DWORD e = host::WriteVariants(values, bufferSize, buffer, bufferUsed)) return Fail(e);
+  if (DWORD e = WriteEventValues(*event->record, rc->flags, bufferSize, buffer, bufferUsed, propertyCount))
+    return Fail(e);
   return TRUE;
 }

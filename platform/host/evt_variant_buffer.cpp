@@ -128,23 +128,30 @@ char* WriteValue(const formats::EvtxValue& v, EVT_VARIANT& out, char* data) {
 
 }  // namespace
 
-DWORD VariantBytes(std::span<const formats::EvtxValue> values) {
+DWORD VariantBytes(std::span<const formats::EvtxValue* const> values) {
   size_t n = values.size() * sizeof(EVT_VARIANT);
-  for (const auto& v : values) n += DataBytes(v);
+  for (const auto* v : values) n += DataBytes(*v);
   return static_cast<DWORD>(n);
 }
 
-DWORD WriteVariants(std::span<const formats::EvtxValue> values, DWORD bufferSize, void* buffer, DWORD* used) {
+DWORD WriteVariants(std::span<const formats::EvtxValue* const> values, DWORD bufferSize, void* buffer, DWORD* used) {
   DWORD needed = VariantBytes(values);
   if (used) *used = needed;
   if (!buffer || bufferSize < needed) return ERROR_INSUFFICIENT_BUFFER;
   char* data = static_cast<char*>(buffer) + values.size() * sizeof(EVT_VARIANT);
   for (size_t i = 0; i < values.size(); ++i) {
     EVT_VARIANT variant;
-    data = WriteValue(values[i], variant, data);
+    data = WriteValue(*values[i], variant, data);
     std::memcpy(static_cast<char*>(buffer) + i * sizeof(EVT_VARIANT), &variant, sizeof variant);
   }
   return 0;
+}
+
+DWORD WriteVariants(std::span<const formats::EvtxValue> values, DWORD bufferSize, void* buffer, DWORD* used) {
+  std::vector<const formats::EvtxValue*> pointers;
+  pointers.reserve(values.size());
+  for (const auto& v : values) pointers.push_back(&v);
+  return WriteVariants(pointers, bufferSize, buffer, used);
 }
 
 DWORD WriteHandleVariant(EVT_HANDLE handle, DWORD bufferSize, void* buffer, DWORD* used) {

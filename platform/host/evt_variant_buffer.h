@@ -13,11 +13,12 @@
 namespace host {
 
 // Bytes that the values need, EVT_VARIANTs and data included.
-DWORD VariantBytes(std::span<const formats::EvtxValue> values);
+DWORD VariantBytes(std::span<const formats::EvtxValue* const> values);
 
 // The buffer protocol of the Evt* functions: `*used` = the bytes needed;
 // when `bufferSize` is smaller (or the buffer is null) the result is
 // ERROR_INSUFFICIENT_BUFFER, else the values are written and the result is 0.
+DWORD WriteVariants(std::span<const formats::EvtxValue* const> values, DWORD bufferSize, void* buffer, DWORD* used);
 DWORD WriteVariants(std::span<const formats::EvtxValue> values, DWORD bufferSize, void* buffer, DWORD* used);
 
 // One EVT_VARIANT holding a handle (EvtVarTypeEvtHandle), same protocol.
