@@ -43,7 +43,7 @@ struct EvtxChunkParser::Instance {
 };
 
 EvtxChunkParser::EvtxChunkParser(std::span<const uint8_t> chunk)
-    : chunk_(chunk), names_(std::make_shared<EvtxNames>()) {}
+    : chunk_(chunk), names_(std::make_shared<EvtxNames>()), instances_(kMaxFragmentDepth + 1) {}
 
 EvtxChunkParser::~EvtxChunkParser() = default;
 
@@ -112,8 +112,8 @@ bool EvtxChunkParser::parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBui
   uint32_t count = EvtxLoad<uint32_t>(chunk_, pos);
   pos += 4;
   if (count > (end - pos) / 4) return fail("bad template value count", pos - 4);
-  Instance inst;
-  inst.values.resize(count);
+  Instance& inst = instances_[static_cast<size_t>(depth)];  // parseFragment keeps depth within kMaxFragmentDepth
+  inst.values.assign(count, InstanceValue{});
   size_t data = pos + size_t{count} * 4;
   for (uint32_t i = 0; i < count; ++i) {
     InstanceValue& v = inst.values[i];

@@ -67,6 +67,7 @@ class EvtxChunkParser {
   std::shared_ptr<EvtxNames> names_;
   std::unordered_map<uint32_t, uint32_t> nameIds_;
   std::unordered_map<uint32_t, std::unique_ptr<Template>> templates_;
+  std::vector<Instance> instances_;  // the values of the template instance at each fragment depth, reused
   EvtxEvent* event_ = nullptr;
   std::string error_;
 };

@@ -44,19 +44,19 @@ enum class RecordState { Whole, BadSizeCopy, Broken };
 
 // Whether the record at `pos` is whole; `why` says what is wrong otherwise.
 RecordState CheckRecord(std::span<const uint8_t> chunk, size_t pos, size_t end, std::string* why) {
-  std::string at = " at offset " + std::to_string(pos);
+  auto at = [&] { return " at offset " + std::to_string(pos); };
+  auto id = [&] { return "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8)); };
   if (EvtxLoad<uint32_t>(chunk, pos) != kRecordSignature) {
-    if (why) *why = "bad record signature" + at;
+    if (why) *why = "bad record signature" + at();
     return RecordState::Broken;
   }
   size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
-  std::string id = "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8));
   if (size < kRecordOverhead || size > end - pos) {
-    if (why) *why = id + ": bad size" + at;
+    if (why) *why = id() + ": bad size" + at();
     return RecordState::Broken;
   }
   if (EvtxLoad<uint32_t>(chunk, pos + size - 4) != size) {
-    if (why) *why = id + ": size copy mismatch" + at;
+    if (why) *why = id() + ": size copy mismatch" + at();
     return RecordState::BadSizeCopy;
   }
   return RecordState::Whole;

@@ -38,20 +38,19 @@ struct Extractor {
   const SystemElements& elements;
 
   // Points `slot` at the content of `n` as `type`; a value that needs a
-  // conversion goes to `spare`. A missing node leaves the slot Null.
-  void set(const EvtxValue*& slot, EvtxValue& spare, const EvtxNode* n, EVT_VARIANT_TYPE type) {
+  // conversion is kept in `out.converted`. A missing node leaves the slot Null.
+  void set(const EvtxValue*& slot, const EvtxNode* n, EVT_VARIANT_TYPE type) {
     if (!n) return;
     const EvtxValue* v = e.contentValue(*n);
     if (v && (v->isNull() || v->type == type)) {
       slot = v;
       return;
     }
-    spare = ConvertEvtxValue(v ? *v : EvtxValue::String(e.text(*n)), type);
-    slot = &spare;
+    slot = &out.converted.emplace_front(ConvertEvtxValue(v ? *v : EvtxValue::String(e.text(*n)), type));
   }
 
   void fromContent(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, EVT_VARIANT_TYPE type) {
-    set(out.values[id], out.converted[id], elements[elem], type);
+    set(out.values[id], elements[elem], type);
   }
 
   const EvtxNode* attribute(SystemElement elem, std::u16string_view name) const {
@@ -59,7 +58,7 @@ struct Extractor {
   }
 
   void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, std::u16string_view name, EVT_VARIANT_TYPE type) {
-    set(out.values[id], out.converted[id], attribute(elem, name), type);
+    set(out.values[id], attribute(elem, name), type);
   }
 };
 
@@ -123,8 +122,7 @@ void GetEvtxSystemRefs(const EvtxEvent& event, EvtxSystemRefs& out) {
   Extractor x{event, out, elements};
   x.fromAttribute(EvtSystemProviderName, kProvider, u"Name", EvtVarTypeString);
   x.fromAttribute(EvtSystemProviderGuid, kProvider, u"Guid", EvtVarTypeGuid);
-  x.set(out.eventSourceName, out.converted[EvtSystemPropertyIdEND], x.attribute(kProvider, u"EventSourceName"),
-        EvtVarTypeString);
+  x.set(out.eventSourceName, x.attribute(kProvider, u"EventSourceName"), EvtVarTypeString);
   x.fromContent(EvtSystemEventID, kEventID, EvtVarTypeUInt16);
   x.fromAttribute(EvtSystemQualifiers, kEventID, u"Qualifiers", EvtVarTypeUInt16);
   x.fromContent(EvtSystemVersion, kVersion, EvtVarTypeByte);
@@ -161,10 +159,10 @@ std::vector<EvtxUserValue> GetEvtxUserValues(const EvtxEvent& event) {
 }
 
 void GetEvtxUserValueRefs(const EvtxEvent& event, std::vector<const EvtxValue*>& values,
-                          std::deque<EvtxValue>& texts) {
+                          std::forward_list<EvtxValue>& texts) {
   VisitUserValues(event, [&](NameSource, const EvtxNode& n) {
     const EvtxValue* v = event.contentValue(n);
-    if (!v) v = &texts.emplace_back(EvtxValue::String(event.text(n)));
+    if (!v) v = &texts.emplace_front(EvtxValue::String(event.text(n)));
     values.push_back(v);
   });
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <array>
-#include <deque>
+#include <forward_list>
 #include <string>
 #include <vector>
 
@@ -32,7 +32,7 @@ EvtxSystem GetEvtxSystem(const EvtxEvent& event);
 struct EvtxSystemRefs {
   std::array<const EvtxValue*, EvtSystemPropertyIdEND> values{};
   const EvtxValue* eventSourceName = nullptr;
-  std::array<EvtxValue, EvtSystemPropertyIdEND + 1> converted;
+  std::forward_list<EvtxValue> converted;
 
   EvtxSystemRefs() = default;
   EvtxSystemRefs(const EvtxSystemRefs&) = delete;
@@ -57,6 +57,6 @@ std::vector<EvtxUserValue> GetEvtxUserValues(const EvtxEvent& event);
 // points at the event's own value or, for mixed content, at its text added to
 // `texts`. Valid while the event and `texts` live.
 void GetEvtxUserValueRefs(const EvtxEvent& event, std::vector<const EvtxValue*>& values,
-                          std::deque<EvtxValue>& texts);
+                          std::forward_list<EvtxValue>& texts);
 
 }  // namespace formats

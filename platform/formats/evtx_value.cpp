@@ -34,13 +34,12 @@ bool IsSigned(uint8_t t) {
   return t == EvtVarTypeSByte || t == EvtVarTypeInt16 || t == EvtVarTypeInt32 || t == EvtVarTypeInt64;
 }
 
-// Decodes one fixed-size scalar of `size` bytes.
-EvtxValue FixedScalar(uint8_t t, const uint8_t* p, size_t size) {
-  EvtxValue v;
+// Decodes one fixed-size scalar of `size` bytes into `v` (bits or bytes).
+void DecodeFixedScalar(uint8_t t, const uint8_t* p, size_t size, EvtxValue& v) {
   v.type = t;
   if (t == EvtVarTypeGuid || t == EvtVarTypeSysTime) {
     v.bytes.assign(p, p + size);
-    return v;
+    return;
   }
   uint64_t raw = 0;
   std::memcpy(&raw, p, size);
@@ -50,7 +49,6 @@ EvtxValue FixedScalar(uint8_t t, const uint8_t* p, size_t size) {
   }
   if (t == EvtVarTypeBoolean) raw = raw != 0;
   v.bits = raw;
-  return v;
 }
 
 size_t SidSize(std::span<const uint8_t> d, size_t at) {
@@ -113,7 +111,7 @@ bool DecodeScalar(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
       return true;
     case EvtVarTypeSizeT:
       if (data.size() != 4 && data.size() != 8) return false;
-      out = FixedScalar(EvtVarTypeUInt64, data.data(), data.size());
+      DecodeFixedScalar(EvtVarTypeUInt64, data.data(), data.size(), out);
       out.type = t;
       return true;
     case EvtVarTypeSid:
@@ -123,7 +121,7 @@ bool DecodeScalar(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
     default: {
       size_t size = FixedSize(t);
       if (!size || data.size() != size) return false;
-      out = FixedScalar(t, data.data(), size);
+      DecodeFixedScalar(t, data.data(), size, out);
       return true;
     }
   }
@@ -146,8 +144,9 @@ bool DecodeArray(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
   if (!size || data.size() % size) return false;
   out.items.reserve(data.size() / size);
   for (size_t at = 0; at < data.size(); at += size) {
-    out.items.push_back(FixedScalar(t == EvtVarTypeSizeT ? uint8_t{EvtVarTypeUInt64} : t, data.data() + at, size));
-    out.items.back().type = t;
+    EvtxValue& item = out.items.emplace_back();
+    DecodeFixedScalar(t == EvtVarTypeSizeT ? uint8_t{EvtVarTypeUInt64} : t, data.data() + at, size, item);
+    item.type = t;
   }
   return true;
 }
@@ -248,7 +247,11 @@ EvtxValue EvtxValue::Array(EVT_VARIANT_TYPE elementType, std::vector<EvtxValue> 
 }
 
 bool DecodeEvtxValue(uint8_t binxmlType, std::span<const uint8_t> data, EvtxValue& out) {
-  out = EvtxValue{};
+  out.type = EvtVarTypeNull;
+  out.bits = 0;
+  out.text.clear();
+  out.bytes.clear();
+  out.items.clear();
   uint8_t t = binxmlType & EVT_VARIANT_TYPE_MASK;
   bool ok = (binxmlType & EVT_VARIANT_TYPE_ARRAY) ? DecodeArray(t, data, out) : DecodeScalar(t, data, out);
   if (!ok) out = EvtxValue::Binary({data.begin(), data.end()});

@@ -2,7 +2,7 @@
 // event as EVT_VARIANTs with their real types, or the event (or a bookmark)
 // as XML.
 #include <cstring>
-#include <deque>
+#include <forward_list>
 
 #include "platform/api/kernel.h"
 #include "platform/formats/evtx_xml.h"
@@ -29,7 +29,7 @@ DWORD WriteEventValues(const formats::EvtxRecord& record, DWORD contextFlags, DW
     return host::WriteVariants(system.values, bufferSize, buffer, bufferUsed);
   }
   std::vector<const formats::EvtxValue*> values;
-  std::deque<formats::EvtxValue> texts;
+  std::forward_list<formats::EvtxValue> texts;
   formats::GetEvtxUserValueRefs(record.event, values, texts);
   *count = static_cast<DWORD>(values.size());
   return host::WriteVariants(values, bufferSize, buffer, bufferUsed);
