@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -115,7 +115,7 @@ class Cli : public ::testing::Test {
   std::string Path(const std::string& name) const { return dir_.path() + "/" + name; }
 
   std::string program_;
-  platformtest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::string machine_;
 };
 

@@ -13,8 +13,8 @@
 #include "filter/com/filter_impl.h"
 #include "filter/com/filter_items.h"
 #include "filter/com/filters_impl.h"
-#include "tests/platform/temp_dir.h"
 #include "tests/support/com_values.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ class FiltersObject : public ::testing::Test {
     EXPECT_EQ(hr, S_OK);
     return f;
   }
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   com::Ptr<CFiltersImpl> filters;
 };
 

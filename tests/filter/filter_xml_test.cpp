@@ -12,8 +12,8 @@
 #include "filter/event_filter.h"
 #include "filter_test_records.h"
 #include "platform/host/faults.h"
-#include "tests/platform/temp_dir.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 using namespace filtertest;
 
@@ -144,7 +144,7 @@ TEST(FilterXml, TheWrittenDocument) {
 class FilterFile : public ::testing::Test {
  protected:
   void TearDown() override { host::ClearFaults(); }
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   std::u16string path = dir.Wide("/filters.xml");
 };
 

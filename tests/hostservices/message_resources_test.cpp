@@ -10,7 +10,7 @@
 #include "platform/host/locale.h"
 #include "platform/host/module_table.h"
 #include "tests/hostservices/host_reset.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(MessageResources, HandlesAndFilesThatAreNotMessageModules) {
   EXPECT_EQ(Message(module, 0x100, 0x409), u"<error 6>");
   EXPECT_EQ(Message(nullptr, 0x100, 0x409), u"<error 1813>");
 
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   WriteAll(dir.path() + "/text.dll", {'h', 'e', 'l', 'l', 'o'}, 5);
   SetLastError(0);
   EXPECT_EQ(Load(dir.path() + "/text.dll"), nullptr);
@@ -133,7 +133,7 @@ TEST_F(MessageResources, HandlesAndFilesThatAreNotMessageModules) {
 TEST_F(MessageResources, TruncatedAndGarbledFilesNeverCrash) {
   std::vector<uint8_t> original = ReadAll(kFixtures + "/events.dll");
   ASSERT_GT(original.size(), 1024u);
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.path() + "/damaged.dll";
   auto probe = [&](size_t size, const std::vector<uint8_t>& bytes) {
     WriteAll(path, bytes, size);

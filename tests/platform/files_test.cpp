@@ -6,11 +6,11 @@
 
 #include "platform/api/kernel.h"
 #include "platform/host/faults.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-using platformtest::TempDir;
+using testsupport::TempDir;
 
 void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 std::string ReadText(const std::string& path) {

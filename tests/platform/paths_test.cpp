@@ -5,7 +5,7 @@
 #include "platform/api/errors.h"
 #include "platform/host/host.h"
 #include "platform/host/paths.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ class PathsTest : public ::testing::Test {
     return out;
   }
 
-  platformtest::TempDir dir_;
+  testsupport::TempDir dir_;
 };
 
 TEST_F(PathsTest, DrivesOfTheLocalComputerLiveUnderItsRoot) {

@@ -7,7 +7,7 @@
 #include "platform/api/utf.h"
 #include "platform/host/host.h"
 #include "platform/host/registry_file.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ const char kSample[] =
     "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Old]\r\n";
 
 TEST(RegFile, ImportEveryValueTypeThenExportAndReimport) {
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   host::Host::Get().Reset();
   std::ofstream(dir.path() + "/in.reg", std::ios::binary) << kSample;
   std::string message;
@@ -105,7 +105,7 @@ TEST(RegFile, ImportEveryValueTypeThenExportAndReimport) {
 }
 
 TEST(RegFile, MalformedTextIsRefusedWholeWithTheLine) {
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   host::Host::Get().Reset();
   std::ofstream(dir.path() + "/bad.reg", std::ios::binary)
       << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"x\"=dword:1\r\n"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/api/kernel.h"
-#include "tests/platform/temp_dir.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ EC_CHILD_ROLE(OpenForWriting) { return TryOpen(args.at(0), u"ab"); }
 EC_CHILD_ROLE(OpenForReading) { return TryOpen(args.at(0), u"rb"); }
 
 TEST(ShareModes, DenyWriteHoldsAgainstAnotherProcess) {
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.path() + "/trace.log";
   FILE* held = _wfsopen(Wide(path).c_str(), u"wb", _SH_DENYWR);
   ASSERT_NE(held, nullptr);
@@ -60,7 +60,7 @@ TEST(ShareModes, DenyWriteHoldsAgainstAnotherProcess) {
 }
 
 TEST(ShareModes, AReaderBlocksADenyWriteOpenerOnlyWhenItWrites) {
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.path() + "/f";
   FILE* writer = _wfopen(Wide(path).c_str(), u"ab");
   ASSERT_NE(writer, nullptr);
@@ -75,7 +75,7 @@ TEST(ShareModes, AReaderBlocksADenyWriteOpenerOnlyWhenItWrites) {
 }
 
 TEST(ShareModes, AppendModeReportsTheEndOfFile) {
-  platformtest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.path() + "/a";
   for (int i = 0; i < 2; ++i) {
     FILE* f = _wfopen(Wide(path).c_str(), u"ab");

@@ -16,8 +16,8 @@
 #include "platform/host/net_facts.h"
 #include "platform/host/wevtapi.h"
 #include "task/task.h"
-#include "tests/platform/temp_dir.h"
 #include "tests/support/com_values.h"
+#include "tests/support/temp_dir.h"
 
 namespace tasktest {
 
@@ -77,7 +77,7 @@ class TaskFixture : public ::testing::Test {
     for (int i = 0; i < events; ++i) host::AppendEvent(local, name, spec);
   }
 
-  platformtest::TempDir dir_;
+  testsupport::TempDir dir_;
 };
 
 }  // namespace tasktest

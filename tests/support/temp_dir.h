@@ -3,20 +3,24 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
-namespace platformtest {
+namespace testsupport {
 
 class TempDir {
  public:
   TempDir() {
-    char pattern[] = "/tmp/ec-plat-XXXXXX";
-    path_ = mkdtemp(pattern);
+    char pattern[] = "/tmp/ec-test-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot create a folder under /tmp");
+    path_ = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::u16string Wide(const std::string& rest = "") const {
     std::string full = path_ + rest;
@@ -27,4 +31,4 @@ class TempDir {
   std::string path_;
 };
 
-}  // namespace platformtest
+}  // namespace testsupport
