@@ -7,6 +7,7 @@
 #include "platform/host/event_channels.h"
 #include "platform/host/paths.h"
 #include "platform/host/registry_model.h"
+#include "platform/host/registry_values.h"
 
 namespace host {
 namespace {
@@ -18,21 +19,6 @@ constexpr char16_t kPublishersKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVer
 constexpr char16_t kEventLogKey[] = u"SYSTEM\\CurrentControlSet\\Services\\EventLog";
 constexpr char16_t kLogsFolder[] = u"C:\\Windows\\System32\\winevt\\Logs";
 
-bool ReadDword(const RegistryKey& key, std::u16string_view name, DWORD* out) {
-  const RegistryValue* v = key.Value(name);
-  if (!v || v->data.size() < 4 || (v->type != REG_DWORD && v->type != REG_BINARY)) return false;
-  *out = v->data[0] | (v->data[1] << 8) | (v->data[2] << 16) | (static_cast<DWORD>(v->data[3]) << 24);
-  return true;
-}
-
-bool ReadString(const RegistryKey& key, std::u16string_view name, std::u16string* out) {
-  const RegistryValue* v = key.Value(name);
-  if (!v || (v->type != REG_SZ && v->type != REG_EXPAND_SZ)) return false;
-  out->assign(reinterpret_cast<const char16_t*>(v->data.data()), v->data.size() / 2);
-  while (!out->empty() && out->back() == 0) out->pop_back();
-  return true;
-}
-
 // Publishers by GUID text, with their channel references.
 std::map<std::u16string, Publisher, NoCaseLess> ReadPublishers(Registry& registry) {
   std::map<std::u16string, Publisher, NoCaseLess> publishers;
@@ -40,18 +26,18 @@ std::map<std::u16string, Publisher, NoCaseLess> ReadPublishers(Registry& registr
   if (!root) return publishers;
   for (const auto& [guidText, key] : root->Subkeys()) {
     Publisher p;
-    if (!ReadString(*key, u"", &p.name) || p.name.empty()) continue;
+    if (!ReadStringValue(*key, u"", &p.name) || p.name.empty()) continue;
     formats::ParseEvtxGuid(guidText, p.guid);
-    ReadString(*key, u"MessageFileName", &p.messageFilePath);
-    ReadString(*key, u"ResourceFileName", &p.resourceFilePath);
-    ReadString(*key, u"ParameterFileName", &p.parameterFilePath);
+    ReadStringValue(*key, u"MessageFileName", &p.messageFilePath);
+    ReadStringValue(*key, u"ResourceFileName", &p.resourceFilePath);
+    ReadStringValue(*key, u"ParameterFileName", &p.parameterFilePath);
     if (auto refs = key->Subkey(u"ChannelReferences")) {
       for (const auto& [index, ref] : refs->Subkeys()) {
         ChannelReference r;
-        if (!ReadString(*ref, u"", &r.path)) continue;
+        if (!ReadStringValue(*ref, u"", &r.path)) continue;
         for (char16_t c : index) r.index = (c >= u'0' && c <= u'9') ? r.index * 10 + (c - u'0') : r.index;
-        ReadDword(*ref, u"Id", &r.id);
-        ReadDword(*ref, u"Flags", &r.flags);
+        ReadDwordValue(*ref, u"Id", &r.id);
+        ReadDwordValue(*ref, u"Flags", &r.flags);
         p.channels.push_back(std::move(r));
       }
     }
@@ -63,16 +49,16 @@ std::map<std::u16string, Publisher, NoCaseLess> ReadPublishers(Registry& registr
 void ApplyChannelKey(const RegistryKey& key, const std::map<std::u16string, Publisher, NoCaseLess>& publishers,
                      ChannelConfig& c) {
   DWORD value = 0;
-  if (ReadDword(key, u"Enabled", &value)) c.enabled = value != 0;
-  if (ReadDword(key, u"Type", &value)) c.type = value;
-  if (ReadDword(key, u"Isolation", &value)) c.isolation = value;
-  if (ReadDword(key, u"MaxSize", &value)) c.maxSize = value;
-  if (ReadDword(key, u"Retention", &value)) c.retention = value != 0;
-  if (ReadDword(key, u"AutoBackupLogFiles", &value)) c.autoBackup = value != 0;
-  ReadString(key, u"ChannelAccess", &c.access);
-  ReadString(key, u"File", &c.logFilePath);
+  if (ReadDwordValue(key, u"Enabled", &value)) c.enabled = value != 0;
+  if (ReadDwordValue(key, u"Type", &value)) c.type = value;
+  if (ReadDwordValue(key, u"Isolation", &value)) c.isolation = value;
+  if (ReadDwordValue(key, u"MaxSize", &value)) c.maxSize = value;
+  if (ReadDwordValue(key, u"Retention", &value)) c.retention = value != 0;
+  if (ReadDwordValue(key, u"AutoBackupLogFiles", &value)) c.autoBackup = value != 0;
+  ReadStringValue(key, u"ChannelAccess", &c.access);
+  ReadStringValue(key, u"File", &c.logFilePath);
   std::u16string owner;
-  if (ReadString(key, u"OwningPublisher", &owner)) {
+  if (ReadStringValue(key, u"OwningPublisher", &owner)) {
     auto it = publishers.find(owner);
     c.owningPublisher = it == publishers.end() ? owner : it->second.name;
   }
@@ -81,12 +67,12 @@ void ApplyChannelKey(const RegistryKey& key, const std::map<std::u16string, Publ
 void ApplyClassicKey(const RegistryKey& key, ChannelConfig& c) {
   c.classic = true;
   DWORD value = 0;
-  if (ReadDword(key, u"MaxSize", &value)) c.maxSize = value;
+  if (ReadDwordValue(key, u"MaxSize", &value)) c.maxSize = value;
   // Classic retention: 0 overwrites as needed, any other value keeps events.
-  if (ReadDword(key, u"Retention", &value)) c.retention = value != 0;
-  if (ReadDword(key, u"AutoBackupLogFiles", &value)) c.autoBackup = value != 0;
+  if (ReadDwordValue(key, u"Retention", &value)) c.retention = value != 0;
+  if (ReadDwordValue(key, u"AutoBackupLogFiles", &value)) c.autoBackup = value != 0;
   std::u16string file;
-  if (ReadString(key, u"File", &file) && c.logFilePath.empty()) c.logFilePath = file;
+  if (ReadStringValue(key, u"File", &file) && c.logFilePath.empty()) c.logFilePath = file;
 }
 
 // Channel configurations from the registry, by name.
