@@ -13,8 +13,8 @@
 
 #include "base/text.h"
 #include "bench/ratio_reporter.h"
+#include "bench/sample_events.h"
 #include "platform/api/security.h"
-#include "platform/formats/evt_record.h"
 #include "render/dump_context.h"
 #include "render/event_file_writer.h"
 #include "render/record_dump.h"
@@ -25,29 +25,24 @@ namespace {
 
 constexpr size_t kRecords = 4096;
 
-struct Sample {
-  const char16_t* source;
-  const char16_t* computer;
-  uint32_t eventId;
-  uint16_t type;
-  uint16_t category;
-  std::vector<std::u16string> strings;
-};
+using benchsupport::kAuditSuccess;
+using benchsupport::SampleEvent;
 
-std::vector<Sample> Samples() {
+std::vector<SampleEvent> Samples() {
   return {
-      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544,
+      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544, 0, kAuditSuccess,
        {u"S-1-5-18", u"DC01$", u"CORP", u"0x3e7", u"S-1-5-21-1-2-3-1104", u"alice", u"CORP", u"0x8d2f1a", u"3",
         u"Kerberos", u"Kerberos", u"", u"{00000000-0000-0000-0000-000000000000}", u"-", u"-", u"0", u"0x0", u"-",
         u"10.0.0.31", u"50622", u"%%1833"}},
-      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544,
+      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544, 0, kAuditSuccess,
        {u"S-1-0-0", u"-", u"-", u"0x0", u"S-1-0-0", u"bob", u"CORP", u"0xc000006d", u"%%2313", u"0xc000006a", u"3",
         u"NtLmSsp ", u"NTLM", u"WS17", u"-", u"-", u"0", u"0x0", u"-", u"10.0.0.77", u"0"}},
-      {u"Service Control Manager", u"APP01.corp.example", 7036, 4, 0, {u"Windows Update", u"running"}},
-      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800,
+      {u"Service Control Manager", u"APP01.corp.example", 7036, 4, 0, 0, kAuditSuccess,
+       {u"Windows Update", u"running"}},
+      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800, 0, kAuditSuccess,
        {u"S-1-5-21-1-2-3-1107", u"dave", u"CORP", u"0x5a1f", u"Security", u"File",
         u"C:\\Shares\\Finance\\Q3 report: draft #2.xlsx", u"0x1f4", u"%%4416", u"0x1", u"0x4", u"C:\\Windows\\explorer.exe"}},
-      {u"MSSQLSERVER", u"SQL01.corp.example", 17806, 1, 4,
+      {u"MSSQLSERVER", u"SQL01.corp.example", 17806, 1, 4, 0, kAuditSuccess,
        {u"0x8009030c", u"14", u"The logon attempt failed", u"10.0.0.31"}},
   };
 }
@@ -72,7 +67,7 @@ class BenchContext : public DumpContext {
 };
 
 struct Records {
-  std::vector<Sample> samples = Samples();
+  std::vector<SampleEvent> samples = Samples();
   std::vector<std::vector<uint8_t>> classic;
   std::vector<std::vector<EVT_VARIANT>> system, user;
   std::vector<std::unique_ptr<RenderedEvent>> rendered;
@@ -81,49 +76,24 @@ struct Records {
 
   Records() {
     for (size_t i = 0; i < kRecords; ++i) {
-      const Sample& s = samples[i % samples.size()];
-      formats::EvtRecordFields f;
-      f.source = s.source;
-      f.computer = s.computer;
-      f.recordNumber = static_cast<uint32_t>(100000 + i);
-      f.eventId = s.eventId;
-      f.eventType = s.type;
-      f.category = s.category;
-      f.timeWritten = f.timeGenerated = static_cast<uint32_t>(1200000000 + i * 997);
-      f.strings = s.strings;
-      classic.push_back(formats::BuildEvtRecord(f));
+      const SampleEvent& s = samples[i % samples.size()];
+      classic.push_back(benchsupport::ClassicRecord(s, i));
       system.push_back(SystemValues(s, i));
-      std::vector<EVT_VARIANT> values;
-      for (const std::u16string& text : s.strings) {
-        EVT_VARIANT v{};
-        v.Type = EvtVarTypeString;
-        v.StringVal = text.c_str();
-        values.push_back(v);
-      }
-      user.push_back(values);
+      user.push_back(benchsupport::StringValues(s));
       rendered.push_back(std::make_unique<RenderedEvent>());
       rendered.back()->Assign(system.back(), user.back());
     }
   }
 
-  std::vector<EVT_VARIANT> SystemValues(const Sample& s, size_t i) {
-    std::vector<EVT_VARIANT> sys(EvtSystemPropertyIdEND, EVT_VARIANT{});
-    auto set = [&](EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type) -> EVT_VARIANT& {
-      sys[id].Type = type;
-      return sys[id];
-    };
-    set(EvtSystemProviderName, EvtVarTypeString).StringVal = s.source;
-    set(EvtSystemComputer, EvtVarTypeString).StringVal = s.computer;
-    set(EvtSystemEventID, EvtVarTypeUInt16).UInt16Val = static_cast<uint16_t>(s.eventId);
-    set(EvtSystemLevel, EvtVarTypeByte).ByteVal = 0;
-    set(EvtSystemTask, EvtVarTypeUInt16).UInt16Val = s.category;
-    set(EvtSystemOpcode, EvtVarTypeByte).ByteVal = 0;
-    set(EvtSystemKeywords, EvtVarTypeHexInt64).UInt64Val = 0x8020000000000000ull;
-    set(EvtSystemTimeCreated, EvtVarTypeFileTime).FileTimeVal =
-        (1200000000ull + i * 997) * 10000000ull + 116444736000000000ull + 1234567;
-    set(EvtSystemEventRecordId, EvtVarTypeUInt64).UInt64Val = 100000 + i;
-    set(EvtSystemUserID, EvtVarTypeSid).SidVal = sid;
-    set(EvtSystemVersion, EvtVarTypeByte).ByteVal = 2;
+  // The sample's System values with sub-second creation time, opcode,
+  // record ID, user and version.
+  std::vector<EVT_VARIANT> SystemValues(const SampleEvent& s, size_t i) {
+    using benchsupport::SetSystemValue;
+    std::vector<EVT_VARIANT> sys = benchsupport::SystemValues(s, benchsupport::SampleFileTime(i) + 1234567);
+    SetSystemValue(sys, EvtSystemOpcode, EvtVarTypeByte).ByteVal = 0;
+    SetSystemValue(sys, EvtSystemEventRecordId, EvtVarTypeUInt64).UInt64Val = 100000 + i;
+    SetSystemValue(sys, EvtSystemUserID, EvtVarTypeSid).SidVal = sid;
+    SetSystemValue(sys, EvtSystemVersion, EvtVarTypeByte).ByteVal = 2;
     return sys;
   }
 };
@@ -180,6 +150,7 @@ void Baseline(benchmark::State& state, bool classic) {
 void Dumped(benchmark::State& state, bool classic) {
   std::string path = ScratchFile("-dump");
   BenchContext context;
+  Data();  // the records are made before the clock runs
   for (auto _ : state) WriteWithDumps(classic, path, context);
   std::remove(path.c_str());
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kRecords));

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
+#include "bench/sample_events.h"
 #include "filter/event_filter.h"
 #include "filter/rendered_event_view.h"
-#include "platform/formats/evt_record.h"
 
 namespace {
 
@@ -41,39 +41,31 @@ const char* const kFilterSet = R"(<Filters><UseFilter>1</UseFilter>
  <Filter><Name>Audit success keywords</Name><Keywords>9007199254740992</Keywords><EventID>4656-4663</EventID></Filter>
 </ExcludingFilters></Filters>)";
 
-struct Sample {
-  const char16_t* source;
-  const char16_t* computer;
-  uint32_t eventId;
-  uint16_t type;
-  uint16_t category;
-  uint8_t level;
-  uint64_t keywords;
-  std::vector<std::u16string> strings;
-};
+using benchsupport::kAuditFailure;
+using benchsupport::kAuditSuccess;
+using benchsupport::SampleEvent;
 
-std::vector<Sample> Samples() {
-  const uint64_t success = 0x8020000000000000ull, failure = 0x8010000000000000ull;
+std::vector<SampleEvent> Samples() {
   return {
-      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544, 0, success,
+      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544, 0, kAuditSuccess,
        {u"S-1-5-18", u"DC01$", u"CORP", u"0x3e7", u"S-1-5-21-1-2-3-1104", u"alice", u"CORP"}},
-      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544, 0, failure,
+      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544, 0, kAuditFailure,
        {u"S-1-0-0", u"-", u"-", u"0x0", u"S-1-0-0", u"bob", u"CORP", u"0xc000006d"}},
-      {u"Microsoft-Windows-Security-Auditing", u"DC02.corp.example", 4769, 8, 14337, 0, success,
+      {u"Microsoft-Windows-Security-Auditing", u"DC02.corp.example", 4769, 8, 14337, 0, kAuditSuccess,
        {u"carol@CORP.EXAMPLE", u"CORP.EXAMPLE", u"krbtgt", u"S-1-5-21-1-2-3-502"}},
-      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800, 0, success,
+      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800, 0, kAuditSuccess,
        {u"S-1-5-21-1-2-3-1107", u"dave", u"CORP", u"0x5a1f", u"Security", u"File", u"C:\\Shares\\Finance\\q3.xlsx"}},
-      {u"Microsoft-Windows-Security-Auditing", u"WS03.test.example", 5156, 8, 12810, 0, success,
+      {u"Microsoft-Windows-Security-Auditing", u"WS03.test.example", 5156, 8, 12810, 0, kAuditSuccess,
        {u"4", u"System", u"%%14593", u"10.0.0.5", u"445", u"10.0.0.9", u"50213", u"6"}},
       {u"Service Control Manager", u"APP01.corp.example", 7036, 4, 0, 4, 0x8080000000000000ull,
        {u"Windows Update", u"running"}},
       {u"MSSQLSERVER", u"SQL01.corp.example", 17806, 1, 4, 2, 0x80000000000000ull,
        {u"0x8009030c", u"14", u"The logon attempt failed", u"10.0.0.31"}},
-      {u"Microsoft-Windows-Eventlog", u"DC01.corp.example", 1102, 8, 104, 4, success,
+      {u"Microsoft-Windows-Eventlog", u"DC01.corp.example", 1102, 8, 104, 4, kAuditSuccess,
        {u"S-1-5-21-1-2-3-500", u"Administrator", u"CORP", u"0x4a3f1"}},
-      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4738, 8, 13824, 0, success,
+      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4738, 8, 13824, 0, kAuditSuccess,
        {u"-", u"S-1-5-21-1-2-3-1120", u"erin", u"CORP", u"S-1-5-21-1-2-3-500", u"Administrator"}},
-      {u"Microsoft-Windows-Security-Auditing", u"WS22.corp.example", 4634, 8, 12545, 0, success,
+      {u"Microsoft-Windows-Security-Auditing", u"WS22.corp.example", 4634, 8, 12545, 0, kAuditSuccess,
        {u"S-1-5-7", u"ANONYMOUS LOGON", u"NT AUTHORITY", u"0x9f2", u"ANONYMOUS LOGON"}},
   };
 }
@@ -93,50 +85,20 @@ FilterContext ContextFor(size_t i) {
 struct ClassicRecords {
   std::vector<std::vector<uint8_t>> bytes;
   ClassicRecords() {
-    std::vector<Sample> samples = Samples();
-    for (size_t i = 0; i < kRecords; ++i) {
-      const Sample& s = samples[i % samples.size()];
-      formats::EvtRecordFields f;
-      f.source = s.source;
-      f.computer = s.computer;
-      f.eventId = s.eventId;
-      f.eventType = s.type;
-      f.category = s.category;
-      f.timeWritten = f.timeGenerated = static_cast<uint32_t>(1200000000 + i * 997);
-      f.strings = s.strings;
-      bytes.push_back(formats::BuildEvtRecord(f));
-    }
+    std::vector<SampleEvent> samples = Samples();
+    for (size_t i = 0; i < kRecords; ++i) bytes.push_back(benchsupport::ClassicRecord(samples[i % samples.size()], i));
   }
 };
 
 struct RenderedRecords {
-  std::vector<Sample> samples = Samples();
+  std::vector<SampleEvent> samples = Samples();
   std::vector<std::unique_ptr<RenderedEvent>> events;
   RenderedRecords() {
     for (size_t i = 0; i < kRecords; ++i) {
-      const Sample& s = samples[i % samples.size()];
-      std::vector<EVT_VARIANT> sys(EvtSystemPropertyIdEND, EVT_VARIANT{});
-      auto set = [&](EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type) -> EVT_VARIANT& {
-        sys[id].Type = type;
-        return sys[id];
-      };
-      set(EvtSystemProviderName, EvtVarTypeString).StringVal = s.source;
-      set(EvtSystemComputer, EvtVarTypeString).StringVal = s.computer;
-      set(EvtSystemEventID, EvtVarTypeUInt16).UInt16Val = static_cast<uint16_t>(s.eventId);
-      set(EvtSystemLevel, EvtVarTypeByte).ByteVal = s.level;
-      set(EvtSystemTask, EvtVarTypeUInt16).UInt16Val = s.category;
-      set(EvtSystemKeywords, EvtVarTypeHexInt64).UInt64Val = s.keywords;
-      set(EvtSystemTimeCreated, EvtVarTypeFileTime).FileTimeVal =
-          (1200000000ull + i * 997) * 10000000ull + 116444736000000000ull;
-      std::vector<EVT_VARIANT> values;
-      for (const std::u16string& text : s.strings) {
-        EVT_VARIANT v{};
-        v.Type = EvtVarTypeString;
-        v.StringVal = text.c_str();
-        values.push_back(v);
-      }
+      const SampleEvent& s = samples[i % samples.size()];
       events.push_back(std::make_unique<RenderedEvent>());
-      events.back()->Assign(sys, values);
+      events.back()->Assign(benchsupport::SystemValues(s, benchsupport::SampleFileTime(i)),
+                            benchsupport::StringValues(s));
     }
   }
   VistaRecordView View(size_t i) const { return ViewOf(*events[i]); }
