@@ -9,6 +9,7 @@
 #include "platform/host/classic_event_logs.h"
 #include "platform/host/classic_readers.h"
 #include "platform/host/faults.h"
+#include "platform/host/last_error.h"
 #include "platform/host/reachable.h"
 
 namespace host {
@@ -29,10 +30,7 @@ HANDLE FailHandle(DWORD error) {
   return nullptr;
 }
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
+using host::Fail;
 
 // The computer a server name reaches; a null or empty name is the local one.
 host::Computer* ServerComputer(LPCWSTR server) {

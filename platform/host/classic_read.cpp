@@ -10,6 +10,7 @@
 #include "platform/host/classic_readers.h"
 #include "platform/host/faults.h"
 #include "platform/host/host.h"
+#include "platform/host/last_error.h"
 
 namespace {
 
@@ -17,10 +18,7 @@ namespace {
 // (a single record larger than that is still handed out whole).
 constexpr DWORD kMaxReadBytes = 0x7FFFF;
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
+using host::Fail;
 
 // The index of the first record to hand out, or the error of the read.
 DWORD StartIndex(host::ClassicReader& reader, bool seek, bool forwards, DWORD recordNumber, size_t* index) {

@@ -11,6 +11,7 @@
 #include "platform/host/faults.h"
 #include "platform/host/file_info.h"
 #include "platform/host/handles.h"
+#include "platform/host/last_error.h"
 #include "platform/host/share_lock.h"
 
 namespace {
@@ -28,10 +29,7 @@ class FileObject : public host::KernelObject {
   host::ShareLock share;
 };
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
+using host::Fail;
 
 int OpenFlags(bool read, bool write, DWORD creation) {
   int flags = O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY);

@@ -12,14 +12,12 @@
 #include "platform/host/errno_map.h"
 #include "platform/host/faults.h"
 #include "platform/host/file_info.h"
+#include "platform/host/last_error.h"
 #include "platform/host/share_lock.h"
 
 namespace {
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
+using host::Fail;
 
 BOOL FailErrno(const std::string& path) {
   int e = errno;

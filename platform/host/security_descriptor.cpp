@@ -5,14 +5,12 @@
 #include "platform/api/kernel.h"
 #include "platform/api/security.h"
 #include "platform/host/faults.h"
+#include "platform/host/last_error.h"
 #include "platform/host/sddl.h"
 
 namespace {
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
+using host::Fail;
 
 bool IsSelfRelative(const void* descriptor) {
   return (static_cast<const SECURITY_DESCRIPTOR*>(descriptor)->Control & SE_SELF_RELATIVE) != 0;

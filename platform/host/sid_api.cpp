@@ -4,14 +4,12 @@
 #include "platform/api/kernel.h"
 #include "platform/api/security.h"
 #include "platform/host/faults.h"
+#include "platform/host/last_error.h"
 #include "platform/host/sid_value.h"
 
 namespace {
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
+using host::Fail;
 
 }  // namespace
 
