@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/api/utf.h"
+#include "platform/formats/hex_digit.h"
 
 namespace formats {
 namespace {
@@ -66,13 +67,6 @@ bool ReadQuoted(std::u16string_view s, size_t* pos, std::u16string* out) {
     }
   }
   return false;
-}
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
 }
 
 bool ParseHexNumber(std::u16string_view s, uint32_t* value, size_t maxDigits) {

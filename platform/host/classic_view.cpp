@@ -2,6 +2,7 @@
 
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_writer.h"
+#include "platform/formats/hex_digit.h"
 #include "platform/host/clock.h"
 
 namespace host {
@@ -22,20 +23,13 @@ uint16_t EventType(uint64_t level, uint64_t keywords) {
   return EVENTLOG_INFORMATION_TYPE;
 }
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
-
 // The bytes of a Binary element: binary values as they are, hex text decoded.
 std::vector<uint8_t> BinaryData(const formats::EvtxValue& v) {
   if (v.baseType() == EvtVarTypeBinary) return v.bytes;
   std::vector<uint8_t> bytes;
   if (v.baseType() != EvtVarTypeString) return bytes;
   for (size_t i = 0; i + 1 < v.text.size(); i += 2) {
-    int hi = HexDigit(v.text[i]), lo = HexDigit(v.text[i + 1]);
+    int hi = formats::HexDigit(v.text[i]), lo = formats::HexDigit(v.text[i + 1]);
     if (hi < 0 || lo < 0) break;
     bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
   }

@@ -7,6 +7,7 @@
 #include "platform/api/com.h"
 #include "platform/api/kernel.h"
 #include "platform/api/registry.h"
+#include "platform/formats/hex_digit.h"
 #include "platform/host/faults.h"
 
 namespace {
@@ -19,17 +20,10 @@ void PutHex(char16_t*& out, uint64_t value, int digits) {
   for (int i = digits - 1; i >= 0; --i) *out++ = kHex[(value >> (4 * i)) & 0xF];
 }
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 bool ReadHex(const char16_t*& in, int digits, uint64_t& value) {
   value = 0;
   for (int i = 0; i < digits; ++i) {
-    int d = HexDigit(*in++);
+    int d = formats::HexDigit(*in++);
     if (d < 0) return false;
     value = (value << 4) | static_cast<uint64_t>(d);
   }
