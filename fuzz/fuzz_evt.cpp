@@ -1,20 +1,11 @@
 // Any bytes as a .evt file: the reader must not crash or read outside them,
 // every record it yields must be well framed, and a log taken over from the
 // bytes must stay sound after an append.
-#include <cstdlib>
-
+#include "fuzz/fuzz_check.h"
 #include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_reader.h"
 
 using namespace formats;
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);

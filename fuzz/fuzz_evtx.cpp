@@ -1,22 +1,13 @@
 // Any bytes as a .evtx file: the reader must not crash or read outside them,
 // every record it yields must render, and what it yields must survive being
 // written and read again.
-#include <cstdlib>
-
+#include "fuzz/fuzz_check.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/formats/evtx_xml.h"
 
 using namespace formats;
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EvtxReadResult r = ReadEvtx(std::span<const uint8_t>(data, size));
