@@ -9,6 +9,7 @@
 #include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
+#include "tests/support/shell_command.h"
 
 using namespace formats;
 
@@ -77,17 +78,6 @@ struct Exported {
   std::vector<std::string> strings;
 };
 
-std::string RunTool(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[65536];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-  pclose(pipe);
-  return out;
-}
-
 // Records are blocks that start with "Event number"; a block's lines are
 // "Name<tabs>: value", and "String: N" values may span lines.
 std::vector<Exported> ParseEvtexport(const std::string& text) {
@@ -144,8 +134,10 @@ std::string SidText(std::span<const uint8_t> sid) {
 }
 
 TEST_F(RealEvtFile, AgreesWithEvtexport) {
-  if (std::system("command -v evtexport > /dev/null 2>&1") != 0) GTEST_SKIP() << "evtexport (libevt-utils) absent";
-  const auto exported = ParseEvtexport(RunTool("evtexport '" + kSystemLog + "' 2>/dev/null"));
+  if (!testsupport::ToolAvailable("evtexport")) GTEST_SKIP() << "evtexport (libevt-utils) absent";
+  std::string output;
+  testsupport::RunCommand("evtexport '" + kSystemLog + "' 2>/dev/null", output);
+  const auto exported = ParseEvtexport(output);
   ASSERT_EQ(exported.size(), file_.records.size());
   size_t sids = 0;
   for (size_t i = 0; i < exported.size(); ++i) {

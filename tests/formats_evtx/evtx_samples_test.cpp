@@ -9,6 +9,7 @@
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_xml.h"
 #include "tests/formats_evtx/evtx_test_util.h"
+#include "tests/support/shell_command.h"
 
 using namespace formats;
 
@@ -40,7 +41,7 @@ void CrossCheck(const std::string& tool, const std::string& command) {
       for (const EvtxRecord& rec : r.records) out << evtxtest::RecordJson(rec);
     }
     std::string report;
-    int rc = evtxtest::RunCommand("/usr/bin/python3 " + cross + " " + command + " '" + path + "' " + mine, report);
+    int rc = testsupport::RunCommand("/usr/bin/python3 " + cross + " " + command + " '" + path + "' " + mine, report);
     EXPECT_EQ(rc, 0) << name << "\n" << report;
   }
 }
@@ -48,12 +49,12 @@ void CrossCheck(const std::string& tool, const std::string& command) {
 }  // namespace
 
 TEST(EvtxSamples, AgreeWithEvtxexport) {
-  if (!evtxtest::ToolAvailable("evtxexport")) GTEST_SKIP() << "evtxexport (libevtx-utils) is not installed";
+  if (!testsupport::ToolAvailable("evtxexport")) GTEST_SKIP() << "evtxexport (libevtx-utils) is not installed";
   CrossCheck("evtxexport", "evtxexport");
 }
 
 TEST(EvtxSamples, AgreeWithPythonEvtx) {
-  if (!evtxtest::ToolAvailable("evtx_dump.py")) GTEST_SKIP() << "python3-evtx is not installed";
+  if (!testsupport::ToolAvailable("evtx_dump.py")) GTEST_SKIP() << "python3-evtx is not installed";
   CrossCheck("python-evtx", "python-evtx");
 }
 

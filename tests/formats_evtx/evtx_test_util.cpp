@@ -1,10 +1,7 @@
 #include "tests/formats_evtx/evtx_test_util.h"
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 #include "platform/api/utf.h"
 #include "platform/formats/evtx_system.h"
@@ -76,27 +73,6 @@ std::string RecordJson(const formats::EvtxRecord& record) {
   }
   out += "]}\n";
   return out;
-}
-
-int RunCommand(const std::string& command, std::string& output) {
-  output.clear();
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return -1;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output.append(buf, n);
-  int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool ToolAvailable(const std::string& tool) {
-  std::string ignored;
-  return RunCommand("command -v " + tool + " >/dev/null 2>&1", ignored) == 0;
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool HasDiagnostic(const std::vector<std::string>& diagnostics, const std::string& part) {

@@ -15,13 +15,6 @@ std::string SamplePath(const std::string& name);
 // One JSON line with the values the cross check compares (see cross_check.py).
 std::string RecordJson(const formats::EvtxRecord& record);
 
-// Runs a shell command; returns its exit status and its standard output.
-int RunCommand(const std::string& command, std::string& output);
-
-bool ToolAvailable(const std::string& tool);
-
-std::vector<uint8_t> ReadBytes(const std::string& path);
-
 // Whether one of the diagnostics contains `part`.
 bool HasDiagnostic(const std::vector<std::string>& diagnostics, const std::string& part);
 

@@ -9,6 +9,7 @@
 #include "platform/formats/evtx_writer.h"
 #include "platform/formats/evtx_xml.h"
 #include "tests/formats_evtx/evtx_test_util.h"
+#include "tests/support/shell_command.h"
 
 using namespace formats;
 
@@ -201,10 +202,10 @@ TEST(EvtxWriter, IndependentReadersReadWhatWeWrite) {
   }
   bool any = false;
   for (const char* tool : {"evtxexport", "python-evtx"}) {
-    if (!evtxtest::ToolAvailable(std::string(tool) == "evtxexport" ? "evtxexport" : "evtx_dump.py")) continue;
+    if (!testsupport::ToolAvailable(std::string(tool) == "evtxexport" ? "evtxexport" : "evtx_dump.py")) continue;
     any = true;
     std::string report;
-    int rc = evtxtest::RunCommand("/usr/bin/python3 " + cross + " " + tool + " " + file + " " + mine, report);
+    int rc = testsupport::RunCommand("/usr/bin/python3 " + cross + " " + tool + " " + file + " " + mine, report);
     EXPECT_EQ(rc, 0) << report;
     EXPECT_NE(report.find(": 300 records"), std::string::npos) << report;
   }
