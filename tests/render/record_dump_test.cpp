@@ -9,8 +9,11 @@
 #include "platform/formats/evt_record.h"
 #include "render/sid_cache.h"
 #include "tests/render/render_test_files.h"
+#include "tests/support/evt_values.h"
 
 namespace {
+
+using testsupport::Typed;
 
 // The collector as the dumps see it, with fixed answers.
 class FakeCollector : public DumpContext {
@@ -111,12 +114,6 @@ TEST_F(RecordDumpTest, AClassicRecordLongerThanItsBytesIsRefused) {
   EXPECT_THROW(DumpClassicRecord(writer_, record, nullptr, nullptr, collector_), cmr::Win32Exception);
   EXPECT_EQ(collector_.written, 0);
   EXPECT_EQ(Content(), "");
-}
-
-EVT_VARIANT Typed(DWORD type) {
-  EVT_VARIANT v{};
-  v.Type = type;
-  return v;
 }
 
 TEST_F(RecordDumpTest, RenderedEventFieldsInOrder) {

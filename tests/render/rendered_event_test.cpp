@@ -8,8 +8,11 @@
 #include "base/exceptions.h"
 #include "platform/api/errors.h"
 #include "platform/api/kernel.h"
+#include "tests/support/evt_values.h"
 
 namespace {
+
+using testsupport::Typed;
 
 // A stand-in of the library's three rendering functions: system contexts
 // render `g_system`, user contexts `g_user`, in two passes.
@@ -52,12 +55,6 @@ BOOL FakeClose(EVT_HANDLE) {
 }
 
 const EvtRenderFunctions kFake{FakeCreateRenderContext, FakeRender, FakeClose};
-
-EVT_VARIANT Typed(DWORD type) {
-  EVT_VARIANT v{};
-  v.Type = type;
-  return v;
-}
 
 std::vector<EVT_VARIANT> SystemValues() {
   std::vector<EVT_VARIANT> v(EvtSystemPropertyIdEND, Typed(EvtVarTypeNull));

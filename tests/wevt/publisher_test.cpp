@@ -2,10 +2,13 @@
 // texts of events are read.
 #include <vector>
 
+#include "tests/support/evt_values.h"
 #include "tests/wevt/wevt_fixture.h"
 
 namespace wevttest {
 namespace {
+
+using testsupport::StringValue;
 
 class PublisherTest : public WevtTest {
  protected:
@@ -42,13 +45,6 @@ class PublisherTest : public WevtTest {
     return result;
   }
 };
-
-EVT_VARIANT StringValue(const char16_t* s) {
-  EVT_VARIANT v{};
-  v.StringVal = s;
-  v.Type = EvtVarTypeString;
-  return v;
-}
 
 TEST_F(PublisherTest, FormatMessageInsertsAndItsErrors) {
   std::u16string text;
