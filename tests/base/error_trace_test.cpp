@@ -4,13 +4,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "base/error_report.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/errors.h"
+#include "tests/support/file_text.h"
 
 namespace fs = std::filesystem;
 using namespace cmr;
@@ -28,12 +27,7 @@ class ErrorTraceTest : public ::testing::Test {
     fs::remove(file_);
   }
   void Open(DWORD level) { Tracer::Instance().OpenTraceFile(u"EventCollector", level, Utf8ToUtf16(file_.string()), 500); }
-  std::string Lines() {
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Lines() { return testsupport::ReadFileText(file_); }
   fs::path file_;
 };
 

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -14,36 +11,27 @@
 #include "platform/api/registry.h"
 #include "platform/host/host.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using cmr::Tracer;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class TraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ec-trace-" + std::to_string(getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     file_ = dir_ / "EventCollector.log";
   }
   void TearDown() override {
     Tracer::Instance().Shutdown();
-    fs::remove_all(dir_);
   }
   void Open(DWORD level, DWORD megabytes = 500) {
     Tracer::Instance().OpenTraceFile(u"EventCollector", level, cmr::Utf8ToUtf16(file_.string()), megabytes);
   }
-  fs::path dir_, file_;
+  testsupport::TempDir temp_;
+  fs::path dir_{temp_.path()}, file_;
 };
 
 const std::regex kLine(R"(\d+ *\|\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\d{3}\| *\d+\|\d\d\| .*)");
@@ -56,7 +44,7 @@ TEST_F(TraceTest, HeaderLinesAndThreshold) {
   Trace(40, u"detail %d", 2);
   EXPECT_EQ(GetLastError(), 1234u);  // tracing leaves the last error alone
   Tracer::Instance().Shutdown();
-  std::string text = ReadAll(file_);
+  std::string text = testsupport::ReadFileText(file_);
   EXPECT_TRUE(std::regex_search(text, std::regex(R"(^EventCollector trace file \(\)\. Created at \d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\r\n)")))
       << text;
   EXPECT_NE(text.find("|10| failure 1\r\n"), std::string::npos);
@@ -78,7 +66,7 @@ TEST_F(TraceTest, FilePastItsLimitKeepsItsNewestPart) {
   for (int i = 0; i < 300; ++i) Trace(10, u"%05d %s", i, filler);
   auto size = fs::file_size(file_);
   EXPECT_LE(size, 1048576u);
-  std::string text = ReadAll(file_);
+  std::string text = testsupport::ReadFileText(file_);
   EXPECT_NE(text.find("00299 "), std::string::npos);  // the newest line survives
   EXPECT_EQ(text.find("00001 "), std::string::npos);
 }
@@ -86,7 +74,7 @@ TEST_F(TraceTest, FilePastItsLimitKeepsItsNewestPart) {
 TEST_F(TraceTest, LongMessagesAreShortenedToOneLine) {
   Open(40);
   Trace(10, u"%s", std::u16string(20000, u'y'));
-  std::string text = ReadAll(file_);
+  std::string text = testsupport::ReadFileText(file_);
   size_t start = text.find("yyyy");
   size_t end = text.find("\r\n", start);
   ASSERT_NE(end, std::string::npos);
@@ -107,7 +95,7 @@ TEST_F(TraceTest, TwoProcessesLeaveOnlyWholeLines) {
     EXPECT_EQ(a.Wait(), 0);
     EXPECT_EQ(b.Wait(), 0);
   }
-  std::istringstream in(ReadAll(file_));
+  std::istringstream in(testsupport::ReadFileText(file_));
   std::string line;
   int a = 0, b = 0;
   while (std::getline(in, line)) {
@@ -160,7 +148,8 @@ TEST_F(TraceRegistryTest, LevelFromTheRegistryAndFileBesideTheExecutable) {
   EXPECT_TRUE(Tracer::Instance().WouldWrite(20));
   EXPECT_FALSE(Tracer::Instance().WouldWrite(30));
   Trace(20, u"registry configured");
-  EXPECT_NE(ReadAll(TracingFolder() / "EventCollector.log").find("registry configured"), std::string::npos);
+  EXPECT_NE(testsupport::ReadFileText(TracingFolder() / "EventCollector.log").find("registry configured"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "platform/host/clock.h"
 #include "platform/host/faults.h"
 #include "platform/host/host.h"
+#include "tests/support/temp_dir.h"
 
 namespace classictest {
 
@@ -94,16 +93,10 @@ class ClassicTest : public ::testing::Test {
     host::Host::Get().Reset();
     host::ClearFaults();
     host::UseVirtualClock(130000000000000000ULL);
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ec-classic-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
   }
   void TearDown() override {
     host::ClearFaults();
     host::UseRealClock();
-    std::filesystem::remove_all(dir_);
   }
 
   host::Computer& Local() { return host::Host::Get().Local(); }
@@ -124,7 +117,8 @@ class ClassicTest : public ::testing::Test {
     }
   }
 
-  std::filesystem::path dir_;
+  testsupport::TempDir temp_;
+  std::filesystem::path dir_{temp_.path()};
 };
 
 }  // namespace classictest

@@ -16,27 +16,23 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
 extern char** environ;
 
 namespace clitest {
 
+using testsupport::ReadFileText;
+
 struct Output {
   int status = -1;
   std::string out, err;
 };
 
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The file as text, UTF-16 files (a registry export) narrowed to ASCII.
 inline std::string ReadText(const std::string& path) {
-  std::string bytes = ReadAll(path);
+  std::string bytes = ReadFileText(path);
   if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF || static_cast<unsigned char>(bytes[1]) != 0xFE)
     return bytes;
   std::string text;
@@ -65,8 +61,8 @@ inline Output RunProgram(const std::string& program, const std::vector<std::stri
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadAll(out);
-  result.err = ReadAll(err);
+  result.out = ReadFileText(out);
+  result.err = ReadFileText(err);
   return result;
 }
 

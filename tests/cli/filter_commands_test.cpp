@@ -37,7 +37,7 @@ TEST_F(FilterCli, AddShowAndRemoveFilters) {
   EXPECT_NE(shown.out.find("    String 6     alice\n"), std::string::npos);
   EXPECT_NE(shown.out.find("    From         1.3.2024 0:0:0\n"), std::string::npos);
   EXPECT_NE(shown.out.find("Excluding filters: 1\n  " + vss), std::string::npos);
-  std::string document = ReadAll(file_);
+  std::string document = ReadFileText(file_);
   EXPECT_NE(document.find("<Priority>2</Priority>"), std::string::npos) << document;
   EXPECT_NE(document.find("<Flags>773</Flags>"), std::string::npos) << "the criteria given are tested";
 
@@ -45,7 +45,7 @@ TEST_F(FilterCli, AddShowAndRemoveFilters) {
   Output refused = Run({"filter", "add", file_, "--event-id", "10-5"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("Invalid EventID filter"), std::string::npos) << refused.err;
-  EXPECT_EQ(ReadAll(file_), document);
+  EXPECT_EQ(ReadFileText(file_), document);
 
   std::string lower = logons;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -67,7 +67,7 @@ TEST_F(FilterCli, AFilterFileMadeHereFiltersARun) {
   std::string task = Path("task.xml");
   Output made = Run({"config", "--log", "*", "--filter-file", file_, "--output", task});
   ASSERT_EQ(made.status, 0) << made.err;
-  EXPECT_NE(ReadAll(task).find("&lt;EventID&gt;4624&lt;/EventID&gt;"), std::string::npos);
+  EXPECT_NE(ReadFileText(task).find("&lt;EventID&gt;4624&lt;/EventID&gt;"), std::string::npos);
   EXPECT_EQ(Run({"run", task, "--machine", Machine()}).status, 0);
 }
 

@@ -88,7 +88,7 @@ TEST_F(Cli, TheDemonstrationMachineIsTheSameEveryTime) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(first)) {
     if (!entry.is_regular_file()) continue;
     std::string relative = std::filesystem::relative(entry.path(), first).string();
-    EXPECT_EQ(ReadAll(entry.path().string()), ReadAll(second + "/" + relative)) << relative;
+    EXPECT_EQ(ReadFileText(entry.path().string()), ReadFileText(second + "/" + relative)) << relative;
     ++files;
   }
   EXPECT_EQ(files, 6u);

@@ -8,7 +8,7 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
   Output made = Run({"config", "--log", "Application", "--last", "5:1709539200", "--resolve-sids",
                      "--preferred-api", "wevt-only", "--output", task});
   ASSERT_EQ(made.status, 0) << made.err;
-  std::string document = ReadAll(task);
+  std::string document = ReadFileText(task);
   EXPECT_NE(document.find("<LogName>Application</LogName>"), std::string::npos) << document;
   EXPECT_NE(document.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
   EXPECT_NE(document.find("<LastTimeWritten>1709539200</LastTimeWritten>"), std::string::npos);
@@ -24,7 +24,7 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
   EXPECT_NE(ran.err.find("not built yet"), std::string::npos) << ran.err;
   EXPECT_NE(ran.out.find("ErrorCode        0x80004005"), std::string::npos) << ran.out;
   EXPECT_NE(ran.out.find("Log              Application"), std::string::npos);
-  std::string after = ReadAll(task);
+  std::string after = ReadFileText(task);
   EXPECT_NE(after.find("<ErrorStatus>-2147467259</ErrorStatus>"), std::string::npos) << after;
   EXPECT_NE(after.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
 }
@@ -46,7 +46,7 @@ TEST_F(Cli, ConfigOptionsReachTheDocument) {
   std::string task = Path("task.xml");
   std::ofstream(task) << std::string(10000, 'x');
   ASSERT_EQ(Run({"config", "--log", "System", "--output", task}).status, 0);
-  std::string replaced = ReadAll(task);
+  std::string replaced = ReadFileText(task);
   EXPECT_EQ(replaced.rfind("<?xml", 0), 0u);
   EXPECT_EQ(replaced.find("xxxx"), std::string::npos);
 }
@@ -58,7 +58,7 @@ TEST_F(Cli, RunOfAListingConfigurationFillsTheLogList) {
   ASSERT_EQ(ran.status, 0) << ran.err;
   EXPECT_NE(ran.out.find("ErrorCode        0\n"), std::string::npos) << ran.out;
   EXPECT_NE(ran.out.find("\n4 logs\n"), std::string::npos);
-  std::string after = ReadAll(task);
+  std::string after = ReadFileText(task);
   EXPECT_EQ(Numbers(after, "<NumberOfRecords>"), (std::vector<uint64_t>{8, 8, 8, 8}));
   EXPECT_NE(after.find("<ErrorStatus>0</ErrorStatus>"), std::string::npos);
 }
@@ -69,7 +69,7 @@ TEST_F(Cli, RunOfADocumentThatIsNoConfiguration) {
   Output ran = Run({"run", task, "--machine", Machine()});
   EXPECT_EQ(ran.status, 1);
   EXPECT_NE(ran.err.find("the task failed: 0x80004005"), std::string::npos) << ran.err;
-  EXPECT_EQ(ReadAll(task), "<Task>") << "a failed load leaves the file as it was";
+  EXPECT_EQ(ReadFileText(task), "<Task>") << "a failed load leaves the file as it was";
 }
 
 TEST_F(Cli, RegisterThenUnregisterWriteTheMachineRegistry) {
@@ -94,11 +94,11 @@ TEST_F(Cli, RegisterThenUnregisterWriteTheMachineRegistry) {
 TEST_F(Cli, RegisterRefusesAFolderWithSeveralExports) {
   const std::string& machine = Machine();
   std::ofstream(machine + "/extra.reg") << "Windows Registry Editor Version 5.00\r\n";
-  std::string before = ReadAll(machine + "/machine.reg");
+  std::string before = ReadFileText(machine + "/machine.reg");
   Output registered = Run({"register", "--machine", machine});
   EXPECT_EQ(registered.status, 1);
   EXPECT_NE(registered.err.find("several registry exports"), std::string::npos) << registered.err;
-  EXPECT_EQ(ReadAll(machine + "/machine.reg"), before);
+  EXPECT_EQ(ReadFileText(machine + "/machine.reg"), before);
 }
 
 }  // namespace

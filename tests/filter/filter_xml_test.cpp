@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "base/text.h"
@@ -13,6 +12,7 @@
 #include "filter_test_records.h"
 #include "platform/host/faults.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
 using namespace filtertest;
@@ -35,13 +35,6 @@ std::u16string FilterText(const CEventFilter::CFilter& f) {
   TiXmlDocument document;
   f.Save(&document);
   return cmr::PrintXml(document);
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 TEST(FilterXml, ReadingAndDerivedFlags) {
@@ -157,7 +150,7 @@ TEST_F(FilterFile, SaveAndLoadRoundTrip) {
   ParseIdRanges(u"4624", f->EventIDs);
   f->Source = u"Microsoft*";
   set.SaveToFile(path);
-  EXPECT_EQ(ReadAll(dir.path() + "/filters.xml").rfind("<?xml", 0), 0u) << "no byte-order mark";
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/filters.xml").rfind("<?xml", 0), 0u) << "no byte-order mark";
 
   CEventFilter loaded;
   loaded.LoadFromFile(path);
@@ -177,11 +170,11 @@ TEST_F(FilterFile, AFailedRenameLeavesTheOldFile) {
   CEventFilter set;
   host::InjectFault("MoveFileExW", 1, 5);
   EXPECT_THROW(set.SaveToFile(path), std::runtime_error);
-  EXPECT_EQ(ReadAll(dir.path() + "/filters.xml"), "old");
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving")) << "the new file is removed";
   host::ClearFaults();
   set.SaveToFile(path);
-  EXPECT_NE(ReadAll(dir.path() + "/filters.xml"), "old");
+  EXPECT_NE(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
 }
 
 // Saves a large set with the file size limited, as a full disk would stop it.
@@ -204,7 +197,7 @@ TEST_F(FilterFile, AFailedWriteLeavesTheOldFile) {
     std::ofstream(dir.path() + "/filters.xml") << "old";
   }
   EXPECT_EQ(testsupport::RunChild("filter_save_over_limit", {dir.path() + "/filters.xml"}), 0);
-  EXPECT_EQ(ReadAll(dir.path() + "/filters.xml"), "old");
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving"));
 }
 

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "base/text.h"
@@ -14,6 +10,8 @@
 #include "platform/host/system_version.h"
 #include "task/computer_info.h"
 #include "tests/hostservices/host_reset.h"
+#include "tests/support/file_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -31,24 +29,19 @@ class ComputerInfo : public FreshHost {
     host::Host::Get().Add(u"DC1");
     host::Lock lock;
     host::Names().AddHost({u"srv1.corp.example.com", u"SRV1"}, {"10.0.0.5"});
-    dir_ = fs::temp_directory_path() / ("ec-computer-info-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
     cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 10, cmr::Utf8ToUtf16((dir_ / "trace.log").string()),
                                           500);
   }
   void TearDown() override {
     cmr::Tracer::Instance().Shutdown();
-    fs::remove_all(dir_);
     FreshHost::TearDown();
   }
   std::string TraceText() {
     cmr::Tracer::Instance().Shutdown();
-    std::ifstream in(dir_ / "trace.log", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return testsupport::ReadFileText(dir_ / "trace.log");
   }
-  fs::path dir_;
+  testsupport::TempDir temp_;
+  fs::path dir_{temp_.path()};
 };
 
 TEST_F(ComputerInfo, DomainMemberGivesVersionTypeFullNameAndDnsDomain) {

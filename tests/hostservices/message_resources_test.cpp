@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "platform/host/locale.h"
 #include "platform/host/module_table.h"
 #include "tests/hostservices/host_reset.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -50,11 +50,6 @@ class MessageResources : public FreshHost {
     return result;
   }
 };
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes, size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -131,7 +126,7 @@ TEST_F(MessageResources, HandlesAndFilesThatAreNotMessageModules) {
 // Every prefix of the file, and the file with bytes overwritten, either fails
 // to load or answers lookups with an error or a text: never a read outside it.
 TEST_F(MessageResources, TruncatedAndGarbledFilesNeverCrash) {
-  std::vector<uint8_t> original = ReadAll(kFixtures + "/events.dll");
+  std::vector<uint8_t> original = testsupport::ReadFileBytes(kFixtures + "/events.dll");
   ASSERT_GT(original.size(), 1024u);
   testsupport::TempDir dir;
   std::string path = dir.path() + "/damaged.dll";

@@ -6,6 +6,7 @@
 
 #include "platform/api/kernel.h"
 #include "platform/host/faults.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -13,11 +14,6 @@ namespace {
 using testsupport::TempDir;
 
 void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(Files, DirectoryCreationErrors) {
   TempDir dir;
   EXPECT_TRUE(CreateDirectoryW(dir.Wide("/a").c_str(), nullptr));
@@ -60,11 +56,11 @@ TEST(Files, MoveReplacesOnlyWhenAsked) {
   EXPECT_FALSE(MoveFileW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str()));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_TRUE(MoveFileExW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str(), MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(ReadText(dir.path() + "/b"), "new");
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/b"), "new");
   EXPECT_FALSE(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/b").c_str(), TRUE));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
   EXPECT_TRUE(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/c").c_str(), TRUE));
-  EXPECT_EQ(ReadText(dir.path() + "/c"), "new");
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/c"), "new");
   EXPECT_EQ(_wrename(dir.Wide("/c").c_str(), dir.Wide("/b").c_str()), -1);
   EXPECT_EQ(errno, EEXIST);
   EXPECT_EQ(_wremove(dir.Wide("/nothing").c_str()), -1);

@@ -1,22 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "platform/api/registry.h"
 #include "platform/api/utf.h"
 #include "platform/host/host.h"
 #include "platform/host/registry_file.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<BYTE> Query(HKEY root, const char16_t* path, const char16_t* name, DWORD* type) {
   HKEY key;
@@ -85,7 +78,7 @@ TEST(RegFile, ImportEveryValueTypeThenExportAndReimport) {
   ASSERT_EQ(host::ExportRegFile(host::Host::Get().Local(), u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor",
                                 dir.path() + "/out.reg"),
             0u);
-  std::string bytes = ReadBytes(dir.path() + "/out.reg");
+  std::string bytes = testsupport::ReadFileText(dir.path() + "/out.reg");
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
   std::u16string text(reinterpret_cast<const char16_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
@@ -100,7 +93,7 @@ TEST(RegFile, ImportEveryValueTypeThenExportAndReimport) {
   host::Computer& copy = host::Host::Get().Add(u"COPY");
   ASSERT_EQ(host::ImportRegFile(copy, dir.path() + "/out.reg", &message), 0u) << message;
   ASSERT_EQ(host::ExportRegFile(copy, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", dir.path() + "/again.reg"), 0u);
-  EXPECT_EQ(ReadBytes(dir.path() + "/again.reg"), bytes);
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/again.reg"), bytes);
   host::Host::Get().Reset();
 }
 

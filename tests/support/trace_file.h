@@ -2,12 +2,11 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "base/text.h"
 #include "base/trace.h"
+#include "tests/support/file_text.h"
 
 namespace testsupport {
 
@@ -23,10 +22,7 @@ class TraceFile {
   // Switches tracing off and returns what was written.
   std::string Text() {
     cmr::Tracer::Instance().Shutdown();
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return ReadFileText(path_);
   }
 
  private:

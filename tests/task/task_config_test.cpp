@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "base/replace_file.h"
 #include "base/text.h"
 #include "platform/api/kernel.h"
 #include "platform/host/faults.h"
 #include "task/task_event_log.h"
+#include "tests/support/file_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using cmr::CTaskEventLog;
@@ -138,21 +136,14 @@ TEST(TaskConfig, BadDocuments) {
 class TaskConfigFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ec-config-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
     path_ = Utf8ToUtf16((dir_ / "task.xml").string());
   }
   void TearDown() override {
     host::ClearFaults();
-    fs::remove_all(dir_);
   }
-  std::string Read() {
-    std::ifstream in(dir_ / "task.xml", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path dir_;
+  std::string Read() { return testsupport::ReadFileText(dir_ / "task.xml"); }
+  testsupport::TempDir temp_;
+  fs::path dir_{temp_.path()};
   std::u16string path_;
 };
 

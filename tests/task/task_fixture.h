@@ -17,18 +17,12 @@
 #include "platform/host/wevtapi.h"
 #include "task/task.h"
 #include "tests/support/com_values.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace tasktest {
 
 using testsupport::Bstr;
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class TaskFixture : public ::testing::Test {
  protected:
@@ -54,7 +48,7 @@ class TaskFixture : public ::testing::Test {
   }
   std::string TraceText() {
     cmr::Tracer::Instance().Shutdown();
-    return ReadFile(dir_.path() + "/trace.log");
+    return testsupport::ReadFileText(dir_.path() + "/trace.log");
   }
 
   // ITask::Run on the local computer with the configuration file.

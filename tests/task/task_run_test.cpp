@@ -140,12 +140,12 @@ TEST_F(TaskRun, MalformedFilterEndsTheRunAndLeavesTheFileUntouched) {
   cmr::CTaskEventLog config = StarConfig();
   config.Filter = u"<Filters><Unclosed>";
   WriteConfig(config);
-  std::string before = tasktest::ReadFile(ConfigPath());
+  std::string before = testsupport::ReadFileText(ConfigPath());
 
   CTask task;
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_NE(TakeErrorDescription(), u"<none>");
-  EXPECT_EQ(tasktest::ReadFile(ConfigPath()), before);
+  EXPECT_EQ(testsupport::ReadFileText(ConfigPath()), before);
 }
 
 TEST_F(TaskRun, UnreadableConfigurationFails) {
@@ -158,7 +158,7 @@ TEST_F(TaskRun, UnreadableConfigurationFails) {
   }
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"Invalid task config.");
-  EXPECT_EQ(tasktest::ReadFile(ConfigPath()), "<Task/>");
+  EXPECT_EQ(testsupport::ReadFileText(ConfigPath()), "<Task/>");
 }
 
 TEST_F(TaskRun, ProductNameKeptWhenNullReplacedWhenGiven) {

@@ -113,7 +113,7 @@ TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
                                 "EventCollector.log";
   std::filesystem::remove(trace);
   ASSERT_EQ(testsupport::RunChild("LoadTracedLibrary", {library}), 0);
-  std::string text = tasktest::ReadFile(trace.string());
+  std::string text = testsupport::ReadFileText(trace.string());
   std::filesystem::remove(trace);
   std::filesystem::remove(trace.parent_path());  // when empty
   EXPECT_NE(text.find("EventCollector version 1.0.0.1"), std::string::npos) << text;

@@ -1,7 +1,5 @@
 // The component's binding of Wevtapi.dll: loading, channel existence and
 // list, log file path, and the channel fields of a log info entry.
-#include <fstream>
-#include <sstream>
 
 #include "base/exceptions.h"
 #include "base/text.h"
@@ -9,6 +7,7 @@
 #include "platform/host/locale.h"
 #include "platform/host/module_table.h"
 #include "render/evt_api.h"
+#include "tests/support/file_text.h"
 #include "tests/wevt/wevt_fixture.h"
 
 namespace wevttest {
@@ -56,10 +55,7 @@ class EvtApiTest : public WevtTest {
     cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 10, cmr::Utf8ToUtf16(file.string()), 10);
     action();
     cmr::Tracer::Instance().Shutdown();
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return testsupport::ReadFileText(file);
   }
 
   EvtApi api_;

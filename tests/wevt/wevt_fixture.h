@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 
@@ -14,6 +12,7 @@
 #include "platform/host/faults.h"
 #include "platform/host/host.h"
 #include "platform/host/wevtapi.h"
+#include "tests/support/temp_dir.h"
 
 namespace wevttest {
 
@@ -49,17 +48,11 @@ class WevtTest : public ::testing::Test {
     host::Host::Get().Reset();
     host::ClearFaults();
     host::SetWevtapiAvailable(true);
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ec-wevt-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     handlesAtStart_ = host::OpenEvtHandleCount();
   }
   void TearDown() override {
     EXPECT_EQ(host::OpenEvtHandleCount(), handlesAtStart_) << "Evt handles left open";
     host::ClearFaults();
-    std::filesystem::remove_all(dir_);
   }
 
   host::Computer& Local() { return host::Host::Get().Local(); }
@@ -73,7 +66,8 @@ class WevtTest : public ::testing::Test {
     for (int i = 0; i < count; ++i) host::AppendEvent(Local(), name, Spec(static_cast<uint16_t>(1000 + i)));
   }
 
-  std::filesystem::path dir_;
+  testsupport::TempDir temp_;
+  std::filesystem::path dir_{temp_.path()};
   size_t handlesAtStart_ = 0;
 };
 
