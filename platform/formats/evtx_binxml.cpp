@@ -364,14 +364,11 @@ void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, Instance
     parseFragment(pos, size_t{v.offset} + v.size, out, depth + 1);
     return;
   }
-  if (v.placed == kEvtxNone) {
-    EvtxValue decoded;
-    DecodeEvtxValue(v.type, chunk_.subspan(v.offset, v.size), decoded);
-    v.placed = out.addValue(std::move(decoded));
-    v.placed = event_->nodes[v.placed].value;
-    return;
-  }
   EvtxNode n;
+  if (v.placed == kEvtxNone) {
+    v.placed = static_cast<uint32_t>(event_->values.size());
+    DecodeEvtxValue(v.type, chunk_.subspan(v.offset, v.size), event_->values.emplace_back());
+  }
   n.kind = EvtxNodeKind::Value;
   n.value = v.placed;
   out.add(n);

@@ -117,11 +117,19 @@ void EvtxTreeBuilder::close() {
 
 uint32_t EvtxTreeBuilder::add(const EvtxNode& leaf) { return link(leaf); }
 
-uint32_t EvtxTreeBuilder::addValue(EvtxValue v) {
+uint32_t EvtxTreeBuilder::addValue(EvtxValue&& v) {
   EvtxNode n;
   n.kind = EvtxNodeKind::Value;
   n.value = static_cast<uint32_t>(event_.values.size());
   event_.values.push_back(std::move(v));
+  return link(n);
+}
+
+uint32_t EvtxTreeBuilder::addValue(const EvtxValue& v) {
+  EvtxNode n;
+  n.kind = EvtxNodeKind::Value;
+  n.value = static_cast<uint32_t>(event_.values.size());
+  event_.values.push_back(v);
   return link(n);
 }
 

@@ -89,11 +89,12 @@ struct EvtxRecord {
 // Appends nodes to an EvtxEvent, linking parents and siblings.
 class EvtxTreeBuilder {
  public:
-  explicit EvtxTreeBuilder(EvtxEvent& event) : event_(event) {}
+  explicit EvtxTreeBuilder(EvtxEvent& event) : event_(event) { stack_.reserve(16); }
   uint32_t open(EvtxNodeKind kind, uint32_t name);  // Element or Attribute; becomes the current parent
   void close();                                     // back to the parent
   uint32_t add(const EvtxNode& leaf);               // a leaf under the current parent
-  uint32_t addValue(EvtxValue v);                   // a Value leaf
+  uint32_t addValue(EvtxValue&& v);                 // a Value leaf
+  uint32_t addValue(const EvtxValue& v);
   size_t depth() const { return stack_.size(); }
 
  private:

@@ -16,18 +16,35 @@ constexpr std::u16string_view kSystemElementNames[kSystemElementCount] = {
 
 using SystemElements = std::array<const EvtxNode*, kSystemElementCount>;
 
+// Which property element a name is, or kSystemElementCount; names are told
+// apart by their first letter before they are compared.
+SystemElement SystemElementOf(std::u16string_view name) {
+  auto pick = [&](std::initializer_list<SystemElement> candidates) {
+    for (SystemElement e : candidates)
+      if (name == kSystemElementNames[e]) return e;
+    return kSystemElementCount;
+  };
+  switch (name.empty() ? u'\0' : name[0]) {
+    case u'P': return pick({kProvider});
+    case u'E': return pick({kEventID, kEventRecordID, kExecution});
+    case u'V': return pick({kVersion});
+    case u'L': return pick({kLevel});
+    case u'T': return pick({kTask, kTimeCreated});
+    case u'O': return pick({kOpcode});
+    case u'K': return pick({kKeywords});
+    case u'C': return pick({kChannel, kComputer, kCorrelation});
+    case u'S': return pick({kSecurity});
+    default: return kSystemElementCount;
+  }
+}
+
 // The first child element of System of each name, in one pass.
 SystemElements FindSystemElements(const EvtxEvent& e, const EvtxNode& system) {
   SystemElements found{};
   for (const EvtxNode* c = e.firstChild(system); c; c = e.next(*c)) {
     if (c->kind != EvtxNodeKind::Element) continue;
-    const std::u16string& name = e.name(*c);
-    for (size_t i = 0; i < found.size(); ++i) {
-      if (!found[i] && name == kSystemElementNames[i]) {
-        found[i] = c;
-        break;
-      }
-    }
+    SystemElement which = SystemElementOf(e.name(*c));
+    if (which != kSystemElementCount && !found[which]) found[which] = c;
   }
   return found;
 }
@@ -160,6 +177,7 @@ std::vector<EvtxUserValue> GetEvtxUserValues(const EvtxEvent& event) {
 
 void GetEvtxUserValueRefs(const EvtxEvent& event, std::vector<const EvtxValue*>& values,
                           std::forward_list<EvtxValue>& texts) {
+  values.reserve(event.values.size());  // as a rule one value each
   VisitUserValues(event, [&](NameSource, const EvtxNode& n) {
     const EvtxValue* v = event.contentValue(n);
     if (!v) v = &texts.emplace_front(EvtxValue::String(event.text(n)));
