@@ -13,7 +13,7 @@ class EntryBytes {
   // Room for `count` more bytes after the end: write there, then Commit the
   // end of what was written.
   char* Room(size_t count) {
-    if (storage_.size() - size_ < count) storage_.resize(std::max(storage_.size() * 2, size_ + count + 256));
+    if (storage_.size() - size_ < count) Grow(count);
     return storage_.data() + size_;
   }
   void Commit(const char* end) { size_ = static_cast<size_t>(end - storage_.data()); }
@@ -32,6 +32,8 @@ class EntryBytes {
   bool Empty() const { return size_ == 0; }
 
  private:
+  void Grow(size_t count);  // rare: the storage is kept from entry to entry
+
   std::string storage_;  // its size is the capacity in use; the entry is its first size_ bytes
   size_t size_ = 0;
 };

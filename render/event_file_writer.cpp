@@ -10,7 +10,6 @@
 #ifdef _WIN32
 #include <io.h>
 #endif
-#include "render/number_text.h"
 
 namespace {
 
@@ -54,50 +53,6 @@ bool EventFileWriter::Open(const std::u16string& path) {
   file_ = file;
   stream_ = stream;
   return true;
-}
-
-char* EventFileWriter::BeginField(std::u16string_view tag, size_t valueBytes) {
-  char* out = entry_.Room(tag.size() * kMaxUtf8PerUnit + valueBytes + 2);
-  for (size_t i = 0; i < tag.size(); ++i) {
-    if (tag[i] >= 0x80) {  // tags are ASCII names; any other text is converted all the same
-      out = PutFieldValueUtf8(out, tag.substr(i), FieldForm::AsIs);
-      break;
-    }
-    *out++ = static_cast<char>(tag[i]);
-  }
-  *out++ = '~';
-  return out;
-}
-
-void EventFileWriter::EndField(char* end) {
-  *end++ = '#';
-  entry_.Commit(end);
-}
-
-void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form) {
-  char* out = BeginField(tag, text.size() * kMaxUtf8PerUnit);
-  EndField(PutFieldValueUtf8(out, text, form));
-}
-
-void EventFileWriter::WriteHex32Field(std::u16string_view tag, uint32_t value) {
-  EndField(PutHexDigits(BeginField(tag, 8), value, 8));
-}
-
-void EventFileWriter::WriteHex64Field(std::u16string_view tag, uint64_t value) {
-  EndField(PutHexDigits(BeginField(tag, 16), value, 16));
-}
-
-void EventFileWriter::WriteUnsignedField(std::u16string_view tag, uint32_t value) {
-  EndField(PutUnsigned(BeginField(tag, kMaxDecimalDigits), value));
-}
-
-void EventFileWriter::WriteInsertionString(int index, std::u16string_view text, FieldForm form) {
-  char* out = entry_.Room(2 + kMaxDecimalDigits + 2 + text.size() * kMaxUtf8PerUnit);
-  *out++ = 'I';
-  *out++ = 'S';
-  out = PutUnsigned(out, static_cast<uint32_t>(index), 2);
-  *out++ = '~';
-  EndField(PutFieldValueUtf8(out, text, form));
 }
 
 void EventFileWriter::EndEntry() {

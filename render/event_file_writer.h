@@ -12,6 +12,7 @@
 
 #include "render/entry_bytes.h"
 #include "render/field_text.h"
+#include "render/number_text.h"
 
 class EventFileWriter {
  public:
@@ -62,3 +63,49 @@ class EventFileWriter {
   gzFile stream_ = nullptr;
   EntryBytes entry_;  // kept from entry to entry, so that its storage is reused
 };
+
+// The field writers are inline: an entry has some thirty fields, most of them
+// short, and the calls would weigh as much as the writing.
+inline char* EventFileWriter::BeginField(std::u16string_view tag, size_t valueBytes) {
+  char* out = entry_.Room(tag.size() * kMaxUtf8PerUnit + valueBytes + 2);
+  for (size_t i = 0; i < tag.size(); ++i) {
+    if (tag[i] >= 0x80) {  // tags are ASCII names; any other text is converted all the same
+      out = PutFieldValueUtf8(out, tag.substr(i), FieldForm::AsIs);
+      break;
+    }
+    *out++ = static_cast<char>(tag[i]);
+  }
+  *out++ = '~';
+  return out;
+}
+
+inline void EventFileWriter::EndField(char* end) {
+  *end++ = '#';
+  entry_.Commit(end);
+}
+
+inline void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form) {
+  char* out = BeginField(tag, text.size() * kMaxUtf8PerUnit);
+  EndField(PutFieldValueUtf8(out, text, form));
+}
+
+inline void EventFileWriter::WriteHex32Field(std::u16string_view tag, uint32_t value) {
+  EndField(PutHexDigits(BeginField(tag, 8), value, 8));
+}
+
+inline void EventFileWriter::WriteHex64Field(std::u16string_view tag, uint64_t value) {
+  EndField(PutHexDigits(BeginField(tag, 16), value, 16));
+}
+
+inline void EventFileWriter::WriteUnsignedField(std::u16string_view tag, uint32_t value) {
+  EndField(PutUnsigned(BeginField(tag, kMaxDecimalDigits), value));
+}
+
+inline void EventFileWriter::WriteInsertionString(int index, std::u16string_view text, FieldForm form) {
+  char* out = entry_.Room(2 + kMaxDecimalDigits + 2 + text.size() * kMaxUtf8PerUnit);
+  *out++ = 'I';
+  *out++ = 'S';
+  out = PutUnsigned(out, static_cast<uint32_t>(index), 2);
+  *out++ = '~';
+  EndField(PutFieldValueUtf8(out, text, form));
+}

@@ -4,37 +4,32 @@
 
 namespace {
 
-// The account of a string that is a SID the cache knows; "" otherwise.
-std::u16string AccountOfSidString(DumpContext& context, std::u16string_view text) {
-  // Longer than two characters, only the "S-1-..." form can be a SID.
-  if (text.size() < 2 || (text[0] != u'S' && text[0] != u's') || text[1] != u'-') return {};
-  std::shared_ptr<CSidCache::SidInfo> info = context.LookupSidText(std::u16string(text));
-  return info ? CSidCache::AccountText(*info) : std::u16string();
+// Longer than two characters, only the "S-1-..." form can be a SID.
+bool MayBeSid(std::u16string_view text) {
+  return text.size() > 2 && (text[0] == u'S' || text[0] == u's') && text[1] == u'-';
 }
 
 }  // namespace
 
-// The text added for one insertion string, if any.
-bool InsertionStringWriter::AddedText(std::u16string_view text, std::u16string* added) {
-  if (resolveSids_ && text.size() > 2) {
-    std::u16string account = AccountOfSidString(context_, text);
-    if (!account.empty()) {
-      *added = std::move(account);
-      return true;
+// The text added for insertion string i, if any: the account of a SID the
+// cache knows, else the parameter expansion of a text with %% references.
+void InsertionStringWriter::AddFor(int i, std::u16string_view text) {
+  if (resolveSids_ && MayBeSid(text)) {
+    std::shared_ptr<CSidCache::SidInfo> info = context_.LookupSidText(std::u16string(text));
+    if (info) {
+      added_.emplace_back(i, CSidCache::AccountText(*info));
+      return;
     }
   }
   if (expandParameters_ && text.find(u"%%") != std::u16string::npos) {
-    *added = context_.ExpandParameters(std::u16string(source_), std::u16string(text));
-    return true;
+    added_.emplace_back(i, context_.ExpandParameters(std::u16string(source_), std::u16string(text)));
   }
-  return false;
 }
 
 void InsertionStringWriter::Write(std::u16string_view text) {
   int i = ++count_;
   trace_(u"String%d...", classic_ ? i : i - 1);
-  std::u16string extra;
-  if (AddedText(text, &extra)) added_.emplace_back(i, std::move(extra));
+  if (expandParameters_ || (resolveSids_ && MayBeSid(text))) AddFor(i, text);
   if (trace_.On()) {
     std::u16string value = ReplaceNoncharacters(text);
     if (classic_) trace_(u"=%s", value);

@@ -37,7 +37,7 @@ class InsertionStringWriter {
   void WriteAdded();
 
  private:
-  bool AddedText(std::u16string_view text, std::u16string* added);
+  void AddFor(int i, std::u16string_view text);
 
   EventFileWriter& writer_;
   DumpContext& context_;

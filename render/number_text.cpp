@@ -1,5 +1,7 @@
 #include "render/number_text.h"
 
+#include <bit>
+
 void AppendUnsigned(std::u16string& out, uint64_t value, int minDigits) {
   char16_t digits[kMaxDecimalDigits];
   out.append(digits, PutUnsigned(digits, value, minDigits));
@@ -20,7 +22,6 @@ void AppendHexDigits(std::u16string& out, uint64_t value, int digits, bool upper
 }
 
 void AppendHex(std::u16string& out, uint64_t value, bool upper) {
-  int digits = 1;
-  while (digits < 16 && (value >> (digits * 4)) != 0) ++digits;
+  int digits = value == 0 ? 1 : (std::bit_width(value) + 3) / 4;
   AppendHexDigits(out, value, digits, upper);
 }

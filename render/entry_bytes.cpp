@@ -1,0 +1,3 @@
+#include "render/entry_bytes.h"
+
+void EntryBytes::Grow(size_t count) { storage_.resize(std::max(storage_.size() * 2, size_ + count + 256)); }
