@@ -13,8 +13,7 @@
 #include "platform/formats/evt_record.h"
 #include "platform/host/classic_event_logs.h"
 #include "platform/host/clock.h"
-#include "platform/host/faults.h"
-#include "platform/host/host.h"
+#include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace classictest {
@@ -87,19 +86,16 @@ inline std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
   return v;
 }
 
-class ClassicTest : public ::testing::Test {
+class ClassicTest : public testsupport::FreshHost {
  protected:
   void SetUp() override {
-    host::Host::Get().Reset();
-    host::ClearFaults();
+    FreshHost::SetUp();
     host::UseVirtualClock(130000000000000000ULL);
   }
   void TearDown() override {
-    host::ClearFaults();
+    FreshHost::TearDown();
     host::UseRealClock();
   }
-
-  host::Computer& Local() { return host::Host::Get().Local(); }
 
   void MakeLog(host::Computer& computer, const std::u16string& name, DWORD maxSize = 0x80000, DWORD retention = 0,
                const std::u16string& file = u"") {

@@ -9,15 +9,15 @@
 #include "platform/host/net_facts.h"
 #include "platform/host/system_version.h"
 #include "task/computer_info.h"
-#include "tests/hostservices/host_reset.h"
 #include "tests/support/file_text.h"
+#include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class ComputerInfo : public FreshHost {
+class ComputerInfo : public testsupport::FreshHost {
  protected:
   void SetUp() override {
     FreshHost::SetUp();

@@ -8,8 +8,8 @@
 #include "platform/api/kernel.h"
 #include "platform/host/locale.h"
 #include "platform/host/module_table.h"
-#include "tests/hostservices/host_reset.h"
 #include "tests/support/file_text.h"
+#include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -22,7 +22,7 @@ const std::string kFixtures;
 
 std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-class MessageResources : public FreshHost {
+class MessageResources : public testsupport::FreshHost {
  protected:
   void SetUp() override {
     FreshHost::SetUp();

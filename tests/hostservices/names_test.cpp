@@ -6,11 +6,11 @@
 #include "platform/api/net.h"
 #include "platform/host/block_pool.h"
 #include "platform/host/name_table.h"
-#include "tests/hostservices/host_reset.h"
+#include "tests/support/fresh_host.h"
 
 namespace {
 
-class Names : public FreshHost {
+class Names : public testsupport::FreshHost {
  protected:
   void SetUp() override {
     FreshHost::SetUp();

@@ -6,11 +6,11 @@
 #include "platform/host/block_pool.h"
 #include "platform/host/net_facts.h"
 #include "platform/host/system_version.h"
-#include "tests/hostservices/host_reset.h"
+#include "tests/support/fresh_host.h"
 
 namespace {
 
-class NetManagement : public FreshHost {};
+class NetManagement : public testsupport::FreshHost {};
 
 TEST_F(NetManagement, ServerInfoComesFromTheComputersVersionAndRole) {
   auto& srv = host::Host::Get().Add(u"SRV1");

@@ -8,7 +8,7 @@
 #include "platform/host/accounts.h"
 #include "platform/host/block_pool.h"
 #include "platform/host/lsa_policy.h"
-#include "tests/hostservices/host_reset.h"
+#include "tests/support/fresh_host.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ TEST(Sids, CopyAndCompare) {
   EXPECT_FALSE(IsValidSid(nullptr));
 }
 
-class Lsa : public FreshHost {};
+class Lsa : public testsupport::FreshHost {};
 
 TEST_F(Lsa, LookupMapsWellKnownAndComputerAccountsAndSharesDomains) {
   auto& accounts = host::Host::Get().Add(u"SRV1").Service<host::Accounts>();

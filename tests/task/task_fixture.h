@@ -18,17 +18,17 @@
 #include "task/task.h"
 #include "tests/support/com_values.h"
 #include "tests/support/file_text.h"
+#include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace tasktest {
 
 using testsupport::Bstr;
 
-class TaskFixture : public ::testing::Test {
+class TaskFixture : public testsupport::FreshHost {
  protected:
   void SetUp() override {
-    host::Host::Get().Reset();
-    host::ClearFaults();
+    FreshHost::SetUp();
     host::SetWevtapiAvailable(true);
     host::Host::Get().Local().Service<host::NetFacts>().JoinDomain(u"CORP", u"corp.example.com", u"DC1", u"10.0.0.2");
     host::Host::Get().Add(u"DC1");
@@ -36,7 +36,7 @@ class TaskFixture : public ::testing::Test {
   }
   void TearDown() override {
     cmr::Tracer::Instance().Shutdown();
-    host::ClearFaults();
+    FreshHost::TearDown();
   }
 
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }

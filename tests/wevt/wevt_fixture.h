@@ -9,9 +9,8 @@
 
 #include "platform/api/kernel.h"
 #include "platform/host/event_channels.h"
-#include "platform/host/faults.h"
-#include "platform/host/host.h"
 #include "platform/host/wevtapi.h"
+#include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace wevttest {
@@ -42,20 +41,17 @@ inline formats::EvtxEventSpec Spec(uint16_t id, const std::u16string& provider =
   return s;
 }
 
-class WevtTest : public ::testing::Test {
+class WevtTest : public testsupport::FreshHost {
  protected:
   void SetUp() override {
-    host::Host::Get().Reset();
-    host::ClearFaults();
+    FreshHost::SetUp();
     host::SetWevtapiAvailable(true);
     handlesAtStart_ = host::OpenEvtHandleCount();
   }
   void TearDown() override {
     EXPECT_EQ(host::OpenEvtHandleCount(), handlesAtStart_) << "Evt handles left open";
-    host::ClearFaults();
+    FreshHost::TearDown();
   }
-
-  host::Computer& Local() { return host::Host::Get().Local(); }
 
   // A channel of the local computer with `count` events.
   void AddChannelWithEvents(const std::u16string& name, int count, uint64_t firstId = 1) {

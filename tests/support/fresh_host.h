@@ -7,6 +7,8 @@
 #include "platform/host/faults.h"
 #include "platform/host/host.h"
 
+namespace testsupport {
+
 class FreshHost : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -14,4 +16,8 @@ class FreshHost : public ::testing::Test {
     host::ClearFaults();
   }
   void TearDown() override { host::ClearFaults(); }
+
+  host::Computer& Local() { return host::Host::Get().Local(); }
 };
+
+}  // namespace testsupport
