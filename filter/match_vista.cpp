@@ -2,25 +2,16 @@
 // order; the first that fails ends the test.
 #include <optional>
 
+#include "base/file_time.h"
 #include "filter/event_filter.h"
 #include "filter/wildcard.h"
 
 namespace {
 
-constexpr ULONGLONG kFileTimeOf1970 = 116444736000000000ull;
-constexpr ULONGLONG kTicksPerSecond = 10000000ull;
 constexpr uint64_t kAuditFailureKeyword = 0x0010000000000000ull;
 constexpr uint64_t kAuditSuccessKeyword = 0x0020000000000000ull;
 constexpr uint32_t kAuditFailureLevel = 16;  // the classic EVENTLOG_AUDIT_FAILURE
 constexpr uint32_t kAuditSuccessLevel = 8;   // the classic EVENTLOG_AUDIT_SUCCESS
-
-// Seconds since 1970 of a FILETIME; none when the time does not fit 32 bits.
-std::optional<uint32_t> UnixSeconds(ULONGLONG fileTime) {
-  if (fileTime < kFileTimeOf1970) return std::nullopt;
-  ULONGLONG seconds = (fileTime - kFileTimeOf1970) / kTicksPerSecond;
-  if (seconds > UINT32_MAX) return std::nullopt;
-  return static_cast<uint32_t>(seconds);
-}
 
 template <class T>
 T SystemNumber(const VistaRecordView& record, EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type, T EVT_VARIANT::*field) {
@@ -46,7 +37,7 @@ bool CEventFilter::CFilter::MatchVista(const VistaRecordView& record, const Filt
   if (!WildcardMatch(EventLog, context.logName)) return false;
   if (flags & (kFilterTimeFrom | kFilterTimeTo)) {
     // A time outside the 32-bit range fails every active bound.
-    std::optional<uint32_t> time = UnixSeconds(record.TimeCreated());
+    std::optional<uint32_t> time = cmr::FileTimeToUnixSeconds32(record.TimeCreated());
     if (!time) return false;
     if ((flags & kFilterTimeFrom) && *time < TimeFrom) return false;
     if ((flags & kFilterTimeTo) && *time > TimeTo) return false;

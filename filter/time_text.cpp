@@ -1,16 +1,10 @@
 // Filter times as text: "day.month.year hour:minute:second", UTC, no padding.
 #include <cstdio>
 
+#include "base/file_time.h"
 #include "base/trace.h"
 #include "filter/event_filter.h"
 #include "platform/api/kernel.h"
-
-namespace {
-
-constexpr ULONGLONG kFileTimeOf1970 = 116444736000000000ull;
-constexpr ULONGLONG kTicksPerSecond = 10000000ull;
-
-}  // namespace
 
 bool CEventFilter::ParseTimeToUTC(const char* text, uint32_t& seconds) {
   if (text == nullptr) return false;
@@ -26,14 +20,14 @@ bool CEventFilter::ParseTimeToUTC(const char* text, uint32_t& seconds) {
   FILETIME ft;
   if (!SystemTimeToFileTime(&st, &ft)) return false;
   ULONGLONG ticks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  // A time before 1970 or after 2106 has no 32-bit value.
-  if (ticks < kFileTimeOf1970 || (ticks - kFileTimeOf1970) / kTicksPerSecond > UINT32_MAX) return false;
-  seconds = static_cast<uint32_t>((ticks - kFileTimeOf1970) / kTicksPerSecond);
+  std::optional<uint32_t> since1970 = cmr::FileTimeToUnixSeconds32(ticks);
+  if (!since1970) return false;
+  seconds = *since1970;
   return true;
 }
 
 bool CEventFilter::UTCtoTimeString(uint32_t seconds, std::string& text) {
-  ULONGLONG ticks = seconds * kTicksPerSecond + kFileTimeOf1970;
+  ULONGLONG ticks = seconds * cmr::kFileTimeTicksPerSecond + cmr::kFileTimeOf1970;
   FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME st{};
   if (!FileTimeToSystemTime(&ft, &st)) {
