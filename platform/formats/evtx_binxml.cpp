@@ -35,6 +35,7 @@ bool IsNull(const Substitution& s, const std::vector<InstanceValue>& values) {
 struct EvtxChunkParser::Template {
   EvtxEvent tree;  // values are the literal texts
   std::vector<Substitution> subs;
+  uint32_t sharedBase = 0;  // where the literal texts start in the chunk's shared values
   bool ok = false;
 };
 
@@ -43,9 +44,18 @@ struct EvtxChunkParser::Instance {
 };
 
 EvtxChunkParser::EvtxChunkParser(std::span<const uint8_t> chunk)
-    : chunk_(chunk), names_(std::make_shared<EvtxNames>()), instances_(kMaxFragmentDepth + 1) {}
+    : chunk_(chunk),
+      names_(std::make_shared<EvtxNames>()),
+      shared_(std::make_shared<EvtxSharedValues>()),
+      instances_(kMaxFragmentDepth + 1) {}
 
 EvtxChunkParser::~EvtxChunkParser() = default;
+
+// The template's literal texts join the chunk's shared values, once.
+void EvtxChunkParser::share(Template& t) {
+  t.sharedBase = static_cast<uint32_t>(shared_->size());
+  for (const EvtxValue& v : t.tree.values) shared_->push_back(v);
+}
 
 bool EvtxChunkParser::fail(const char* what, size_t at) {
   if (error_.empty()) error_ = std::string(what) + " at chunk offset " + std::to_string(at);
@@ -56,6 +66,7 @@ bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std
   error_.clear();
   event = EvtxEvent{};
   event.names = names_;
+  event.shared = shared_;
   event_ = &event;
   EvtxTreeBuilder out(event);
   size_t pos = begin;
@@ -85,6 +96,7 @@ bool EvtxChunkParser::parseFragment(size_t& pos, size_t end, EvtxTreeBuilder& ou
         if (Base(token) == kTokOpenStart ? !parseElement(pos, end, local, b, 0)
                                           : !parseValueToken(token, pos, end, local, b))
           return false;
+        share(local);
         Instance none;
         for (uint32_t n = 0; n < local.tree.nodes.size(); n = local.tree.nodes[n].nextSibling)
           instantiate(local, n, none, out, depth);
@@ -125,7 +137,7 @@ bool EvtxChunkParser::parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBui
   if (data > end) return fail("template values overrun their record", pos);
   pos = data;
   event_->nodes.reserve(event_->nodes.size() + t->tree.nodes.size());
-  event_->values.reserve(event_->values.size() + t->tree.values.size() + count);
+  event_->values.reserve(event_->values.size() + count);
   instantiate(*t, 0, inst, out, depth);
   return error_.empty();
 }
@@ -147,6 +159,7 @@ const EvtxChunkParser::Template* EvtxChunkParser::templateAt(uint32_t offset) {
   if (pos + 4 <= end && chunk_[pos] == kTokFragmentHeader) pos += 4;
   raw->ok = pos < end && Base(chunk_[pos]) == kTokOpenStart && parseElement(pos, end, *raw, b, 0);
   error_ = std::move(saved);
+  if (raw->ok) share(*raw);
   return raw->ok ? raw : nullptr;
 }
 
@@ -318,13 +331,12 @@ void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& i
     }
     case EvtxNodeKind::Value:
       if (n.value >= kSubBase) return emitSubstitution(t, n.value - kSubBase, inst, out, depth);
-      out.addValue(t.tree.values[n.value]);
-      return;
+      [[fallthrough]];
     case EvtxNodeKind::CData:
     case EvtxNodeKind::PI: {
+      // Literal texts stay in the chunk's shared values.
       EvtxNode copy = n;
-      copy.value = static_cast<uint32_t>(event_->values.size());
-      event_->values.push_back(t.tree.values[n.value]);
+      copy.value = kEvtxSharedValue + t.sharedBase + n.value;
       out.add(copy);
       return;
     }

@@ -62,9 +62,11 @@ class EvtxChunkParser {
   bool leftOut(const Template& t, const EvtxNode& n, const Instance& inst) const;
   void emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out, int depth);
   bool fail(const char* what, size_t at);
+  void share(Template& t);
 
   std::span<const uint8_t> chunk_;
   std::shared_ptr<EvtxNames> names_;
+  std::shared_ptr<EvtxSharedValues> shared_;  // the literal texts of every template, for the events to share
   std::unordered_map<uint32_t, uint32_t> nameIds_;
   std::unordered_map<uint32_t, std::unique_ptr<Template>> templates_;
   std::vector<Instance> instances_;  // the values of the template instance at each fragment depth, reused

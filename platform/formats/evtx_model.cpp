@@ -49,7 +49,9 @@ const EvtxValue* EvtxEvent::contentValue(const EvtxNode& n) const {
     ++count;
   }
   if (count == 0) return &null;
-  if (count == 1 && only->kind == EvtxNodeKind::Value && only->value < values.size()) return &values[only->value];
+  if (count == 1 && only->kind == EvtxNodeKind::Value) {
+    if (const EvtxValue* v = value(*only)) return v;
+  }
   return nullptr;
 }
 
@@ -64,7 +66,7 @@ std::u16string EvtxEvent::text(const EvtxNode& n) const {
     switch (c->kind) {
       case EvtxNodeKind::Value:
       case EvtxNodeKind::CData:
-        if (c->value < values.size()) AppendEvtxValueText(values[c->value], out);
+        if (const EvtxValue* v = value(*c)) AppendEvtxValueText(*v, out);
         break;
       case EvtxNodeKind::CharRef: out.push_back(c->charRef); break;
       case EvtxNodeKind::EntityRef: {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@
 namespace formats {
 
 inline constexpr uint32_t kEvtxNone = 0xFFFFFFFFu;
+// Node value indexes from here on are into EvtxEvent::shared.
+inline constexpr uint32_t kEvtxSharedValue = 0x80000000u;
 
 // An append-only table of element, attribute and entity names.
 class EvtxNames {
@@ -49,11 +52,25 @@ struct EvtxNode {
   uint32_t nextSibling = kEvtxNone;
 };
 
+// Values that the events of a chunk share (the literal texts of its
+// templates); only appended to while the chunk is read.
+using EvtxSharedValues = std::deque<EvtxValue>;
+
 // One event. nodes[0], when present, is the root element ("Event").
 struct EvtxEvent {
   std::shared_ptr<const EvtxNames> names;
   std::vector<EvtxNode> nodes;
   std::vector<EvtxValue> values;
+  std::shared_ptr<const EvtxSharedValues> shared;
+
+  // The value of a Value, CData or PI node: values[n.value], or a shared
+  // value; null when the node has none.
+  const EvtxValue* value(const EvtxNode& n) const {
+    if (n.value < values.size()) return &values[n.value];
+    if (n.value < kEvtxSharedValue || n.value == kEvtxNone || !shared) return nullptr;
+    size_t i = n.value - kEvtxSharedValue;
+    return i < shared->size() ? &(*shared)[i] : nullptr;
+  }
 
   const EvtxNode* root() const { return nodes.empty() ? nullptr : &nodes[0]; }
   uint32_t index(const EvtxNode& n) const { return static_cast<uint32_t>(&n - nodes.data()); }

@@ -56,7 +56,8 @@ void Shape(const EvtxEvent& e, const EvtxNode& n, EventShape& s) {
       s.key += '\x7f';
       return;
     case EvtxNodeKind::Value: {
-      const EvtxValue* v = n.value < e.values.size() ? &e.values[n.value] : &null;
+      const EvtxValue* v = e.value(n);
+      if (!v) v = &null;
       s.key += static_cast<char>(v->type);
       s.values.push_back(v);
       return;
@@ -66,7 +67,7 @@ void Shape(const EvtxEvent& e, const EvtxNode& n, EventShape& s) {
     case EvtxNodeKind::CData:
     case EvtxNodeKind::PI:
       AppendKey(s.key, e.name(n));
-      if (n.value < e.values.size()) AppendKey(s.key, e.values[n.value].text);
+      if (const EvtxValue* v = e.value(n)) AppendKey(s.key, v->text);
       return;
   }
 }
@@ -213,7 +214,8 @@ class ChunkWriter {
   void substitution(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
     byte(kTokNormalSubstitution);
     put<uint16_t>(sub++);
-    byte(n.value < e.values.size() ? e.values[n.value].type : uint8_t{EvtVarTypeNull});
+    const EvtxValue* v = e.value(n);
+    byte(v ? v->type : uint8_t{EvtVarTypeNull});
   }
 
   void element(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
@@ -258,7 +260,8 @@ class ChunkWriter {
 
   void content(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
     static const EvtxValue none;
-    const EvtxValue& v = n.value < e.values.size() ? e.values[n.value] : none;
+    const EvtxValue* found = e.value(n);
+    const EvtxValue& v = found ? *found : none;
     switch (n.kind) {
       case EvtxNodeKind::Element: element(e, n, sub); return;
       case EvtxNodeKind::Attribute: return;

@@ -42,9 +42,9 @@ class XmlWriter {
     const EvtxValue* found = nullptr;
     for (const EvtxNode* c = e_.firstChild(n); c; c = e_.next(*c)) {
       if (c->kind == EvtxNodeKind::Attribute) continue;
-      if (found || c->kind != EvtxNodeKind::Value || c->value >= e_.values.size()) return nullptr;
-      found = &e_.values[c->value];
-      if (!found->isArray()) return nullptr;
+      if (found || c->kind != EvtxNodeKind::Value) return nullptr;
+      found = e_.value(*c);
+      if (!found || !found->isArray()) return nullptr;
     }
     return found;
   }
@@ -88,15 +88,15 @@ class XmlWriter {
         case EvtxNodeKind::Element: element(*c); break;
         case EvtxNodeKind::Attribute: break;
         case EvtxNodeKind::Value:
-          if (c->value < e_.values.size()) {
+          if (const EvtxValue* v = e_.value(*c)) {
             scratch_.clear();
-            AppendEvtxValueText(e_.values[c->value], scratch_);
+            AppendEvtxValueText(*v, scratch_);
             AppendEscaped(out_, scratch_, attribute);
           }
           break;
         case EvtxNodeKind::CData:
           out_ += u"<![CDATA[";
-          if (c->value < e_.values.size()) out_ += e_.values[c->value].text;
+          if (const EvtxValue* v = e_.value(*c)) out_ += v->text;
           out_ += u"]]>";
           break;
         case EvtxNodeKind::CharRef:
@@ -113,7 +113,7 @@ class XmlWriter {
           out_ += u"<?";
           out_ += e_.name(*c);
           out_ += u' ';
-          if (c->value < e_.values.size()) out_ += e_.values[c->value].text;
+          if (const EvtxValue* v = e_.value(*c)) out_ += v->text;
           out_ += u"?>";
           break;
       }
