@@ -15,6 +15,11 @@ inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
 // Decimal, at least minDigits digits (zero-padded, at most kMaxDecimalDigits).
 template <class Char>
 Char* PutUnsigned(Char* out, uint64_t value, int minDigits = 1) {
+  if (value < 100 && minDigits <= 2) {  // most numbers of an entry: indexes, times, small codes
+    if (value >= 10 || minDigits == 2) *out++ = static_cast<Char>('0' + value / 10);
+    *out++ = static_cast<Char>('0' + value % 10);
+    return out;
+  }
   int digits = 1;
   for (uint64_t bound = 10; digits < kMaxDecimalDigits && value >= bound; bound *= 10) ++digits;
   if (digits < minDigits) digits = minDigits;
