@@ -2,12 +2,24 @@
 
 namespace formats {
 
+namespace {
+
+constexpr std::u16string_view kKnownNames[kEvtxKnownNameCount] = {
+    u"Provider", u"EventID", u"Version", u"Level", u"Task", u"Opcode", u"Keywords", u"TimeCreated",
+    u"EventRecordID", u"Correlation", u"Execution", u"Channel", u"Computer", u"Security",
+    u"System", u"EventData", u"UserData", u"Data", u"Name", u"Guid", u"EventSourceName", u"Qualifiers",
+    u"SystemTime", u"ActivityID", u"RelatedActivityID", u"ProcessID", u"ThreadID", u"UserID"};
+
+}  // namespace
+
 uint32_t EvtxNames::Intern(std::u16string_view name) {
   auto found = ids_.find(std::u16string(name));
   if (found != ids_.end()) return found->second;
   uint32_t id = static_cast<uint32_t>(names_.size());
   names_.emplace_back(name);
   ids_.emplace(names_.back(), id);
+  for (size_t k = 0; k < known_.size(); ++k)
+    if (name == kKnownNames[k]) known_[k] = id;
   return id;
 }
 

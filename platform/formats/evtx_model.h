@@ -4,6 +4,7 @@
 // typed (EvtxValue).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -20,16 +21,32 @@ inline constexpr uint32_t kEvtxNone = 0xFFFFFFFFu;
 // Node value indexes from here on are into EvtxEvent::shared.
 inline constexpr uint32_t kEvtxSharedValue = 0x80000000u;
 
+// Names that readers of events look nodes up by (the System properties and
+// the user data); a name table knows the ids it gave them.
+enum EvtxKnownName : uint8_t {
+  kEvtxNameProvider, kEvtxNameEventID, kEvtxNameVersion, kEvtxNameLevel, kEvtxNameTask, kEvtxNameOpcode,
+  kEvtxNameKeywords, kEvtxNameTimeCreated, kEvtxNameEventRecordID, kEvtxNameCorrelation, kEvtxNameExecution,
+  kEvtxNameChannel, kEvtxNameComputer, kEvtxNameSecurity,  // the property elements of System, in this order
+  kEvtxNameSystem, kEvtxNameEventData, kEvtxNameUserData, kEvtxNameData, kEvtxNameName, kEvtxNameGuid,
+  kEvtxNameEventSourceName, kEvtxNameQualifiers, kEvtxNameSystemTime, kEvtxNameActivityID,
+  kEvtxNameRelatedActivityID, kEvtxNameProcessID, kEvtxNameThreadID, kEvtxNameUserID,
+  kEvtxKnownNameCount
+};
+
 // An append-only table of element, attribute and entity names.
 class EvtxNames {
  public:
+  EvtxNames() { known_.fill(kEvtxNone); }
   uint32_t Intern(std::u16string_view name);
   const std::u16string& operator[](uint32_t id) const { return names_[id]; }
   size_t size() const { return names_.size(); }
+  // The id of a known name, kEvtxNone while the table does not hold it.
+  uint32_t known(EvtxKnownName name) const { return known_[name]; }
 
  private:
   std::vector<std::u16string> names_;
   std::unordered_map<std::u16string, uint32_t> ids_;
+  std::array<uint32_t, kEvtxKnownNameCount> known_;
 };
 
 enum class EvtxNodeKind : uint8_t {

@@ -5,46 +5,39 @@ namespace {
 
 const EvtxValue kNull;
 
-// The child elements of System that hold properties.
+// The child elements of System that hold properties, in the order of their
+// known names (kEvtxNameProvider ... kEvtxNameSecurity).
 enum SystemElement {
   kProvider, kEventID, kVersion, kLevel, kTask, kOpcode, kKeywords, kTimeCreated, kEventRecordID,
   kCorrelation, kExecution, kChannel, kComputer, kSecurity, kSystemElementCount
 };
-constexpr std::u16string_view kSystemElementNames[kSystemElementCount] = {
-    u"Provider", u"EventID", u"Version", u"Level", u"Task", u"Opcode", u"Keywords", u"TimeCreated",
-    u"EventRecordID", u"Correlation", u"Execution", u"Channel", u"Computer", u"Security"};
 
 using SystemElements = std::array<const EvtxNode*, kSystemElementCount>;
 
-// Which property element a name is, or kSystemElementCount; names are told
-// apart by their first letter before they are compared.
-SystemElement SystemElementOf(std::u16string_view name) {
-  auto pick = [&](std::initializer_list<SystemElement> candidates) {
-    for (SystemElement e : candidates)
-      if (name == kSystemElementNames[e]) return e;
-    return kSystemElementCount;
-  };
-  switch (name.empty() ? u'\0' : name[0]) {
-    case u'P': return pick({kProvider});
-    case u'E': return pick({kEventID, kEventRecordID, kExecution});
-    case u'V': return pick({kVersion});
-    case u'L': return pick({kLevel});
-    case u'T': return pick({kTask, kTimeCreated});
-    case u'O': return pick({kOpcode});
-    case u'K': return pick({kKeywords});
-    case u'C': return pick({kChannel, kComputer, kCorrelation});
-    case u'S': return pick({kSecurity});
-    default: return kSystemElementCount;
-  }
+// Nodes are told apart by the ids of their names in the event's table.
+uint32_t IdOf(const EvtxEvent& e, EvtxKnownName name) { return e.names ? e.names->known(name) : kEvtxNone; }
+
+const EvtxNode* Child(const EvtxEvent& e, const EvtxNode* n, EvtxNodeKind kind, EvtxKnownName name) {
+  uint32_t id = IdOf(e, name);
+  if (!n || id == kEvtxNone) return nullptr;
+  for (const EvtxNode* c = e.firstChild(*n); c; c = e.next(*c))
+    if (c->kind == kind && c->name == id) return c;
+  return nullptr;
 }
 
 // The first child element of System of each name, in one pass.
 SystemElements FindSystemElements(const EvtxEvent& e, const EvtxNode& system) {
+  std::array<uint32_t, kSystemElementCount> ids;
+  for (size_t i = 0; i < ids.size(); ++i) ids[i] = IdOf(e, static_cast<EvtxKnownName>(kEvtxNameProvider + i));
   SystemElements found{};
   for (const EvtxNode* c = e.firstChild(system); c; c = e.next(*c)) {
-    if (c->kind != EvtxNodeKind::Element) continue;
-    SystemElement which = SystemElementOf(e.name(*c));
-    if (which != kSystemElementCount && !found[which]) found[which] = c;
+    if (c->kind != EvtxNodeKind::Element || c->name == kEvtxNone) continue;
+    for (size_t i = 0; i < ids.size(); ++i) {
+      if (c->name == ids[i]) {
+        if (!found[i]) found[i] = c;
+        break;
+      }
+    }
   }
   return found;
 }
@@ -70,11 +63,11 @@ struct Extractor {
     set(out.values[id], elements[elem], type);
   }
 
-  const EvtxNode* attribute(SystemElement elem, std::u16string_view name) const {
-    return elements[elem] ? e.attribute(*elements[elem], name) : nullptr;
+  const EvtxNode* attribute(SystemElement elem, EvtxKnownName name) const {
+    return Child(e, elements[elem], EvtxNodeKind::Attribute, name);
   }
 
-  void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, std::u16string_view name, EVT_VARIANT_TYPE type) {
+  void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, EvtxKnownName name, EVT_VARIANT_TYPE type) {
     set(out.values[id], attribute(elem, name), type);
   }
 };
@@ -94,7 +87,7 @@ struct NameSource {
 
 std::u16string NameOf(const EvtxEvent& e, NameSource source) {
   if (!source.dataElement) return e.name(*source.node);
-  const EvtxNode* attr = e.attribute(*source.node, u"Name");
+  const EvtxNode* attr = Child(e, source.node, EvtxNodeKind::Attribute, kEvtxNameName);
   return attr ? e.text(*attr) : std::u16string();
 }
 
@@ -119,10 +112,11 @@ void VisitUserData(const EvtxEvent& e, const EvtxNode& n, F& f) {
 // node's content.
 template <class F>
 void VisitUserValues(const EvtxEvent& e, F f) {
-  if (const EvtxNode* data = e.find({u"EventData"})) {
+  uint32_t dataId = IdOf(e, kEvtxNameData);
+  if (const EvtxNode* data = Child(e, e.root(), EvtxNodeKind::Element, kEvtxNameEventData)) {
     for (const EvtxNode* c = e.firstChild(*data); c; c = e.next(*c))
-      if (c->kind == EvtxNodeKind::Element) f(NameSource{c, e.name(*c) == u"Data"}, *c);
-  } else if (const EvtxNode* user = e.find({u"UserData"})) {
+      if (c->kind == EvtxNodeKind::Element) f(NameSource{c, dataId != kEvtxNone && c->name == dataId}, *c);
+  } else if (const EvtxNode* user = Child(e, e.root(), EvtxNodeKind::Element, kEvtxNameUserData)) {
     for (const EvtxNode* c = e.firstChild(*user); c; c = e.next(*c))
       if (c->kind == EvtxNodeKind::Element) VisitUserData(e, *c, f);
   }
@@ -133,29 +127,29 @@ void VisitUserValues(const EvtxEvent& e, F f) {
 void GetEvtxSystemRefs(const EvtxEvent& event, EvtxSystemRefs& out) {
   out.values.fill(&kNull);
   out.eventSourceName = &kNull;
-  const EvtxNode* system = event.find({u"System"});
+  const EvtxNode* system = Child(event, event.root(), EvtxNodeKind::Element, kEvtxNameSystem);
   if (!system) return;
   SystemElements elements = FindSystemElements(event, *system);
   Extractor x{event, out, elements};
-  x.fromAttribute(EvtSystemProviderName, kProvider, u"Name", EvtVarTypeString);
-  x.fromAttribute(EvtSystemProviderGuid, kProvider, u"Guid", EvtVarTypeGuid);
-  x.set(out.eventSourceName, x.attribute(kProvider, u"EventSourceName"), EvtVarTypeString);
+  x.fromAttribute(EvtSystemProviderName, kProvider, kEvtxNameName, EvtVarTypeString);
+  x.fromAttribute(EvtSystemProviderGuid, kProvider, kEvtxNameGuid, EvtVarTypeGuid);
+  x.set(out.eventSourceName, x.attribute(kProvider, kEvtxNameEventSourceName), EvtVarTypeString);
   x.fromContent(EvtSystemEventID, kEventID, EvtVarTypeUInt16);
-  x.fromAttribute(EvtSystemQualifiers, kEventID, u"Qualifiers", EvtVarTypeUInt16);
+  x.fromAttribute(EvtSystemQualifiers, kEventID, kEvtxNameQualifiers, EvtVarTypeUInt16);
   x.fromContent(EvtSystemVersion, kVersion, EvtVarTypeByte);
   x.fromContent(EvtSystemLevel, kLevel, EvtVarTypeByte);
   x.fromContent(EvtSystemTask, kTask, EvtVarTypeUInt16);
   x.fromContent(EvtSystemOpcode, kOpcode, EvtVarTypeByte);
   x.fromContent(EvtSystemKeywords, kKeywords, EvtVarTypeHexInt64);
-  x.fromAttribute(EvtSystemTimeCreated, kTimeCreated, u"SystemTime", EvtVarTypeFileTime);
+  x.fromAttribute(EvtSystemTimeCreated, kTimeCreated, kEvtxNameSystemTime, EvtVarTypeFileTime);
   x.fromContent(EvtSystemEventRecordId, kEventRecordID, EvtVarTypeUInt64);
-  x.fromAttribute(EvtSystemActivityID, kCorrelation, u"ActivityID", EvtVarTypeGuid);
-  x.fromAttribute(EvtSystemRelatedActivityID, kCorrelation, u"RelatedActivityID", EvtVarTypeGuid);
-  x.fromAttribute(EvtSystemProcessID, kExecution, u"ProcessID", EvtVarTypeUInt32);
-  x.fromAttribute(EvtSystemThreadID, kExecution, u"ThreadID", EvtVarTypeUInt32);
+  x.fromAttribute(EvtSystemActivityID, kCorrelation, kEvtxNameActivityID, EvtVarTypeGuid);
+  x.fromAttribute(EvtSystemRelatedActivityID, kCorrelation, kEvtxNameRelatedActivityID, EvtVarTypeGuid);
+  x.fromAttribute(EvtSystemProcessID, kExecution, kEvtxNameProcessID, EvtVarTypeUInt32);
+  x.fromAttribute(EvtSystemThreadID, kExecution, kEvtxNameThreadID, EvtVarTypeUInt32);
   x.fromContent(EvtSystemChannel, kChannel, EvtVarTypeString);
   x.fromContent(EvtSystemComputer, kComputer, EvtVarTypeString);
-  x.fromAttribute(EvtSystemUserID, kSecurity, u"UserID", EvtVarTypeSid);
+  x.fromAttribute(EvtSystemUserID, kSecurity, kEvtxNameUserID, EvtVarTypeSid);
 }
 
 EvtxSystem GetEvtxSystem(const EvtxEvent& event) {
