@@ -97,40 +97,6 @@ std::u16string EvtxEvent::text(const EvtxNode& n) const {
   return out;
 }
 
-uint32_t EvtxTreeBuilder::link(EvtxNode n) {
-  uint32_t id = static_cast<uint32_t>(event_.nodes.size());
-  if (stack_.empty()) {
-    n.parent = kEvtxNone;
-    if (lastTop_ != kEvtxNone) event_.nodes[lastTop_].nextSibling = id;
-    lastTop_ = id;
-  } else {
-    Open& top = stack_.back();
-    n.parent = top.node;
-    if (top.lastChild == kEvtxNone) event_.nodes[top.node].firstChild = id;
-    else event_.nodes[top.lastChild].nextSibling = id;
-    top.lastChild = id;
-  }
-  n.firstChild = kEvtxNone;
-  n.nextSibling = kEvtxNone;
-  event_.nodes.push_back(n);
-  return id;
-}
-
-uint32_t EvtxTreeBuilder::open(EvtxNodeKind kind, uint32_t name) {
-  EvtxNode n;
-  n.kind = kind;
-  n.name = name;
-  uint32_t id = link(n);
-  stack_.push_back({id, kEvtxNone});
-  return id;
-}
-
-void EvtxTreeBuilder::close() {
-  if (!stack_.empty()) stack_.pop_back();
-}
-
-uint32_t EvtxTreeBuilder::add(const EvtxNode& leaf) { return link(leaf); }
-
 uint32_t EvtxTreeBuilder::addValue(EvtxValue&& v) {
   EvtxNode n;
   n.kind = EvtxNodeKind::Value;

@@ -142,4 +142,39 @@ class EvtxTreeBuilder {
   uint32_t lastTop_ = kEvtxNone;
 };
 
+// The builder runs for every node of every event read: inline.
+inline uint32_t EvtxTreeBuilder::link(EvtxNode n) {
+  uint32_t id = static_cast<uint32_t>(event_.nodes.size());
+  if (stack_.empty()) {
+    n.parent = kEvtxNone;
+    if (lastTop_ != kEvtxNone) event_.nodes[lastTop_].nextSibling = id;
+    lastTop_ = id;
+  } else {
+    Open& top = stack_.back();
+    n.parent = top.node;
+    if (top.lastChild == kEvtxNone) event_.nodes[top.node].firstChild = id;
+    else event_.nodes[top.lastChild].nextSibling = id;
+    top.lastChild = id;
+  }
+  n.firstChild = kEvtxNone;
+  n.nextSibling = kEvtxNone;
+  event_.nodes.push_back(n);
+  return id;
+}
+
+inline uint32_t EvtxTreeBuilder::open(EvtxNodeKind kind, uint32_t name) {
+  EvtxNode n;
+  n.kind = kind;
+  n.name = name;
+  uint32_t id = link(n);
+  stack_.push_back({id, kEvtxNone});
+  return id;
+}
+
+inline void EvtxTreeBuilder::close() {
+  if (!stack_.empty()) stack_.pop_back();
+}
+
+inline uint32_t EvtxTreeBuilder::add(const EvtxNode& leaf) { return link(leaf); }
+
 }  // namespace formats
