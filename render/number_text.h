@@ -3,6 +3,7 @@
 // (UTF-16 units or UTF-8 bytes) and return the end of what they wrote.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -34,6 +35,21 @@ Char* PutHexDigits(Char* out, uint64_t value, int digits, bool upper = true) {
   const char* table = upper ? kUpperHexDigits : kLowerHexDigits;
   for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) *out++ = static_cast<Char>(table[(value >> shift) & 0xF]);
   return out;
+}
+
+// Decimal with a minus sign when negative.
+template <class Char>
+Char* PutSigned(Char* out, int64_t value) {
+  if (value >= 0) return PutUnsigned(out, static_cast<uint64_t>(value));
+  *out++ = static_cast<Char>('-');
+  return PutUnsigned(out, 0 - static_cast<uint64_t>(value));
+}
+
+// Hexadecimal without leading zeros ("%x", "%I64x").
+template <class Char>
+Char* PutHex(Char* out, uint64_t value, bool upper = false) {
+  int digits = value == 0 ? 1 : (std::bit_width(value) + 3) / 4;
+  return PutHexDigits(out, value, digits, upper);
 }
 
 // Decimal, at least minDigits digits (zero-padded).

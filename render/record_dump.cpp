@@ -99,10 +99,10 @@ void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, cons
   writer.WriteHex64Field(u"RN", event.RecordId());
   trace(u"EventID - %d", event.EventId());
   writer.WriteUnsignedField(u"EI", event.EventId());
-  std::u16string provider = event.ProviderName();
+  std::u16string_view provider = event.ProviderNameView();
   trace(u"ProviderName - %s", provider);
   writer.WriteTextField(u"ES", provider, FieldForm::Escaped);
-  std::u16string scratch;  // texts of values that are not strings, one at a time
+  VariantTextScratch scratch;  // texts of values that are not strings, one at a time
   for (const SystemField& field : kSystemFields) {
     const EVT_VARIANT* value = event.SystemValue(field.index);
     std::u16string_view text = value != nullptr ? VariantTextView(*value, scratch) : std::u16string_view();

@@ -89,9 +89,11 @@ const EVT_VARIANT* RenderedEvent::TypedSystemValue(DWORD index, DWORD type) cons
   return value != nullptr && value->Type == type ? value : nullptr;
 }
 
-std::u16string RenderedEvent::ProviderName() const {
+std::u16string RenderedEvent::ProviderName() const { return std::u16string(ProviderNameView()); }
+
+std::u16string_view RenderedEvent::ProviderNameView() const {
   const EVT_VARIANT* v = TypedSystemValue(EvtSystemProviderName, EvtVarTypeString);
-  return v != nullptr && v->StringVal != nullptr ? std::u16string(v->StringVal) : std::u16string();
+  return v != nullptr && v->StringVal != nullptr ? std::u16string_view(v->StringVal) : std::u16string_view();
 }
 
 std::u16string RenderedEvent::Computer() const {

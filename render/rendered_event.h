@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/api/evt.h"
@@ -33,6 +34,8 @@ class RenderedEvent {
   void Assign(const std::vector<EVT_VARIANT>& system, const std::vector<EVT_VARIANT>& user);
 
   std::u16string ProviderName() const;
+  // The same text without a copy (valid while the values are).
+  std::u16string_view ProviderNameView() const;
   std::u16string Computer() const;
   PSID UserSid() const;
   uint64_t TimeCreated() const;

@@ -23,22 +23,24 @@ std::u16string AnsiText(LPCSTR text) {
 }
 
 // "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", no braces.
-void AppendGuidText(std::u16string& text, const GUID* g) {
-  if (g == nullptr) return;
-  AppendHexDigits(text, g->Data1, 8);
-  text.push_back(u'-');
-  AppendHexDigits(text, g->Data2, 4);
-  text.push_back(u'-');
-  AppendHexDigits(text, g->Data3, 4);
+char16_t* PutGuidText(char16_t* out, const GUID* g) {
+  if (g == nullptr) return out;
+  out = PutHexDigits(out, g->Data1, 8);
+  *out++ = u'-';
+  out = PutHexDigits(out, g->Data2, 4);
+  *out++ = u'-';
+  out = PutHexDigits(out, g->Data3, 4);
   for (int i = 0; i < 8; ++i) {
-    if (i == 0 || i == 2) text.push_back(u'-');
-    AppendHexDigits(text, g->Data4[i], 2);
+    if (i == 0 || i == 2) *out++ = u'-';
+    out = PutHexDigits(out, g->Data4[i], 2);
   }
+  return out;
 }
 
-void AppendPrefixedHex(std::u16string& text, uint64_t value) {
-  text.append(u"0x");
-  AppendHex(text, value);
+char16_t* PutPrefixedHex(char16_t* out, uint64_t value) {
+  *out++ = u'0';
+  *out++ = u'x';
+  return PutHex(out, value);
 }
 
 std::u16string SystemTimeText(const SYSTEMTIME* st) {
@@ -74,39 +76,40 @@ std::u16string BytesToHexText(const BYTE* bytes, size_t count) {
 }
 
 std::u16string VariantToText(const EVT_VARIANT& value) {
-  std::u16string scratch;
+  VariantTextScratch scratch;
   std::u16string_view text = VariantTextView(value, scratch);
-  return value.Type == EvtVarTypeString ? std::u16string(text) : scratch;
+  if (text.data() == scratch.text.data()) return std::move(scratch.text);
+  return std::u16string(text);
 }
 
-std::u16string_view VariantTextView(const EVT_VARIANT& value, std::u16string& scratch) {
-  if (value.Type == EvtVarTypeString) {
-    return value.StringVal != nullptr ? std::u16string_view(value.StringVal) : std::u16string_view();
-  }
-  scratch.clear();
+std::u16string_view VariantTextView(const EVT_VARIANT& value, VariantTextScratch& scratch) {
+  char16_t* units = scratch.units;
+  auto made = [units](const char16_t* end) { return std::u16string_view(units, static_cast<size_t>(end - units)); };
+  auto text = [&scratch](std::u16string made) -> std::u16string_view { return scratch.text = std::move(made); };
   switch (value.Type) {
-    case EvtVarTypeNull: scratch.append(u"NULL"); break;
-    case EvtVarTypeAnsiString: scratch.append(AnsiText(value.AnsiStringVal)); break;
-    case EvtVarTypeSByte: AppendSigned(scratch, value.SByteVal); break;
-    case EvtVarTypeInt16: AppendSigned(scratch, value.Int16Val); break;
-    case EvtVarTypeByte: AppendUnsigned(scratch, value.ByteVal); break;
-    case EvtVarTypeUInt16: AppendUnsigned(scratch, value.UInt16Val); break;
-    case EvtVarTypeInt32: AppendSigned(scratch, value.Int32Val); break;
-    case EvtVarTypeUInt32: AppendUnsigned(scratch, value.UInt32Val); break;
-    case EvtVarTypeInt64: AppendSigned(scratch, value.Int64Val); break;
-    case EvtVarTypeUInt64: AppendUnsigned(scratch, value.UInt64Val); break;
-    case EvtVarTypeSingle: scratch.append(FormatString(u"%f", static_cast<double>(value.SingleVal))); break;
-    case EvtVarTypeDouble: scratch.append(FormatString(u"%f", value.DoubleVal)); break;
-    case EvtVarTypeBoolean: AppendSigned(scratch, value.BooleanVal); break;
-    case EvtVarTypeBinary: scratch.append(BytesToHexText(value.BinaryVal, value.Count)); break;
-    case EvtVarTypeGuid: AppendGuidText(scratch, value.GuidVal); break;
-    case EvtVarTypeSizeT: AppendHex(scratch, static_cast<uint32_t>(value.SizeTVal)); break;
-    case EvtVarTypeFileTime: scratch.append(FileTimeToIsoText(value.FileTimeVal)); break;
-    case EvtVarTypeSysTime: scratch.append(SystemTimeText(value.SysTimeVal)); break;
-    case EvtVarTypeSid: scratch.append(SidText(value)); break;
-    case EvtVarTypeHexInt32: AppendPrefixedHex(scratch, value.UInt32Val); break;
-    case EvtVarTypeHexInt64: AppendPrefixedHex(scratch, value.UInt64Val); break;
-    default: break;
+    case EvtVarTypeString:
+      return value.StringVal != nullptr ? std::u16string_view(value.StringVal) : std::u16string_view();
+    case EvtVarTypeNull: return u"NULL";
+    case EvtVarTypeAnsiString: return text(AnsiText(value.AnsiStringVal));
+    case EvtVarTypeSByte: return made(PutSigned(units, value.SByteVal));
+    case EvtVarTypeInt16: return made(PutSigned(units, value.Int16Val));
+    case EvtVarTypeByte: return made(PutUnsigned(units, value.ByteVal));
+    case EvtVarTypeUInt16: return made(PutUnsigned(units, value.UInt16Val));
+    case EvtVarTypeInt32: return made(PutSigned(units, value.Int32Val));
+    case EvtVarTypeUInt32: return made(PutUnsigned(units, value.UInt32Val));
+    case EvtVarTypeInt64: return made(PutSigned(units, value.Int64Val));
+    case EvtVarTypeUInt64: return made(PutUnsigned(units, value.UInt64Val));
+    case EvtVarTypeSingle: return text(FormatString(u"%f", static_cast<double>(value.SingleVal)));
+    case EvtVarTypeDouble: return text(FormatString(u"%f", value.DoubleVal));
+    case EvtVarTypeBoolean: return made(PutSigned(units, value.BooleanVal));
+    case EvtVarTypeBinary: return text(BytesToHexText(value.BinaryVal, value.Count));
+    case EvtVarTypeGuid: return made(PutGuidText(units, value.GuidVal));
+    case EvtVarTypeSizeT: return made(PutHex(units, static_cast<uint32_t>(value.SizeTVal)));
+    case EvtVarTypeFileTime: return text(FileTimeToIsoText(value.FileTimeVal));
+    case EvtVarTypeSysTime: return text(SystemTimeText(value.SysTimeVal));
+    case EvtVarTypeSid: return text(SidText(value));
+    case EvtVarTypeHexInt32: return made(PutPrefixedHex(units, value.UInt32Val));
+    case EvtVarTypeHexInt64: return made(PutPrefixedHex(units, value.UInt64Val));
+    default: return {};
   }
-  return scratch;
 }

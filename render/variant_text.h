@@ -12,10 +12,17 @@
 // and types above EvtVarTypeHexInt64.
 std::u16string VariantToText(const EVT_VARIANT& value);
 
+// Where VariantTextView makes texts: short ones (numbers, GUIDs) in place,
+// longer ones in a string whose storage is reused.
+struct VariantTextScratch {
+  char16_t units[40];
+  std::u16string text;
+};
+
 // The same text without a copy where it can be had: a string value's own
-// characters, any other text made in `scratch` (its storage reused). Valid
-// while the value and scratch are.
-std::u16string_view VariantTextView(const EVT_VARIANT& value, std::u16string& scratch);
+// characters, any other text made in `scratch`. Valid while the value and
+// scratch are (until scratch is used again).
+std::u16string_view VariantTextView(const EVT_VARIANT& value, VariantTextScratch& scratch);
 
 // Two upper-case hexadecimal digits per byte, no separator.
 std::u16string BytesToHexText(const BYTE* bytes, size_t count);
