@@ -1,7 +1,7 @@
 #include "platform/host/evt_objects.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 
 #include "platform/api/errors.h"
 #include "platform/api/kernel.h"
@@ -11,7 +11,7 @@ namespace host::evt {
 namespace {
 
 struct Table {
-  std::map<uintptr_t, std::shared_ptr<Object>> objects;
+  std::unordered_map<uintptr_t, std::shared_ptr<Object>> objects;  // looked up on every call
   uintptr_t next = 1;
 };
 
