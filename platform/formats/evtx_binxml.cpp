@@ -68,10 +68,16 @@ bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std
   event.names = names_;
   event.shared = shared_;
   event_ = &event;
+  // Events of a chunk are much alike: room for as many nodes and values as
+  // the last one had, so that nested templates seldom grow the vectors.
+  event.nodes.reserve(lastNodes_);
+  event.values.reserve(lastValues_);
   EvtxTreeBuilder out(event);
   size_t pos = begin;
   bool ok = end <= chunk_.size() && parseFragment(pos, end, out, 0);
   if (ok && event.nodes.empty()) ok = fail("no event element", begin);
+  lastNodes_ = event.nodes.size();
+  lastValues_ = event.values.size();
   event_ = nullptr;
   if (!ok) error = error_.empty() ? "malformed Binary XML" : error_;
   return ok;
@@ -163,7 +169,9 @@ const EvtxChunkParser::Template* EvtxChunkParser::templateAt(uint32_t offset) {
   return raw->ok ? raw : nullptr;
 }
 
-bool EvtxChunkParser::readName(size_t& pos, size_t end, uint32_t& id) {
+// The helpers that run for every node are inline (used in this file only), so
+// their calls do not go through the shared library's PLT.
+inline bool EvtxChunkParser::readName(size_t& pos, size_t end, uint32_t& id) {
   if (pos + 4 > end) return fail("truncated name offset", pos);
   uint32_t offset = EvtxLoad<uint32_t>(chunk_, pos);
   pos += 4;
@@ -188,7 +196,7 @@ bool EvtxChunkParser::readName(size_t& pos, size_t end, uint32_t& id) {
   return true;
 }
 
-bool EvtxChunkParser::readString(size_t& pos, size_t end, std::u16string& out) {
+inline bool EvtxChunkParser::readString(size_t& pos, size_t end, std::u16string& out) {
   if (pos + 2 > end) return fail("truncated string", pos);
   size_t count = EvtxLoad<uint16_t>(chunk_, pos);
   pos += 2;
@@ -347,7 +355,7 @@ void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& i
 
 // An element holding an optional substitution without a value is left out,
 // and so is an attribute whose value is only substitutions without a value.
-bool EvtxChunkParser::leftOut(const Template& t, const EvtxNode& n, const Instance& inst) const {
+inline bool EvtxChunkParser::leftOut(const Template& t, const EvtxNode& n, const Instance& inst) const {
   bool attribute = n.kind == EvtxNodeKind::Attribute;
   bool allNull = n.firstChild != kEvtxNone;
   for (uint32_t c = n.firstChild; c != kEvtxNone; c = t.tree.nodes[c].nextSibling) {
@@ -365,7 +373,7 @@ bool EvtxChunkParser::leftOut(const Template& t, const EvtxNode& n, const Instan
   return attribute && allNull;
 }
 
-void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out,
+inline void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out,
                                        int depth) {
   const Substitution& s = t.subs[sub];
   if (s.id >= inst.values.size()) return;

@@ -69,7 +69,8 @@ class EvtxChunkParser {
   std::shared_ptr<EvtxSharedValues> shared_;  // the literal texts of every template, for the events to share
   std::unordered_map<uint32_t, uint32_t> nameIds_;
   std::unordered_map<uint32_t, std::unique_ptr<Template>> templates_;
-  std::vector<Instance> instances_;  // the values of the template instance at each fragment depth, reused
+  std::vector<Instance> instances_;
+  size_t lastNodes_ = 0, lastValues_ = 0;  // the sizes of the last event parsed  // the values of the template instance at each fragment depth, reused
   EvtxEvent* event_ = nullptr;
   std::string error_;
 };

@@ -28,7 +28,8 @@ DWORD WriteEventValues(const formats::EvtxRecord& record, DWORD contextFlags, DW
     *count = static_cast<DWORD>(system.values.size());
     return host::WriteVariants(system.values, bufferSize, buffer, bufferUsed);
   }
-  std::vector<const formats::EvtxValue*> values;
+  thread_local std::vector<const formats::EvtxValue*> values;  // kept from call to call: no allocation
+  values.clear();
   std::forward_list<formats::EvtxValue> texts;
   formats::GetEvtxUserValueRefs(record.event, values, texts);
   *count = static_cast<DWORD>(values.size());
