@@ -36,6 +36,7 @@ struct EvtxChunkParser::Template {
   EvtxEvent tree;  // values are the literal texts
   std::vector<Substitution> subs;
   uint32_t sharedBase = 0;  // where the literal texts start in the chunk's shared values
+  std::vector<uint8_t> mayLeaveOut;  // per node: whether leftOut() can be true for it
   bool ok = false;
 };
 
@@ -51,10 +52,27 @@ EvtxChunkParser::EvtxChunkParser(std::span<const uint8_t> chunk)
 
 EvtxChunkParser::~EvtxChunkParser() = default;
 
-// The template's literal texts join the chunk's shared values, once.
+// Readies a parsed template for its instances: its literal texts join the
+// chunk's shared values, once, and the nodes that an instance may leave out
+// are marked (the others need no look at the instance's values).
 void EvtxChunkParser::share(Template& t) {
   t.sharedBase = static_cast<uint32_t>(shared_->size());
   for (const EvtxValue& v : t.tree.values) shared_->push_back(v);
+  t.mayLeaveOut.assign(t.tree.nodes.size(), 0);
+  for (size_t i = 0; i < t.tree.nodes.size(); ++i) {
+    const EvtxNode& n = t.tree.nodes[i];
+    bool attribute = n.kind == EvtxNodeKind::Attribute;
+    if (!attribute && n.kind != EvtxNodeKind::Element) continue;
+    bool optional = false, onlySubstitutions = n.firstChild != kEvtxNone;
+    for (uint32_t c = n.firstChild; c != kEvtxNone; c = t.tree.nodes[c].nextSibling) {
+      const EvtxNode& cn = t.tree.nodes[c];
+      if (cn.kind == EvtxNodeKind::Attribute || cn.kind == EvtxNodeKind::Element) continue;
+      bool substitution = cn.kind == EvtxNodeKind::Value && cn.value >= kSubBase;
+      optional = optional || (substitution && t.subs[cn.value - kSubBase].optional);
+      onlySubstitutions = onlySubstitutions && substitution;
+    }
+    t.mayLeaveOut[i] = attribute ? onlySubstitutions : optional;
+  }
 }
 
 bool EvtxChunkParser::fail(const char* what, size_t at) {
@@ -330,7 +348,7 @@ void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& i
   switch (n.kind) {
     case EvtxNodeKind::Element:
     case EvtxNodeKind::Attribute: {
-      if (leftOut(t, n, inst)) return;
+      if (t.mayLeaveOut[index] && leftOut(t, n, inst)) return;
       out.open(n.kind, n.name);
       for (uint32_t c = n.firstChild; c != kEvtxNone; c = t.tree.nodes[c].nextSibling)
         instantiate(t, c, inst, out, depth);

@@ -50,23 +50,6 @@ const EvtxNode* EvtxEvent::find(std::initializer_list<std::u16string_view> path)
   return n;
 }
 
-const EvtxValue* EvtxEvent::contentValue(const EvtxNode& n) const {
-  static const EvtxValue null;
-  const EvtxNode* only = nullptr;
-  size_t count = 0;
-  for (const EvtxNode* c = firstChild(n); c; c = next(*c)) {
-    if (c->kind == EvtxNodeKind::Element || c->kind == EvtxNodeKind::Attribute || c->kind == EvtxNodeKind::PI)
-      continue;
-    only = c;
-    ++count;
-  }
-  if (count == 0) return &null;
-  if (count == 1 && only->kind == EvtxNodeKind::Value) {
-    if (const EvtxValue* v = value(*only)) return v;
-  }
-  return nullptr;
-}
-
 EvtxValue EvtxEvent::content(const EvtxNode& n) const {
   const EvtxValue* value = contentValue(n);
   return value ? *value : EvtxValue::String(text(n));

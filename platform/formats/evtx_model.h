@@ -142,6 +142,24 @@ class EvtxTreeBuilder {
   uint32_t lastTop_ = kEvtxNone;
 };
 
+// Renderers ask for every value's content: inline.
+inline const EvtxValue* EvtxEvent::contentValue(const EvtxNode& n) const {
+  static const EvtxValue null;
+  const EvtxNode* only = nullptr;
+  size_t count = 0;
+  for (const EvtxNode* c = firstChild(n); c; c = next(*c)) {
+    if (c->kind == EvtxNodeKind::Element || c->kind == EvtxNodeKind::Attribute || c->kind == EvtxNodeKind::PI)
+      continue;
+    only = c;
+    ++count;
+  }
+  if (count == 0) return &null;
+  if (count == 1 && only->kind == EvtxNodeKind::Value) {
+    if (const EvtxValue* v = value(*only)) return v;
+  }
+  return nullptr;
+}
+
 // The builder runs for every node of every event read: inline.
 inline uint32_t EvtxTreeBuilder::link(EvtxNode n) {
   uint32_t id = static_cast<uint32_t>(event_.nodes.size());
