@@ -88,12 +88,4 @@ uint32_t EvtxTreeBuilder::addValue(EvtxValue&& v) {
   return link(n);
 }
 
-uint32_t EvtxTreeBuilder::addValue(const EvtxValue& v) {
-  EvtxNode n;
-  n.kind = EvtxNodeKind::Value;
-  n.value = static_cast<uint32_t>(event_.values.size());
-  event_.values.push_back(v);
-  return link(n);
-}
-
 }  // namespace formats

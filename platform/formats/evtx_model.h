@@ -128,7 +128,6 @@ class EvtxTreeBuilder {
   void close();                                     // back to the parent
   uint32_t add(const EvtxNode& leaf);               // a leaf under the current parent
   uint32_t addValue(EvtxValue&& v);                 // a Value leaf
-  uint32_t addValue(const EvtxValue& v);
   size_t depth() const { return stack_.size(); }
 
  private:
