@@ -97,7 +97,8 @@ void LogCollectorNt::Position(Run& run) {
                             u"Failed to open the event log");
     return;
   }
-  if (reader_.IsFileMode()) return;
+  // A given file is sought too: read again from its start, a file collected
+  // before would hand out every record a second time.
   SeekStored(run);
 }
 

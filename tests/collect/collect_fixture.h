@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/api/registry.h"
 #include "platform/formats/evt_record.h"
 #include "platform/host/classic_event_logs.h"
 #include "platform/host/clock.h"
@@ -90,6 +91,17 @@ class CollectFixture : public testsupport::FreshHost {
     for (uint32_t i = 0; i < count; ++i) {
       ASSERT_NE(host::AppendClassicRecord(Local(), log, Fields(first + i, 1300000000 + first + i)), 0u);
     }
+  }
+
+  // The computer's system root in its registry, as Windows keeps it.
+  static void SetSystemRoot(const std::u16string& root = u"C:\\Windows") {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
+                   static_cast<DWORD>((root.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(key);
   }
 
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }
