@@ -43,7 +43,7 @@ function(ec_windows_layer name dir)
   target_link_libraries(${name} PUBLIC ${L_LINK} ${EC_WINDOWS_LIBS})
 endfunction()
 
-ec_windows_layer(ecbase base EXTRA ${CMAKE_SOURCE_DIR}/platform/host/utf.cpp)
+ec_windows_layer(ecbase base EXTRA ${CMAKE_SOURCE_DIR}/platform/host/kernel/utf.cpp)
 if(TARGET ecbase AND TINYXML_INCLUDE_DIR)
   target_include_directories(ecbase PUBLIC ${TINYXML_INCLUDE_DIR})
 endif()
