@@ -66,8 +66,8 @@ DWORD WriteBackupFile(const host::ClassicReader& reader, LPCWSTR path) {
 // The frame of a call on an open handle: the fault check, the host lock and
 // the handle; `body` returns 0 or the error to fail with.
 template <class Body>
-BOOL OnReader(const char* call, HANDLE handle, Body body) {
-  if (DWORD e = host::FaultFor(call)) return Fail(e);
+BOOL OnReader(host::CallSite& call, HANDLE handle, Body body) {
+  if (DWORD e = host::FaultAt(call)) return Fail(e);
   host::Lock lock;
   host::ClassicReader* reader = host::ClassicReaders().Find(handle);
   if (!reader) return Fail(ERROR_INVALID_HANDLE);
@@ -76,7 +76,7 @@ BOOL OnReader(const char* call, HANDLE handle, Body body) {
 }
 
 // GetNumberOfEventLogRecords and GetOldestEventLogRecord: one number of the log.
-BOOL AnswerNumber(const char* call, HANDLE handle, PDWORD out, uint32_t (host::ClassicLog::*number)()) {
+BOOL AnswerNumber(host::CallSite& call, HANDLE handle, PDWORD out, uint32_t (host::ClassicLog::*number)()) {
   return OnReader(call, handle, [&](host::ClassicReader& reader) -> DWORD {
     if (!out) return ERROR_INVALID_PARAMETER;
     *out = (reader.log.get()->*number)();
@@ -87,7 +87,7 @@ BOOL AnswerNumber(const char* call, HANDLE handle, PDWORD out, uint32_t (host::C
 }  // namespace
 
 HANDLE WINAPI OpenEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName) {
-  if (DWORD e = host::FaultFor("OpenEventLogW")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("OpenEventLogW")) return FailHandle(e);
   if (!lpSourceName) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   host::Computer* computer = ServerComputer(lpUNCServerName);
@@ -108,7 +108,7 @@ HANDLE WINAPI OpenEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName) {
 }
 
 HANDLE WINAPI OpenBackupEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpFileName) {
-  if (DWORD e = host::FaultFor("OpenBackupEventLogW")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("OpenBackupEventLogW")) return FailHandle(e);
   if (!lpFileName || !*lpFileName) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   host::Computer* computer = ServerComputer(lpUNCServerName);
@@ -121,22 +121,22 @@ HANDLE WINAPI OpenBackupEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpFileName) {
 }
 
 BOOL WINAPI CloseEventLog(HANDLE hEventLog) {
-  if (DWORD e = host::FaultFor("CloseEventLog")) return Fail(e);
+  if (DWORD e = HOST_FAULT("CloseEventLog")) return Fail(e);
   host::Lock lock;
   return host::ClassicReaders().Remove(hEventLog) ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL WINAPI GetNumberOfEventLogRecords(HANDLE hEventLog, PDWORD NumberOfRecords) {
-  return AnswerNumber("GetNumberOfEventLogRecords", hEventLog, NumberOfRecords, &host::ClassicLog::Count);
+  return AnswerNumber(HOST_CALL_SITE("GetNumberOfEventLogRecords"), hEventLog, NumberOfRecords, &host::ClassicLog::Count);
 }
 
 BOOL WINAPI GetOldestEventLogRecord(HANDLE hEventLog, PDWORD OldestRecord) {
-  return AnswerNumber("GetOldestEventLogRecord", hEventLog, OldestRecord, &host::ClassicLog::OldestNumber);
+  return AnswerNumber(HOST_CALL_SITE("GetOldestEventLogRecord"), hEventLog, OldestRecord, &host::ClassicLog::OldestNumber);
 }
 
 BOOL WINAPI GetEventLogInformation(HANDLE hEventLog, DWORD dwInfoLevel, LPVOID lpBuffer, DWORD cbBufSize,
                                    LPDWORD pcbBytesNeeded) {
-  return OnReader("GetEventLogInformation", hEventLog, [&](host::ClassicReader& reader) -> DWORD {
+  return OnReader(HOST_CALL_SITE("GetEventLogInformation"), hEventLog, [&](host::ClassicReader& reader) -> DWORD {
     if (dwInfoLevel != EVENTLOG_FULL_INFO) return kErrorInvalidLevel;
     if (!pcbBytesNeeded) return ERROR_INVALID_PARAMETER;
     *pcbBytesNeeded = sizeof(EVENTLOG_FULL_INFORMATION);
@@ -149,7 +149,7 @@ BOOL WINAPI GetEventLogInformation(HANDLE hEventLog, DWORD dwInfoLevel, LPVOID l
 }
 
 BOOL WINAPI ClearEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
-  return OnReader("ClearEventLogW", hEventLog, [&](host::ClassicReader& reader) -> DWORD {
+  return OnReader(HOST_CALL_SITE("ClearEventLogW"), hEventLog, [&](host::ClassicReader& reader) -> DWORD {
     if (lpBackupFileName && *lpBackupFileName) {
       if (DWORD e = WriteBackupFile(reader, lpBackupFileName)) return e;
     }
@@ -158,6 +158,6 @@ BOOL WINAPI ClearEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
 }
 
 BOOL WINAPI BackupEventLogW(HANDLE hEventLog, LPCWSTR lpBackupFileName) {
-  return OnReader("BackupEventLogW", hEventLog,
+  return OnReader(HOST_CALL_SITE("BackupEventLogW"), hEventLog,
                   [&](host::ClassicReader& reader) { return WriteBackupFile(reader, lpBackupFileName); });
 }

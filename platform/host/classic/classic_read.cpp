@@ -48,7 +48,7 @@ DWORD StartIndex(host::ClassicReader& reader, bool seek, bool forwards, DWORD re
 
 BOOL WINAPI ReadEventLogW(HANDLE hEventLog, DWORD dwReadFlags, DWORD dwRecordOffset, LPVOID lpBuffer,
                           DWORD nNumberOfBytesToRead, DWORD* pnBytesRead, DWORD* pnMinNumberOfBytesNeeded) {
-  if (DWORD e = host::FaultFor("ReadEventLogW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("ReadEventLogW")) return Fail(e);
   if (!pnBytesRead || !pnMinNumberOfBytesNeeded || !lpBuffer) return Fail(ERROR_INVALID_PARAMETER);
   *pnBytesRead = 0;
   *pnMinNumberOfBytesNeeded = 0;

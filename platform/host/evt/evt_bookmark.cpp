@@ -66,14 +66,14 @@ bool ParseBookmarkXml(std::u16string_view xml, Bookmark* bookmark) {
 using namespace host::evt;
 
 EVT_HANDLE WINAPI EvtCreateBookmark(LPCWSTR bookmarkXml) {
-  if (DWORD e = host::FaultFor("EvtCreateBookmark")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtCreateBookmark")) return FailHandle(e);
   auto mark = std::make_shared<Bookmark>();
   if (bookmarkXml && !ParseBookmarkXml(bookmarkXml, mark.get())) return FailHandle(ERROR_EVT_MALFORMED_XML_TEXT);
   return Add(mark);
 }
 
 BOOL WINAPI EvtUpdateBookmark(EVT_HANDLE bookmark, EVT_HANDLE event) {
-  if (DWORD e = host::FaultFor("EvtUpdateBookmark")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtUpdateBookmark")) return Fail(e);
   host::Lock lock;
   auto mark = As<Bookmark>(bookmark);
   auto ev = As<Event>(event);

@@ -44,7 +44,7 @@ EvtxValue ConfigValue(const host::ChannelConfig& c, int id) {
 }  // namespace
 
 EVT_HANDLE WINAPI EvtOpenChannelConfig(EVT_HANDLE session, LPCWSTR channelPath, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtOpenChannelConfig")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtOpenChannelConfig")) return FailHandle(e);
   if (!channelPath || flags != 0) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   DWORD error = 0;
@@ -60,7 +60,7 @@ EVT_HANDLE WINAPI EvtOpenChannelConfig(EVT_HANDLE session, LPCWSTR channelPath, 
 
 BOOL WINAPI EvtGetChannelConfigProperty(EVT_HANDLE channelConfig, int propertyId, DWORD flags, DWORD bufferSize,
                                         PEVT_VARIANT buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtGetChannelConfigProperty")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtGetChannelConfigProperty")) return Fail(e);
   if (flags != 0 || !bufferUsed || propertyId < 0 || propertyId >= EvtChannelConfigPropertyIdEND) {
     return Fail(ERROR_INVALID_PARAMETER);
   }

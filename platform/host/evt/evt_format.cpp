@@ -156,7 +156,7 @@ bool MessageIdFor(const host::Publisher& p, const Event* event, DWORD flags, DWO
 
 BOOL WINAPI EvtFormatMessage(EVT_HANDLE publisherMetadata, EVT_HANDLE event, DWORD messageId, DWORD valueCount,
                              PEVT_VARIANT values, DWORD flags, DWORD bufferSize, LPWSTR buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtFormatMessage")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtFormatMessage")) return Fail(e);
   if (!bufferUsed || (valueCount && !values) || (bufferSize && !buffer)) return Fail(ERROR_INVALID_PARAMETER);
   // Level, task, opcode, keyword and XML messages are not modelled.
   bool byId = flags == EvtFormatMessageId;

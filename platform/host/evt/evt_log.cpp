@@ -47,7 +47,7 @@ EvtxValue LogInfoValue(host::EventChannel* channel, const host::EventRecordLog& 
 }  // namespace
 
 EVT_HANDLE WINAPI EvtOpenLog(EVT_HANDLE session, LPCWSTR path, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtOpenLog")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtOpenLog")) return FailHandle(e);
   if (!path || (flags != EvtOpenChannelPath && flags != EvtOpenFilePath)) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   LogSource source;
@@ -64,7 +64,7 @@ EVT_HANDLE WINAPI EvtOpenLog(EVT_HANDLE session, LPCWSTR path, DWORD flags) {
 }
 
 BOOL WINAPI EvtGetLogInfo(EVT_HANDLE log, int propertyId, DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtGetLogInfo")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtGetLogInfo")) return Fail(e);
   if (!bufferUsed || propertyId < EvtLogCreationTime || propertyId > EvtLogFull) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto object = As<LogObject>(log);
@@ -84,7 +84,7 @@ BOOL WINAPI EvtGetLogInfo(EVT_HANDLE log, int propertyId, DWORD bufferSize, PEVT
 }
 
 BOOL WINAPI EvtExportLog(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWSTR targetFilePath, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtExportLog")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtExportLog")) return Fail(e);
   DWORD kind = flags & (EvtExportLogChannelPath | EvtExportLogFilePath);
   if (!path || !targetFilePath || !*targetFilePath ||
       (kind != EvtExportLogChannelPath && kind != EvtExportLogFilePath) ||

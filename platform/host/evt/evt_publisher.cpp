@@ -37,7 +37,7 @@ EvtxValue ChannelReferenceValue(const host::ChannelReference& ref, DWORD id) {
 
 EVT_HANDLE WINAPI EvtOpenPublisherMetadata(EVT_HANDLE session, LPCWSTR publisherId, LPCWSTR /*logFilePath*/,
                                            LCID locale, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtOpenPublisherMetadata")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtOpenPublisherMetadata")) return FailHandle(e);
   if (!publisherId || flags != 0) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   DWORD error = 0;
@@ -54,7 +54,7 @@ EVT_HANDLE WINAPI EvtOpenPublisherMetadata(EVT_HANDLE session, LPCWSTR publisher
 
 BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags,
                                             DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtGetPublisherMetadataProperty")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtGetPublisherMetadataProperty")) return Fail(e);
   if (flags != 0 || !bufferUsed) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto metadata = As<PublisherMetadata>(publisherMetadata);
@@ -84,7 +84,7 @@ BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int pr
 }
 
 BOOL WINAPI EvtGetObjectArraySize(EVT_HANDLE objectArray, PDWORD objectArraySize) {
-  if (DWORD e = host::FaultFor("EvtGetObjectArraySize")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtGetObjectArraySize")) return Fail(e);
   if (!objectArraySize) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto array = As<ObjectArray>(objectArray);
@@ -98,7 +98,7 @@ BOOL WINAPI EvtGetObjectArraySize(EVT_HANDLE objectArray, PDWORD objectArraySize
 
 BOOL WINAPI EvtGetObjectArrayProperty(EVT_HANDLE objectArray, DWORD propertyId, DWORD arrayIndex, DWORD flags,
                                       DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtGetObjectArrayProperty")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtGetObjectArrayProperty")) return Fail(e);
   if (flags != 0 || !bufferUsed) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto array = As<ObjectArray>(objectArray);
@@ -113,7 +113,7 @@ BOOL WINAPI EvtGetObjectArrayProperty(EVT_HANDLE objectArray, DWORD propertyId, 
 }
 
 EVT_HANDLE WINAPI EvtOpenEventMetadataEnum(EVT_HANDLE publisherMetadata, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtOpenEventMetadataEnum")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtOpenEventMetadataEnum")) return FailHandle(e);
   if (flags != 0) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto metadata = As<PublisherMetadata>(publisherMetadata);
@@ -124,7 +124,7 @@ EVT_HANDLE WINAPI EvtOpenEventMetadataEnum(EVT_HANDLE publisherMetadata, DWORD f
 }
 
 EVT_HANDLE WINAPI EvtNextEventMetadata(EVT_HANDLE eventMetadataEnum, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtNextEventMetadata")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtNextEventMetadata")) return FailHandle(e);
   if (flags != 0) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto events = As<EventMetadataEnum>(eventMetadataEnum);
@@ -137,7 +137,7 @@ EVT_HANDLE WINAPI EvtNextEventMetadata(EVT_HANDLE eventMetadataEnum, DWORD flags
 
 BOOL WINAPI EvtGetEventMetadataProperty(EVT_HANDLE eventMetadata, int propertyId, DWORD flags, DWORD bufferSize,
                                         PEVT_VARIANT buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtGetEventMetadataProperty")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtGetEventMetadataProperty")) return Fail(e);
   if (flags != 0 || !bufferUsed) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto event = As<EventMetadata>(eventMetadata);

@@ -79,7 +79,7 @@ int64_t LogicalOfRecordId(const ResultSet& rs, uint64_t recordId, bool* exact) {
 }  // namespace
 
 EVT_HANDLE WINAPI EvtQuery(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtQuery")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtQuery")) return FailHandle(e);
   DWORD kind = flags & (EvtQueryChannelPath | EvtQueryFilePath);
   DWORD known = EvtQueryChannelPath | EvtQueryFilePath | EvtQueryForwardDirection | EvtQueryReverseDirection |
                 EvtQueryTolerateQueryErrors;
@@ -109,7 +109,7 @@ EVT_HANDLE WINAPI EvtQuery(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, DWOR
 BOOL WINAPI EvtNext(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, DWORD /*timeout*/, DWORD flags,
                     PDWORD returned) {
   if (returned) *returned = 0;
-  if (DWORD e = host::FaultFor("EvtNext")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtNext")) return Fail(e);
   if (!events || !returned || eventsSize == 0 || flags != 0) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   auto rs = As<ResultSet>(resultSet);
@@ -132,7 +132,7 @@ BOOL WINAPI EvtNext(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, 
 }
 
 BOOL WINAPI EvtSeek(EVT_HANDLE resultSet, LONGLONG position, EVT_HANDLE bookmark, DWORD timeout, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtSeek")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtSeek")) return Fail(e);
   DWORD origin = flags & EvtSeekOriginMask;
   bool strict = (flags & EvtSeekStrict) != 0;
   if (timeout != 0 || origin < EvtSeekRelativeToFirst || origin > EvtSeekRelativeToBookmark ||

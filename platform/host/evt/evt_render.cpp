@@ -49,7 +49,7 @@ BOOL RenderText(const std::u16string& text, DWORD bufferSize, PVOID buffer, PDWO
 }  // namespace
 
 EVT_HANDLE WINAPI EvtCreateRenderContext(DWORD valuePathsCount, LPCWSTR* valuePaths, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtCreateRenderContext")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtCreateRenderContext")) return FailHandle(e);
   // Contexts of XPath value lists are not supported by the host.
   if ((flags != EvtRenderContextSystem && flags != EvtRenderContextUser) || valuePathsCount != 0 || valuePaths) {
     return FailHandle(ERROR_INVALID_PARAMETER);
@@ -61,7 +61,7 @@ EVT_HANDLE WINAPI EvtCreateRenderContext(DWORD valuePathsCount, LPCWSTR* valuePa
 
 BOOL WINAPI EvtRender(EVT_HANDLE context, EVT_HANDLE fragment, DWORD flags, DWORD bufferSize, PVOID buffer,
                       PDWORD bufferUsed, PDWORD propertyCount) {
-  if (DWORD e = host::FaultFor("EvtRender")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtRender")) return Fail(e);
   if (!bufferUsed || !propertyCount || (bufferSize && !buffer)) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   if (flags == EvtRenderBookmark) {

@@ -8,7 +8,7 @@
 using namespace host::evt;
 
 EVT_HANDLE WINAPI EvtOpenSession(int loginClass, PVOID login, DWORD /*timeout*/, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtOpenSession")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtOpenSession")) return FailHandle(e);
   if (loginClass != EvtRpcLogin || !login || flags != 0) return FailHandle(ERROR_INVALID_PARAMETER);
   auto* rpc = static_cast<EVT_RPC_LOGIN*>(login);
   host::Lock lock;
@@ -20,13 +20,13 @@ EVT_HANDLE WINAPI EvtOpenSession(int loginClass, PVOID login, DWORD /*timeout*/,
 }
 
 BOOL WINAPI EvtClose(EVT_HANDLE object) {
-  if (DWORD e = host::FaultFor("EvtClose")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtClose")) return Fail(e);
   if (!Close(object)) return Fail(ERROR_INVALID_HANDLE);
   return TRUE;
 }
 
 EVT_HANDLE WINAPI EvtOpenChannelEnum(EVT_HANDLE session, DWORD flags) {
-  if (DWORD e = host::FaultFor("EvtOpenChannelEnum")) return FailHandle(e);
+  if (DWORD e = HOST_FAULT("EvtOpenChannelEnum")) return FailHandle(e);
   if (flags != 0) return FailHandle(ERROR_INVALID_PARAMETER);
   host::Lock lock;
   DWORD error = 0;
@@ -38,7 +38,7 @@ EVT_HANDLE WINAPI EvtOpenChannelEnum(EVT_HANDLE session, DWORD flags) {
 }
 
 BOOL WINAPI EvtNextChannelPath(EVT_HANDLE channelEnum, DWORD bufferSize, LPWSTR buffer, PDWORD bufferUsed) {
-  if (DWORD e = host::FaultFor("EvtNextChannelPath")) return Fail(e);
+  if (DWORD e = HOST_FAULT("EvtNextChannelPath")) return Fail(e);
   host::Lock lock;
   auto channels = As<ChannelEnum>(channelEnum);
   if (!channels) return Fail(ERROR_INVALID_HANDLE);

@@ -117,7 +117,7 @@ host::ShareRequest RequestFor(const Mode& mode, int shareFlag) {
 }  // namespace
 
 FILE* _wfsopen(const WCHAR* path, const WCHAR* modeText, int shareFlag) {
-  if (DWORD e = host::FaultFor("_wfsopen")) return FailWith(e);
+  if (DWORD e = HOST_FAULT("_wfsopen")) return FailWith(e);
   Mode mode;
   if (!ParseMode(modeText, &mode) || !path ||
       (shareFlag != _SH_DENYRW && shareFlag != _SH_DENYWR && shareFlag != _SH_DENYRD && shareFlag != _SH_DENYNO)) {
@@ -152,7 +152,7 @@ FILE* _wfsopen(const WCHAR* path, const WCHAR* modeText, int shareFlag) {
 }
 
 FILE* _wfopen(const WCHAR* path, const WCHAR* mode) {
-  if (DWORD e = host::FaultFor("_wfopen")) return FailWith(e);
+  if (DWORD e = HOST_FAULT("_wfopen")) return FailWith(e);
   return _wfsopen(path, mode, _SH_DENYNO);
 }
 

@@ -51,10 +51,7 @@ std::shared_ptr<FileObject> FileOf(HANDLE file) {
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD,
                    HANDLE) {
-  if (DWORD e = host::FaultFor("CreateFileW")) {
-    SetLastError(e);
-    return INVALID_HANDLE_VALUE;
-  }
+  HOST_FAULT_RETURN("CreateFileW", INVALID_HANDLE_VALUE);
   std::string p;
   if (!host::MapPathArgument(path, &p)) return INVALID_HANDLE_VALUE;
   if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING) {
@@ -91,7 +88,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPVOID) {
-  if (DWORD e = host::FaultFor("ReadFile")) return Fail(e);
+  if (DWORD e = HOST_FAULT("ReadFile")) return Fail(e);
   auto f = FileOf(file);
   if (!f) return FALSE;
   DWORD done = 0;
@@ -107,7 +104,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPVOID) {
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPVOID) {
-  if (DWORD e = host::FaultFor("WriteFile")) return Fail(e);
+  if (DWORD e = HOST_FAULT("WriteFile")) return Fail(e);
   auto f = FileOf(file);
   if (!f) return FALSE;
   DWORD done = 0;
@@ -125,7 +122,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPVO
 }
 
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
-  if (DWORD e = host::FaultFor("GetFileSizeEx")) return Fail(e);
+  if (DWORD e = HOST_FAULT("GetFileSizeEx")) return Fail(e);
   auto f = FileOf(file);
   if (!f) return FALSE;
   struct stat st;
@@ -135,7 +132,7 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
 }
 
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method) {
-  if (DWORD e = host::FaultFor("SetFilePointerEx")) return Fail(e);
+  if (DWORD e = HOST_FAULT("SetFilePointerEx")) return Fail(e);
   auto f = FileOf(file);
   if (!f) return FALSE;
   if (method > FILE_END) return Fail(ERROR_INVALID_PARAMETER);
@@ -149,7 +146,7 @@ BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPos
 }
 
 BOOL FlushFileBuffers(HANDLE file) {
-  if (DWORD e = host::FaultFor("FlushFileBuffers")) return Fail(e);
+  if (DWORD e = HOST_FAULT("FlushFileBuffers")) return Fail(e);
   auto f = FileOf(file);
   if (!f) return FALSE;
   if (fsync(f->fd) != 0 && errno != EINVAL) return Fail(host::Win32FromErrno(errno));
@@ -157,7 +154,7 @@ BOOL FlushFileBuffers(HANDLE file) {
 }
 
 BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
-  if (DWORD e = host::FaultFor("GetFileTime")) return Fail(e);
+  if (DWORD e = HOST_FAULT("GetFileTime")) return Fail(e);
   auto f = FileOf(file);
   if (!f) return FALSE;
   struct statx sx;

@@ -77,7 +77,7 @@ DWORD CopyContents(const std::string& from, const std::string& to, bool failIfEx
 }  // namespace
 
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
-  if (DWORD e = host::FaultFor("CreateDirectoryW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("CreateDirectoryW")) return Fail(e);
   std::string p;
   if (!host::MapPathArgument(path, &p)) return FALSE;
   if (mkdir(p.c_str(), 0777) != 0) return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : host::Win32FromErrno(errno));
@@ -85,7 +85,7 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
 }
 
 BOOL RemoveDirectoryW(LPCWSTR path) {
-  if (DWORD e = host::FaultFor("RemoveDirectoryW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("RemoveDirectoryW")) return Fail(e);
   std::string p;
   if (!host::MapPathArgument(path, &p)) return FALSE;
   if (rmdir(p.c_str()) != 0) return errno == ENOTDIR ? Fail(ERROR_DIRECTORY) : FailErrno(p);
@@ -93,10 +93,7 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
 }
 
 DWORD GetFileAttributesW(LPCWSTR path) {
-  if (DWORD e = host::FaultFor("GetFileAttributesW")) {
-    SetLastError(e);
-    return INVALID_FILE_ATTRIBUTES;
-  }
+  HOST_FAULT_RETURN("GetFileAttributesW", INVALID_FILE_ATTRIBUTES);
   std::string p;
   if (!host::MapPathArgument(path, &p)) return INVALID_FILE_ATTRIBUTES;
   struct stat st;
@@ -108,7 +105,7 @@ DWORD GetFileAttributesW(LPCWSTR path) {
 }
 
 BOOL DeleteFileW(LPCWSTR path) {
-  if (DWORD e = host::FaultFor("DeleteFileW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("DeleteFileW")) return Fail(e);
   std::string p;
   if (!host::MapPathArgument(path, &p)) return FALSE;
   if (IsDirectory(p)) return Fail(ERROR_ACCESS_DENIED);
@@ -118,7 +115,7 @@ BOOL DeleteFileW(LPCWSTR path) {
 }
 
 BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists) {
-  if (DWORD e = host::FaultFor("CopyFileW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("CopyFileW")) return Fail(e);
   std::string from, to;
   if (!host::MapPathArgument(existing, &from) || !host::MapPathArgument(target, &to)) return FALSE;
   if (DWORD e = CopyContents(from, to, failIfExists != FALSE)) return Fail(e);
@@ -126,7 +123,7 @@ BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists) {
 }
 
 BOOL MoveFileExW(LPCWSTR existing, LPCWSTR target, DWORD flags) {
-  if (DWORD e = host::FaultFor("MoveFileExW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("MoveFileExW")) return Fail(e);
   std::string from, to;
   if (!host::MapPathArgument(existing, &from) || !host::MapPathArgument(target, &to)) return FALSE;
   if (DWORD e = host::CheckDeleteAllowed(from)) return Fail(e);
@@ -153,17 +150,17 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR target, DWORD flags) {
 }
 
 BOOL MoveFileW(LPCWSTR existing, LPCWSTR target) {
-  if (DWORD e = host::FaultFor("MoveFileW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("MoveFileW")) return Fail(e);
   return MoveFileExW(existing, target, MOVEFILE_COPY_ALLOWED);
 }
 
 BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue) {
-  if (DWORD e = host::FaultFor("Wow64DisableWow64FsRedirection")) return Fail(e);
+  if (DWORD e = HOST_FAULT("Wow64DisableWow64FsRedirection")) return Fail(e);
   if (oldValue) *oldValue = nullptr;
   return TRUE;
 }
 
 BOOL Wow64RevertWow64FsRedirection(PVOID) {
-  if (DWORD e = host::FaultFor("Wow64RevertWow64FsRedirection")) return Fail(e);
+  if (DWORD e = HOST_FAULT("Wow64RevertWow64FsRedirection")) return Fail(e);
   return TRUE;
 }

@@ -63,10 +63,7 @@ WIN32_FIND_DATAW Describe(const std::string& dir, const std::string& name) {
 }  // namespace
 
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-  if (DWORD e = host::FaultFor("FindFirstFileW")) {
-    SetLastError(e);
-    return INVALID_HANDLE_VALUE;
-  }
+  HOST_FAULT_RETURN("FindFirstFileW", INVALID_HANDLE_VALUE);
   std::u16string full = pattern ? pattern : u"";
   size_t cut = full.find_last_of(u"\\/");
   std::u16string folder = cut == std::u16string::npos ? u"." : full.substr(0, cut + 1);
@@ -95,10 +92,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
 }
 
 BOOL FindNextFileW(HANDLE handle, LPWIN32_FIND_DATAW data) {
-  if (DWORD e = host::FaultFor("FindNextFileW")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("FindNextFileW", FALSE);
   auto find = host::HandleAs<FindObject>(handle);
   if (!find) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -113,10 +107,7 @@ BOOL FindNextFileW(HANDLE handle, LPWIN32_FIND_DATAW data) {
 }
 
 BOOL FindClose(HANDLE handle) {
-  if (DWORD e = host::FaultFor("FindClose")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("FindClose", FALSE);
   if (!host::HandleAs<FindObject>(handle) || !host::RemoveHandle(handle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

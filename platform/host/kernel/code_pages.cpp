@@ -49,10 +49,7 @@ int Deliver(const std::basic_string<Char>& result, Char* out, int outSize) {
 }  // namespace
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR wide, int wideChars) {
-  if (DWORD e = host::FaultFor("MultiByteToWideChar")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("MultiByteToWideChar", 0);
   if (!text || bytes == 0 || bytes < -1 || wideChars < 0 || (wideChars > 0 && !wide)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -76,10 +73,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWS
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR text, int bytes,
                         LPCSTR defaultChar, LPBOOL usedDefault) {
-  if (DWORD e = host::FaultFor("WideCharToMultiByte")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("WideCharToMultiByte", 0);
   if (!wide || wideChars == 0 || wideChars < -1 || bytes < 0 || (bytes > 0 && !text)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -57,7 +57,7 @@ const char16_t* CrtErrorText(int error) {
 }  // namespace
 
 int _wcserror_s(WCHAR* buffer, size_t size, int errnum) {
-  if (host::FaultFor("_wcserror_s") != 0 || !buffer || size == 0) {
+  if (HOST_FAULT("_wcserror_s") != 0 || !buffer || size == 0) {
     errno = EINVAL;
     return EINVAL;
   }

@@ -58,10 +58,7 @@ bool RemoveHandle(HANDLE handle) {
 }  // namespace host
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  if (DWORD e = host::FaultFor("WaitForSingleObject")) {
-    SetLastError(e);
-    return WAIT_FAILED;
-  }
+  HOST_FAULT_RETURN("WaitForSingleObject", WAIT_FAILED);
   auto object = host::FindHandle(handle);
   if (!object) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -71,10 +68,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  if (DWORD e = host::FaultFor("CloseHandle")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("CloseHandle", FALSE);
   if (!host::RemoveHandle(handle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -26,10 +26,7 @@ LCID GetUserDefaultLCID() { return host::g_user; }
 LCID GetThreadLocale() { return host::t_thread != 0 ? host::t_thread : host::g_user.load(); }
 
 BOOL SetThreadLocale(LCID locale) {
-  if (DWORD e = host::FaultFor("SetThreadLocale")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("SetThreadLocale", FALSE);
   if (locale == LOCALE_SYSTEM_DEFAULT) locale = host::g_system;
   else if (locale == LOCALE_USER_DEFAULT) locale = host::g_user;
   if (locale == 0) {

@@ -155,10 +155,7 @@ std::shared_ptr<MutexState> NamedState(const std::u16string& name, bool* existed
 }  // namespace
 
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
-  if (DWORD e = host::FaultFor("CreateMutexW")) {
-    SetLastError(e);
-    return nullptr;
-  }
+  HOST_FAULT_RETURN("CreateMutexW", nullptr);
   bool existed = false;
   std::shared_ptr<MutexState> state =
       name && *name ? NamedState(name, &existed) : std::make_shared<MutexState>();
@@ -173,10 +170,7 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
 }
 
 BOOL ReleaseMutex(HANDLE mutex) {
-  if (DWORD e = host::FaultFor("ReleaseMutex")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("ReleaseMutex", FALSE);
   auto object = host::HandleAs<MutexObject>(mutex);
   if (!object) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -26,7 +26,7 @@ Heap& TheHeap() {
 HANDLE GetProcessHeap() { return &TheHeap(); }
 
 LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
-  if (host::FaultFor("HeapAlloc") || heap != &TheHeap()) return nullptr;
+  if (HOST_FAULT("HeapAlloc") || heap != &TheHeap()) return nullptr;
   void* block = std::malloc(bytes ? bytes : 1);
   if (!block) return nullptr;
   if (flags & HEAP_ZERO_MEMORY) std::memset(block, 0, bytes);
@@ -36,10 +36,7 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
 }
 
 BOOL HeapFree(HANDLE heap, DWORD, LPVOID memory) {
-  if (DWORD e = host::FaultFor("HeapFree")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("HeapFree", FALSE);
   if (!memory) return TRUE;
   std::lock_guard<std::mutex> guard(TheHeap().mutex);
   if (heap != &TheHeap() || TheHeap().blocks.erase(memory) == 0) {

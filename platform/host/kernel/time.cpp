@@ -77,10 +77,7 @@ void GetLocalTime(LPSYSTEMTIME time) { *time = SystemTimeFromTicks(LocalTicks())
 void GetSystemTimeAsFileTime(LPFILETIME time) { *time = ToFileTime(host::NowFileTime()); }
 
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTIME systemTime) {
-  if (DWORD e = host::FaultFor("FileTimeToSystemTime")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("FileTimeToSystemTime", FALSE);
   ULONGLONG ticks = FromFileTime(*fileTime);
   if (ticks >= 0x8000000000000000ULL) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -91,10 +88,7 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTIME systemTime) {
 }
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME fileTime) {
-  if (DWORD e = host::FaultFor("SystemTimeToFileTime")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("SystemTimeToFileTime", FALSE);
   // wDayOfWeek is ignored, as on Windows.
   if (st->wYear < 1601 || st->wYear > 30827 || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 ||
       st->wDay > DaysInMonth(st->wYear, st->wMonth) || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
@@ -109,10 +103,7 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME fileTime) {
 }
 
 BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, LPFILETIME localFileTime) {
-  if (DWORD e = host::FaultFor("FileTimeToLocalFileTime")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("FileTimeToLocalFileTime", FALSE);
   long long bias = static_cast<long long>(host::LocalTimeBiasMinutes()) * 60000LL * kTicksPerMs;
   *localFileTime = ToFileTime(FromFileTime(*fileTime) + static_cast<ULONGLONG>(bias));
   return TRUE;

@@ -35,10 +35,7 @@ std::u16string Expand(std::u16string_view source) {
 }  // namespace
 
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
-  if (DWORD e = host::FaultFor("GetEnvironmentVariableW")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("GetEnvironmentVariableW", 0);
   host::Lock lock;
   auto& env = host::Host::Get().Local().Environment();
   auto it = name ? env.find(std::u16string_view(name)) : env.end();
@@ -53,10 +50,7 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
 }
 
 BOOL SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
-  if (DWORD e = host::FaultFor("SetEnvironmentVariableW")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("SetEnvironmentVariableW", FALSE);
   if (!name || !*name || std::u16string_view(name).find(u'=') != std::u16string_view::npos) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -72,10 +66,7 @@ BOOL SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
 }
 
 DWORD ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size) {
-  if (DWORD e = host::FaultFor("ExpandEnvironmentStringsW")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("ExpandEnvironmentStringsW", 0);
   if (!source) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -91,10 +82,7 @@ DWORD ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size) 
 }
 
 DWORD GetTempPathW(DWORD size, LPWSTR buffer) {
-  if (DWORD e = host::FaultFor("GetTempPathW")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("GetTempPathW", 0);
   std::u16string path;
   {
     host::Lock lock;

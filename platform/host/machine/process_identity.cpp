@@ -25,7 +25,16 @@ std::map<HMODULE, std::string>& Modules() {
   return *modules;
 }
 
+std::string& ExecutableOverride() {
+  static auto* path = new std::string();
+  return *path;
+}
+
 std::string ExecutablePath() {
+  {
+    std::lock_guard<std::mutex> guard(g_modulesMutex);
+    if (!ExecutableOverride().empty()) return ExecutableOverride();
+  }
   char buffer[4096];
   ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
@@ -44,6 +53,11 @@ DWORD CopyOut(const std::u16string& text, LPWSTR buffer, DWORD size) {
 void RegisterModulePath(HMODULE module, std::string linuxPath) {
   std::lock_guard<std::mutex> guard(g_modulesMutex);
   Modules()[module] = std::move(linuxPath);
+}
+
+void SetExecutablePath(std::string linuxPath) {
+  std::lock_guard<std::mutex> guard(g_modulesMutex);
+  ExecutableOverride() = std::move(linuxPath);
 }
 
 void ForgetModule(HMODULE module) {
@@ -84,10 +98,7 @@ DWORD GetCurrentThreadId() {
 }
 
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
-  if (DWORD e = host::FaultFor("GetModuleFileNameW")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("GetModuleFileNameW", 0);
   std::string path;
   if (!host::ModulePath(module, &path)) {
     SetLastError(ERROR_MOD_NOT_FOUND);
@@ -108,10 +119,7 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
 }
 
 BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size) {
-  if (DWORD e = host::FaultFor("GetComputerNameW")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("GetComputerNameW", FALSE);
   std::u16string name;
   {
     host::Lock lock;
@@ -131,10 +139,7 @@ BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size) {
 }
 
 BOOL GetVersionExW(LPOSVERSIONINFOW info) {
-  if (DWORD e = host::FaultFor("GetVersionExW")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("GetVersionExW", FALSE);
   if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW) &&
                 info->dwOSVersionInfoSize != offsetof(OSVERSIONINFOEXW, wServicePackMajor))) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);

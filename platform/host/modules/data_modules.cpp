@@ -109,10 +109,7 @@ DWORD FindModuleMessage(HMODULE module, DWORD messageId, DWORD languageId, std::
 }  // namespace host
 
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
-  if (DWORD e = host::FaultFor("LoadLibraryExW")) {
-    SetLastError(e);
-    return nullptr;
-  }
+  HOST_FAULT_RETURN("LoadLibraryExW", nullptr);
   if (!name || !*name || file) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;

@@ -70,10 +70,7 @@ ModuleMessageLookup GetModuleMessageLookup() { return g_moduleLookup; }
 
 DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                      va_list* arguments) {
-  if (DWORD e = host::FaultFor("FormatMessageW")) {
-    SetLastError(e);
-    return 0;
-  }
+  HOST_FAULT_RETURN("FormatMessageW", 0);
   std::u16string raw;
   if (DWORD e = host::SourceText(flags, source, messageId, languageId, &raw)) {
     SetLastError(e);
@@ -96,10 +93,7 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
 }
 
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
-  if (DWORD e = host::FaultFor("LocalAlloc")) {
-    SetLastError(e);
-    return nullptr;
-  }
+  HOST_FAULT_RETURN("LocalAlloc", nullptr);
   void* p = (flags & LMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
   if (!p) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return p;

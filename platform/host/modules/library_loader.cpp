@@ -103,10 +103,7 @@ size_t LoadedModuleCount() {
 }  // namespace host
 
 HMODULE LoadLibraryW(LPCWSTR name) {
-  if (DWORD e = host::FaultFor("LoadLibraryW")) {
-    SetLastError(e);
-    return nullptr;
-  }
+  HOST_FAULT_RETURN("LoadLibraryW", nullptr);
   if (!name || !*name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -148,10 +145,7 @@ HMODULE LoadLibraryW(LPCWSTR name) {
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
-  if (DWORD e = host::FaultFor("GetProcAddress")) {
-    SetLastError(e);
-    return nullptr;
-  }
+  HOST_FAULT_RETURN("GetProcAddress", nullptr);
   auto& t = host::Table();
   std::lock_guard<std::mutex> guard(t.mutex);
   host::ModuleEntry* entry = t.Find(module);
@@ -173,10 +167,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
-  if (DWORD e = host::FaultFor("FreeLibrary")) {
-    SetLastError(e);
-    return FALSE;
-  }
+  HOST_FAULT_RETURN("FreeLibrary", FALSE);
   auto& t = host::Table();
   std::shared_ptr<void> released;  // dropped after the lock
   std::lock_guard<std::mutex> guard(t.mutex);

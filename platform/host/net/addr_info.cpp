@@ -46,9 +46,9 @@ int CheckHints(const Query& q, bool hasNode) {
 }
 
 // The shared part of both calls: 0 and the resolution, or a WSA code.
-int Resolve(const char* call, const std::u16string* node, const std::u16string* service, const Query& q,
+int Resolve(host::CallSite& call, const std::u16string* node, const std::u16string* service, const Query& q,
             host::Resolution* r, USHORT* port) {
-  if (DWORD e = host::FaultFor(call)) return static_cast<int>(e);
+  if (DWORD e = host::FaultAt(call)) return static_cast<int>(e);
   if (!host::SocketsStarted()) return WSANOTINITIALISED;
   if (!node && !service) return WSAHOST_NOT_FOUND;
   if (int e = CheckHints(q, node != nullptr)) return e;
@@ -84,7 +84,7 @@ Entry* BuildList(const host::Resolution& r, const Query& q, USHORT port, NameOf 
 
 // Both calls: checks the arguments, resolves and builds the list.
 template <class Entry, class NameOf>
-int AddrInfo(const char* call, const std::optional<std::u16string>& node, const std::optional<std::u16string>& service,
+int AddrInfo(host::CallSite& call, const std::optional<std::u16string>& node, const std::optional<std::u16string>& service,
              const Entry* hints, Entry** result, NameOf nameOf) {
   if (!result) return WSAEINVAL;
   *result = nullptr;
@@ -112,7 +112,7 @@ std::optional<std::u16string> Text(const Char* text) {
 namespace winsock {
 
 int getaddrinfo(const char* nodeName, const char* serviceName, const addrinfo* hints, addrinfo** result) {
-  return AddrInfo("getaddrinfo", Text(nodeName), Text(serviceName), hints, result,
+  return AddrInfo(HOST_CALL_SITE("getaddrinfo"), Text(nodeName), Text(serviceName), hints, result,
                   [](host::BlockWriter& w, const std::u16string& name) { return w.Narrow(plat::Utf16ToUtf8(name)); });
 }
 
@@ -121,7 +121,7 @@ void freeaddrinfo(addrinfo* list) { host::AddrInfoBlocks().Release(list); }
 }  // namespace winsock
 
 INT GetAddrInfoW(PCWSTR nodeName, PCWSTR serviceName, const ADDRINFOW* hints, PADDRINFOW* result) {
-  return AddrInfo("GetAddrInfoW", Text(nodeName), Text(serviceName), hints, result,
+  return AddrInfo(HOST_CALL_SITE("GetAddrInfoW"), Text(nodeName), Text(serviceName), hints, result,
                   [](host::BlockWriter& w, const std::u16string& name) { return w.String(name); });
 }
 

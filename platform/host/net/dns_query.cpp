@@ -68,7 +68,7 @@ PDNS_RECORD BuildRecords(std::u16string_view name, WORD type, const std::vector<
 
 DNS_STATUS DnsQuery_W(PCWSTR name, WORD type, DWORD /*options*/, PVOID /*extra*/, PDNS_RECORD* results,
                       PVOID* reserved) {
-  if (DWORD e = host::FaultFor("DnsQuery_W")) return static_cast<DNS_STATUS>(e);
+  if (DWORD e = HOST_FAULT("DnsQuery_W")) return static_cast<DNS_STATUS>(e);
   if (!name || !results || reserved) return ERROR_INVALID_PARAMETER;
   *results = nullptr;
   if (!*name) return DNS_ERROR_INVALID_NAME;

@@ -41,7 +41,7 @@ bool ControllerAnswers(const host::NetFacts& domain) {
 
 DWORD DsGetDcNameW(LPCWSTR computerName, LPCWSTR domainName, GUID* /*domainGuid*/, LPCWSTR /*siteName*/, ULONG flags,
                    PDOMAIN_CONTROLLER_INFOW* domainControllerInfo) {
-  if (DWORD e = host::FaultFor("DsGetDcNameW")) return e;
+  if (DWORD e = HOST_FAULT("DsGetDcNameW")) return e;
   if (!domainControllerInfo) return ERROR_INVALID_PARAMETER;
   *domainControllerInfo = nullptr;
   if ((flags & DS_RETURN_DNS_NAME) && (flags & DS_RETURN_FLAT_NAME)) return ERROR_INVALID_FLAGS;

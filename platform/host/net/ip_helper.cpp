@@ -7,7 +7,7 @@
 #include "platform/host/net/name_table.h"
 
 DWORD SendARP(IPAddr destination, IPAddr /*source*/, PVOID macAddress, PULONG length) {
-  if (DWORD e = host::FaultFor("SendARP")) return e;
+  if (DWORD e = HOST_FAULT("SendARP")) return e;
   if (!macAddress || !length) return ERROR_INVALID_PARAMETER;
   if (*length == 0) return ERROR_INVALID_USER_BUFFER;
   host::Lock lock;
@@ -20,7 +20,7 @@ DWORD SendARP(IPAddr destination, IPAddr /*source*/, PVOID macAddress, PULONG le
 }
 
 DWORD ResolveIpNetEntry2(PMIB_IPNET_ROW2 row, const SOCKADDR_INET* /*sourceAddress*/) {
-  if (DWORD e = host::FaultFor("ResolveIpNetEntry2")) return e;
+  if (DWORD e = HOST_FAULT("ResolveIpNetEntry2")) return e;
   if (!row) return ERROR_INVALID_PARAMETER;
   int family = row->Address.si_family;
   if (family != AF_INET && family != AF_INET6) return ERROR_INVALID_PARAMETER;

@@ -24,7 +24,7 @@ size_t ShareBytes(const host::Share& s) {
 }  // namespace
 
 NET_API_STATUS NetServerGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
-  if (DWORD e = host::FaultFor("NetServerGetInfo")) return e;
+  if (DWORD e = HOST_FAULT("NetServerGetInfo")) return e;
   host::Lock lock;
   host::Computer* computer = nullptr;
   if (DWORD e = Target(serverName, buffer, level, 101, &computer)) return e;
@@ -43,7 +43,7 @@ NET_API_STATUS NetServerGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
 }
 
 NET_API_STATUS NetWkstaGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
-  if (DWORD e = host::FaultFor("NetWkstaGetInfo")) return e;
+  if (DWORD e = HOST_FAULT("NetWkstaGetInfo")) return e;
   host::Lock lock;
   host::Computer* computer = nullptr;
   if (DWORD e = Target(serverName, buffer, level, 100, &computer)) return e;
@@ -65,7 +65,7 @@ NET_API_STATUS NetWkstaGetInfo(LMSTR serverName, DWORD level, LPBYTE* buffer) {
 // are left.
 NET_API_STATUS NetShareEnum(LMSTR serverName, DWORD level, LPBYTE* buffer, DWORD preferredMaximumLength,
                             LPDWORD entriesRead, LPDWORD totalEntries, LPDWORD resumeHandle) {
-  if (DWORD e = host::FaultFor("NetShareEnum")) return e;
+  if (DWORD e = HOST_FAULT("NetShareEnum")) return e;
   if (!entriesRead || !totalEntries) return ERROR_INVALID_PARAMETER;
   host::Lock lock;
   host::Computer* computer = nullptr;

@@ -72,7 +72,7 @@ char* inet_ntoa(in_addr address) {
 }
 
 hostent* gethostbyname(const char* name) {
-  if (DWORD e = host::FaultFor("gethostbyname")) return Fail(static_cast<int>(e));
+  if (DWORD e = HOST_FAULT("gethostbyname")) return Fail(static_cast<int>(e));
   if (!host::SocketsStarted()) return Fail(WSANOTINITIALISED);
   host::Lock lock;
   host::Resolution r = host::ResolveName(plat::Utf8ToUtf16(name ? name : ""), AF_INET);
@@ -83,7 +83,7 @@ hostent* gethostbyname(const char* name) {
 }
 
 hostent* gethostbyaddr(const char* address, int length, int type) {
-  if (DWORD e = host::FaultFor("gethostbyaddr")) return Fail(static_cast<int>(e));
+  if (DWORD e = HOST_FAULT("gethostbyaddr")) return Fail(static_cast<int>(e));
   if (!host::SocketsStarted()) return Fail(WSANOTINITIALISED);
   if (!address) return Fail(WSAEFAULT);
   if (type != AF_INET && type != AF_INET6) return Fail(WSAEAFNOSUPPORT);

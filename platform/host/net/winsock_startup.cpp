@@ -19,7 +19,7 @@ bool SocketsStarted() { return g_started.load() > 0; }
 }  // namespace host
 
 int WSAStartup(WORD versionRequested, LPWSADATA data) {
-  if (DWORD e = host::FaultFor("WSAStartup")) return static_cast<int>(e);
+  if (DWORD e = HOST_FAULT("WSAStartup")) return static_cast<int>(e);
   if (!data) return WSAEFAULT;
   BYTE major = static_cast<BYTE>(versionRequested & 0xFF), minor = static_cast<BYTE>(versionRequested >> 8);
   if (major < 1) return WSAVERNOTSUPPORTED;
@@ -33,10 +33,7 @@ int WSAStartup(WORD versionRequested, LPWSADATA data) {
 }
 
 int WSACleanup() {
-  if (DWORD e = host::FaultFor("WSACleanup")) {
-    SetLastError(e);
-    return kSocketError;
-  }
+  HOST_FAULT_RETURN("WSACleanup", kSocketError);
   int now = g_started.load();
   while (now > 0 && !g_started.compare_exchange_weak(now, now - 1)) {
   }

@@ -41,18 +41,18 @@ UINT TextLength(const OLECHAR* text) {
 }  // namespace
 
 BSTR SysAllocString(const OLECHAR* text) {
-  if (!text || host::FaultFor("SysAllocString")) return nullptr;
+  if (!text || HOST_FAULT("SysAllocString")) return nullptr;
   return AllocateBytes(text, TextLength(text) * sizeof(OLECHAR));
 }
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
-  if (host::FaultFor("SysAllocStringLen")) return nullptr;
+  if (HOST_FAULT("SysAllocStringLen")) return nullptr;
   if (length > kMaxBytes / sizeof(OLECHAR)) return nullptr;
   return AllocateBytes(text, length * sizeof(OLECHAR));
 }
 
 BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length) {
-  if (host::FaultFor("SysAllocStringByteLen")) return nullptr;
+  if (HOST_FAULT("SysAllocStringByteLen")) return nullptr;
   return AllocateBytes(bytes, length);
 }
 

@@ -77,7 +77,7 @@ HRESULT ClsidFromProgId(LPCWSTR progId, CLSID* clsid) {
 }  // namespace
 
 LPVOID CoTaskMemAlloc(SIZE_T bytes) {
-  if (host::FaultFor("CoTaskMemAlloc")) return nullptr;
+  if (HOST_FAULT("CoTaskMemAlloc")) return nullptr;
   return std::malloc(bytes ? bytes : 1);
 }
 
@@ -134,6 +134,7 @@ HRESULT IIDFromString(LPCWSTR text, IID* iid) {
 }
 
 HRESULT CoCreateGuid(GUID* guid) {
+  if (DWORD e = HOST_FAULT("CoCreateGuid")) return host::FaultHResult(e);
   if (!guid) return E_INVALIDARG;
   return UuidCreate(guid) == 0 ? S_OK : E_FAIL;
 }

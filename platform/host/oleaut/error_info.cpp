@@ -109,7 +109,7 @@ thread_local ThreadErrorSlot threadError;
 HRESULT CreateErrorInfo(ICreateErrorInfo** info) {
   if (!info) return E_INVALIDARG;
   *info = nullptr;
-  if (DWORD error = host::FaultFor("CreateErrorInfo")) return HRESULT_FROM_WIN32(error);
+  if (DWORD error = HOST_FAULT("CreateErrorInfo")) return HRESULT_FROM_WIN32(error);
   auto* object = new (std::nothrow) ErrorObject();
   if (!object) return E_OUTOFMEMORY;
   *info = object;

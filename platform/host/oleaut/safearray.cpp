@@ -133,7 +133,7 @@ bool AllocateData(SAFEARRAY* array) {
 }  // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds) {
-  if (dims == 0 || dims > 0xFFFF || !bounds || host::FaultFor("SafeArrayCreate")) return nullptr;
+  if (dims == 0 || dims > 0xFFFF || !bounds || HOST_FAULT("SafeArrayCreate")) return nullptr;
   size_t size = host::ValueSize(vt);
   if (size == 0) return nullptr;
   SAFEARRAY* array = AllocateDescriptor(vt, dims, FeaturesFor(vt), static_cast<ULONG>(size));
@@ -147,6 +147,7 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds) {
 }
 
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG elements) {
+  // Counted and failed as SafeArrayCreate, which it calls.
   SAFEARRAYBOUND bound = {elements, lowerBound};
   return SafeArrayCreate(vt, 1, &bound);
 }
@@ -161,6 +162,7 @@ HRESULT SafeArrayDestroy(SAFEARRAY* array) {
 }
 
 HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt) {
+  if (DWORD e = HOST_FAULT("SafeArrayGetVartype")) return host::FaultHResult(e);
   if (!array || !vt) return E_INVALIDARG;
   if (array->fFeatures & FADF_HAVEVARTYPE) {
     DWORD type;
@@ -177,6 +179,7 @@ HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt) {
 }
 
 HRESULT SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** dest) {
+  if (DWORD e = HOST_FAULT("SafeArrayCopy")) return host::FaultHResult(e);
   if (!source || !dest) return E_INVALIDARG;
   *dest = nullptr;
   VARTYPE vt;
@@ -209,6 +212,7 @@ UINT SafeArrayGetDim(SAFEARRAY* array) { return array ? array->cDims : 0; }
 UINT SafeArrayGetElemsize(SAFEARRAY* array) { return array ? array->cbElements : 0; }
 
 HRESULT SafeArrayGetLBound(SAFEARRAY* array, UINT dim, LONG* lowerBound) {
+  if (DWORD e = HOST_FAULT("SafeArrayGetLBound")) return host::FaultHResult(e);
   if (!array || !lowerBound) return E_INVALIDARG;
   if (dim == 0 || dim > array->cDims) return DISP_E_BADINDEX;
   *lowerBound = array->rgsabound[array->cDims - dim].lLbound;
@@ -216,6 +220,7 @@ HRESULT SafeArrayGetLBound(SAFEARRAY* array, UINT dim, LONG* lowerBound) {
 }
 
 HRESULT SafeArrayGetUBound(SAFEARRAY* array, UINT dim, LONG* upperBound) {
+  if (DWORD e = HOST_FAULT("SafeArrayGetUBound")) return host::FaultHResult(e);
   if (!array || !upperBound) return E_INVALIDARG;
   if (dim == 0 || dim > array->cDims) return DISP_E_BADINDEX;
   const SAFEARRAYBOUND& b = array->rgsabound[array->cDims - dim];
@@ -224,6 +229,7 @@ HRESULT SafeArrayGetUBound(SAFEARRAY* array, UINT dim, LONG* upperBound) {
 }
 
 HRESULT SafeArrayLock(SAFEARRAY* array) {
+  if (DWORD e = HOST_FAULT("SafeArrayLock")) return host::FaultHResult(e);
   if (!array) return E_INVALIDARG;
   ++array->cLocks;
   return S_OK;
@@ -237,6 +243,7 @@ HRESULT SafeArrayUnlock(SAFEARRAY* array) {
 }
 
 HRESULT SafeArrayAccessData(SAFEARRAY* array, void** data) {
+  if (DWORD e = HOST_FAULT("SafeArrayAccessData")) return host::FaultHResult(e);
   if (!array || !data) return E_INVALIDARG;
   SafeArrayLock(array);
   *data = array->pvData;
@@ -246,6 +253,7 @@ HRESULT SafeArrayAccessData(SAFEARRAY* array, void** data) {
 HRESULT SafeArrayUnaccessData(SAFEARRAY* array) { return SafeArrayUnlock(array); }
 
 HRESULT SafeArrayGetElement(SAFEARRAY* array, LONG* indices, void* value) {
+  if (DWORD e = HOST_FAULT("SafeArrayGetElement")) return host::FaultHResult(e);
   if (!array || !indices || !value) return E_INVALIDARG;
   void* slot = ElementAt(array, indices);
   if (!slot) return DISP_E_BADINDEX;
@@ -253,6 +261,7 @@ HRESULT SafeArrayGetElement(SAFEARRAY* array, LONG* indices, void* value) {
 }
 
 HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value) {
+  if (DWORD e = HOST_FAULT("SafeArrayPutElement")) return host::FaultHResult(e);
   if (!array || !indices) return E_INVALIDARG;
   void* slot = ElementAt(array, indices);
   if (!slot) return DISP_E_BADINDEX;

@@ -5,7 +5,7 @@
 
 // Random (version 4) UUIDs.
 RPC_STATUS UuidCreate(UUID* uuid) {
-  if (DWORD e = host::FaultFor("UuidCreate")) return static_cast<RPC_STATUS>(e);
+  if (DWORD e = HOST_FAULT("UuidCreate")) return static_cast<RPC_STATUS>(e);
   thread_local std::mt19937_64 engine{std::random_device{}()};
   uint64_t a = engine(), b = engine();
   uuid->Data1 = static_cast<uint32_t>(a >> 32);

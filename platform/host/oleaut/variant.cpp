@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/api/oleauto.h"
+#include "platform/host/faults/faults.h"
 #include "platform/host/oleaut/variant_types.h"
 
 namespace host {
@@ -111,6 +112,7 @@ HRESULT VariantClear(VARIANTARG* v) {
 }
 
 HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* source) {
+  if (DWORD e = HOST_FAULT("VariantCopy")) return host::FaultHResult(e);
   if (!dest || !source) return E_INVALIDARG;
   if (dest == source) return S_OK;
   if (!host::IsValidVariantType(source->vt)) return DISP_E_BADVARTYPE;
@@ -130,6 +132,7 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* source) {
 }
 
 HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* source) {
+  if (DWORD e = HOST_FAULT("VariantCopyInd")) return host::FaultHResult(e);
   if (!dest || !source) return E_INVALIDARG;
   if (!(source->vt & VT_BYREF)) return VariantCopy(dest, source);
   if (!host::IsValidVariantType(source->vt) || !source->byref) return E_INVALIDARG;

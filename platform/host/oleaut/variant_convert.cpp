@@ -14,6 +14,7 @@
 
 #include "platform/api/oleauto.h"
 #include "platform/api/utf.h"
+#include "platform/host/faults/faults.h"
 #include "platform/host/oleaut/variant_types.h"
 
 namespace {
@@ -339,6 +340,7 @@ HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT& out) {
 }  // namespace
 
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* source, LCID, USHORT flags, VARTYPE vt) {
+  if (DWORD e = HOST_FAULT("VariantChangeTypeEx")) return host::FaultHResult(e);
   if (!dest || !source) return E_INVALIDARG;
   if (!host::IsValidVariantType(source->vt) || !host::IsValidVariantType(vt) || (vt & VT_BYREF) ||
       vt == VT_VARIANT)

@@ -78,7 +78,7 @@ LONG CopyName(const std::u16string& name, LPWSTR buffer, LPDWORD size) {
 }  // namespace
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
-  if (DWORD e = host::FaultFor("RegOpenKeyExW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegOpenKeyExW")) return static_cast<LONG>(e);
   if (!result) return ERROR_INVALID_PARAMETER;
   host::Lock lock;
   LONG error;
@@ -93,7 +93,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
 
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY result,
                      LPDWORD disposition) {
-  if (DWORD e = host::FaultFor("RegCreateKeyExW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegCreateKeyExW")) return static_cast<LONG>(e);
   if (!result) return ERROR_INVALID_PARAMETER;
   host::Lock lock;
   LONG error;
@@ -108,7 +108,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPS
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize) {
-  if (DWORD e = host::FaultFor("RegQueryValueExW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegQueryValueExW")) return static_cast<LONG>(e);
   host::Lock lock;
   LONG error;
   KeyPtr k = KeyOf(key, &error);
@@ -119,7 +119,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
-  if (DWORD e = host::FaultFor("RegSetValueExW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegSetValueExW")) return static_cast<LONG>(e);
   if (!data && dataSize) return ERROR_NOACCESS;
   host::Lock lock;
   LONG error;
@@ -130,7 +130,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
 }
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
-  if (DWORD e = host::FaultFor("RegDeleteValueW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegDeleteValueW")) return static_cast<LONG>(e);
   host::Lock lock;
   LONG error;
   KeyPtr k = KeyOf(key, &error);
@@ -161,7 +161,7 @@ LONG ParentAndName(HKEY key, LPCWSTR subKey, KeyPtr* parent, std::u16string* nam
 }  // namespace
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
-  if (DWORD e = host::FaultFor("RegDeleteKeyW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegDeleteKeyW")) return static_cast<LONG>(e);
   if (!subKey) return ERROR_INVALID_PARAMETER;
   host::Lock lock;
   KeyPtr parent;
@@ -173,7 +173,7 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
 }
 
 LONG RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
-  if (DWORD e = host::FaultFor("RegDeleteTreeW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegDeleteTreeW")) return static_cast<LONG>(e);
   host::Lock lock;
   if (subKey && *subKey) {
     KeyPtr parent;
@@ -193,7 +193,7 @@ LONG RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPWSTR className,
                    LPDWORD classSize, PFILETIME lastWriteTime) {
-  if (DWORD e = host::FaultFor("RegEnumKeyExW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegEnumKeyExW")) return static_cast<LONG>(e);
   host::Lock lock;
   LONG error;
   KeyPtr k = KeyOf(key, &error);
@@ -212,7 +212,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD
 
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type, LPBYTE data,
                    LPDWORD dataSize) {
-  if (DWORD e = host::FaultFor("RegEnumValueW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegEnumValueW")) return static_cast<LONG>(e);
   host::Lock lock;
   LONG error;
   KeyPtr k = KeyOf(key, &error);
@@ -226,7 +226,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR className, LPDWORD classSize, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLen,
                       LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
                       LPDWORD securityDescriptor, PFILETIME lastWriteTime) {
-  if (DWORD e = host::FaultFor("RegQueryInfoKeyW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegQueryInfoKeyW")) return static_cast<LONG>(e);
   host::Lock lock;
   LONG error;
   KeyPtr k = KeyOf(key, &error);
@@ -254,7 +254,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR className, LPDWORD classSize, LPDWORD, LP
 }
 
 LONG RegConnectRegistryW(LPCWSTR machineName, HKEY key, PHKEY result) {
-  if (DWORD e = host::FaultFor("RegConnectRegistryW")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegConnectRegistryW")) return static_cast<LONG>(e);
   if (!result) return ERROR_INVALID_PARAMETER;
   if (key != HKEY_LOCAL_MACHINE && key != HKEY_USERS) return ERROR_INVALID_HANDLE;
   host::Lock lock;
@@ -265,7 +265,7 @@ LONG RegConnectRegistryW(LPCWSTR machineName, HKEY key, PHKEY result) {
 }
 
 LONG RegCloseKey(HKEY key) {
-  if (DWORD e = host::FaultFor("RegCloseKey")) return static_cast<LONG>(e);
+  if (DWORD e = HOST_FAULT("RegCloseKey")) return static_cast<LONG>(e);
   if (IsPredefined(key)) return ERROR_SUCCESS;
   host::Lock lock;
   return OpenKeys().erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;

@@ -70,7 +70,7 @@ void* BuildNames(const std::vector<Translation>& translations) {
 
 NTSTATUS LsaLookupSids(LSA_HANDLE policy, ULONG count, PSID* sids, PLSA_REFERENCED_DOMAIN_LIST* referencedDomains,
                        PLSA_TRANSLATED_NAME* names) {
-  if (DWORD e = host::FaultFor("LsaLookupSids")) return host::NtStatusFromWin32(e);
+  if (DWORD e = HOST_FAULT("LsaLookupSids")) return host::NtStatusFromWin32(e);
   if (!sids || !referencedDomains || !names || count == 0) return STATUS_INVALID_PARAMETER;
   *referencedDomains = nullptr;
   *names = nullptr;

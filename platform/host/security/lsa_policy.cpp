@@ -54,7 +54,7 @@ size_t OpenPolicyCount() {
 
 NTSTATUS LsaOpenPolicy(PLSA_UNICODE_STRING systemName, PLSA_OBJECT_ATTRIBUTES objectAttributes, ACCESS_MASK access,
                        PLSA_HANDLE policy) {
-  if (DWORD e = host::FaultFor("LsaOpenPolicy")) return host::NtStatusFromWin32(e);
+  if (DWORD e = HOST_FAULT("LsaOpenPolicy")) return host::NtStatusFromWin32(e);
   if (!objectAttributes || !policy) return STATUS_INVALID_PARAMETER;
   host::Lock lock;
   host::Computer* computer = host::ReachableComputer(host::SystemName(systemName));
@@ -67,7 +67,7 @@ NTSTATUS LsaOpenPolicy(PLSA_UNICODE_STRING systemName, PLSA_OBJECT_ATTRIBUTES ob
 }
 
 NTSTATUS LsaClose(LSA_HANDLE handle) {
-  if (DWORD e = host::FaultFor("LsaClose")) return host::NtStatusFromWin32(e);
+  if (DWORD e = HOST_FAULT("LsaClose")) return host::NtStatusFromWin32(e);
   host::Lock lock;
   return host::Policies().Remove(handle) ? STATUS_SUCCESS : STATUS_INVALID_HANDLE;
 }
@@ -78,7 +78,7 @@ NTSTATUS LsaFreeMemory(PVOID buffer) {
 }
 
 NTSTATUS LsaQueryInformationPolicy(LSA_HANDLE handle, POLICY_INFORMATION_CLASS informationClass, PVOID* buffer) {
-  if (DWORD e = host::FaultFor("LsaQueryInformationPolicy")) return host::NtStatusFromWin32(e);
+  if (DWORD e = HOST_FAULT("LsaQueryInformationPolicy")) return host::NtStatusFromWin32(e);
   if (!buffer) return STATUS_INVALID_PARAMETER;
   *buffer = nullptr;
   host::Lock lock;

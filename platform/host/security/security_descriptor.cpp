@@ -20,7 +20,7 @@ bool IsSelfRelative(const void* descriptor) {
 
 BOOL ConvertStringSecurityDescriptorToSecurityDescriptorW(LPCWSTR text, DWORD revision,
                                                           PSECURITY_DESCRIPTOR* descriptor, PULONG size) {
-  if (DWORD e = host::FaultFor("ConvertStringSecurityDescriptorToSecurityDescriptorW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("ConvertStringSecurityDescriptorToSecurityDescriptorW")) return Fail(e);
   if (!text || !descriptor) return Fail(ERROR_INVALID_PARAMETER);
   if (revision != SDDL_REVISION_1) return Fail(ERROR_UNKNOWN_REVISION);
   host::SddlDescriptor model;
@@ -35,7 +35,7 @@ BOOL ConvertStringSecurityDescriptorToSecurityDescriptorW(LPCWSTR text, DWORD re
 }
 
 BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision) {
-  if (DWORD e = host::FaultFor("InitializeSecurityDescriptor")) return Fail(e);
+  if (DWORD e = HOST_FAULT("InitializeSecurityDescriptor")) return Fail(e);
   if (!descriptor) return Fail(ERROR_INVALID_PARAMETER);
   if (revision != SECURITY_DESCRIPTOR_REVISION) return Fail(ERROR_UNKNOWN_REVISION);
   std::memset(descriptor, 0, sizeof(SECURITY_DESCRIPTOR));
@@ -44,7 +44,7 @@ BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revisio
 }
 
 BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL present, PACL dacl, BOOL defaulted) {
-  if (DWORD e = host::FaultFor("SetSecurityDescriptorDacl")) return Fail(e);
+  if (DWORD e = HOST_FAULT("SetSecurityDescriptorDacl")) return Fail(e);
   if (!descriptor) return Fail(ERROR_INVALID_PARAMETER);
   auto* sd = static_cast<SECURITY_DESCRIPTOR*>(descriptor);
   if (sd->Revision != SECURITY_DESCRIPTOR_REVISION) return Fail(ERROR_UNKNOWN_REVISION);

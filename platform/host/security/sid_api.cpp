@@ -14,7 +14,7 @@ using host::Fail;
 }  // namespace
 
 BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* stringSid) {
-  if (DWORD e = host::FaultFor("ConvertSidToStringSidW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("ConvertSidToStringSidW")) return Fail(e);
   if (!sid || !stringSid) return Fail(ERROR_INVALID_PARAMETER);
   if (!host::IsWellFormedSid(sid)) return Fail(ERROR_INVALID_SID);
   std::u16string text = host::SidText(host::SidOf(sid));
@@ -26,7 +26,7 @@ BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* stringSid) {
 }
 
 BOOL ConvertStringSidToSidW(LPCWSTR stringSid, PSID* sid) {
-  if (DWORD e = host::FaultFor("ConvertStringSidToSidW")) return Fail(e);
+  if (DWORD e = HOST_FAULT("ConvertStringSidToSidW")) return Fail(e);
   if (!stringSid || !sid) return Fail(ERROR_INVALID_PARAMETER);
   host::SidBytes bytes;
   if (!host::ParseSid(stringSid, &bytes)) return Fail(ERROR_INVALID_SID);
@@ -42,7 +42,7 @@ BOOL IsValidSid(PSID sid) { return host::IsWellFormedSid(sid) ? TRUE : FALSE; }
 DWORD GetLengthSid(PSID sid) { return host::IsWellFormedSid(sid) ? static_cast<DWORD>(host::SidLength(sid)) : 0; }
 
 BOOL CopySid(DWORD destinationLength, PSID destination, PSID source) {
-  if (DWORD e = host::FaultFor("CopySid")) return Fail(e);
+  if (DWORD e = HOST_FAULT("CopySid")) return Fail(e);
   if (!host::IsWellFormedSid(source)) return Fail(ERROR_INVALID_SID);
   size_t length = host::SidLength(source);
   if (destinationLength < length) return Fail(ERROR_INSUFFICIENT_BUFFER);
