@@ -6,7 +6,7 @@
 #include "base/trace.h"
 #include "platform/host/locale.h"
 #include "platform/host/module_table.h"
-#include "render/evt_api.h"
+#include "collect/evt_channels.h"
 #include "tests/support/file_text.h"
 #include "tests/wevt/wevt_fixture.h"
 
