@@ -51,7 +51,7 @@ ec_windows_layer(ecrender render REQUIRES ZLIB_FOUND LINK ecbase)
 if(TARGET ecrender)
   target_link_libraries(ecrender PUBLIC ZLIB::ZLIB)
 endif()
-ec_windows_layer(ecfilter filter REQUIRES TINYXML_LIBRARY LINK ecrender)
+ec_windows_layer(ecfilter filter REQUIRES TINYXML_LIBRARY LINK ecbase)
 ec_windows_layer(eccollect collect LINK ecfilter ecrender)
 ec_windows_layer(ectask task REQUIRES TINYXML_LIBRARY LINK eccollect)
 

@@ -7,6 +7,7 @@
 #include "platform/host/kernel/locale.h"
 #include "platform/host/modules/module_table.h"
 #include "render/evt_api.h"
+#include "collect/evt_channels.h"
 #include "tests/support/file_text.h"
 #include "tests/host_evt/wevt_fixture.h"
 

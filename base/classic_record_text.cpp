@@ -1,4 +1,4 @@
-#include "render/classic_record_text.h"
+#include "base/classic_record_text.h"
 
 #include <bit>
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/trace.h"
-#include "render/evt_api.h"
+#include "collect/evt_channels.h"
 #include "render/evt_property_buffer.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "base/exceptions.h"
 #include "base/text.h"
-#include "render/evt_api.h"
+#include "collect/evt_channels.h"
 #include "render/evt_property_buffer.h"
 
 namespace {
