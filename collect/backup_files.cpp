@@ -64,6 +64,11 @@ void DeleteInSys32(const std::u16string& path) {
 
 }  // namespace
 
+std::u16string ArchivePattern(const std::u16string& baseName) {
+  // Split so that no "??" followed by another character reads as a trigraph.
+  return u"Archive-" + baseName + u"-????" u"-??" u"-??" u"-??" u"-??" u"-??" u"-???.evt?";
+}
+
 int64_t BackupFileTime(const std::u16string& fileName) {
   const size_t dot = fileName.rfind(u'.');
   if (dot == std::u16string::npos || dot < 23) return 0;

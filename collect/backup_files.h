@@ -10,6 +10,9 @@
 
 namespace cmr {
 
+// The name pattern of a log's archives: "Archive-<baseName>-<time stamp>.evt?".
+std::u16string ArchivePattern(const std::u16string& baseName);
+
 // Seconds (C runtime local-time conversion) of the time stamp that starts 23
 // characters before the last "." of the name ("...-2011-03-01-10-00-00-000.evt");
 // 0 when the name has none or its year is before 1900. Other impossible

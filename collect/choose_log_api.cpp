@@ -7,7 +7,7 @@
 #include "collect/log_collector.h"
 #include "platform/api/kernel.h"
 #include "render/evt_api.h"
-#include "task/log_info_entry.h"
+#include "base/log_info_entry.h"
 
 namespace cmr {
 namespace {

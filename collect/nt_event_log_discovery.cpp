@@ -17,10 +17,6 @@
 namespace cmr {
 namespace {
 
-constexpr char16_t kCurrentVersionKey[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-
-std::u16string Pattern(const std::u16string& name) { return u"Archive-" + name + u"-????" u"-??" u"-??" u"-??" u"-??" u"-??" u"-???.evt?"; }
-
 // Closes a registry key opened here at the end of a scope.
 class KeyGuard {
  public:
@@ -34,16 +30,6 @@ class KeyGuard {
  private:
   HKEY key_;
 };
-
-// The computer's system root ("C:\Windows\"), ending with a backslash.
-std::u16string SystemRoot(const std::u16string& computer, bool isLocal) {
-  HKEY key = nullptr;
-  ThrowIfError(OpenComputerKey(isLocal ? nullptr : computer.c_str(), kCurrentVersionKey, KEY_QUERY_VALUE, &key));
-  KeyGuard guard(key);
-  std::u16string root = ReadRegistryString(key, u"SystemRoot");
-  if (root.empty() || root.back() != u'\\') root += u'\\';
-  return root;
-}
 
 // Where the log's file lies and the name its archives take.
 struct LogFileSite {
@@ -150,11 +136,11 @@ void NTEventLog::FindBackupFiles(bool isLocal, const std::u16string& computer, c
   }
   KeyGuard guard(opened);
   Trace(30, u"Getting local system root");
-  const std::u16string root = SystemRoot(computer, isLocal);
+  const std::u16string root = ComputerSystemRoot(computer, isLocal);
   Trace(30, u"calculating root path...");
   Trace(30, u"local system root: %s", root);
   const LogFileSite site = SiteOf(key, logName);
-  const std::u16string p1 = Pattern(logName), p2 = Pattern(site.baseName);
+  const std::u16string p1 = ArchivePattern(logName), p2 = ArchivePattern(site.baseName);
   Trace(30, u"calc full path...");
   Match match;
   bool found = !site.directory.empty() && LookBesideLogFile(isLocal, computer, root, site, p1, p2, match);

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "collect/event_log_key.h"
 #include "platform/api/kernel.h"
 
 namespace cmr {
 namespace {
 
 constexpr DWORD kErrorInvalidDatatype = 1804;
+constexpr char16_t kCurrentVersionKey[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
 }  // namespace
 
@@ -40,6 +42,21 @@ std::u16string ExpandEnvironment(const std::u16string& text) {
     if (used <= size) return std::u16string(buffer.data());
     size = used;
   }
+}
+
+std::u16string ComputerSystemRoot(const std::u16string& computer, bool isLocal) {
+  HKEY key = nullptr;
+  ThrowIfError(OpenComputerKey(isLocal ? nullptr : computer.c_str(), kCurrentVersionKey, KEY_QUERY_VALUE, &key));
+  std::u16string root;
+  try {
+    root = ReadRegistryString(key, u"SystemRoot");
+  } catch (...) {
+    RegCloseKey(key);
+    throw;
+  }
+  RegCloseKey(key);
+  if (root.empty() || root.back() != u'\\') root += u'\\';
+  return root;
 }
 
 }  // namespace cmr

@@ -16,4 +16,8 @@ std::u16string ReadRegistryString(HKEY key, const char16_t* name);
 // (ExpandEnvironmentStringsW); raises cmr::Win32Exception on failure.
 std::u16string ExpandEnvironment(const std::u16string& text);
 
+// The computer's system root ("C:\\Windows\\", ending with a backslash) from
+// its registry, the local one when isLocal. Raises cmr::Win32Exception.
+std::u16string ComputerSystemRoot(const std::u16string& computer, bool isLocal);
+
 }  // namespace cmr

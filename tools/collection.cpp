@@ -1,11 +1,12 @@
 #include "tools/collection.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 
 #include "base/text.h"
-#include "platform/host/paths.h"
+#include "platform/host/files/paths.h"
 #include "render/event_file_reader.h"
 
 namespace tool {
@@ -18,6 +19,12 @@ std::string StemFor(const CollectRequest& r) {
   for (char& c : stem)
     if (c == '/' || c == '\\') c = '_';
   return stem;
+}
+
+bool IsEvtxFile(const std::string& file) {
+  std::string extension = fs::path(file).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".evtx";
 }
 
 // The stored position of a configuration document kept by an earlier call.
@@ -49,6 +56,9 @@ bool WriteConfig(const Component& component, const CollectRequest& r, std::optio
   settings.log = r.log;
   settings.savePath = host::WindowsPathOf(fs::absolute(r.outDir).lexically_normal().string());
   if (!r.file.empty()) settings.loadFromEvtFile = WidePath(r.file);
+  // An .evtx file is read through the Windows Event Log interface (the
+  // PreferredAPI choice 1: that interface first, the classic one second).
+  if (IsEvtxFile(r.file)) settings.preferredApi = 1;
   settings.seekLastFirstRun = false;  // the first call collects what the log holds
   settings.lastPosition = at;
   std::u16string xml;

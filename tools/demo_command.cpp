@@ -1,13 +1,14 @@
 // "demo": the component's main job on the demonstration machine: a first
 // collection of the Security log (through its archived backup into the live
 // log), three new events logged, a second collection that brings exactly
-// those, and a short decoded view of them.
+// those, and a short decoded view of them; then the Task Scheduler's
+// operational channel collected through the Windows Event Log interface.
 #include <cstdio>
 #include <filesystem>
 
 #include "base/text.h"
-#include "platform/host/accounts.h"
-#include "platform/host/event_channels.h"
+#include "platform/host/security/accounts.h"
+#include "platform/host/evt/event_channels.h"
 #include "platform/host/host.h"
 #include "render/event_file_reader.h"
 #include "tools/collection.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr char kName[] = "demo";
 constexpr size_t kNewEvents = 3;
+constexpr char16_t kChannel[] = u"Microsoft-Windows-TaskScheduler/Operational";
 
 std::string Field(const EventFileEntry& entry, std::u16string_view tag) {
   for (const auto& f : entry)
@@ -85,6 +87,17 @@ int RunDemo(const tool::Args& args) {
     return tool::Failure(kName, "the second collection does not hold exactly the new events");
   std::printf("\n4. The new records, decoded ('eventcollector dump FILE' shows every field):\n");
   PrintShortView(second.eventFile);
+
+  std::printf("\n5. Collection of the channel %s (the Windows Event Log interface):\n",
+              cmr::Utf16ToUtf8(kChannel).c_str());
+  tool::CollectRequest channel;
+  channel.log = kChannel;
+  channel.outDir = request.outDir;
+  tool::CollectOutcome collected;
+  if (!tool::CollectOnce(session, channel, &collected, &error)) return tool::Failure(kName, error);
+  tool::PrintOutcome(collected);
+  if (collected.records == 0) return tool::Failure(kName, "the channel's collection holds no event");
+  PrintShortView(collected.eventFile);
   return 0;
 }
 
@@ -95,6 +108,7 @@ EC_COMMAND("demo", "collect the demonstration machine's Security log twice, incr
            "Runs the component's main job on the demonstration machine: a first collection\n"
            "of the Security log through its archived backup into the live log, three new\n"
            "events logged, a second collection that holds exactly those, and a short\n"
-           "decoded view of them. The event files go to DIR (default: a temporary folder\n"
+           "decoded view of them; then a collection of the Task Scheduler's operational\n"
+           "channel through the Windows Event Log interface. The event files go to DIR (default: a temporary folder\n"
            "removed afterwards).",
            RunDemo);

@@ -2,8 +2,8 @@
 // of the interface a log is read with.
 #include "base/error_report.h"
 #include "collect/log_collector.h"
-#include "platform/host/event_channels.h"
-#include "platform/host/faults.h"
+#include "platform/host/evt/event_channels.h"
+#include "platform/host/faults/faults.h"
 #include "tests/collect/collect_fixture.h"
 
 namespace collecttest {
@@ -92,17 +92,16 @@ TEST_F(ChooseApi, ThePreferredInterfaceWhereTheLogExistsElseTheOther) {
   EXPECT_EQ(cmr::ChooseLogApi(u"NOSUCH", u"Both", 1, 0, used), static_cast<HRESULT>(0x80070035));
 }
 
-TEST_F(ChooseApi, AChannelLogFailsClearlyUntilItsCollectorExists) {
+TEST_F(ChooseApi, AChannelOnlyLogIsCollectedThroughTheWindowsEventLog) {
   host::ChannelConfig channel;
   channel.name = u"ChannelOnly";
   host::AddChannel(Local(), channel);
   cmr::CTaskEventLog config;
   config.LogName = u"ChannelOnly";
   WriteConfig(config);
-  EXPECT_EQ(Run(), E_FAIL);
-  EXPECT_NE(ReadConfig().ErrorText.find(u"through the Windows Event Log interface is not built yet"),
-            std::u16string::npos);
-  EXPECT_FALSE(fs::exists(OutDir()));
+  ASSERT_EQ(Run(), S_OK);  // classic preferred, missing: the channel, empty, so 1:1
+  EXPECT_EQ(ReadConfig().ErrorStatus, 0) << cmr::Utf16ToUtf8(ReadConfig().ErrorText);
+  EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_ChannelOnly_1_1_1_1.adevt");
 }
 
 }  // namespace

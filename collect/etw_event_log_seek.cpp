@@ -1,0 +1,88 @@
+// ETWEventLog::Seek: the stored event is found by its record id relative to
+// the oldest event, checked by its creation time. A stored number keeps only
+// the low 32 bits of the id, so a time mismatch moves on to the next high
+// part; an id mismatch (the log moved under the reader) waits a random
+// while and starts again on a new query.
+#include "base/exceptions.h"
+#include "base/trace.h"
+#include "collect/etw_event_log.h"
+#include "platform/api/crt_random.h"
+#include "platform/api/kernel.h"
+
+namespace cmr {
+namespace {
+
+constexpr int kFurtherPasses = 5;
+constexpr uint64_t kHighPart = 0x100000000ull;
+constexpr uint64_t kFileTimeUnitsPerSecond = 10000000ull;
+
+uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
+uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
+
+}  // namespace
+
+bool ETWEventLog::Seek(uint64_t recordId, uint64_t fileTime, bool& found) {
+  Trace(30, u"ETWEventLog::Seek(recordNumber = 0x%I64x)", recordId);
+  found = false;
+  try {
+    if (!resultSet_) throw Win32Exception(static_cast<DWORD>(E_FAIL));
+    uint64_t id = recordId;
+    // One wait for each pass after the first, and one more after the last:
+    // a query that cannot be opened again does not make the search endless.
+    int waits = kFurtherPasses + 1;
+    while (SeekPass(id, fileTime, found, waits) == PassEnd::Retry) {
+    }
+    if (!found) ThrowLastErrorIfFalse(Rewind());
+    return true;
+  } catch (const Win32Exception& e) {
+    SetLastError(static_cast<DWORD>(e.Code()));
+    return false;
+  }
+}
+
+ETWEventLog::PassEnd ETWEventLog::SeekPass(uint64_t& id, uint64_t fileTime, bool& found, int& waits) {
+  ThrowLastErrorIfFalse(Rewind());
+  std::unique_ptr<RenderedEvent> event;
+  if (!ReadOne(event)) {
+    Trace(20, u"ETWEventLog::Seek: empty log, position not found");
+    return PassEnd::Done;
+  }
+  const uint64_t first = event->RecordId();
+  Trace(30, u"Current record number: 0x%I64x", first);
+  if (High(id) == 0) id |= first & 0xFFFFFFFF00000000ull;
+  while (id >= first) {
+    Trace(30, u"EvtSeek to position 0x%I64x", id);
+    if (id != first) {
+      // The oldest event itself is read already: the batch after it stays,
+      // so that the reader goes on just after it.
+      CloseBatch();
+      ThrowLastErrorIfFalse(
+          api_.EvtSeek(resultSet_, static_cast<LONGLONG>(id - first - 1), nullptr, 0, EvtSeekRelativeToCurrent));
+      if (!ReadOne(event)) return PassEnd::Done;  // the caller rewinds
+    }
+    const uint64_t eventTime = event->TimeCreated();
+    Trace(30, u"Current event: RN=0x%I64x DT=0x%08x", event->RecordId(),
+          static_cast<uint32_t>(event->TimeCreatedUnixSeconds()));
+    if (event->RecordId() == id) {
+      // Stored times are whole seconds; the event's carries its fraction.
+      if (eventTime / kFileTimeUnitsPerSecond * kFileTimeUnitsPerSecond == fileTime) {
+        found = true;
+        return PassEnd::Done;
+      }
+      Trace(30, u"Seek: event time mismatch (expected [%x:%x], event time [%x:%x])", High(fileTime), Low(fileTime),
+            High(eventTime), Low(eventTime));
+      id += kHighPart;
+      continue;
+    }
+    Trace(20, u"Seek: record id mismatch (expected 0x%I64x, currentRecord 0x%I64x)", id, event->RecordId());
+    Trace(20, u"RETRY SEEK");
+    if (waits == 0) return PassEnd::Done;
+    --waits;
+    Sleep(static_cast<DWORD>((crt::rand() % 10 + 1) * 1000));
+    if (OpenQuery()) return waits > 0 ? PassEnd::Retry : PassEnd::Done;
+    id += kHighPart;
+  }
+  return PassEnd::Done;
+}
+
+}  // namespace cmr

@@ -1,0 +1,77 @@
+// Real Windows .evtx logs collected as given files through the Windows Event
+// Log interface: every record exactly once and in order, as the platform
+// reads them, and nothing again from the stored position.
+#include "platform/host/evt/wevtapi.h"
+#include "render/rendered_event.h"
+#include "tests/collect/collect_fixture.h"
+
+namespace collecttest {
+namespace {
+
+struct Position {
+  uint64_t record;
+  uint32_t time;
+  bool operator==(const Position&) const = default;
+};
+
+// Every event of the file as EvtQuery and EvtNext hand them out.
+std::vector<Position> PlatformEvents(const std::u16string& path) {
+  std::vector<Position> events;
+  EVT_HANDLE query = EvtQuery(nullptr, path.c_str(), nullptr, EvtQueryFilePath | EvtQueryForwardDirection);
+  EXPECT_NE(query, nullptr);
+  if (!query) return events;
+  const EvtRenderFunctions api{&EvtCreateRenderContext, &EvtRender, &EvtClose};
+  EVT_HANDLE batch[64];
+  for (DWORD got = 0; EvtNext(query, 64, batch, INFINITE, 0, &got);) {
+    for (DWORD i = 0; i < got; ++i) {
+      RenderedEvent event;
+      event.Render(api, batch[i], false);
+      events.push_back({event.RecordId(), static_cast<uint32_t>(event.TimeCreatedUnixSeconds())});
+      EvtClose(batch[i]);
+    }
+  }
+  EvtClose(query);
+  return events;
+}
+
+class RealEvtxCollection : public CollectFixture, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RealEvtxCollection, EveryRecordOnceInOrderThenNothingNew) {
+  const std::string file = std::string(EC_TESTDATA_DIR "/logs/") + GetParam();
+  if (!fs::exists(file)) GTEST_SKIP() << "test data absent: " << file;
+  const std::u16string path = host::WindowsPathOf(file);
+  const std::vector<Position> expected = PlatformEvents(path);
+  ASSERT_FALSE(expected.empty());
+
+  cmr::CTaskEventLog config;
+  config.LogName = u"Application";
+  config.LoadFromEvtFile = path;
+  config.SeekLastFirstRun = false;
+  config.PreferredAPI = 2;
+  config.FallbackAPI = 1;
+  WriteConfig(config);
+  ASSERT_EQ(Run(true), S_OK);  // backups asked for: a given file is still read alone
+  cmr::CTaskEventLog result = ReadConfig();
+  ASSERT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
+  std::vector<Position> collected;
+  for (const auto& e : ReadEntries(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)))
+    collected.push_back({cmr::ParseUInt64(FieldOf(e, u"RN"), 16), cmr::ParseUInt32(FieldOf(e, u"TWN"), 16)});
+  EXPECT_EQ(collected, expected);
+
+  AdvancePosition();
+  ASSERT_EQ(Run(true), S_OK);
+  result = ReadConfig();
+  EXPECT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
+  EXPECT_EQ(result.EventFileName, u"");
+  EXPECT_TRUE(result.LastEventFound) << cmr::Utf16ToUtf8(result.Warning);
+  EXPECT_EQ(EventFiles().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, RealEvtxCollection,
+                         ::testing::Values("Application_no_crc32.evtx", "Security_short_selected.evtx",
+                                           "issue_201.evtx", "new-user-security.evtx",
+                                           "sample-with-zero-data-size-event.evtx",
+                                           "sample_with_a_bad_chunk_magic.evtx", "security.evtx", "system.evtx"));
+
+}  // namespace
+}  // namespace collecttest
