@@ -4,6 +4,7 @@
 #include "base/format.h"
 #include "base/trace.h"
 #include "collect/event_log_list.h"
+#include "collect/evt_channels.h"
 #include "collect/log_collector.h"
 #include "platform/api/kernel.h"
 #include "render/evt_api.h"

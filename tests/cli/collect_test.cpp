@@ -18,6 +18,28 @@ TEST_F(Cli, CollectTwiceBringsOnlyWhatIsNew) {
   EXPECT_NE(second.out.find("No new records."), std::string::npos) << second.out;
 }
 
+TEST_F(Cli, CollectReadsChannelsAndEvtxFilesIncrementally) {
+  const std::string channelOut = Path("channel");
+  const std::vector<std::string> channel = {"collect", "--log", "Microsoft-Windows-TaskScheduler/Operational",
+                                            "--out", channelOut, "--process-backups", "--machine", Machine()};
+  Output first = Run(channel);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("Collected 8 records (positions 1:"), std::string::npos) << first.out;
+  Output again = Run(channel);
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("No new records."), std::string::npos) << again.out;
+
+  const std::string sample = EC_TESTDATA_DIR "/logs/new-user-security.evtx";
+  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "test data absent: " << sample;
+  const std::vector<std::string> file = {"collect", "--file", sample, "--out", Path("file")};
+  Output fromFile = Run(file);
+  ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+  EXPECT_NE(fromFile.out.find("Collected "), std::string::npos) << fromFile.out;
+  Output fileAgain = Run(file);
+  ASSERT_EQ(fileAgain.status, 0) << fileAgain.err;
+  EXPECT_NE(fileAgain.out.find("No new records."), std::string::npos) << fileAgain.out;
+}
+
 TEST_F(Cli, CollectRefusesWhatItCannotDo) {
   EXPECT_EQ(Run({"collect", "--log", "Security"}).status, 2);
   EXPECT_EQ(Run({"collect", "--log", "Security", "--file", "x.evt", "--out", Path("o")}).status, 2);
@@ -32,6 +54,9 @@ TEST_F(Cli, DemoCollectsTheNewEventsTheSecondTime) {
   EXPECT_NE(demo.out.find("Collected 11 records"), std::string::npos) << demo.out;
   EXPECT_NE(demo.out.find("Collected 3 records (positions 12:"), std::string::npos) << demo.out;
   EXPECT_NE(demo.out.find(" 4625 "), std::string::npos);
+  EXPECT_NE(demo.out.find("5. Collection of the channel Microsoft-Windows-TaskScheduler/Operational"),
+            std::string::npos);
+  EXPECT_NE(demo.out.find("Collected 8 records (positions 1:"), std::string::npos) << demo.out;
 }
 
 }  // namespace

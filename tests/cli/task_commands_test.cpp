@@ -5,11 +5,11 @@ namespace {
 
 TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
   std::string task = Path("task.xml");
-  Output made = Run({"config", "--log", "Application", "--last", "5:1709539200", "--resolve-sids",
+  Output made = Run({"config", "--log", "Nowhere", "--last", "5:1709539200", "--resolve-sids",
                      "--preferred-api", "wevt-only", "--output", task});
   ASSERT_EQ(made.status, 0) << made.err;
   std::string document = ReadFileText(task);
-  EXPECT_NE(document.find("<LogName>Application</LogName>"), std::string::npos) << document;
+  EXPECT_NE(document.find("<LogName>Nowhere</LogName>"), std::string::npos) << document;
   EXPECT_NE(document.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
   EXPECT_NE(document.find("<LastTimeWritten>1709539200</LastTimeWritten>"), std::string::npos);
   EXPECT_NE(document.find("<ResolveSIDs>1</ResolveSIDs>"), std::string::npos);
@@ -19,12 +19,11 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
 
   Output ran = Run({"run", task, "--machine", Machine()});
   EXPECT_EQ(ran.status, 1);
-  // Collection through the Windows Event Log interface fails until that
-  // collector is built; the failure comes back through the results written
-  // into the configuration.
-  EXPECT_NE(ran.err.find("not built yet"), std::string::npos) << ran.err;
+  // A log the computer has under neither interface; the failure comes back
+  // through the results written into the configuration.
+  EXPECT_NE(ran.err.find("Event log 'Nowhere' does not exist (API used: Vista)"), std::string::npos) << ran.err;
   EXPECT_NE(ran.out.find("ErrorCode        0x80004005"), std::string::npos) << ran.out;
-  EXPECT_NE(ran.out.find("Log              Application"), std::string::npos);
+  EXPECT_NE(ran.out.find("Log              Nowhere"), std::string::npos);
   std::string after = ReadFileText(task);
   EXPECT_NE(after.find("<ErrorStatus>-2147467259</ErrorStatus>"), std::string::npos) << after;
   EXPECT_NE(after.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
