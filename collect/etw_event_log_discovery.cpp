@@ -48,8 +48,11 @@ HANDLE FindIn(const std::u16string& directory, const std::u16string& pattern, WI
 std::u16string SearchDirectory(const std::u16string& computer, bool isLocal, const std::u16string& directory,
                                const std::u16string& pattern) {
   if (isLocal) return ExpandEnvironment(directory);
+  // Lower-cased after the system root is in: the shares' folders are
+  // compared lower-cased, and "C:\\Windows" would never match them.
   std::u16string local = ToLowerC(directory);
   ReplaceAll(local, u"%systemroot%", ComputerSystemRoot(computer, false));
+  local = ToLowerC(local);
   ReplaceAll(local, u"\\\\", u"\\");
   std::vector<std::u16string> shared;
   const NET_API_STATUS status = FindSharedPath(computer, local, shared);

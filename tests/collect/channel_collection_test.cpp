@@ -239,3 +239,65 @@ TEST_F(ChannelArchives, AStoredPositionInAnArchiveReadsOnFromThere) {
 
 }  // namespace
 }  // namespace collecttest
+
+namespace collecttest {
+namespace {
+
+// A channel of another computer: its archives are found through the
+// computer's shares, and its record ids start above the stored one.
+class RemoteChannel : public ChannelCollection {
+ protected:
+  void SetUp() override {
+    ChannelCollection::SetUp();
+    srv_ = &host::Host::Get().Add(u"SRV1");
+    srv_->SetRoot(dir_.path() + "/srv1");
+    fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/winevt/Logs");
+    HKEY remote = nullptr, key = nullptr;
+    ASSERT_EQ(RegConnectRegistryW(u"SRV1", HKEY_LOCAL_MACHINE, &remote), 0);
+    ASSERT_EQ(RegCreateKeyExW(remote, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    const std::u16string root = u"C:\\Windows";
+    RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
+                   static_cast<DWORD>((root.size() + 1) * 2));
+    RegCloseKey(key);
+    RegCloseKey(remote);
+    host::ChannelConfig config;
+    config.name = u"Remote/Chain";
+    host::AddChannel(*srv_, config);
+  }
+  void Append(uint32_t first, uint32_t count) {
+    for (uint32_t n = first; n < first + count; ++n) {
+      formats::EvtxEventSpec spec;
+      spec.provider = u"TestProvider";
+      spec.eventId = static_cast<uint16_t>(n);
+      spec.timeCreated = kFileTimeOf1970 + SecondsOf(n) * 10000000ull;
+      ASSERT_NE(host::AppendEvent(*srv_, u"Remote/Chain", spec), 0u);
+    }
+  }
+  HRESULT RunOnServer() {
+    CTask task;
+    testsupport::Bstr computer(u"SRV1"), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
+    return task.Run(computer.b, save.b, file.b, nullptr, VARIANT_TRUE, 0, 0x1000);
+  }
+
+  host::Computer* srv_ = nullptr;
+};
+
+TEST_F(RemoteChannel, ArchivesAreFoundThroughTheSharesAndReadIntoTheLiveChannel) {
+  Append(1, 3);
+  host::AdvanceClock(3600000);
+  {
+    host::Lock lock;
+    auto& service = host::EventLogOf(*srv_);
+    ASSERT_EQ(service.Archive(*service.FindChannel(u"Remote/Chain")), 0u);
+  }
+  ASSERT_TRUE(fs::exists(dir_.path() + "/srv1/C/Windows/System32/winevt/Logs"));
+  Append(4, 2);
+  Configure(0, 0, false, u"Remote/Chain");
+  ASSERT_EQ(RunOnServer(), S_OK);
+  EXPECT_EQ(Collected(), Range(1, 5));
+}
+
+}  // namespace
+}  // namespace collecttest
