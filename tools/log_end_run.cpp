@@ -1,5 +1,7 @@
 #include "tools/log_end_run.h"
 
+#include "base/text.h"
+
 namespace tool {
 
 bool RunAtLogEnd(Session& session, ITask* task, ConfigSettings settings, LogEndRun* run, std::string* error) {
@@ -10,12 +12,14 @@ bool RunAtLogEnd(Session& session, ITask* task, ConfigSettings settings, LogEndR
   RunSwitches switches;
   switches.savePath = WidePath(session.ScratchFile("out"));
   run->hr = RunTask(task, session.machine().ComputerArgument(), WidePath(configFile), switches, &run->error);
-  if (FAILED(run->hr)) return true;
-  if (!ReadTextFile(configFile, &xml)) {
-    *error = "cannot read the results in " + configFile;
-    return false;
+  bool read = ReadTextFile(configFile, &xml) && ReadResults(session.component(), xml, &run->results, error);
+  if (FAILED(run->hr)) {
+    // The task records why it failed in the configuration file.
+    if (read && !run->results.errorText.empty()) run->error = cmr::Utf16ToUtf8(run->results.errorText);
+    return true;
   }
-  return ReadResults(session.component(), xml, &run->results, error);
+  if (!read && error->empty()) *error = "cannot read the results in " + configFile;
+  return read;
 }
 
 }  // namespace tool
