@@ -43,13 +43,13 @@ HRESULT GetAuditStatus(const std::u16string& computer, const std::vector<AuditPa
   Trace(30, u"GetAuditStatus - started");
   USHORT length = static_cast<USHORT>(computer.size() * sizeof(char16_t));
   LSA_UNICODE_STRING name{length, static_cast<USHORT>(length + sizeof(char16_t)),
-                          const_cast<PWSTR>(computer.c_str())};
+                          reinterpret_cast<PWSTR>(const_cast<char16_t*>(computer.c_str()))};
   LSA_OBJECT_ATTRIBUTES attributes{};
   LSA_HANDLE opened = nullptr;
   Trace(30, u"Opening policy...");
   NTSTATUS status = LsaOpenPolicy(computer.empty() ? nullptr : &name, &attributes, POLICY_VIEW_AUDIT_INFORMATION,
                                   &opened);
-  if (status != STATUS_SUCCESS) {
+  if (status != 0) {
     DWORD e = LsaNtStatusToWinError(status);
     errorText = Win32ErrorText(e);
     return ReportWin32Error(E_FAIL, e, u"Cannot open security policy settings");
@@ -59,7 +59,7 @@ HRESULT GetAuditStatus(const std::u16string& computer, const std::vector<AuditPa
   Trace(30, u"Query policy...");
   PVOID buffer = nullptr;
   status = LsaQueryInformationPolicy(policy.get(), PolicyAuditEventsInformation, &buffer);
-  if (status != STATUS_SUCCESS) {
+  if (status != 0) {
     Trace(30, u"Cannot query policy - %d", status);
     DWORD e = LsaNtStatusToWinError(status);
     errorText = Win32ErrorText(e);
