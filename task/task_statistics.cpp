@@ -8,10 +8,12 @@
 HRESULT CTask::GetEventLogStatistics(BSTR dcName, LONG* oldest_record_date, LONG* oldest_event_id,
                                      LONG* newest_record_date, LONG* newest_event_id,
                                      VARIANT_BOOL* event_log_full) {
-  return com::Guarded([&] {
-    return cmr::GetEventLogStatistics(config_.LogName, dcName, oldest_record_date, oldest_event_id,
-                                      newest_record_date, newest_event_id, event_log_full);
-  });
+  return com::Guarded(
+      [&] {
+        return cmr::GetEventLogStatistics(config_.LogName, dcName, oldest_record_date, oldest_event_id,
+                                          newest_record_date, newest_event_id, event_log_full);
+      },
+      &cmr::ReportTaskError);
 }
 
 HRESULT CTask::GetAuditStatus(const std::u16string& computer, std::vector<cmr::AuditPair>& notMet,

@@ -1,9 +1,9 @@
 // The audit policy check: which requirements the computer's policy does not
 // meet, their text, and the warning a collection adds.
 #include "base/error_report.h"
-#include "platform/host/audit_policy.h"
-#include "platform/host/block_pool.h"
-#include "platform/host/lsa_policy.h"
+#include "platform/host/security/audit_policy.h"
+#include "platform/host/kernel/block_pool.h"
+#include "platform/host/security/lsa_policy.h"
 #include "task/audit_status.h"
 #include "task/audit_warning.h"
 #include "tests/task/task_fixture.h"

@@ -6,8 +6,8 @@
 #include "base/error_report.h"
 #include "platform/api/eventlog.h"
 #include "platform/formats/evt_layout.h"
-#include "platform/host/classic_event_logs.h"
-#include "platform/host/classic_readers.h"
+#include "platform/host/classic/classic_event_logs.h"
+#include "platform/host/classic/classic_readers.h"
 #include "tests/task/task_fixture.h"
 
 namespace {
