@@ -79,7 +79,8 @@ bool PrintBuffer(std::span<const uint8_t> bytes, RecordPrinter& printer, Progres
 
 }  // namespace
 
-bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, std::string* error) {
+bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& /*report*/,
+                    std::string* error) {
   HANDLE log = OpenBackupEventLogW(nullptr, path.c_str());
   if (log == nullptr) {
     *error = "cannot open the event log file: " + cmr::Utf16ToUtf8(cmr::Win32ErrorText(GetLastError()));

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
+#include "platform/host/evt_query_report.h"
 #include "render/variant_text.h"
 #include "tools/log_file_read.h"
 
@@ -143,7 +144,8 @@ std::string ErrorText(DWORD e) { return cmr::Utf16ToUtf8(cmr::Win32ErrorText(e))
 
 }  // namespace
 
-bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, std::string* error) {
+bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& report,
+                     std::string* error) {
   Wevtapi api;
   if (!api.Load()) {
     *error = "the Windows Event Log functions (Wevtapi.dll) are not available";
@@ -176,6 +178,11 @@ bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progres
       api.close(events[i]);
     }
     if (!ok) break;
+  }
+  host::evt::QueryReport found;
+  if (host::evt::QueryReportOf(results, &found)) {
+    report.diagnostics = std::move(found.diagnostics);
+    report.skipped = found.skipped;
   }
   api.close(results);
   return ok;
