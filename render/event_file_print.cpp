@@ -46,10 +46,11 @@ int PrintEventFile(const std::string& path, EventFileFormat format, FILE* out, F
     if (format == EventFileFormat::Json) std::fprintf(out, "%s\n", EventFileEntryToJson(entry).c_str());
     else std::fprintf(out, "%s", EventFileEntryToText(entry, reader.EntriesRead()).c_str());
   }
+  for (const std::string& damage : reader.Damage()) std::fprintf(err, "'%s': %s\n", path.c_str(), damage.c_str());
   if (!reader.Problem().empty()) {
     std::fprintf(err, "'%s' is damaged or truncated (%s): %zu whole entries read\n", path.c_str(),
                  reader.Problem().c_str(), reader.EntriesRead());
     return 1;
   }
-  return 0;
+  return reader.Damage().empty() ? 0 : 1;
 }

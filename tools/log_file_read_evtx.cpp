@@ -26,8 +26,16 @@ const char* TypeName(DWORD type) {
   return base == EvtVarTypeEvtHandle ? "EvtHandle" : base == EvtVarTypeEvtXml ? "EvtXml" : "Unknown";
 }
 
-bool IsNumber(DWORD type) {
-  return (type >= EvtVarTypeSByte && type <= EvtVarTypeUInt64) || type == EvtVarTypeSizeT;
+// Whether a value is written as a JSON number: integers a JSON number holds
+// exactly (a 64-bit one only up to 2^53: readers' doubles lose digits past
+// it); hex, SizeT and the rest are strings.
+bool IsNumber(const EVT_VARIANT& v) {
+  constexpr uint64_t kExact = uint64_t{1} << 53;
+  if (v.Type >= EvtVarTypeSByte && v.Type <= EvtVarTypeUInt32) return true;
+  if (v.Type == EvtVarTypeUInt64) return v.UInt64Val <= kExact;
+  if (v.Type == EvtVarTypeInt64) return v.Int64Val <= int64_t{kExact} && v.Int64Val >= -int64_t{kExact};
+  DWORD base = v.Type & ~static_cast<DWORD>(EVT_VARIANT_TYPE_ARRAY);
+  return (v.Type & EVT_VARIANT_TYPE_ARRAY) && base >= EvtVarTypeSByte && base <= EvtVarTypeUInt32;
 }
 
 // One element of an array value as a value of its own.
@@ -54,13 +62,16 @@ EVT_VARIANT Element(const EVT_VARIANT& array, DWORD i) {
 }
 
 PrintedField Field(std::string name, const EVT_VARIANT& v) {
-  PrintedField f{std::move(name), TypeName(v.Type), {}, IsNumber(v.Type)};
+  PrintedField f{std::move(name), TypeName(v.Type), {}, IsNumber(v)};
   if ((v.Type & EVT_VARIANT_TYPE_ARRAY) == 0) {
     f.text = VariantToText(v);
     return f;
   }
-  f.number = false;
-  for (DWORD i = 0; i < v.Count; ++i) f.text += (i ? u", " : u"") + VariantToText(Element(v, i));
+  f.array = true;
+  for (DWORD i = 0; i < v.Count; ++i) {
+    f.items.push_back(VariantToText(Element(v, i)));
+    f.text += (i ? u", " : u"") + f.items.back();
+  }
   return f;
 }
 
