@@ -95,7 +95,7 @@ TEST_F(EventFileReaderTest, APlainTextFileIsNotTakenForAnEventFile) {
 TEST(EventFilePrint, JsonWritesARepeatedTagOnceAndEscapes) {
   EventFileEntry entry{{u"AI", u"1"}, {u"RI", u"2"}, {u"AI", u"1"}, {u"IS01", u"q\"\\\n\x01\u00E4"}, {u"AI", u"3"}};
   EXPECT_EQ(EventFileEntryToJson(entry),
-            "{\"AI\":\"1\",\"RI\":\"2\",\"IS01\":\"q\\\"\\\\\\n\\u0001\xC3\xA4\",\"AI#2\":\"3\"}");
+            "{\"AI\":[\"1\",\"1\",\"3\"],\"RI\":\"2\",\"IS01\":\"q\\\"\\\\\\n\\u0001\xC3\xA4\"}");
 }
 
 TEST(EventFilePrint, TextAlignsTagsAndShowsControlCharacters) {
