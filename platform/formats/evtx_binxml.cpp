@@ -95,6 +95,9 @@ bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std
   size_t pos = begin;
   bool ok = end <= chunk_.size() && parseFragment(pos, end, out, 0);
   if (ok && event.nodes.empty()) ok = fail("no event element", begin);
+  // An event is one element: nothing stands beside it.
+  if (ok && (event.nodes[0].kind != EvtxNodeKind::Element || event.nodes[0].nextSibling != kEvtxNone))
+    ok = fail("content beside the event element", begin);
   lastNodes_ = event.nodes.size();
   lastValues_ = event.values.size();
   event_ = nullptr;
@@ -231,6 +234,7 @@ inline bool EvtxChunkParser::readName(size_t& pos, size_t end, uint32_t& id) {
   }
   std::u16string name;
   EvtxLoadUtf16(chunk_, offset + 8, count, name);
+  if (name.find(u'\0') != std::u16string::npos) return fail("NUL in a name", offset);
   id = names_->Intern(name);
   nameIds_.emplace(offset, id);
   return true;
@@ -254,8 +258,11 @@ bool EvtxChunkParser::readValueText(size_t& pos, size_t end, EvtxValue& v) {
   if (pos >= end) return fail("truncated value text", at);
   uint8_t type = chunk_[pos++];
   if (type == EvtVarTypeString) {
+    // Trailing NULs are no part of a text, as in substitution values.
     v.type = EvtVarTypeString;
-    return readString(pos, end, v.text);
+    if (!readString(pos, end, v.text)) return false;
+    while (!v.text.empty() && v.text.back() == 0) v.text.pop_back();
+    return true;
   }
   size_t size = EvtxFixedValueSize(type);
   if (type == EvtVarTypeSid) size = EvtxSidSize(chunk_.subspan(0, end), pos);

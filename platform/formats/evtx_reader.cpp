@@ -251,8 +251,18 @@ EvtxReadResult EvtxReader::readAll() const {
   size_t total = 0;
   for (const auto& c : chunks) total += c.size();
   result.records.reserve(total);
-  for (auto& c : chunks)
-    for (EvtxRecord& r : c) result.records.push_back(std::move(r));
+  // Record ids go up through the log: a record whose id does not is damage
+  // (and could not be written back in the same order).
+  for (auto& c : chunks) {
+    for (EvtxRecord& r : c) {
+      if (!result.records.empty() && r.recordId <= result.records.back().recordId) {
+        result.diagnostics.push_back("record " + std::to_string(r.recordId) + ": id not after " +
+                                     std::to_string(result.records.back().recordId) + ", skipped");
+        continue;
+      }
+      result.records.push_back(std::move(r));
+    }
+  }
   return result;
 }
 

@@ -206,4 +206,38 @@ TEST(EvtxBinXml, MalformedElementStartIsAnError) {
   EXPECT_NE(p.error.find("bad element start"), std::string::npos) << p.error;
 }
 
+// What the writer could not give back is refused when read, with the reason.
+TEST(EvtxBinXml, RefusesWhatCannotBeWrittenBack) {
+  struct Case {
+    const char* what;
+    void (*build)(Bx&);
+    const char* error;
+  };
+  const Case cases[] = {
+      {"a NUL inside a name", [](Bx& b) { b.open(std::u16string(u"A\0B", 3), false, false).u8(0x03); },
+       "NUL in a name"},
+      {"a second element after the root",
+       [](Bx& b) { b.open(u"A", false, false).u8(0x03).open(u"B", false, false).u8(0x03); },
+       "content beside the event element"},
+  };
+  for (const Case& c : cases) {
+    Bx bx;
+    bx.fragment();
+    c.build(bx);
+    Parsed p = Parse(bx);
+    EXPECT_FALSE(p.ok) << c.what;
+    EXPECT_NE(p.error.find(c.error), std::string::npos) << c.what << ": " << p.error;
+  }
+}
+
+// A text's trailing NULs are dropped as those of substitution values are, so
+// that writing it as a substitution gives the same text back.
+TEST(EvtxBinXml, ValueTextLosesTrailingNulsOnly) {
+  Parsed p = ElementWith([](Bx& b) { b.u8(0x02).text(std::u16string(u"a\0b\0\0", 5)).u8(0x04); });
+  ASSERT_TRUE(p.ok) << p.error;
+  const EvtxValue* v = p.event.value(*p.event.firstChild(*p.event.root()));
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->text, std::u16string(u"a\0b", 3));
+}
+
 }  // namespace
