@@ -62,7 +62,10 @@ EVT_VARIANT Element(const EVT_VARIANT& array, DWORD i) {
 }
 
 PrintedField Field(std::string name, const EVT_VARIANT& v) {
-  PrintedField f{std::move(name), TypeName(v.Type), {}, IsNumber(v)};
+  PrintedField f;
+  f.name = std::move(name);
+  f.type = TypeName(v.Type);
+  f.number = IsNumber(v);
   if ((v.Type & EVT_VARIANT_TYPE_ARRAY) == 0) {
     f.text = VariantToText(v);
     return f;

@@ -156,11 +156,17 @@ bool EvtxReader::readChunkHeader(size_t index, EvtxChunkInfo& info) const {
   return true;
 }
 
-std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader) {
+std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader, std::vector<std::string>& diagnostics) {
   std::vector<EvtxChunkEntry> order;
   for (size_t i = 0; i < reader.chunkCount(); ++i) {
     EvtxChunkInfo info;
-    if (!reader.readChunkHeader(i, info) || info.freeSpaceOffset <= kEvtxChunkHeaderSize) continue;
+    if (!reader.readChunkHeader(i, info)) {
+      // Unused, or damaged: the whole chunk tells which.
+      std::vector<EvtxRecord> none;
+      reader.readChunk(i, none, diagnostics);
+      continue;
+    }
+    if (info.freeSpaceOffset <= kEvtxChunkHeaderSize) continue;
     if (info.lastRecordNumber < info.firstRecordNumber || info.lastRecordId < info.firstRecordId) continue;
     uint64_t count = info.lastRecordNumber - info.firstRecordNumber + 1;
     order.push_back({i, info.firstRecordId, info.lastRecordId, count});

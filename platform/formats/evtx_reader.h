@@ -101,8 +101,9 @@ struct EvtxChunkEntry {
 
 // The used chunks of a file in log order (oldest first, so a log that
 // wrapped around is read from the middle of the file), from the chunk
-// headers alone.
-std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader);
+// headers alone. A chunk without a chunk signature is looked at whole: when
+// it is not unused, `diagnostics` says it was skipped.
+std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader, std::vector<std::string>& diagnostics);
 
 EvtxReadResult ReadEvtx(std::span<const uint8_t> bytes);
 EvtxReadResult ReadEvtxFile(const std::string& path);

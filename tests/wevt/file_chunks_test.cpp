@@ -73,7 +73,9 @@ class FileChunks : public WevtTest {
         EvtClose(events[i]);
       }
     }
-    if (report) EXPECT_TRUE(host::evt::QueryReportOf(query.get(), report));
+    if (report) {
+      EXPECT_TRUE(host::evt::QueryReportOf(query.get(), report));
+    }
     return ids;
   }
 };
