@@ -26,8 +26,8 @@
 #include "platform/formats/evtx_bytes.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/paths.h"
-#include "platform/host/wevtapi.h"
+#include "platform/host/files/paths.h"
+#include "platform/host/evt/wevtapi.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "base/text.h"
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
-#include "platform/host/evt_query_report.h"
+#include "platform/host/evt/evt_query_report.h"
 #include "render/variant_text.h"
 #include "tools/log_file_read.h"
 
