@@ -17,16 +17,11 @@ std::shared_ptr<EvtxFileRecords> EvtxFileRecords::Open(const std::string& path, 
     return nullptr;
   }
   file->diagnostics_ = file->reader_->headerDiagnostics();
-  size_t before = file->diagnostics_.size();
+  // A skipped chunk's records are not counted: its header cannot be trusted.
   file->chunks_ = formats::EvtxChunkOrder(*file->reader_, file->diagnostics_);
-  bool chunksSkipped = file->diagnostics_.size() > before;
-  for (size_t i = 0; i < file->chunks_.size(); ++i) {
-    const auto& c = file->chunks_[i];
+  for (const auto& c : file->chunks_) {
     file->starts_.push_back(file->total_);
     file->total_ += c.count;
-    // The records of a skipped chunk: the ids missing between its neighbours.
-    if (chunksSkipped && i > 0 && c.firstRecordId > file->chunks_[i - 1].lastRecordId + 1)
-      file->skipped_ += c.firstRecordId - file->chunks_[i - 1].lastRecordId - 1;
   }
   file->seen_.assign(file->chunks_.size(), false);
   return file;
