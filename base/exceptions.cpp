@@ -16,11 +16,28 @@ std::u16string BaseException::FullText() const {
   return FormatString(u"%s. Error details: %s (Code:%d)", message_, d, code_);
 }
 
+const char* BaseException::what() const noexcept {
+  if (narrow_.empty()) {
+    try {
+      narrow_ = Utf16ToUtf8(FullText());
+    } catch (...) {
+      return "cmr::BaseException";
+    }
+  }
+  return narrow_.c_str();
+}
+
 std::u16string Win32Exception::Details() const { return Win32ErrorText(static_cast<DWORD>(Code())); }
 
 ErrnoException::ErrnoException() : BaseException(errno, {}) {}
 
 std::u16string ErrnoException::Details() const { return CrtErrorText(Code()); }
+
+std::u16string ComError::Details() const { return FormatString(u"HRESULT 0x%08X", Error()); }
+
+void ThrowIfFailed(HRESULT hr, const std::u16string& text) {
+  if (FAILED(hr)) throw ComError(hr, text);
+}
 
 void ThrowIfError(DWORD code, const std::u16string& text) {
   if (code != 0) throw Win32Exception(code, text);

@@ -1,18 +1,21 @@
 // The component's exception family. A failure travels inside the component
 // as one of these and becomes an HRESULT with an error text at the COM
-// boundary (see base/error_report.h).
+// method boundary (base/com/method_boundary.h). The family derives from
+// std::exception, so that no handler can let one of them escape unseen;
+// what() is the full text in UTF-8.
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "platform/api/types.h"
 
 namespace cmr {
 
-class BaseException {
+class BaseException : public std::exception {
  public:
   BaseException(LONG code, std::u16string message) : code_(code), message_(std::move(message)) {}
-  virtual ~BaseException() = default;
+  ~BaseException() override = default;
 
   // The name of the error family ("Win32", "CRT", "Zlib").
   virtual const char16_t* KindName() const = 0;
@@ -25,9 +28,13 @@ class BaseException {
   LONG Code() const { return code_; }
   const std::u16string& Message() const { return message_; }
 
+  // FullText() in UTF-8, built at the first call.
+  const char* what() const noexcept override;
+
  private:
   LONG code_;
   std::u16string message_;
+  mutable std::string narrow_;
 };
 
 // A Win32 error code with an optional context text.
@@ -58,6 +65,21 @@ class ZlibException : public BaseException {
  private:
   std::u16string zlibText_;
 };
+
+// A failed COM call's HRESULT with its description; it reaches the caller of
+// a COM method as that HRESULT.
+class ComError : public BaseException {
+ public:
+  ComError(HRESULT hr, std::u16string description)
+      : BaseException(static_cast<LONG>(hr), std::move(description)) {}
+  const char16_t* KindName() const override { return u"COM"; }
+  std::u16string Details() const override;
+  HRESULT Error() const { return static_cast<HRESULT>(Code()); }
+  const std::u16string& Description() const { return Message(); }
+};
+
+// Throws ComError(hr, text) when hr is a failure.
+void ThrowIfFailed(HRESULT hr, const std::u16string& text = {});
 
 // Throws Win32Exception(code, text) when code is not 0.
 void ThrowIfError(DWORD code, const std::u16string& text = {});

@@ -34,8 +34,8 @@
 #include <vector>
 
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/paths.h"
-#include "platform/host/wevtapi.h"
+#include "platform/host/files/paths.h"
+#include "platform/host/evt/wevtapi.h"
 
 extern char** environ;
 

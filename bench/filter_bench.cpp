@@ -11,7 +11,7 @@
 #include "bench/ratio_reporter.h"
 #include "bench/sample_events.h"
 #include "filter/event_filter.h"
-#include "filter/rendered_event_view.h"
+#include "collect/rendered_event_view.h"
 
 namespace {
 

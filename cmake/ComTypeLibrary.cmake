@@ -1,7 +1,8 @@
 # The COM interfaces and the dispatch description of the Linux build, derived
 # at build time from the one IDL file (the Windows build compiles the same
 # file with the IDL compiler). The generated header is included as
-# "com/EventCollector_h.h"; the description joins ecbase.
+# "com/EventCollector_h.h"; the description is the library ectypelib, which
+# the layers that hold COM classes (filter/, task/) link.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(EC_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
@@ -18,6 +19,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(ec_typelib DEPENDS ${EC_IDL_OUTPUTS})
 
-target_sources(ecbase PRIVATE ${EC_GENERATED_DIR}/com/EventCollector_dispatch.cpp)
-target_include_directories(ecbase PUBLIC ${EC_GENERATED_DIR})
-add_dependencies(ecbase ec_typelib)
+add_library(ectypelib STATIC ${EC_GENERATED_DIR}/com/EventCollector_dispatch.cpp)
+target_include_directories(ectypelib PUBLIC ${EC_GENERATED_DIR})
+target_link_libraries(ectypelib PUBLIC ecbase)
+add_dependencies(ectypelib ec_typelib)

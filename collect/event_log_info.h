@@ -7,7 +7,7 @@
 
 #include "collect/event_log_key.h"
 #include "platform/api/types.h"
-#include "task/log_info_entry.h"
+#include "base/log_info_entry.h"
 
 namespace cmr {
 

@@ -1,10 +1,10 @@
 #include "collect/nt_event_log.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 
 #include "base/trace.h"
+#include "platform/api/crt_random.h"
 #include "platform/api/heap.h"
 #include "platform/api/kernel.h"
 #include "platform/api/security.h"
@@ -34,7 +34,7 @@ HANDLE CreateReadMutex(const std::u16string& server, const std::u16string& logNa
 }  // namespace
 
 NTEventLog::NTEventLog(DWORD bufferSize, uint16_t backupAge) : bufferSize_(bufferSize), backupAge_(backupAge) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ GetCurrentProcessId() ^ GetCurrentThreadId());
+  crt::srand(static_cast<unsigned>(std::time(nullptr)) ^ GetCurrentProcessId() ^ GetCurrentThreadId());
 }
 
 NTEventLog::~NTEventLog() {

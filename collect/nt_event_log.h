@@ -97,6 +97,10 @@ class NTEventLog {
   bool OpenLive();
   void FindBackupFiles(bool isLocal, const std::u16string& computer, const std::u16string& logName, HKEY key);
   bool ConvertAndOpen(const std::u16string& server, const std::u16string& path);
+  // Copies `path` to `copy` with redirection off; false (traced) on failure.
+  bool CopyToTemp(const std::u16string& path, const std::u16string& copy);
+  // Opens the converted copy; on failure deletes it (traced).
+  void OpenConverted(const std::u16string& converted);
   bool ScanFor(DWORD recordNumber, DWORD timeWritten, bool* found);
   bool RestartAtOldest(bool* found);
   bool AllocateBuffer();

@@ -1,20 +1,22 @@
 // Opening one event file in the classic reader, converting it through the
 // Windows Event Log interface when the classic interface cannot read it.
-#include <cstdlib>
 #include <vector>
 
 #include "base/text.h"
 #include "base/trace.h"
 #include "collect/backup_files.h"
 #include "collect/nt_event_log.h"
+#include "platform/api/crt_random.h"
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
 
 namespace cmr {
 namespace {
 
+// A name in `folder` drawn from the thread's generator: 0..2^30-1 in the name.
 std::u16string TempName(const std::u16string& folder) {
-  return folder + u"\\" + FormatString(u"ec%d.tmp", std::rand() * 32768 + std::rand());
+  const int high = crt::rand();
+  return folder + u"\\" + FormatString(u"ec%d.tmp", high * (crt::kRandMax + 1) + crt::rand());
 }
 
 // The value of TEMP; empty (traced) when it cannot be read.
@@ -45,6 +47,20 @@ bool DeleteOld(const std::u16string& path, const char16_t* what) {
   return false;
 }
 
+void DeleteCopy(const std::u16string& copy) {
+  if (!DeleteFileW(copy.c_str())) Trace(10, u"Error deleting temporary %s file: %d", copy, GetLastError());
+}
+
+// Converts `copy` into `converted` through EvtExportLog and deletes `copy`
+// whatever the result; true when the export succeeded.
+bool ExportCopy(PFN_EvtExportLog exportLog, const std::u16string& copy, const std::u16string& converted) {
+  const BOOL exported = exportLog(nullptr, copy.c_str(), nullptr, converted.c_str(), EvtExportLogFilePath);
+  const DWORD error = exported ? 0 : GetLastError();
+  DeleteCopy(copy);
+  if (!exported) Trace(10, u"Error converting %s to %s: %d", copy, converted, error);
+  return exported;
+}
+
 }  // namespace
 
 void NTEventLog::RedirectionOff() {
@@ -70,31 +86,34 @@ bool NTEventLog::ConvertAndOpen(const std::u16string& server, const std::u16stri
     const std::u16string converted = TempName(folder);
     tempFile_ = converted;
     currentBackupPath_ = converted;
-    bool copied = false;
-    if (DeleteOld(copy, u"file")) {
-      RedirectionOff();
-      copied = CopyFileW(path.c_str(), copy.c_str(), TRUE) != FALSE;
-      if (!copied) Trace(10, u"Error copying file %s to %s: %d", path, copy, GetLastError());
-      RedirectionOn();
-    }
-    if (copied && DeleteOld(converted, u"evtx")) {
-      const BOOL exported = exportLog(nullptr, copy.c_str(), nullptr, converted.c_str(), EvtExportLogFilePath);
-      const DWORD error = exported ? 0 : GetLastError();
-      if (!DeleteFileW(copy.c_str())) Trace(10, u"Error deleting temporary %s file: %d", copy, GetLastError());
-      if (!exported) {
-        Trace(10, u"Error converting %s to %s: %d", copy, converted, error);
-      } else {
-        log_ = OpenBackupEventLogW(nullptr, converted.c_str());
-        if (!log_) {
-          Trace(10, u"Error opening temporary %s file: %d", converted, GetLastError());
-          if (!DeleteFileW(converted.c_str()))
-            Trace(10, u"Error deleting converted %s file: %d", converted, GetLastError());
-        }
+    if (CopyToTemp(path, copy)) {
+      // The plain copy goes on every way out, so that no failure leaves a
+      // copy of the log behind in TEMP.
+      if (!DeleteOld(converted, u"evtx")) {
+        DeleteCopy(copy);
+      } else if (ExportCopy(exportLog, copy, converted)) {
+        OpenConverted(converted);
       }
     }
   }
   FreeLibrary(wevtapi);
   return log_ != nullptr;
+}
+
+bool NTEventLog::CopyToTemp(const std::u16string& path, const std::u16string& copy) {
+  if (!DeleteOld(copy, u"file")) return false;
+  RedirectionOff();
+  const bool copied = CopyFileW(path.c_str(), copy.c_str(), TRUE) != FALSE;
+  if (!copied) Trace(10, u"Error copying file %s to %s: %d", path, copy, GetLastError());
+  RedirectionOn();
+  return copied;
+}
+
+void NTEventLog::OpenConverted(const std::u16string& converted) {
+  log_ = OpenBackupEventLogW(nullptr, converted.c_str());
+  if (log_) return;
+  Trace(10, u"Error opening temporary %s file: %d", converted, GetLastError());
+  if (!DeleteFileW(converted.c_str())) Trace(10, u"Error deleting converted %s file: %d", converted, GetLastError());
 }
 
 bool NTEventLog::OpenBackupFile(const char16_t* server, const std::u16string& path, bool closeFirst) {
@@ -117,7 +136,6 @@ bool NTEventLog::OpenBackupFile(const char16_t* server, const std::u16string& pa
     Trace(10, u"Error opening log file %s on %s: %d. Trying etw api", file, serverName.value_or(u""), GetLastError());
     ConvertAndOpen(serverName.value_or(u""), file);
   }
-  RedirectionOn();
   SetLastError(0);
   endKnown_ = 0;
   return log_ != nullptr;

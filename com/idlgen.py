@@ -360,9 +360,10 @@ def generate_dispatch(interfaces, library):
     major, minor = library["version"].split(".")
     out += ["};", "", "}  // namespace", "",
             "const Library& ComponentLibrary() {",
-            "  static const Library library = {%s, &LIBID_%s, %s, %s, %s, %d, kClasses, %d};" % (
+            "  static const Library library = {%s, &LIBID_%s, %s, %s, %s, %d, kClasses, %d,"
+            " com::dispatch::kInterfaces, %d};" % (
                 u16(library["name"]), library["name"], u16(library["help"]), major, minor, library["lcid"],
-                len(library["classes"])),
+                len(library["classes"]), len(interfaces)),
             "  return library;", "}", "", "}  // namespace com::typelib"]
     return "\n".join(out) + "\n"
 

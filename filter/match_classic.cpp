@@ -1,6 +1,6 @@
 // The criteria of one filter against a classic event record, in order; the
 // first that fails ends the test.
-#include "render/classic_record_text.h"
+#include "base/classic_record_text.h"
 #include "filter/event_filter.h"
 #include "filter/wildcard.h"
 

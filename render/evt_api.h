@@ -2,9 +2,6 @@
 // not linked: it is loaded at run time, so that the component also runs where
 // it is absent. One process-wide table is loaded when the module starts; each
 // Windows Event Log reader loads a table of its own.
-//
-// Also the channel operations used by the log list, the API choice and the
-// backup search.
 #pragma once
 
 #include <string>
@@ -12,7 +9,6 @@
 
 #include "platform/api/evt.h"
 #include "render/rendered_event.h"
-#include "task/log_info_entry.h"
 
 // The 24 bound functions, in the library's documented order, then the
 // library handle. A function the library does not export stays null.
@@ -88,21 +84,3 @@ class EvtHandleGuard {
 // user, domain or password, default authentication. Null with the last error
 // on failure.
 EVT_HANDLE OpenSession(const EvtApi& api, const std::u16string& computer);
-
-// Whether the computer has a channel of that name (ignoring case). True when
-// the enumeration ended by a match or at its end (last error 0); false with
-// the last error otherwise (87 when the library is absent).
-bool ChannelExists(const EvtApi& api, const std::u16string& computer, const std::u16string& name, bool* found);
-
-// Every channel path of the session's computer, in the order enumerated.
-// Raises cmr::Win32Exception on failure.
-std::vector<std::u16string> ListChannels(const EvtApi& api, EVT_HANDLE session);
-
-// The channel's configured log file path (may hold environment variables;
-// empty when none). Raises cmr::Win32Exception on failure.
-std::u16string GetChannelLogFilePath(const EvtApi& api, const std::u16string& computer, const std::u16string& name);
-
-// Fills the channel fields of a log info entry (entry.Name names the
-// channel): type, enabled, API, number of records and display name. Failures
-// are traced and leave the remaining fields as they were.
-void GetChannelInfo(const EvtApi& api, EVT_HANDLE session, LCID language, cmr::LogInfoEntry& entry);

@@ -5,7 +5,7 @@
 
 #include "base/format.h"
 #include "base/trace.h"
-#include "render/classic_record_text.h"
+#include "base/classic_record_text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "base/exceptions.h"
 #include "platform/api/errors.h"
-#include "render/classic_record_text.h"
+#include "base/classic_record_text.h"
 #include "render/detail_trace.h"
 #include "render/field_text.h"
 #include "render/insertion_strings.h"

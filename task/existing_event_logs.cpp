@@ -5,7 +5,7 @@
 #include "base/exceptions.h"
 #include "collect/event_log_info.h"
 #include "collect/event_log_key.h"
-#include "render/evt_api.h"
+#include "collect/evt_channels.h"
 
 namespace cmr {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/api/types.h"
-#include "task/log_info_entry.h"
+#include "base/log_info_entry.h"
 
 namespace cmr {
 

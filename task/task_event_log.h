@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/log_info_entry.h"
 #include "task/computer_info_record.h"
-#include "task/log_info_entry.h"
 #include "task/task_config.h"
 
 namespace cmr {

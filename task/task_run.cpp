@@ -2,12 +2,10 @@
 // facts, list the logs ("*") or collect the configured one, and write the
 // results back into the configuration file.
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "base/com/method_boundary.h"
 #include "base/error_report.h"
-#include "base/exceptions.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
@@ -28,26 +26,20 @@ std::u16string Text(BSTR text) { return std::u16string(com::BstrText(text)); }
 
 HRESULT CTask::Run(BSTR bstrManagementComputer, BSTR bstrSavePath, BSTR bstrConfigFile, BSTR strProductName,
                    VARIANT_BOOL process_backups, VARIANT_BOOL ClnAutoBcbLogs, ULONG buf_size) {
-  try {
-    Trace(30, u"CollectEvents started for: %s", Text(bstrManagementComputer));
-    if (strProductName != nullptr) productName_ = Text(strProductName);
-    config_.LoadFromFile(Text(bstrConfigFile));
-    filter_.LoadFromString(cmr::Utf16ToUtf8(config_.Filter).c_str());
-    config_.LogNames.clear();
-    HRESULT result = RunLoaded(bstrManagementComputer, bstrSavePath, process_backups != 0,
-                               static_cast<WORD>(ClnAutoBcbLogs), buf_size);
-    config_.SaveToFile(Text(bstrConfigFile));
-    Trace(30, u"CollectEvents - finished");
-    return result;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const std::exception& e) {
-    return cmr::ReportErrorA(E_FAIL, e.what());
-  } catch (const cmr::BaseException& e) {
-    // The layers below turn these into HRESULTs themselves; one that gets
-    // here anyway fails the run like any other failure of the task.
-    return cmr::ReportTaskError(E_FAIL, e.FullText());
-  }
+  return com::Guarded(
+      [&] {
+        Trace(30, u"CollectEvents started for: %s", Text(bstrManagementComputer));
+        if (strProductName != nullptr) productName_ = Text(strProductName);
+        config_.LoadFromFile(Text(bstrConfigFile));
+        filter_.LoadFromString(cmr::Utf16ToUtf8(config_.Filter).c_str());
+        config_.LogNames.clear();
+        HRESULT result = RunLoaded(bstrManagementComputer, bstrSavePath, process_backups != 0,
+                                   static_cast<WORD>(ClnAutoBcbLogs), buf_size);
+        config_.SaveToFile(Text(bstrConfigFile));
+        Trace(30, u"CollectEvents - finished");
+        return result;
+      },
+      &cmr::ReportTaskError);
 }
 
 HRESULT CTask::RunLoaded(BSTR computer, BSTR savePath, bool processBackups, WORD cleanBackups, ULONG bufSize) {

@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "platform/formats/evtx_value.h"
-#include "platform/host/accounts.h"
-#include "platform/host/classic_event_logs.h"
-#include "platform/host/registry_file.h"
-#include "platform/host/registry_values.h"
+#include "platform/host/security/accounts.h"
+#include "platform/host/classic/classic_event_logs.h"
+#include "platform/host/registry/registry_file.h"
+#include "platform/host/registry/registry_values.h"
 #include "tools/demo_events.h"
 
 namespace tool {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/api/utf.h"
-#include "platform/host/machine_folder.h"
-#include "platform/host/registry_file.h"
-#include "platform/host/registry_values.h"
+#include "platform/host/machine/machine_folder.h"
+#include "platform/host/registry/registry_file.h"
+#include "platform/host/registry/registry_values.h"
 #include "tools/demo_machine.h"
 #include "tools/machine_accounts.h"
 

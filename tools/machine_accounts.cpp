@@ -1,8 +1,8 @@
 #include "tools/machine_accounts.h"
 
-#include "platform/host/accounts.h"
-#include "platform/host/registry_values.h"
-#include "platform/host/sid_value.h"
+#include "platform/host/security/accounts.h"
+#include "platform/host/registry/registry_values.h"
+#include "platform/host/security/sid_value.h"
 
 namespace tool {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "base/text.h"
-#include "platform/host/paths.h"
+#include "platform/host/files/paths.h"
 #include "tools/command.h"
 #include "tools/log_file_read.h"
 #include "tools/machine.h"

@@ -5,10 +5,11 @@
 // the thread's error object.
 #include "base/com/dispatch.h"
 
-#include "platform/api/wide.h"
-
 #include <cstring>
 #include <vector>
+
+#include "base/com/method_boundary.h"
+#include "platform/api/wide.h"
 
 namespace com::dispatch {
 namespace {
@@ -194,7 +195,7 @@ HRESULT Invoke(const Interface& d, void* self, DISPID dispid, REFIID riid, WORD 
   unsigned argCount = CountArgs(*m);
   if (params->cArgs != argCount) return DISP_E_BADPARAMCOUNT;
 
-  try {
+  return Guarded([&]() -> HRESULT {
     CallArgs args(argCount);
     unsigned position = 0;  // declared position among non-retval parameters
     for (unsigned i = 0; i < m->paramCount; ++i) {
@@ -245,9 +246,7 @@ HRESULT Invoke(const Interface& d, void* self, DISPID dispid, REFIID riid, WORD 
       }
     }
     return S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace com::dispatch

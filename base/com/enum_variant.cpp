@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/com/method_boundary.h"
+
 namespace com {
 namespace {
 
@@ -24,7 +26,7 @@ HRESULT Publish(EnumVariant* created, IEnumVARIANT** result) {
 HRESULT EnumVariant::Copy(const VARIANT* items, size_t count, IEnumVARIANT** result) {
   if (!result) return E_POINTER;
   *result = nullptr;
-  try {
+  return Guarded([&]() -> HRESULT {
     auto copied = std::make_shared<CopiedItems>();
     copied->items.reserve(count);
     for (size_t i = 0; i < count; ++i) {
@@ -35,15 +37,13 @@ HRESULT EnumVariant::Copy(const VARIANT* items, size_t count, IEnumVARIANT** res
     }
     const VARIANT* data = copied->items.data();
     return Publish(new EnumVariant(data, count, std::move(copied)), result);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT EnumVariant::Share(const VARIANT* items, size_t count, IUnknown* owner, IEnumVARIANT** result) {
   if (!result) return E_POINTER;
   *result = nullptr;
-  try {
+  return Guarded([&]() -> HRESULT {
     std::shared_ptr<const void> hold;
     if (owner) {
       owner->AddRef();
@@ -52,9 +52,7 @@ HRESULT EnumVariant::Share(const VARIANT* items, size_t count, IUnknown* owner, 
       });
     }
     return Publish(new EnumVariant(items, count, std::move(hold)), result);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT EnumVariant::Next(ULONG count, VARIANT* items, ULONG* fetched) {
@@ -95,11 +93,9 @@ HRESULT EnumVariant::Reset() {
 HRESULT EnumVariant::Clone(IEnumVARIANT** copy) {
   if (!copy) return E_POINTER;
   *copy = nullptr;
-  try {
+  return Guarded([&]() -> HRESULT {
     return Publish(new EnumVariant(items_, count_, keepAlive_, position_), copy);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace com

@@ -1,11 +1,15 @@
-// The boundary of a COM method: what may escape the method's work becomes an
-// HRESULT (std::bad_alloc: E_OUTOFMEMORY; any other std::exception: E_FAIL
-// with its text as the error object's description), and BSTR arguments and
-// results as wide text.
+// The boundary of a COM method: nothing the method's work throws leaves it.
+// Every failure becomes the method's HRESULT and, except for exhausted
+// memory, the thread's error object:
+//   std::bad_alloc           E_OUTOFMEMORY, no error object
+//   cmr::ComError            its own HRESULT, its description
+//   other cmr exceptions     E_FAIL, their full text
+//   other std::exception     E_FAIL, what() widened with the ANSI code page
+//   anything else            E_FAIL, kUnknownFailureText
+// Also BSTR arguments and results as wide text.
 #pragma once
 
-#include <exception>
-#include <new>
+#include <string>
 #include <string_view>
 
 #include "base/error_report.h"
@@ -13,15 +17,22 @@
 
 namespace com {
 
+// How a class reports a failure: cmr::ReportError, or cmr::ReportTaskError
+// for the Task class.
+using ErrorReporter = HRESULT (*)(HRESULT hr, const std::u16string& text);
+
+inline constexpr char16_t kUnknownFailureText[] = u"Unknown exception";
+
+// The result for the exception being handled; call it only inside a catch.
+HRESULT CurrentFailure(ErrorReporter report) noexcept;
+
 // Runs a method's body and turns what it throws into the method's result.
 template <class Body>
-HRESULT Guarded(Body body) noexcept {
+HRESULT Guarded(Body body, ErrorReporter report = &cmr::ReportError) noexcept {
   try {
     return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const std::exception& e) {
-    return cmr::ReportErrorA(E_FAIL, e.what());
+  } catch (...) {
+    return CurrentFailure(report);
   }
 }
 

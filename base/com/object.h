@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "base/com/dispatch.h"
+#include "base/com/method_boundary.h"
 #include "base/com/module.h"
 #include "base/com/ptr.h"
 #include "platform/api/oleauto.h"
@@ -163,18 +164,19 @@ Ptr<T> MakeObject(Args&&... args) {
   return Ptr<T>(new T(std::forward<Args>(args)...));
 }
 
-// A new object of class T queried for `riid` into *object. E_OUTOFMEMORY
-// when it cannot be allocated; the query's result otherwise.
+// A new object of class T queried for `riid` into *object. A constructor
+// that throws gives the method boundary's result (E_OUTOFMEMORY when it
+// cannot be allocated); the query's result otherwise.
 template <class T, class... Args>
 HRESULT CreateObject(REFIID riid, void** object, Args&&... args) {
   if (!object) return E_POINTER;
   *object = nullptr;
   T* created = nullptr;
-  try {
+  HRESULT made = Guarded([&] {
     created = new T(std::forward<Args>(args)...);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+    return S_OK;
+  });
+  if (created == nullptr) return FAILED(made) ? made : E_UNEXPECTED;
   created->AddRef();
   HRESULT hr = created->QueryInterface(riid, object);
   created->Release();

@@ -155,9 +155,8 @@ HRESULT RegisterTypeLibrary(const typelib::Library& library, const std::u16strin
   if (SUCCEEDED(hr)) hr = key.SetSub(HexText(library.lcid) + u"\\win32", path.c_str());
   if (SUCCEEDED(hr)) hr = key.SetSub(u"FLAGS", u"0");
   if (SUCCEEDED(hr)) hr = key.SetSub(u"HELPDIR", FolderOf(path).c_str());
-  unsigned count = 0;
-  const dispatch::Interface* const* interfaces = dispatch::AllInterfaces(&count);
-  for (unsigned i = 0; SUCCEEDED(hr) && i < count; ++i) {
+  const dispatch::Interface* const* interfaces = library.interfaces;
+  for (unsigned i = 0; SUCCEEDED(hr) && i < library.interfaceCount; ++i) {
     Key iface(HKEY_CLASSES_ROOT, u"Interface\\" + cmr::GuidToText(*interfaces[i]->iid));
     hr = iface.Set(nullptr, interfaces[i]->name);
     if (SUCCEEDED(hr)) hr = iface.SetSub(u"ProxyStubClsid", kOleAutomationProxy);
@@ -169,10 +168,9 @@ HRESULT RegisterTypeLibrary(const typelib::Library& library, const std::u16strin
 
 HRESULT UnregisterTypeLibrary(const typelib::Library& library) {
   std::u16string libid = cmr::GuidToText(*library.libid);
-  unsigned count = 0;
-  const dispatch::Interface* const* interfaces = dispatch::AllInterfaces(&count);
+  const dispatch::Interface* const* interfaces = library.interfaces;
   HRESULT hr = S_OK;
-  for (unsigned i = 0; SUCCEEDED(hr) && i < count; ++i)
+  for (unsigned i = 0; SUCCEEDED(hr) && i < library.interfaceCount; ++i)
     hr = RemoveTree(u"Interface\\" + cmr::GuidToText(*interfaces[i]->iid));
   if (SUCCEEDED(hr)) hr = RemoveTree(u"TypeLib\\" + libid + u"\\" + VersionText(library));
   // The library's key goes when no other version is left in it.

@@ -1,8 +1,9 @@
-// The component's type library as data: its identity and its classes in the
-// order of the class table. Generated with the dispatch description from
-// com/EventCollector.idl.
+// The component's type library as data: its identity, its classes in the
+// order of the class table and its interfaces. Generated with the dispatch
+// description from com/EventCollector.idl into the library ectypelib.
 #pragma once
 
+#include "base/com/dispatch.h"
 #include "platform/api/oleauto.h"
 
 namespace com::typelib {
@@ -23,6 +24,9 @@ struct Library {
   LCID lcid;
   const CoClass* classes;
   unsigned classCount;
+  // The dual interfaces of the library, as the dispatch description holds them.
+  const dispatch::Interface* const* interfaces;
+  unsigned interfaceCount;
 };
 
 const Library& ComponentLibrary();

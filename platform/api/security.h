@@ -2,7 +2,7 @@
 // descriptors (advapi32): SID conversion and copying, LsaOpenPolicy,
 // LsaLookupSids, LsaQueryInformationPolicy for the audit policy, SDDL.
 // On Linux the host answers them from the accounts and audit policy of each
-// simulated computer (platform/host/accounts.h).
+// simulated computer (platform/host/security/accounts.h).
 #pragma once
 
 #include "platform/api/errors.h"

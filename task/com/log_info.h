@@ -3,7 +3,7 @@
 
 #include "base/com/object.h"
 #include "com/EventCollector_h.h"
-#include "task/log_info_entry.h"
+#include "base/log_info_entry.h"
 
 class CLogInfo : public com::Object<ILogInfo> {
  public:

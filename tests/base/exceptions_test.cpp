@@ -7,7 +7,7 @@
 #include "base/text.h"
 #include "platform/api/kernel.h"
 #include "platform/api/oleauto.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 
 using namespace cmr;
 

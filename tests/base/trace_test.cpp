@@ -10,6 +10,7 @@
 #include "platform/api/kernel.h"
 #include "platform/api/registry.h"
 #include "platform/host/host.h"
+#include "platform/host/modules/modules.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
@@ -123,11 +124,17 @@ class TraceRegistryTest : public TraceTest {
     RegSetValueExW(key, u"EventCollector", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
     RegCloseKey(key);
   }
-  fs::path TracingFolder() { return fs::read_symlink("/proc/self/exe").parent_path() / "Tracing"; }
+  // The executable seems to live in this test's folder, so the Tracing
+  // folder beside it is the test's own.
+  void SetUp() override {
+    TraceTest::SetUp();
+    host::SetExecutablePath((dir_ / "EventCollector.exe").string());
+  }
+  fs::path TracingFolder() { return dir_ / "Tracing"; }
   void TearDown() override {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer");
     TraceTest::TearDown();
-    fs::remove_all(TracingFolder());
+    host::SetExecutablePath("");
   }
 };
 

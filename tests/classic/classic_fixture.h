@@ -11,8 +11,8 @@
 #include "platform/api/eventlog.h"
 #include "platform/api/kernel.h"
 #include "platform/formats/evt_record.h"
-#include "platform/host/classic_event_logs.h"
-#include "platform/host/clock.h"
+#include "platform/host/classic/classic_event_logs.h"
+#include "platform/host/kernel/clock.h"
 #include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 

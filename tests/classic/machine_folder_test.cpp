@@ -6,8 +6,8 @@
 #include "collect/event_log_list.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
-#include "platform/host/machine_folder.h"
-#include "platform/host/registry_file.h"
+#include "platform/host/machine/machine_folder.h"
+#include "platform/host/registry/registry_file.h"
 #include "tests/classic/classic_fixture.h"
 
 namespace classictest {

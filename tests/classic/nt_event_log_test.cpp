@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "collect/nt_event_log.h"
-#include "platform/host/wevtapi.h"
+#include "platform/host/evt/wevtapi.h"
 #include "tests/classic/classic_fixture.h"
 
 namespace classictest {

@@ -5,7 +5,7 @@
 #include "platform/formats/evt_layout.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/event_channels.h"
+#include "platform/host/evt/event_channels.h"
 #include "tests/classic/classic_fixture.h"
 
 namespace classictest {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/api/oleauto.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 
 namespace {
 

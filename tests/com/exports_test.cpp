@@ -9,7 +9,7 @@
 #include "platform/api/registry.h"
 #include "platform/api/utf.h"
 #include "platform/api/kernel.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
 
 namespace {

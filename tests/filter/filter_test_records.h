@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "filter/event_filter.h"
-#include "filter/rendered_event_view.h"
+#include "collect/rendered_event_view.h"
 #include "platform/formats/evt_record.h"
 
 namespace filtertest {

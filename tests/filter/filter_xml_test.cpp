@@ -10,7 +10,7 @@
 #include "base/xml.h"
 #include "filter/event_filter.h"
 #include "filter_test_records.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"

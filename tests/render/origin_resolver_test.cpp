@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/formats/evt_record.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
-#include "platform/host/name_table.h"
+#include "platform/host/net/name_table.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/api/kernel.h"
-#include "platform/host/accounts.h"
-#include "platform/host/faults.h"
+#include "platform/host/security/accounts.h"
+#include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
 
 namespace testsupport {

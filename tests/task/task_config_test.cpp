@@ -5,7 +5,7 @@
 #include "base/replace_file.h"
 #include "base/text.h"
 #include "platform/api/kernel.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 #include "task/task_event_log.h"
 #include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"

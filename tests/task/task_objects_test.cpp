@@ -4,7 +4,7 @@
 
 #include "base/com/ptr.h"
 #include "base/text.h"
-#include "platform/host/faults.h"
+#include "platform/host/faults/faults.h"
 #include "task/com/log_info.h"
 #include "task/com/task_computer_info.h"
 #include "task/com/task_config_impl.h"

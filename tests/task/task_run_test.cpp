@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "base/exceptions.h"
-#include "platform/host/classic_event_logs.h"
+#include "platform/host/classic/classic_event_logs.h"
 #include "tests/support/child_process.h"
 #include "tests/task/task_fixture.h"
 

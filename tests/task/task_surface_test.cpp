@@ -13,12 +13,14 @@
 #include "base/error_report.h"
 #include "com/exports.h"
 #include "platform/api/registry.h"
+#include "platform/host/modules/modules.h"
 #include "task/com/log_info.h"
 #include "task/com/task_computer_info.h"
 #include "task/com/task_config_impl.h"
 #include "task/com/task_result_impl.h"
 #include "task/flat_run.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 #include "tests/task/task_fixture.h"
 
 using tasktest::Bstr;
@@ -93,6 +95,7 @@ TEST_F(Library, FlatRunListsLogsWithoutRegistration) {
 // Loads and unloads the library with tracing switched on in the registry.
 EC_CHILD_ROLE(LoadTracedLibrary) {
   host::Host::Get().Reset();
+  host::SetExecutablePath(args.at(1));
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0, KEY_ALL_ACCESS,
                       nullptr, &key, nullptr) != 0)
@@ -109,13 +112,11 @@ EC_CHILD_ROLE(LoadTracedLibrary) {
 TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
   std::string library = std::string(EC_BINARY_DIR) + "/libEventCollector.so";
   if (!std::filesystem::exists(library)) GTEST_SKIP() << "component library not built: " << library;
-  std::filesystem::path trace = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Tracing" /
-                                "EventCollector.log";
-  std::filesystem::remove(trace);
-  ASSERT_EQ(testsupport::RunChild("LoadTracedLibrary", {library}), 0);
+  // The child's executable seems to live in a folder of this test's own.
+  testsupport::TempDir folder;
+  std::filesystem::path trace = std::filesystem::path(folder.path()) / "Tracing" / "EventCollector.log";
+  ASSERT_EQ(testsupport::RunChild("LoadTracedLibrary", {library, folder.path() + "/test_task"}), 0);
   std::string text = testsupport::ReadFileText(trace.string());
-  std::filesystem::remove(trace);
-  std::filesystem::remove(trace.parent_path());  // when empty
   EXPECT_NE(text.find("EventCollector version 1.0.0.1"), std::string::npos) << text;
   EXPECT_TRUE(text.ends_with("Trace file closed.\r\n")) << text;
 }

@@ -1,0 +1,63 @@
+// A classic event log kept as a .evt image: in memory, or in the computer's
+// log file, read when the log is first opened (and again when the file
+// changed on disk) and written back after every change.
+#pragma once
+
+#include <sys/types.h>
+
+#include <deque>
+#include <string>
+
+#include "platform/formats/evt_log_file.h"
+#include "platform/host/classic/classic_log.h"
+
+namespace host {
+
+class EvtClassicLog : public ClassicLog {
+ public:
+  // path: Linux path of the log file; empty for a log kept in memory.
+  EvtClassicLog(std::string path, DWORD maxSize, DWORD retention);
+
+  size_t Size() override { return records_.size(); }
+  uint32_t NumberAt(size_t index) override { return records_[index].Number(); }
+  std::span<const uint8_t> At(size_t index) override { return records_[index].bytes; }
+  bool Full() override { return file_.Full(); }
+  uint64_t Generation() override { return generation_; }
+  DWORD WriteBackup(const std::string& linuxPath) override;
+  DWORD Clear() override;
+
+  const std::string& Path() const { return path_; }
+  // 0, or the error that keeps the log from being opened (1500 when its
+  // file is not an event log; the file is then left untouched).
+  DWORD LoadError() const { return loadError_; }
+
+  // Reads the file again when it changed on disk since it was last read or
+  // written; a file that restarted its record numbers counts as cleared.
+  void Refresh();
+  // The registry's limits: a larger maximum size applies at once, a smaller
+  // one from the next clear (as the service applies it); retention at once.
+  void SetLimits(DWORD maxSize, DWORD retention);
+
+  // Appends a record (its number is given by the log) and saves the file.
+  formats::EvtAppendResult Append(std::span<const uint8_t> record, DWORD* saveError);
+
+ private:
+  void Load();
+  void ApplyLimits();
+  DWORD Save();
+  void Adopt(formats::EvtLogFile file);
+  void NoteFileState();
+  bool SameHeaderOnDisk() const;
+
+  std::string path_;
+  DWORD maxSize_;
+  DWORD retention_;
+  formats::EvtLogFile file_;
+  std::deque<formats::EvtRecord> records_;
+  uint64_t generation_ = 0;
+  DWORD loadError_ = 0;
+  off_t seenSize_ = -1;
+  long long seenTime_ = -1;  // modification time in nanoseconds
+};
+
+}  // namespace host

@@ -1,0 +1,97 @@
+// Events of a channel seen as classic EVENTLOGRECORDs.
+#include "platform/formats/evt_reader.h"
+#include "platform/formats/evt_record.h"
+#include "platform/formats/file_bytes.h"
+#include "platform/host/files/paths.h"
+#include "platform/formats/evtx_writer.h"
+#include "platform/host/classic/classic_view.h"
+#include "tests/host_evt/wevt_fixture.h"
+
+namespace wevttest {
+namespace {
+
+TEST(ClassicViewTest, EventBecomesARecordWithQualifiedIdStringsAndData) {
+  formats::EvtxEventSpec spec;
+  spec.provider = u"Microsoft-Windows-Security-Auditing";
+  spec.eventSourceName = u"Security";
+  spec.eventId = 529;
+  spec.qualifiers = 0x8000;
+  spec.level = 0;
+  spec.task = 2;
+  spec.keywords = 0x0010000000000000ULL;  // audit failure
+  spec.timeCreated = 116444736000000000ULL + 1300000000ULL * 10000000ULL;
+  spec.recordId = 0x100000007ULL;
+  spec.computer = u"HOST1";
+  spec.userSid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  spec.data = {{u"TargetUserName", formats::EvtxValue::String(u"bob")},
+               {u"LogonType", formats::EvtxValue::Integer(EvtVarTypeUInt32, 3)}};
+  auto bytes = host::ClassicRecordOf(formats::BuildEvtxRecord(spec));
+  ASSERT_EQ(formats::CheckEvtRecordFrame(bytes), "");
+  formats::EvtRecordView view(bytes);
+  EXPECT_TRUE(view.Problems().empty());
+  auto f = view.Fields();
+  EXPECT_EQ(f.recordNumber, 7u);
+  EXPECT_EQ(f.eventId, 0x80000211u);
+  EXPECT_EQ(f.eventType, EVENTLOG_AUDIT_FAILURE);
+  EXPECT_EQ(f.category, 2);
+  EXPECT_EQ(f.source, u"Security");
+  EXPECT_EQ(f.computer, u"HOST1");
+  EXPECT_EQ(f.timeGenerated, 1300000000u);
+  EXPECT_EQ(f.sid, spec.userSid);
+  EXPECT_EQ(f.strings, (std::vector<std::u16string>{u"bob", u"3"}));
+
+  spec.eventSourceName.clear();
+  spec.qualifiers.reset();
+  spec.keywords = 0;
+  spec.level = 2;
+  spec.data = {{u"", formats::EvtxValue::String(u"disk full")}};
+  auto error = formats::EvtRecordView(host::ClassicRecordOf(formats::BuildEvtxRecord(spec))).Fields();
+  EXPECT_EQ(error.source, u"Microsoft-Windows-Security-Auditing");
+  EXPECT_EQ(error.eventId, 529u);
+  EXPECT_EQ(error.eventType, EVENTLOG_ERROR_TYPE);
+}
+
+}  // namespace
+}  // namespace wevttest
+
+namespace wevttest {
+namespace {
+
+using ClassicFileTest = WevtTest;
+
+TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
+  std::filesystem::path file = std::filesystem::path(EC_TESTDATA_DIR) / "logs" / "SysEvent.Evt";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no sample " << file;
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(formats::ReadFileBytes(file.string(), &bytes));
+  auto classic = formats::ReadEvtFile(bytes);
+  ASSERT_FALSE(classic.records.empty());
+  Handle query(EvtQuery(nullptr, host::WindowsPathOf(file.string()).c_str(), nullptr, EvtQueryFilePath));
+  ASSERT_TRUE(query) << "error " << GetLastError();
+  std::vector<EVT_HANDLE> events(classic.records.size() + 1);
+  DWORD returned = 0;
+  ASSERT_TRUE(EvtNext(query.get(), static_cast<DWORD>(events.size()), events.data(), INFINITE, 0, &returned));
+  ASSERT_EQ(returned, classic.records.size());
+  Handle context(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
+  std::vector<ULONGLONG> buffer(512);
+  DWORD used = 0, count = 0;
+  ASSERT_TRUE(EvtRender(context.get(), events[0], EvtRenderEventValues, 4096, buffer.data(), &used, &count));
+  auto* v = reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+  auto first = classic.records[0].View().Fields();
+  EXPECT_EQ(v[EvtSystemEventRecordId].UInt64Val, first.recordNumber);
+  EXPECT_EQ(v[EvtSystemEventID].UInt16Val, first.eventId & 0xFFFF);
+  EXPECT_EQ(std::u16string(v[EvtSystemProviderName].StringVal), first.source);
+  // Back to the classic view, the fields are the file's own.
+  for (const auto& record : classic.records) {
+    auto fields = record.View().Fields();
+    auto back = host::ClassicFieldsOf(host::EventOfClassicRecord(fields));
+    fields.data.clear();  // binary data is not carried over
+    ASSERT_EQ(back, fields) << "record " << fields.recordNumber;
+  }
+  for (auto e : events) {
+    if (e) EvtClose(e);
+  }
+}
+
+}  // namespace
+}  // namespace wevttest

@@ -1,0 +1,189 @@
+// EvtRender: system and user values with their real types, the buffer
+// protocol, XML and bookmarks.
+#include <cstring>
+#include <vector>
+
+#include "platform/api/utf.h"
+#include "tests/host_evt/wevt_fixture.h"
+
+namespace wevttest {
+namespace {
+
+using formats::EvtxValue;
+
+const GUID kGuid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+const std::vector<uint8_t> kSystemSid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};  // S-1-5-18
+
+EvtxValue Ansi(const std::string& text) {
+  EvtxValue v;
+  v.type = EvtVarTypeAnsiString;
+  v.bytes.assign(text.begin(), text.end());
+  return v;
+}
+
+// One user value of each type, in template order.
+std::vector<formats::EvtxUserValue> EveryType() {
+  SYSTEMTIME st{2013, 10, 3, 23, 16, 22, 39, 973};
+  return {
+      {u"Null", EvtxValue::Null()},
+      {u"String", EvtxValue::String(u"text ü")},
+      {u"Ansi", Ansi("narrow")},
+      {u"SByte", EvtxValue::Integer(EvtVarTypeSByte, static_cast<uint64_t>(-5))},
+      {u"Byte", EvtxValue::Integer(EvtVarTypeByte, 200)},
+      {u"Int16", EvtxValue::Integer(EvtVarTypeInt16, static_cast<uint64_t>(-300))},
+      {u"UInt16", EvtxValue::Integer(EvtVarTypeUInt16, 60000)},
+      {u"Int32", EvtxValue::Integer(EvtVarTypeInt32, static_cast<uint64_t>(-70000))},
+      {u"UInt32", EvtxValue::Integer(EvtVarTypeUInt32, 4000000000u)},
+      {u"Int64", EvtxValue::Integer(EvtVarTypeInt64, static_cast<uint64_t>(-5000000000000LL))},
+      {u"UInt64", EvtxValue::Integer(EvtVarTypeUInt64, 10000000000000000000ULL)},
+      {u"Single", EvtxValue::Single(1.5f)},
+      {u"Double", EvtxValue::Double(2.25)},
+      {u"Boolean", EvtxValue::Boolean(true)},
+      {u"Binary", EvtxValue::Binary({0xDE, 0xAD, 0xBE})},
+      {u"Guid", EvtxValue::Guid(kGuid)},
+      {u"SizeT", EvtxValue::Integer(EvtVarTypeSizeT, 0x1234)},
+      {u"FileTime", EvtxValue::FileTime(130000000000000000ULL)},
+      {u"SysTime", EvtxValue::SystemTime(st)},
+      {u"Sid", EvtxValue::Sid(kSystemSid)},
+      {u"HexInt32", EvtxValue::Integer(EvtVarTypeHexInt32, 0xABCD)},
+      {u"HexInt64", EvtxValue::Integer(EvtVarTypeHexInt64, 0x1122334455667788ULL)},
+      {u"UInt16Array", EvtxValue::Array(EvtVarTypeUInt16, {EvtxValue::Integer(EvtVarTypeUInt16, 1),
+                                                           EvtxValue::Integer(EvtVarTypeUInt16, 65535)})},
+      {u"StringArray", EvtxValue::Array(EvtVarTypeString, {EvtxValue::String(u"a"), EvtxValue::String(u"bc")})},
+  };
+}
+
+class RenderTest : public WevtTest {
+ protected:
+  void SetUp() override {
+    WevtTest::SetUp();
+    host::ChannelConfig c;
+    c.name = u"Application";
+    host::AddChannel(Local(), c);
+    auto spec = Spec(4624, u"Microsoft-Windows-Security-Auditing");
+    spec.qualifiers = 0x4000;
+    spec.userSid = kSystemSid;
+    spec.keywords = 0x8020000000000000ULL;
+    spec.data = EveryType();
+    host::AppendEvent(Local(), u"Application", spec);
+    query_ = EvtQuery(nullptr, u"Application", nullptr, EvtQueryChannelPath);
+    DWORD returned = 0;
+    ASSERT_TRUE(EvtNext(query_, 1, &event_, INFINITE, 0, &returned));
+  }
+  void TearDown() override {
+    EvtClose(event_);
+    EvtClose(query_);
+    WevtTest::TearDown();
+  }
+
+  // Renders with the 122 protocol; the buffer is the exact size asked for.
+  std::vector<ULONGLONG> RenderValues(DWORD flags, DWORD* count) {
+    Handle context(EvtCreateRenderContext(0, nullptr, flags));
+    DWORD used = 0;
+    EXPECT_FALSE(EvtRender(context.get(), event_, EvtRenderEventValues, 0, nullptr, &used, count));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_GE(used, *count * sizeof(EVT_VARIANT));
+    std::vector<ULONGLONG> buffer((used + 7) / 8);
+    EXPECT_FALSE(EvtRender(context.get(), event_, EvtRenderEventValues, used - 1, buffer.data(), &used, count));
+    EXPECT_TRUE(EvtRender(context.get(), event_, EvtRenderEventValues, used, buffer.data(), &used, count));
+    bytes_ = used;
+    return buffer;
+  }
+
+  // True when p points inside the rendered buffer.
+  bool Inside(const std::vector<ULONGLONG>& buffer, const void* p) const {
+    auto* base = reinterpret_cast<const char*>(buffer.data());
+    return p >= base && p < base + bytes_;
+  }
+
+  EVT_HANDLE query_ = nullptr;
+  EVT_HANDLE event_ = nullptr;
+  DWORD bytes_ = 0;
+};
+
+TEST_F(RenderTest, SystemValuesByPropertyIndex) {
+  DWORD count = 0;
+  auto buffer = RenderValues(EvtRenderContextSystem, &count);
+  ASSERT_EQ(count, static_cast<DWORD>(EvtSystemPropertyIdEND));
+  auto* v = reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+  EXPECT_EQ(v[EvtSystemProviderName].Type, static_cast<DWORD>(EvtVarTypeString));
+  EXPECT_EQ(std::u16string(v[EvtSystemProviderName].StringVal), u"Microsoft-Windows-Security-Auditing");
+  EXPECT_TRUE(Inside(buffer, v[EvtSystemProviderName].StringVal));
+  EXPECT_EQ(v[EvtSystemEventID].Type, static_cast<DWORD>(EvtVarTypeUInt16));
+  EXPECT_EQ(v[EvtSystemEventID].UInt16Val, 4624);
+  EXPECT_EQ(v[EvtSystemQualifiers].UInt16Val, 0x4000);
+  EXPECT_EQ(v[EvtSystemLevel].Type, static_cast<DWORD>(EvtVarTypeByte));
+  EXPECT_EQ(v[EvtSystemLevel].ByteVal, 4);
+  EXPECT_EQ(v[EvtSystemKeywords].Type, static_cast<DWORD>(EvtVarTypeHexInt64));
+  EXPECT_EQ(v[EvtSystemKeywords].UInt64Val, 0x8020000000000000ULL);
+  EXPECT_EQ(v[EvtSystemTimeCreated].Type, static_cast<DWORD>(EvtVarTypeFileTime));
+  EXPECT_EQ(v[EvtSystemTimeCreated].FileTimeVal, Spec(4624).timeCreated);
+  EXPECT_EQ(v[EvtSystemEventRecordId].UInt64Val, 1u);
+  EXPECT_EQ(std::u16string(v[EvtSystemChannel].StringVal), u"Application");
+  EXPECT_EQ(std::u16string(v[EvtSystemComputer].StringVal), Local().Name());
+  ASSERT_EQ(v[EvtSystemUserID].Type, static_cast<DWORD>(EvtVarTypeSid));
+  EXPECT_EQ(std::memcmp(v[EvtSystemUserID].SidVal, kSystemSid.data(), kSystemSid.size()), 0);
+  EXPECT_EQ(v[EvtSystemActivityID].Type, static_cast<DWORD>(EvtVarTypeNull));
+}
+
+TEST_F(RenderTest, EveryUserValueTypeInTemplateOrder) {
+  DWORD count = 0;
+  auto buffer = RenderValues(EvtRenderContextUser, &count);
+  auto expected = EveryType();
+  ASSERT_EQ(count, expected.size());
+  auto* v = reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) EXPECT_EQ(v[i].Type, expected[i].value.type) << i;
+  EXPECT_EQ(std::u16string(v[1].StringVal), u"text ü");
+  EXPECT_STREQ(v[2].AnsiStringVal, "narrow");
+  EXPECT_EQ(v[3].SByteVal, -5);
+  EXPECT_EQ(v[4].ByteVal, 200);
+  EXPECT_EQ(v[5].Int16Val, -300);
+  EXPECT_EQ(v[6].UInt16Val, 60000);
+  EXPECT_EQ(v[7].Int32Val, -70000);
+  EXPECT_EQ(v[8].UInt32Val, 4000000000u);
+  EXPECT_EQ(v[9].Int64Val, -5000000000000LL);
+  EXPECT_EQ(v[10].UInt64Val, 10000000000000000000ULL);
+  EXPECT_EQ(v[11].SingleVal, 1.5f);
+  EXPECT_EQ(v[12].DoubleVal, 2.25);
+  EXPECT_EQ(v[13].BooleanVal, TRUE);
+  ASSERT_EQ(v[14].Count, 3u);
+  EXPECT_EQ(v[14].BinaryVal[2], 0xBE);
+  EXPECT_EQ(std::memcmp(v[15].GuidVal, &kGuid, sizeof kGuid), 0);
+  EXPECT_EQ(v[16].SizeTVal, 0x1234u);
+  EXPECT_EQ(v[17].FileTimeVal, 130000000000000000ULL);
+  EXPECT_EQ(v[18].SysTimeVal->wYear, 2013);
+  EXPECT_EQ(v[18].SysTimeVal->wMilliseconds, 973);
+  EXPECT_EQ(v[19].Count, kSystemSid.size());
+  EXPECT_EQ(std::memcmp(v[19].SidVal, kSystemSid.data(), kSystemSid.size()), 0);
+  EXPECT_EQ(v[20].UInt32Val, 0xABCDu);
+  EXPECT_EQ(v[21].UInt64Val, 0x1122334455667788ULL);
+  ASSERT_EQ(v[22].Count, 2u);
+  EXPECT_EQ(v[22].UInt16Arr[1], 65535);
+  ASSERT_EQ(v[23].Count, 2u);
+  EXPECT_EQ(std::u16string(v[23].StringArr[1]), u"bc");
+  for (DWORD i : {1u, 2u, 14u, 15u, 18u, 19u, 22u, 23u}) EXPECT_TRUE(Inside(buffer, v[i].BinaryVal)) << i;
+  EXPECT_TRUE(Inside(buffer, v[23].StringArr[0]));
+}
+
+TEST_F(RenderTest, XmlAndBookmarks) {
+  DWORD used = 0, count = 0;
+  EXPECT_FALSE(EvtRender(nullptr, event_, EvtRenderEventXml, 0, nullptr, &used, &count));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  ASSERT_EQ(used % 2, 0u);
+  std::u16string xml(used / 2, u'\0');
+  ASSERT_TRUE(EvtRender(nullptr, event_, EvtRenderEventXml, used, xml.data(), &used, &count));
+  EXPECT_NE(xml.find(u"<EventID Qualifiers='16384'>4624</EventID>"), std::u16string::npos) << plat::Utf16ToUtf8(xml);
+
+  Handle mark(EvtCreateBookmark(nullptr));
+  ASSERT_TRUE(EvtUpdateBookmark(mark.get(), event_));
+  std::u16string text(512, u'\0');
+  ASSERT_TRUE(EvtRender(nullptr, mark.get(), EvtRenderBookmark, 1024, text.data(), &used, &count));
+  text.resize(used / 2 - 1);
+  Handle copy(EvtCreateBookmark(text.c_str()));
+  ASSERT_TRUE(copy);
+  EXPECT_TRUE(EvtSeek(query_, 0, copy.get(), 0, EvtSeekRelativeToBookmark | EvtSeekStrict));
+  EXPECT_EQ(EvtCreateBookmark(u"<NotABookmark/>"), nullptr);
+}
+
+}  // namespace
+}  // namespace wevttest

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <set>
+
+#include "platform/api/kernel.h"
+#include "platform/host/faults/faults.h"
+#include "tests/support/file_text.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using testsupport::TempDir;
+
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+TEST(Files, DirectoryCreationErrors) {
+  TempDir dir;
+  EXPECT_TRUE(CreateDirectoryW(dir.Wide("/a").c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryW(dir.Wide("/a").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_FALSE(CreateDirectoryW(dir.Wide("/missing/b").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(GetFileAttributesW(dir.Wide("/a").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesW(dir.Wide("/a/none").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(GetFileAttributesW(dir.Wide("/none/none").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  WriteText(dir.path() + "/a/f", "x");
+  EXPECT_FALSE(RemoveDirectoryW(dir.Wide("/a").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
+}
+
+TEST(Files, FindWithWildcards) {
+  TempDir dir;
+  for (const char* name : {"App_1.evt", "app_22.EVT", "System.evtx", "x.txt"}) WriteText(dir.path() + "/" + name, "");
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(dir.Wide("/app_?*.evt").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  std::set<std::u16string> names{data.cFileName};
+  while (FindNextFileW(find, &data)) names.insert(data.cFileName);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+  EXPECT_TRUE(FindClose(find));
+  EXPECT_EQ(names, (std::set<std::u16string>{u"App_1.evt", u"app_22.EVT"}));
+  // A "?" at the end of the pattern also matches no character.
+  names.clear();
+  find = FindFirstFileW(dir.Wide("/*.evt?").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  for (names.insert(data.cFileName); FindNextFileW(find, &data);) names.insert(data.cFileName);
+  FindClose(find);
+  EXPECT_EQ(names, (std::set<std::u16string>{u"App_1.evt", u"app_22.EVT", u"System.evtx"}));
+  EXPECT_EQ(FindFirstFileW(dir.Wide("/*.log").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(FindFirstFileW(dir.Wide("/nodir/*").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST(Files, MoveReplacesOnlyWhenAsked) {
+  TempDir dir;
+  WriteText(dir.path() + "/a", "new");
+  WriteText(dir.path() + "/b", "old");
+  EXPECT_FALSE(MoveFileW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(MoveFileExW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/b"), "new");
+  EXPECT_FALSE(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/b").c_str(), TRUE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_TRUE(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/c").c_str(), TRUE));
+  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/c"), "new");
+  EXPECT_EQ(_wrename(dir.Wide("/c").c_str(), dir.Wide("/b").c_str()), -1);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(_wremove(dir.Wide("/nothing").c_str()), -1);
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(Files, HandleReadWriteSeekAndDispositions) {
+  TempDir dir;
+  std::u16string path = dir.Wide("/data.bin");
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD n = 0;
+  ASSERT_TRUE(WriteFile(h, "0123456789", 10, &n, nullptr));
+  LARGE_INTEGER to{}, at{};
+  to.QuadPart = -4;
+  ASSERT_TRUE(SetFilePointerEx(h, to, &at, FILE_END));
+  EXPECT_EQ(at.QuadPart, 6);
+  char buffer[8] = {};
+  ASSERT_TRUE(ReadFile(h, buffer, 8, &n, nullptr));
+  EXPECT_EQ(std::string(buffer, n), "6789");
+  ASSERT_TRUE(ReadFile(h, buffer, 8, &n, nullptr));  // end of file: success, nothing read
+  EXPECT_EQ(n, 0u);
+  to.QuadPart = -1;
+  EXPECT_FALSE(SetFilePointerEx(h, to, nullptr, FILE_BEGIN));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+  LARGE_INTEGER size{};
+  ASSERT_TRUE(GetFileSizeEx(h, &size));
+  EXPECT_EQ(size.QuadPart, 10);
+  // No sharing: a second open is refused while this handle is open.
+  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                        nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  ASSERT_TRUE(GetFileSizeEx(h, &size));
+  EXPECT_EQ(size.QuadPart, 0);
+  CloseHandle(h);
+}
+
+TEST(Files, InjectedWriteFaultIsReported) {
+  TempDir dir;
+  HANDLE h = CreateFileW(dir.Wide("/f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  host::ClearFaults();
+  host::InjectFault("WriteFile", 2, ERROR_DISK_FULL);
+  DWORD n;
+  EXPECT_TRUE(WriteFile(h, "a", 1, &n, nullptr));
+  EXPECT_FALSE(WriteFile(h, "b", 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  host::ClearFaults();
+  CloseHandle(h);
+}
+
+TEST(CrtErrors, MicrosoftTexts) {
+  char16_t buffer[64];
+  ASSERT_EQ(_wcserror_s(buffer, 64, ENOENT), 0);
+  EXPECT_EQ(std::u16string(buffer), u"No such file or directory");
+  _wcserror_s(buffer, 64, ENOSPC);
+  EXPECT_EQ(std::u16string(buffer), u"No space left on device");
+  _wcserror_s(buffer, 64, ENOTEMPTY);
+  EXPECT_EQ(std::u16string(buffer), u"Directory not empty");
+  _wcserror_s(buffer, 64, 9999);
+  EXPECT_EQ(std::u16string(buffer), u"Unknown error");
+  EXPECT_EQ(_wcserror_s(nullptr, 64, ENOENT), EINVAL);
+  EXPECT_EQ(_wcserror_s(buffer, 0, ENOENT), EINVAL);
+}
+
+}  // namespace
