@@ -6,8 +6,9 @@
 #include "collect/event_log_list.h"
 #include "collect/log_collector.h"
 #include "platform/api/kernel.h"
+#include "collect/evt_channels.h"
 #include "render/evt_api.h"
-#include "task/log_info_entry.h"
+#include "base/log_info_entry.h"
 
 namespace cmr {
 namespace {

@@ -5,7 +5,7 @@
 #include "base/format.h"
 #include "collect/log_collector.h"
 #include "collect/log_collector_nt.h"
-#include "task/log_info_entry.h"
+#include "base/log_info_entry.h"
 
 namespace cmr {
 

@@ -7,7 +7,7 @@
 #include "base/trace.h"
 #include "collect/log_collector_nt.h"
 #include "platform/api/kernel.h"
-#include "render/classic_record_text.h"
+#include "base/classic_record_text.h"
 #include "render/sid_cache.h"
 
 namespace cmr {

@@ -5,7 +5,7 @@
 #include <regex>
 
 #include "base/text.h"
-#include "platform/host/paths.h"
+#include "platform/host/files/paths.h"
 #include "render/event_file_reader.h"
 
 namespace tool {

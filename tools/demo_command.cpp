@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "base/text.h"
-#include "platform/host/accounts.h"
-#include "platform/host/event_channels.h"
+#include "platform/host/security/accounts.h"
+#include "platform/host/evt/event_channels.h"
 #include "platform/host/host.h"
 #include "render/event_file_reader.h"
 #include "tools/collection.h"

@@ -2,8 +2,8 @@
 // of the interface a log is read with.
 #include "base/error_report.h"
 #include "collect/log_collector.h"
-#include "platform/host/event_channels.h"
-#include "platform/host/faults.h"
+#include "platform/host/evt/event_channels.h"
+#include "platform/host/faults/faults.h"
 #include "tests/collect/collect_fixture.h"
 
 namespace collecttest {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/host/paths.h"
+#include "platform/host/files/paths.h"
 #include "task/event_file_names.h"
 #include "task/overwrite_warning.h"
 #include "task/save_folder.h"
