@@ -112,11 +112,13 @@ void WriteChannelKeys(host::Computer& computer) {
   }
 }
 
-// The computer name and the user profiles (which tell the machine's
-// accounts), as Windows keeps them.
+// The computer name, its system root and the user profiles (which tell the
+// machine's accounts), as Windows keeps them.
 void WriteIdentityKeys(host::Computer& computer, const DemoIdentity& identity) {
   auto name = Key(computer, u"SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName");
   host::SetStringValue(*name, u"ComputerName", identity.computer);
+  host::SetStringValue(*Key(computer, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"), u"SystemRoot",
+                       u"C:\\Windows");
   const std::u16string profiles = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
   host::SetStringValue(*Key(computer, profiles + u"S-1-5-18"), u"ProfileImagePath",
                        u"%systemroot%\\system32\\config\\systemprofile", REG_EXPAND_SZ);
