@@ -7,6 +7,7 @@
 #include "collect/evt_channels.h"
 #include "collect/log_collector.h"
 #include "platform/api/kernel.h"
+#include "collect/evt_channels.h"
 #include "render/evt_api.h"
 #include "base/log_info_entry.h"
 

@@ -8,7 +8,7 @@
 #include "collect/log_collector.h"
 #include "platform/api/kernel.h"
 #include "platform/api/registry.h"
-#include "task/audit_status.h"
+#include "task/audit_warning.h"
 #include "task/event_file_names.h"
 #include "task/overwrite_warning.h"
 #include "task/save_folder.h"

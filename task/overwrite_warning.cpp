@@ -1,28 +1,27 @@
 #include "task/overwrite_warning.h"
 
-#include "base/file_time.h"
 #include "base/format.h"
 #include "platform/api/kernel.h"
+#include "render/time_text.h"
 
 namespace cmr {
-namespace {
 
-std::u16string TimeText(uint32_t seconds) {
-  const uint64_t ticks = kFileTimeOf1970 + seconds * kFileTimeTicksPerSecond;
-  FILETIME fileTime{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-  SYSTEMTIME t{};
-  FileTimeToSystemTime(&fileTime, &t);
-  return FormatString(u"%02d/%02d/%04d %02d:%02d:%02d (GMT)", t.wMonth, t.wDay, t.wYear, t.wHour, t.wMinute,
-                      t.wSecond);
+std::u16string GmtTimeText(uint32_t seconds) {
+  uint64_t ticks = UnixSecondsToFileTime(seconds);
+  FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME st{};
+  FileTimeToSystemTime(&ft, &st);  // every 32-bit time converts
+  return FormatString(u"%02d/%02d/%04d %02d:%02d:%02d (GMT)", st.wMonth, st.wDay, st.wYear, st.wHour, st.wMinute,
+                      st.wSecond);
 }
 
-}  // namespace
-
-std::u16string OverwriteWarning(const std::u16string& logName, uint32_t lastCollected, uint32_t firstNew) {
-  const uint32_t hours = (firstNew > lastCollected ? firstNew - lastCollected : 0) / 3600 + 1;
-  return logName + u" log overwrites occurred on this computer since the last collection. " +
-         u"Please increase the maximum size of the " + logName + u" event log. " + u"Last collected event: " +
-         TimeText(lastCollected) + u"; first new event: " + TimeText(firstNew) + u"; estimated loss: " +
+std::u16string OverwriteWarning(std::u16string_view logName, uint32_t lastCollected, uint32_t firstNew) {
+  uint32_t elapsed = firstNew > lastCollected ? firstNew - lastCollected : 0;
+  uint32_t hours = elapsed / 3600 + 1;
+  std::u16string name(logName);
+  return name + u" log overwrites occurred on this computer since the last collection. " +
+         u"Please increase the maximum size of the " + name + u" event log. " + u"Last collected event: " +
+         GmtTimeText(lastCollected) + u"; first new event: " + GmtTimeText(firstNew) + u"; estimated loss: " +
          FormatString(u"%u", hours) + u" hour(s). ";
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/formats/evtx_value.h"
 #include "platform/host/security/accounts.h"
+#include "platform/host/security/audit_policy.h"
 #include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/registry/registry_file.h"
 #include "platform/host/registry/registry_values.h"
@@ -127,6 +128,13 @@ void WriteIdentityKeys(host::Computer& computer, const DemoIdentity& identity) {
   }
 }
 
+// The audit policy: logon successes and failures, nothing else.
+void WriteAuditPolicy(host::Computer& computer) {
+  host::AuditCategoryOptions options{};
+  options[AuditCategoryLogon] = POLICY_AUDIT_EVENT_SUCCESS | POLICY_AUDIT_EVENT_FAILURE;
+  host::SetAuditPolicy(computer, options);
+}
+
 bool WriteLog(const std::string& path, const std::vector<formats::EvtxEventSpec>& events, std::string* error) {
   std::vector<formats::EvtxRecord> records;
   for (const auto& spec : events) records.push_back(formats::BuildEvtxRecord(spec));
@@ -164,6 +172,7 @@ bool WriteDemoMachine(const std::string& dir, std::string* error) {
   WriteClassicLogKeys(computer);
   WriteChannelKeys(computer);
   WriteIdentityKeys(computer, identity);
+  WriteAuditPolicy(computer);
   if (!WriteLogFiles(dir, identity, error)) return false;
   if (DWORD e = host::ExportRegFile(computer, u"HKEY_LOCAL_MACHINE", dir + "/machine.reg")) {
     *error = dir + "/machine.reg: cannot be written (error " + std::to_string(e) + ")";
