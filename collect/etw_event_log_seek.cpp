@@ -15,6 +15,12 @@ namespace {
 constexpr int kFurtherPasses = 5;
 constexpr uint64_t kHighPart = 0x100000000ull;
 constexpr uint64_t kFileTimeUnitsPerSecond = 10000000ull;
+constexpr uint64_t kSecondsFrom1601To1970 = 11644473600ull;
+
+// The seconds since 1970 that a stored position's FILETIME was made from.
+uint32_t StoredSeconds(uint64_t fileTime) {
+  return static_cast<uint32_t>(fileTime / kFileTimeUnitsPerSecond - kSecondsFrom1601To1970);
+}
 
 uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
 uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
@@ -64,8 +70,9 @@ ETWEventLog::PassEnd ETWEventLog::SeekPass(uint64_t& id, uint64_t fileTime, bool
     Trace(30, u"Current event: RN=0x%I64x DT=0x%08x", event->RecordId(),
           static_cast<uint32_t>(event->TimeCreatedUnixSeconds()));
     if (event->RecordId() == id) {
-      // Stored times are whole seconds; the event's carries its fraction.
-      if (eventTime / kFileTimeUnitsPerSecond * kFileTimeUnitsPerSecond == fileTime) {
+      // The stored time is the event's time as positions keep it: whole
+      // seconds since 1970 (the event's carries a fraction).
+      if (LogPositionOf(*event).TimeWritten == StoredSeconds(fileTime)) {
         found = true;
         return PassEnd::Done;
       }
