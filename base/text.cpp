@@ -87,6 +87,12 @@ size_t TextLength(const char16_t* text) {
 
 char16_t ToLowerC(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
+void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
+  if (from.empty()) return;
+  for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
 std::u16string ToLowerC(std::u16string_view text) {
   std::u16string out(text);
   for (auto& c : out) c = ToLowerC(c);

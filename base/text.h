@@ -21,6 +21,10 @@ int Compare(std::u16string_view a, std::u16string_view b);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 bool EqualNoCase(std::u16string_view a, std::u16string_view b);
 
+// Replaces every occurrence of `from`, scanning left to right and going on
+// after each replacement.
+void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to);
+
 struct LessNoCase {
   bool operator()(std::u16string_view a, std::u16string_view b) const { return CompareNoCase(a, b) < 0; }
   using is_transparent = void;

@@ -148,9 +148,10 @@ double TheirPass(const std::vector<fs::path>& files, const fs::path& empty) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::path(EC_TESTDATA_DIR) / "logs";
-  std::vector<fs::path> files;
   std::error_code ec;
+  // The host maps absolute paths only: a relative folder is made absolute.
+  fs::path folder = fs::absolute(argc > 1 ? fs::path(argv[1]) : fs::path(EC_TESTDATA_DIR) / "logs", ec);
+  std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(folder, ec))
     if (entry.path().extension() == ".evtx") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
@@ -176,6 +177,11 @@ int main(int argc, char** argv) {
   if (haveTool)
     for (const auto& f : files) theirs.records += EvtxexportRecords(f, scratch);
   fs::remove_all(scratch, ec);
+  if (ours.records == 0) {
+    std::fprintf(stderr, "evtx_bench: no record of the %zu files in %s could be read\n", files.size(),
+                 folder.string().c_str());
+    return 1;
+  }
   std::printf("files: %zu, best of %d rounds\n", files.size(), kRounds);
   std::printf("host Evt* read and render: %zu records, %.1f ms CPU, %.0f records/s\n", ours.records,
               ours.seconds * 1e3, ours.rate());

@@ -16,8 +16,10 @@ bool IsLocalComputer(const char16_t* name) {
 }
 
 LONG OpenEventLogKey(const char16_t* computer, const std::u16string& logName, HKEY* key) {
-  const std::u16string path = kEventLogRegistryPath + logName;
-  const REGSAM access = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+  return OpenComputerKey(computer, kEventLogRegistryPath + logName, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, key);
+}
+
+LONG OpenComputerKey(const char16_t* computer, const std::u16string& path, REGSAM access, HKEY* key) {
   if (IsLocalComputer(computer)) return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, key);
   HKEY remote = nullptr;
   if (LONG status = RegConnectRegistryW(computer, HKEY_LOCAL_MACHINE, &remote)) return status;

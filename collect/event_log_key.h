@@ -22,4 +22,8 @@ bool IsLocalComputer(const char16_t* name);
 // empty log name opens the key of all logs. Returns the Win32 code.
 LONG OpenEventLogKey(const char16_t* computer, const std::u16string& logName, HKEY* key);
 
+// Opens a key of the computer's HKEY_LOCAL_MACHINE, through
+// RegConnectRegistryW when it is not the local one. Returns the Win32 code.
+LONG OpenComputerKey(const char16_t* computer, const std::u16string& path, REGSAM access, HKEY* key);
+
 }  // namespace cmr

@@ -17,6 +17,7 @@
 #include "collect/backup_file.h"
 #include "collect/log_position.h"
 #include "platform/api/eventlog.h"
+#include "platform/api/registry.h"
 #include "render/sid_cache.h"
 
 namespace cmr {
@@ -75,6 +76,14 @@ class NTEventLog {
   // Steps to the next backup; false when already at the live log.
   bool AdvanceBackup();
 
+  // Finds the log's archived backup files ("Archive-<name>-<time>.evt?")
+  // beside the log file, through the computer's shares or its ADMIN$ share
+  // for another computer, and lists them oldest first (names without a time
+  // first); the current backup becomes the first one. `key` is the log's
+  // open registry key, or null. Failures are traced and leave the list as
+  // far as it was made (the live log is then read alone).
+  void EnumBackupFiles(bool isLocal, const char16_t* computer, const char16_t* logName, HKEY key);
+
   // The log's backup files, oldest first, and the one being read
   // (Backups().size(): the live log). Filled by the backup discovery.
   std::vector<BackupFile>& Backups() { return backups_; }
@@ -86,6 +95,7 @@ class NTEventLog {
 
  private:
   bool OpenLive();
+  void FindBackupFiles(bool isLocal, const std::u16string& computer, const std::u16string& logName, HKEY key);
   bool ConvertAndOpen(const std::u16string& server, const std::u16string& path);
   // Copies `path` to `copy` with redirection off; false (traced) on failure.
   bool CopyToTemp(const std::u16string& path, const std::u16string& copy);

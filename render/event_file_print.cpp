@@ -9,17 +9,27 @@
 #include "base/text.h"
 
 std::string EventFileEntryToJson(const EventFileEntry& entry) {
-  std::map<std::u16string, std::vector<const std::u16string*>> seen;
-  std::string out = "{";
+  // Tags in the order they first appear; a tag the entry holds more than
+  // once becomes an array of all its values, in order.
+  std::vector<std::u16string> order;
+  std::map<std::u16string, std::vector<const std::u16string*>> values;
   for (const EventFileField& field : entry) {
-    auto& values = seen[field.tag];
-    bool repeated = std::any_of(values.begin(), values.end(), [&](const std::u16string* v) { return *v == field.value; });
-    if (repeated) continue;
-    values.push_back(&field.value);
-    std::u16string key = field.tag;
-    if (values.size() > 1) key += u"#" + cmr::ToTextUnsigned(values.size());
+    auto& list = values[field.tag];
+    if (list.empty()) order.push_back(field.tag);
+    list.push_back(&field.value);
+  }
+  std::string out = "{";
+  for (const std::u16string& tag : order) {
+    const auto& list = values[tag];
     if (out.size() > 1) out += ",";
-    out += cmr::JsonString(key) + ":" + cmr::JsonString(field.value);
+    out += cmr::JsonString(tag) + ":";
+    if (list.size() == 1) {
+      out += cmr::JsonString(*list[0]);
+      continue;
+    }
+    out += "[";
+    for (size_t k = 0; k < list.size(); ++k) out += (k ? "," : "") + cmr::JsonString(*list[k]);
+    out += "]";
   }
   return out + "}";
 }
@@ -46,10 +56,11 @@ int PrintEventFile(const std::string& path, EventFileFormat format, FILE* out, F
     if (format == EventFileFormat::Json) std::fprintf(out, "%s\n", EventFileEntryToJson(entry).c_str());
     else std::fprintf(out, "%s", EventFileEntryToText(entry, reader.EntriesRead()).c_str());
   }
+  for (const std::string& damage : reader.Damage()) std::fprintf(err, "'%s': %s\n", path.c_str(), damage.c_str());
   if (!reader.Problem().empty()) {
     std::fprintf(err, "'%s' is damaged or truncated (%s): %zu whole entries read\n", path.c_str(),
                  reader.Problem().c_str(), reader.EntriesRead());
     return 1;
   }
-  return 0;
+  return reader.Damage().empty() ? 0 : 1;
 }

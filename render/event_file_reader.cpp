@@ -1,5 +1,7 @@
 #include "render/event_file_reader.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "render/field_text.h"
 
@@ -34,6 +36,9 @@ bool EventFileReader::Open(const std::string& path) {
   if (stream_ != nullptr) gzclose(stream_);
   buffer_.clear();
   position_ = 0;
+  scanned_ = 0;
+  skipping_ = false;
+  damage_.clear();
   atEnd_ = false;
   entries_ = 0;
   problem_.clear();
@@ -66,15 +71,33 @@ bool EventFileReader::Fill() {
 
 bool EventFileReader::Next(EventFileEntry* entry) {
   for (;;) {
-    size_t end = buffer_.find("\r\n", position_);
+    // Only bytes not looked at yet are searched (one back, for a CR that
+    // ended the last read), so a long entry costs linear time.
+    size_t from = std::max(position_, scanned_ > 0 ? scanned_ - 1 : 0);
+    size_t end = buffer_.find("\r\n", from);
     if (end != std::string::npos) {
+      scanned_ = end + 2;
+      if (skipping_) {
+        skipping_ = false;
+        position_ = end + 2;
+        continue;
+      }
       *entry = ParseEventFileEntry(std::string_view(buffer_).substr(position_, end - position_));
       position_ = end + 2;
       ++entries_;
       return true;
     }
+    scanned_ = buffer_.size();
+    if (buffer_.size() - position_ > kMaxEntryBytes && !skipping_) {
+      damage_.push_back("entry " + std::to_string(entries_ + 1) + " is longer than " +
+                        std::to_string(kMaxEntryBytes) + " bytes, skipped");
+      skipping_ = true;
+    }
+    if (skipping_) position_ = buffer_.size() - (buffer_.empty() || buffer_.back() != '\r' ? 0 : 1);
+    size_t before = position_;
     if (!Fill()) break;
+    scanned_ -= before;  // Fill dropped the bytes before position_
   }
-  if (problem_.empty() && position_ < buffer_.size()) problem_ = "the last entry has no line end";
+  if (problem_.empty() && (skipping_ || position_ < buffer_.size())) problem_ = "the last entry has no line end";
   return false;
 }

@@ -38,6 +38,10 @@ class EventFileReader {
   size_t EntriesRead() const { return entries_; }
   // Empty while the file is sound (and after a clean end).
   const std::string& Problem() const { return problem_; }
+  // Damage read past: entries longer than kMaxEntryBytes, skipped.
+  const std::vector<std::string>& Damage() const { return damage_; }
+
+  static constexpr size_t kMaxEntryBytes = size_t{64} << 20;
 
  private:
   bool Fill();
@@ -45,6 +49,9 @@ class EventFileReader {
   gzFile stream_ = nullptr;
   std::string buffer_;
   size_t position_ = 0;
+  size_t scanned_ = 0;     // buffer_ before here holds no entry end after position_
+  bool skipping_ = false;  // inside an entry over the length cap
+  std::vector<std::string> damage_;
   bool atEnd_ = false;
   size_t entries_ = 0;
   std::string problem_;

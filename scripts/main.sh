@@ -5,7 +5,5 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$top/build}
 "$top/scripts/setup.sh" >/dev/null
-if [ $# -eq 0 ]; then
-  if "$build_dir/eventcollector" --help | grep -q '^  logs '; then set -- logs; else set -- demo; fi
-fi
+[ $# -gt 0 ] || set -- demo
 exec "$build_dir/eventcollector" "$@"

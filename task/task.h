@@ -4,11 +4,14 @@
 // into the configuration file.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/com/object.h"
 #include "com/EventCollector_h.h"
 #include "filter/event_filter.h"
+#include "task/audit_status.h"
 #include "task/task_event_log.h"
 
 class CTask : public com::Object<ITask, com::ErrorInfoSupport<ITask>> {
@@ -23,6 +26,13 @@ class CTask : public com::Object<ITask, com::ErrorInfoSupport<ITask>> {
                                                   VARIANT_BOOL* event_log_full) override;
 
   const cmr::CTaskEventLog& Config() const { return config_; }
+
+  // The configuration's audit policy requirements that the computer does not
+  // meet (task/audit_status.h).
+  HRESULT GetAuditStatus(const std::u16string& computer, std::vector<cmr::AuditPair>& notMet,
+                         std::u16string& errorText) const;
+  // The overwrite-loss warning for the configured log (task/overwrite_warning.h).
+  std::u16string OverwriteWarning(uint32_t lastCollected, uint32_t firstNew) const;
   const std::u16string& ProductName() const { return productName_; }
 
   // The folder for a collection's files: the argument, or the configuration's

@@ -221,6 +221,17 @@ void DemoSecurityEvents(const DemoIdentity& id, std::vector<EvtxEventSpec>* arch
   for (auto& event : *live) event.recordId += archived->size();
 }
 
+std::vector<EvtxEventSpec> DemoLaterSecurityEvents(const DemoIdentity& id) {
+  auto users = DemoUsers(id);
+  std::vector<EvtxEventSpec> later = {
+      FailedLogon(id, 36000, u"alice", u"192.168.56.23"),
+      Logon(id, 36010, users[0], 10, 0x4D5E6F, u"192.168.56.23"),
+      Logoff(id, 39600, users[0], 0x4D5E6F),
+  };
+  for (auto& event : later) event.recordId = 0;  // the log gives the next numbers
+  return later;
+}
+
 std::vector<EvtxEventSpec> DemoTaskSchedulerEvents(const DemoIdentity& id) {
   std::vector<EvtxEventSpec> e;
   const std::u16string task = u"\\Microsoft\\Windows\\Defrag\\ScheduledDefrag";

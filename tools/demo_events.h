@@ -31,6 +31,9 @@ std::vector<formats::EvtxEventSpec> DemoSystemEvents(const DemoIdentity& identit
 // backup, `live` after it (their record ids continue).
 void DemoSecurityEvents(const DemoIdentity& identity, std::vector<formats::EvtxEventSpec>* archived,
                         std::vector<formats::EvtxEventSpec>* live);
+// Security events of the evening after the machine was written, for the
+// demonstration of an incremental collection.
+std::vector<formats::EvtxEventSpec> DemoLaterSecurityEvents(const DemoIdentity& identity);
 std::vector<formats::EvtxEventSpec> DemoTaskSchedulerEvents(const DemoIdentity& identity);
 
 // The FILETIME of a fixed demonstration moment: 2024-03-04 08:00:00 UTC plus `seconds`.

@@ -4,6 +4,7 @@
 
 #include "platform/formats/evtx_value.h"
 #include "platform/host/security/accounts.h"
+#include "platform/host/security/audit_policy.h"
 #include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/registry/registry_file.h"
 #include "platform/host/registry/registry_values.h"
@@ -111,11 +112,13 @@ void WriteChannelKeys(host::Computer& computer) {
   }
 }
 
-// The computer name and the user profiles (which tell the machine's
-// accounts), as Windows keeps them.
+// The computer name, its system root and the user profiles (which tell the
+// machine's accounts), as Windows keeps them.
 void WriteIdentityKeys(host::Computer& computer, const DemoIdentity& identity) {
   auto name = Key(computer, u"SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName");
   host::SetStringValue(*name, u"ComputerName", identity.computer);
+  host::SetStringValue(*Key(computer, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"), u"SystemRoot",
+                       u"C:\\Windows");
   const std::u16string profiles = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
   host::SetStringValue(*Key(computer, profiles + u"S-1-5-18"), u"ProfileImagePath",
                        u"%systemroot%\\system32\\config\\systemprofile", REG_EXPAND_SZ);
@@ -123,6 +126,13 @@ void WriteIdentityKeys(host::Computer& computer, const DemoIdentity& identity) {
     host::SetStringValue(*Key(computer, profiles + user.sid), u"ProfileImagePath", u"C:\\Users\\" + user.name,
                          REG_EXPAND_SZ);
   }
+}
+
+// The audit policy: logon successes and failures, nothing else.
+void WriteAuditPolicy(host::Computer& computer) {
+  host::AuditCategoryOptions options{};
+  options[AuditCategoryLogon] = POLICY_AUDIT_EVENT_SUCCESS | POLICY_AUDIT_EVENT_FAILURE;
+  host::SetAuditPolicy(computer, options);
 }
 
 bool WriteLog(const std::string& path, const std::vector<formats::EvtxEventSpec>& events, std::string* error) {
@@ -162,6 +172,7 @@ bool WriteDemoMachine(const std::string& dir, std::string* error) {
   WriteClassicLogKeys(computer);
   WriteChannelKeys(computer);
   WriteIdentityKeys(computer, identity);
+  WriteAuditPolicy(computer);
   if (!WriteLogFiles(dir, identity, error)) return false;
   if (DWORD e = host::ExportRegFile(computer, u"HKEY_LOCAL_MACHINE", dir + "/machine.reg")) {
     *error = dir + "/machine.reg: cannot be written (error " + std::to_string(e) + ")";

@@ -3,7 +3,8 @@
 // Vista; Security with an automatic backup archive beside it), the Task
 // Scheduler's operational channel and a disabled analytic channel, the
 // registry entries of the event-log service, its channels and publishers,
-// and the profiles of the local users that the events name. Everything is
+// the profiles of the local users that the events name, and an audit
+// policy of logon successes and failures only. Everything is
 // written with the project's own writers, at fixed times and with fixed
 // GUIDs, so that every machine made is the same.
 #pragma once

@@ -4,16 +4,28 @@
 // GetProcAddress, as the component reaches it).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/progress.h"
 #include "tools/record_printer.h"
 
 namespace tool {
 
-// Each returns true when the whole file was read; false with `error` (the
-// records read before the failure have been printed).
-bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, std::string* error);
-bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, std::string* error);
+// What a reader found damaged while it went on reading.
+struct ReadReport {
+  std::vector<std::string> diagnostics;  // one line each, for stderr
+  uint64_t skipped = 0;                  // records known to be lost
+  bool Damaged() const { return skipped > 0 || !diagnostics.empty(); }
+};
+
+// Each returns true when the file was read to its end (damage it read past
+// is in `report`); false with `error` when reading stopped (the records read
+// before have been printed).
+bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& report,
+                    std::string* error);
+bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& report,
+                     std::string* error);
 
 }  // namespace tool

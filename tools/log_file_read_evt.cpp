@@ -47,7 +47,10 @@ PrintedRecord Fields(const formats::EvtRecordView& view, bool json) {
   EVENTLOGRECORD h = view.Header();
   PrintedRecord r;
   auto add = [&](const char* name, std::u16string text, bool number = false) {
-    r.fields.push_back({name, "", std::move(text), number});
+    PrintedField& f = r.fields.emplace_back();
+    f.name = name;
+    f.text = std::move(text);
+    f.number = number;
   };
   add("RecordNumber", Number(h.RecordNumber), true);
   add("TimeGenerated", json ? Number(h.TimeGenerated) : UnixTimeText(h.TimeGenerated), json);
@@ -61,7 +64,11 @@ PrintedRecord Fields(const formats::EvtRecordView& view, bool json) {
   add("UserSid", formats::EvtxSidText(view.Sid()));
   add("Data", HexBytes(view.Data()));
   r.valuesName = "Strings";
-  for (auto& s : view.Strings()) r.values.push_back({"String " + std::to_string(r.values.size() + 1), "", s});
+  for (auto& s : view.Strings()) {
+    PrintedField& f = r.values.emplace_back();
+    f.name = "String " + std::to_string(r.values.size());
+    f.text = s;
+  }
   return r;
 }
 
@@ -79,7 +86,8 @@ bool PrintBuffer(std::span<const uint8_t> bytes, RecordPrinter& printer, Progres
 
 }  // namespace
 
-bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, std::string* error) {
+bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& /*report*/,
+                    std::string* error) {
   HANDLE log = OpenBackupEventLogW(nullptr, path.c_str());
   if (log == nullptr) {
     *error = "cannot open the event log file: " + cmr::Utf16ToUtf8(cmr::Win32ErrorText(GetLastError()));

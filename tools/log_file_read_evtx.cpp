@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
+#include "platform/host/evt/evt_query_report.h"
 #include "render/variant_text.h"
 #include "tools/log_file_read.h"
 
@@ -25,8 +26,16 @@ const char* TypeName(DWORD type) {
   return base == EvtVarTypeEvtHandle ? "EvtHandle" : base == EvtVarTypeEvtXml ? "EvtXml" : "Unknown";
 }
 
-bool IsNumber(DWORD type) {
-  return (type >= EvtVarTypeSByte && type <= EvtVarTypeUInt64) || type == EvtVarTypeSizeT;
+// Whether a value is written as a JSON number: integers a JSON number holds
+// exactly (a 64-bit one only up to 2^53: readers' doubles lose digits past
+// it); hex, SizeT and the rest are strings.
+bool IsNumber(const EVT_VARIANT& v) {
+  constexpr uint64_t kExact = uint64_t{1} << 53;
+  if (v.Type >= EvtVarTypeSByte && v.Type <= EvtVarTypeUInt32) return true;
+  if (v.Type == EvtVarTypeUInt64) return v.UInt64Val <= kExact;
+  if (v.Type == EvtVarTypeInt64) return v.Int64Val <= int64_t{kExact} && v.Int64Val >= -int64_t{kExact};
+  DWORD base = v.Type & ~static_cast<DWORD>(EVT_VARIANT_TYPE_ARRAY);
+  return (v.Type & EVT_VARIANT_TYPE_ARRAY) && base >= EvtVarTypeSByte && base <= EvtVarTypeUInt32;
 }
 
 // One element of an array value as a value of its own.
@@ -53,13 +62,19 @@ EVT_VARIANT Element(const EVT_VARIANT& array, DWORD i) {
 }
 
 PrintedField Field(std::string name, const EVT_VARIANT& v) {
-  PrintedField f{std::move(name), TypeName(v.Type), {}, IsNumber(v.Type)};
+  PrintedField f;
+  f.name = std::move(name);
+  f.type = TypeName(v.Type);
+  f.number = IsNumber(v);
   if ((v.Type & EVT_VARIANT_TYPE_ARRAY) == 0) {
     f.text = VariantToText(v);
     return f;
   }
-  f.number = false;
-  for (DWORD i = 0; i < v.Count; ++i) f.text += (i ? u", " : u"") + VariantToText(Element(v, i));
+  f.array = true;
+  for (DWORD i = 0; i < v.Count; ++i) {
+    f.items.push_back(VariantToText(Element(v, i)));
+    f.text += (i ? u", " : u"") + f.items.back();
+  }
   return f;
 }
 
@@ -143,7 +158,8 @@ std::string ErrorText(DWORD e) { return cmr::Utf16ToUtf8(cmr::Win32ErrorText(e))
 
 }  // namespace
 
-bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, std::string* error) {
+bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& report,
+                     std::string* error) {
   Wevtapi api;
   if (!api.Load()) {
     *error = "the Windows Event Log functions (Wevtapi.dll) are not available";
@@ -176,6 +192,11 @@ bool ReadEvtxRecords(const std::u16string& path, RecordPrinter& printer, Progres
       api.close(events[i]);
     }
     if (!ok) break;
+  }
+  host::evt::QueryReport found;
+  if (host::evt::QueryReportOf(results, &found)) {
+    report.diagnostics = std::move(found.diagnostics);
+    report.skipped = found.skipped;
   }
   api.close(results);
   return ok;

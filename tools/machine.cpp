@@ -67,7 +67,7 @@ bool Machine::Open(const std::string& folder, std::string* error) {
 
 std::u16string Machine::ComputerArgument() const {
   host::Lock lock;
-  return u"\\\\" + host::Host::Get().Local().Name();
+  return host::Host::Get().Local().Name();
 }
 
 bool Machine::SaveRegistry(std::string* error) const {

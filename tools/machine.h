@@ -19,7 +19,8 @@ class Machine {
   // The machine folder (a temporary one for the demonstration machine).
   const std::string& Folder() const { return folder_; }
   bool Temporary() const { return !temporary_.Path().empty(); }
-  // The computer's name as ITask::Run takes it: "\\NAME".
+  // The computer's name as ITask::Run takes it, without backslashes, so
+  // that the event files it names begin with the bare name.
   std::u16string ComputerArgument() const;
 
   // Writes the computer's registry back to the folder's registry export

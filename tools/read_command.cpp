@@ -16,6 +16,9 @@
 namespace {
 
 constexpr char kName[] = "read";
+// The exit status when the file was read to its end past damage: records
+// were skipped, or a checksum, a chunk or the file's end was found wrong.
+constexpr int kDamagedStatus = 3;
 
 enum class LogFormat { Unknown, Evt, Evtx };
 
@@ -53,12 +56,16 @@ int RunRead(const tool::Args& args) {
   if (format == LogFormat::Unknown) return tool::Failure(kName, file + " is neither a classic .evt nor an .evtx file");
   tool::RecordPrinter printer(options.Has("json"));
   tool::Progress progress;
-  bool ok = format == LogFormat::Evt ? tool::ReadEvtRecords(path, printer, progress, &error)
-                                     : tool::ReadEvtxRecords(path, printer, progress, &error);
+  tool::ReadReport report;
+  bool ok = format == LogFormat::Evt ? tool::ReadEvtRecords(path, printer, progress, report, &error)
+                                     : tool::ReadEvtxRecords(path, printer, progress, report, &error);
   progress.Clear();
+  for (const std::string& line : report.diagnostics) std::fprintf(stderr, "%s: %s\n", file.c_str(), line.c_str());
   if (!ok) return tool::Failure(kName, file + ": " + error);
-  if (!options.Has("json")) std::printf("%zu record%s\n", printer.Count(), printer.Count() == 1 ? "" : "s");
-  return 0;
+  // The summary; with --json it goes to stderr, so that stdout holds only records.
+  std::fprintf(options.Has("json") ? stderr : stdout, "%zu record%s, %llu skipped\n", printer.Count(),
+               printer.Count() == 1 ? "" : "s", static_cast<unsigned long long>(report.skipped));
+  return report.Damaged() ? kDamagedStatus : 0;
 }
 
 }  // namespace
@@ -70,5 +77,8 @@ EC_COMMAND("read", "show the records of an .evt or .evtx file",
            "the fields of each EVENTLOGRECORD and its insertion strings; an .evtx file\n"
            "through EvtQuery and EvtRender with the system values and the user values of\n"
            "each event, each with its type. With --json, one JSON object per record.\n"
-           "FILE may be a Windows path (C:\\...) of the machine folder given with --machine.",
+           "FILE may be a Windows path (C:\\...) of the machine folder given with --machine.\n\n"
+           "Ends with \"N records, M skipped\" (on stderr with --json). What was found\n"
+           "damaged is reported on stderr. Exit status: 0 when the file was read whole,\n"
+           "3 when records were skipped or the file is damaged, 1 when reading stopped.",
            RunRead);

@@ -11,8 +11,19 @@ namespace tool {
 namespace {
 
 // A field as JSON: its value, or {"type":..,"value":..} when it has a type.
+std::string JsonScalar(const std::u16string& text, bool number) {
+  return number ? cmr::Utf16ToUtf8(text) : cmr::JsonString(text);
+}
+
 std::string JsonValue(const PrintedField& f) {
-  std::string value = f.number ? cmr::Utf16ToUtf8(f.text) : cmr::JsonString(f.text);
+  std::string value;
+  if (f.array) {
+    value = "[";
+    for (size_t i = 0; i < f.items.size(); ++i) value += (i ? "," : "") + JsonScalar(f.items[i], f.number);
+    value += "]";
+  } else {
+    value = JsonScalar(f.text, f.number);
+  }
   if (f.type.empty()) return value;
   return "{\"type\":" + cmr::JsonString(cmr::Utf8ToUtf16(f.type)) + ",\"value\":" + value + "}";
 }

@@ -13,6 +13,10 @@ struct PrintedField {
   std::string type;     // the value's type; empty when the format has none
   std::u16string text;  // the value as text
   bool number = false;  // a JSON number rather than a string
+  // An array value: its elements as texts (a JSON array; `text` joins them
+  // for people), numbers when `number` is set.
+  bool array = false;
+  std::vector<std::u16string> items;
 };
 
 struct PrintedRecord {

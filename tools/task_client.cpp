@@ -112,11 +112,16 @@ HRESULT RunTask(const Component& component, const std::u16string& computer, cons
     *error = "creating a Task failed: " + FailureText(hr);
     return hr;
   }
+  return RunTask(task.Get(), computer, configFile, s, error);
+}
+
+HRESULT RunTask(ITask* task, const std::u16string& computer, const std::u16string& configFile, const RunSwitches& s,
+                std::string* error) {
   Bstr savePath(s.savePath.value_or(u"")), product(s.product.value_or(u""));
   SetErrorInfo(0, nullptr);
-  hr = task->Run(Bstr(computer).Get(), s.savePath ? savePath.Get() : nullptr, Bstr(configFile).Get(),
-                 s.product ? product.Get() : nullptr, Bool(s.processBackups),
-                 static_cast<VARIANT_BOOL>(s.deleteBackupsAfterHours), s.bufferSize);
+  HRESULT hr = task->Run(Bstr(computer).Get(), s.savePath ? savePath.Get() : nullptr, Bstr(configFile).Get(),
+                         s.product ? product.Get() : nullptr, Bool(s.processBackups),
+                         static_cast<VARIANT_BOOL>(s.deleteBackupsAfterHours), s.bufferSize);
   if (FAILED(hr)) *error = FailureText(hr);
   return hr;
 }

@@ -44,6 +44,10 @@ struct RunSwitches {
 // ITask::Run; its HRESULT, with `error` set from the error object when it failed.
 HRESULT RunTask(const Component& component, const std::u16string& computer, const std::u16string& configFile,
                 const RunSwitches& switches, std::string* error);
+// The same on a task object of the caller's, which keeps the configuration
+// of its last run (ITask::GetEventLogStatistics reads its log).
+HRESULT RunTask(ITask* task, const std::u16string& computer, const std::u16string& configFile,
+                const RunSwitches& switches, std::string* error);
 
 struct LogRow {
   std::u16string name, displayName;

@@ -95,6 +95,8 @@ RPC_STATUS UuidCreate(UUID* uuid);
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
 #define FILE_SHARE_DELETE 0x00000004
+// CreateFileW: open a folder too (the handle answers GetFileInformationByHandle).
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -139,6 +141,21 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method);
 BOOL FlushFileBuffers(HANDLE file);
 BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
+
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
 
 // WOW64 file-system redirection (no redirection exists on the host).
 BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue);

@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kMaxElementDepth = 64;
 constexpr int kMaxFragmentDepth = 8;
+constexpr size_t kChunkHeaderSize = 512;
 // A Value node of a template whose value index is at least kSubBase stands
 // for substitution (index - kSubBase) of the template.
 constexpr uint32_t kSubBase = 0x80000000u;
@@ -94,6 +95,9 @@ bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std
   size_t pos = begin;
   bool ok = end <= chunk_.size() && parseFragment(pos, end, out, 0);
   if (ok && event.nodes.empty()) ok = fail("no event element", begin);
+  // An event is one element: nothing stands beside it.
+  if (ok && (event.nodes[0].kind != EvtxNodeKind::Element || event.nodes[0].nextSibling != kEvtxNone))
+    ok = fail("content beside the event element", begin);
   lastNodes_ = event.nodes.size();
   lastValues_ = event.values.size();
   event_ = nullptr;
@@ -181,10 +185,31 @@ const EvtxChunkParser::Template* EvtxChunkParser::templateAt(uint32_t offset) {
   EvtxTreeBuilder b(raw->tree);
   raw->tree.names = names_;
   if (pos + 4 <= end && chunk_[pos] == kTokFragmentHeader) pos += 4;
+  bool outer = definition_;
+  definition_ = true;
   raw->ok = pos < end && Base(chunk_[pos]) == kTokOpenStart && parseElement(pos, end, *raw, b, 0);
+  definition_ = outer;
   error_ = std::move(saved);
   if (raw->ok) share(*raw);
   return raw->ok ? raw : nullptr;
+}
+
+// An element start is its token, a dependency identifier (only inside a
+// template definition), a data size and the name offset. Which layout an
+// element start has is told by where a sound name offset sits: one naming
+// the name that follows inline, or a name earlier in the chunk (never in the
+// chunk header). The layout of the context is tried first. Returns the offset
+// of the name offset, 0 when neither layout fits.
+inline size_t EvtxChunkParser::elementNameAt(size_t pos, size_t end) const {
+  auto sound = [&](size_t at) {
+    if (at + 4 > end) return false;
+    uint32_t offset = EvtxLoad<uint32_t>(chunk_, at);
+    return offset == at + 4 || (offset >= kChunkHeaderSize && offset < pos && EvtxFits(chunk_, offset, 8));
+  };
+  size_t with = pos + 7, without = pos + 5;
+  if (sound(definition_ ? with : without)) return definition_ ? with : without;
+  if (sound(definition_ ? without : with)) return definition_ ? without : with;
+  return 0;
 }
 
 // The helpers that run for every node are inline (used in this file only), so
@@ -209,6 +234,7 @@ inline bool EvtxChunkParser::readName(size_t& pos, size_t end, uint32_t& id) {
   }
   std::u16string name;
   EvtxLoadUtf16(chunk_, offset + 8, count, name);
+  if (name.find(u'\0') != std::u16string::npos) return fail("NUL in a name", offset);
   id = names_->Intern(name);
   nameIds_.emplace(offset, id);
   return true;
@@ -224,11 +250,42 @@ inline bool EvtxChunkParser::readString(size_t& pos, size_t end, std::u16string&
   return true;
 }
 
+// The value of a value token: its type, then a string (a count of UTF-16
+// units and the units), a fixed-size value, a SID, or for AnsiString and
+// Binary a 16-bit byte count and the bytes.
+bool EvtxChunkParser::readValueText(size_t& pos, size_t end, EvtxValue& v) {
+  size_t at = pos;
+  if (pos >= end) return fail("truncated value text", at);
+  uint8_t type = chunk_[pos++];
+  if (type == EvtVarTypeString) {
+    // Trailing NULs are no part of a text, as in substitution values.
+    v.type = EvtVarTypeString;
+    if (!readString(pos, end, v.text)) return false;
+    while (!v.text.empty() && v.text.back() == 0) v.text.pop_back();
+    return true;
+  }
+  size_t size = EvtxFixedValueSize(type);
+  if (type == EvtVarTypeSid) size = EvtxSidSize(chunk_.subspan(0, end), pos);
+  if (type == EvtVarTypeSizeT) size = 8;
+  if (type == EvtVarTypeAnsiString || type == EvtVarTypeBinary) {
+    if (pos + 2 > end) return fail("truncated value text", at);
+    size = EvtxLoad<uint16_t>(chunk_, pos);
+    pos += 2;
+  } else if (size == 0) {
+    return fail("value text of an unknown or array type", at);
+  }
+  if (size > end - pos) return fail("truncated value text", at);
+  if (!DecodeEvtxValue(type, chunk_.subspan(pos, size), v)) return fail("bad value text", at);
+  pos += size;
+  return true;
+}
+
 bool EvtxChunkParser::parseElement(size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b, int depth) {
   if (depth > kMaxElementDepth) return fail("elements nested too deep", pos);
-  if (pos + 7 > end) return fail("truncated element", pos);
   uint8_t token = chunk_[pos];
-  pos += 7;  // token, dependency identifier, data size
+  size_t nameAt = elementNameAt(pos, end);
+  if (nameAt == 0) return fail("bad element start", pos);
+  pos = nameAt;
   uint32_t name;
   if (!readName(pos, end, name)) return false;
   b.open(EvtxNodeKind::Element, name);
@@ -283,11 +340,8 @@ bool EvtxChunkParser::parseValueToken(uint8_t token, size_t& pos, size_t end, Te
   EvtxNode n;
   switch (Base(token)) {
     case kTokValue: {
-      if (pos >= end || chunk_[pos] != EvtVarTypeString) return fail("value text of a type other than string", at);
-      ++pos;
       EvtxValue v;
-      v.type = EvtVarTypeString;
-      if (!readString(pos, end, v.text)) return false;
+      if (!readValueText(pos, end, v)) return false;
       b.addValue(std::move(v));
       return true;
     }
@@ -399,7 +453,10 @@ inline void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, I
   if (v.type == EvtVarTypeNull) return;
   if (v.type == kEvtxBinXmlType) {
     size_t pos = v.offset;
+    bool outer = definition_;
+    definition_ = false;
     parseFragment(pos, size_t{v.offset} + v.size, out, depth + 1);
+    definition_ = outer;
     return;
   }
   EvtxNode n;

@@ -58,6 +58,8 @@ class EvtxChunkParser {
   bool parseValueToken(uint8_t token, size_t& pos, size_t end, Template& t, EvtxTreeBuilder& b);
   bool readName(size_t& pos, size_t end, uint32_t& id);
   bool readString(size_t& pos, size_t end, std::u16string& out);
+  bool readValueText(size_t& pos, size_t end, EvtxValue& v);
+  size_t elementNameAt(size_t pos, size_t end) const;
   void instantiate(const Template& t, uint32_t node, Instance& inst, EvtxTreeBuilder& out, int depth);
   bool leftOut(const Template& t, const EvtxNode& n, const Instance& inst) const;
   void emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out, int depth);
@@ -72,6 +74,7 @@ class EvtxChunkParser {
   std::vector<Instance> instances_;
   size_t lastNodes_ = 0, lastValues_ = 0;  // the sizes of the last event parsed  // the values of the template instance at each fragment depth, reused
   EvtxEvent* event_ = nullptr;
+  bool definition_ = false;  // parsing a template definition (whose element starts have a dependency identifier)
   std::string error_;
 };
 

@@ -5,7 +5,7 @@
 
 #include "platform/formats/evtx_binxml.h"
 #include "platform/formats/evtx_bytes.h"
-#include "platform/formats/file_bytes.h"
+#include "platform/formats/file_window.h"
 
 namespace formats {
 namespace {
@@ -72,17 +72,51 @@ size_t FindNextRecord(std::span<const uint8_t> chunk, size_t from, size_t end) {
 
 }  // namespace
 
-EvtxReader::EvtxReader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) { parseHeader(); }
+// The file's bytes: in memory, or read from the file when asked for.
+class EvtxReader::Source {
+ public:
+  explicit Source(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), size_(bytes_.size()) {}
+  Source() = default;
+  bool open(const std::string& path, std::string& error) {
+    if (!file_.Open(path, &error)) return false;
+    size_ = file_.Size();
+    return true;
+  }
+  uint64_t size() const { return size_; }
+  // `size` bytes at `offset` (fewer at the end of the file): a view of the
+  // bytes in memory, or of `buffer` filled from the file.
+  std::span<const uint8_t> at(uint64_t offset, size_t size, std::vector<uint8_t>& buffer) const {
+    if (offset >= size_) return {};
+    size = static_cast<size_t>(std::min<uint64_t>(size, size_ - offset));
+    if (!file_.IsOpen()) return std::span<const uint8_t>(bytes_).subspan(static_cast<size_t>(offset), size);
+    buffer.resize(size);
+    return std::span<const uint8_t>(buffer.data(), file_.Read(offset, buffer.data(), size));
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  FileWindow file_;
+  uint64_t size_ = 0;
+};
+
+EvtxReader::EvtxReader(std::vector<uint8_t> bytes) : source_(std::make_unique<Source>(std::move(bytes))) {
+  parseHeader();
+}
+
+EvtxReader::EvtxReader(std::unique_ptr<Source> source) : source_(std::move(source)) { parseHeader(); }
+
+EvtxReader::~EvtxReader() = default;
 
 bool EvtxReader::Open(const std::string& path, std::unique_ptr<EvtxReader>& out, std::string& error) {
-  std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(path, &bytes, &error)) return false;
-  out = std::make_unique<EvtxReader>(std::move(bytes));
+  auto source = std::make_unique<Source>();
+  if (!source->open(path, error)) return false;
+  out.reset(new EvtxReader(std::move(source)));
   return true;
 }
 
 void EvtxReader::parseHeader() {
-  std::span<const uint8_t> b = bytes_;
+  std::vector<uint8_t> buffer;
+  std::span<const uint8_t> b = source_->at(0, 128, buffer);
   if (b.size() < 128 || std::memcmp(b.data(), kFileSignature, 8) != 0) {
     headerDiagnostics_.push_back(b.size() < 128 ? "file header: truncated" : "file header: bad signature");
   } else {
@@ -98,9 +132,10 @@ void EvtxReader::parseHeader() {
     if (!header_.checksumValid) headerDiagnostics_.push_back("file header: checksum mismatch");
     headerValid_ = true;
   }
-  if (b.size() > kEvtxFileHeaderSize) {
-    size_t rest = b.size() - kEvtxFileHeaderSize;
-    chunkCount_ = rest / kEvtxChunkSize + (rest % kEvtxChunkSize >= kEvtxChunkHeaderSize ? 1 : 0);
+  uint64_t size = source_->size();
+  if (size > kEvtxFileHeaderSize) {
+    uint64_t rest = size - kEvtxFileHeaderSize;
+    chunkCount_ = static_cast<size_t>(rest / kEvtxChunkSize + (rest % kEvtxChunkSize >= kEvtxChunkHeaderSize ? 1 : 0));
     if (rest % kEvtxChunkSize) headerDiagnostics_.push_back("file: truncated, the last chunk is partial");
   }
   if (headerValid_ && chunkCount_ < header_.chunkCount)
@@ -108,12 +143,48 @@ void EvtxReader::parseHeader() {
                                  std::to_string(header_.chunkCount) + " chunks present");
 }
 
+std::span<const uint8_t> EvtxReader::chunkBytes(size_t index, std::vector<uint8_t>& buffer, size_t limit) const {
+  if (index >= chunkCount_) return {};
+  return source_->at(kEvtxFileHeaderSize + uint64_t{index} * kEvtxChunkSize, limit, buffer);
+}
+
+bool EvtxReader::readChunkHeader(size_t index, EvtxChunkInfo& info) const {
+  std::vector<uint8_t> buffer;
+  std::span<const uint8_t> chunk = chunkBytes(index, buffer, kEvtxChunkHeaderSize);
+  if (chunk.size() < kEvtxChunkHeaderSize || std::memcmp(chunk.data(), kChunkSignature, 8) != 0) return false;
+  info = ParseChunkInfo(chunk);
+  return true;
+}
+
+std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader, std::vector<std::string>& diagnostics) {
+  std::vector<EvtxChunkEntry> order;
+  for (size_t i = 0; i < reader.chunkCount(); ++i) {
+    EvtxChunkInfo info;
+    if (!reader.readChunkHeader(i, info)) {
+      // Unused, or damaged: the whole chunk tells which.
+      std::vector<EvtxRecord> none;
+      reader.readChunk(i, none, diagnostics);
+      continue;
+    }
+    if (info.freeSpaceOffset <= kEvtxChunkHeaderSize) continue;
+    if (info.lastRecordNumber < info.firstRecordNumber || info.lastRecordId < info.firstRecordId) continue;
+    uint64_t count = info.lastRecordNumber - info.firstRecordNumber + 1;
+    order.push_back({i, info.firstRecordId, info.lastRecordId, count});
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const EvtxChunkEntry& a, const EvtxChunkEntry& b) { return a.firstRecordId < b.firstRecordId; });
+  return order;
+}
+
 bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
                            EvtxChunkInfo* infoOut) const {
   if (index >= chunkCount_) return false;
-  size_t offset = kEvtxFileHeaderSize + index * kEvtxChunkSize;
-  std::span<const uint8_t> chunk =
-      std::span<const uint8_t>(bytes_).subspan(offset, std::min(kEvtxChunkSize, bytes_.size() - offset));
+  std::vector<uint8_t> buffer;
+  std::span<const uint8_t> chunk = chunkBytes(index, buffer, kEvtxChunkSize);
+  if (chunk.size() < kEvtxChunkHeaderSize) {
+    diagnostics.push_back(ChunkText(index) + "cannot be read, skipped");
+    return false;
+  }
   if (std::memcmp(chunk.data(), kChunkSignature, 8) != 0) {
     // Space allocated beyond the chunks in use is zero; anything else is damage.
     if (!AllZero(chunk)) diagnostics.push_back(ChunkText(index) + "bad signature, skipped");
@@ -186,8 +257,18 @@ EvtxReadResult EvtxReader::readAll() const {
   size_t total = 0;
   for (const auto& c : chunks) total += c.size();
   result.records.reserve(total);
-  for (auto& c : chunks)
-    for (EvtxRecord& r : c) result.records.push_back(std::move(r));
+  // Record ids go up through the log: a record whose id does not is damage
+  // (and could not be written back in the same order).
+  for (auto& c : chunks) {
+    for (EvtxRecord& r : c) {
+      if (!result.records.empty() && r.recordId <= result.records.back().recordId) {
+        result.diagnostics.push_back("record " + std::to_string(r.recordId) + ": id not after " +
+                                     std::to_string(result.records.back().recordId) + ", skipped");
+        continue;
+      }
+      result.records.push_back(std::move(r));
+    }
+  }
   return result;
 }
 

@@ -49,11 +49,14 @@ struct EvtxReadResult {
   std::vector<std::string> diagnostics;
 };
 
-// A reader over the bytes of one file (owned), chunk by chunk.
+// A reader of one file, chunk by chunk: a file on disk is read with
+// positioned reads (a chunk at a time, never the whole file), bytes given in
+// memory are read in place.
 class EvtxReader {
  public:
   explicit EvtxReader(std::vector<uint8_t> bytes);
-  // Reads the whole file into memory; false with `error` set on I/O failure.
+  ~EvtxReader();
+  // Opens the file and reads its header; false with `error` set on I/O failure.
   static bool Open(const std::string& path, std::unique_ptr<EvtxReader>& out, std::string& error);
 
   bool headerValid() const { return headerValid_; }
@@ -68,20 +71,39 @@ class EvtxReader {
   // the chunk was skipped (bad signature, unused). Diagnostics are appended.
   bool readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
                  EvtxChunkInfo* info = nullptr) const;
+  // Reads the header of chunk `index` alone; false when the chunk has no
+  // chunk signature (unused or damaged).
+  bool readChunkHeader(size_t index, EvtxChunkInfo& info) const;
 
   // Every chunk, the records in log order: chunks ordered by their first
   // record id (a log that wrapped around starts in the middle of the file).
   EvtxReadResult readAll() const;
-  std::span<const uint8_t> bytes() const { return bytes_; }
 
  private:
+  class Source;
+  explicit EvtxReader(std::unique_ptr<Source> source);
   void parseHeader();
-  std::vector<uint8_t> bytes_;
+  // The bytes of chunk `index` (a whole chunk, or what the file holds of it).
+  std::span<const uint8_t> chunkBytes(size_t index, std::vector<uint8_t>& buffer, size_t limit) const;
+  std::unique_ptr<Source> source_;
   EvtxFileHeader header_;
   bool headerValid_ = false;
   size_t chunkCount_ = 0;
   std::vector<std::string> headerDiagnostics_;
 };
+
+// One used chunk of a file, by its header: where its records stand in the log.
+struct EvtxChunkEntry {
+  size_t index = 0;          // the chunk's place in the file
+  uint64_t firstRecordId = 0, lastRecordId = 0;
+  uint64_t count = 0;        // records, by the header's record numbers
+};
+
+// The used chunks of a file in log order (oldest first, so a log that
+// wrapped around is read from the middle of the file), from the chunk
+// headers alone. A chunk without a chunk signature is looked at whole: when
+// it is not unused, `diagnostics` says it was skipped.
+std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader, std::vector<std::string>& diagnostics);
 
 EvtxReadResult ReadEvtx(std::span<const uint8_t> bytes);
 EvtxReadResult ReadEvtxFile(const std::string& path);

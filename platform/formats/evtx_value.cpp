@@ -14,6 +14,12 @@ uint32_t EvtxCrc32(std::span<const uint8_t> data, uint32_t crc) {
   return static_cast<uint32_t>(::crc32(crc, data.data(), static_cast<uInt>(data.size())));
 }
 
+size_t EvtxSidSize(std::span<const uint8_t> d, size_t at) {
+  if (!EvtxFits(d, at, 8) || d[at] != 1) return 0;
+  size_t size = 8 + 4 * static_cast<size_t>(d[at + 1]);
+  return EvtxFits(d, at, size) ? size : 0;
+}
+
 namespace {
 
 // Size of one fixed-size element of a type, 0 for variable-size types.
@@ -51,11 +57,6 @@ void DecodeFixedScalar(uint8_t t, const uint8_t* p, size_t size, EvtxValue& v) {
   v.bits = raw;
 }
 
-size_t SidSize(std::span<const uint8_t> d, size_t at) {
-  if (!EvtxFits(d, at, 8) || d[at] != 1) return 0;
-  size_t size = 8 + 4 * static_cast<size_t>(d[at + 1]);
-  return EvtxFits(d, at, size) ? size : 0;
-}
 
 void StripNuls(std::u16string& s) {
   while (!s.empty() && s.back() == 0) s.pop_back();
@@ -115,7 +116,7 @@ bool DecodeScalar(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
       out.type = t;
       return true;
     case EvtVarTypeSid:
-      if (SidSize(data, 0) != data.size()) return false;
+      if (EvtxSidSize(data, 0) != data.size()) return false;
       out.bytes.assign(data.begin(), data.end());
       return true;
     default: {
@@ -133,7 +134,7 @@ bool DecodeArray(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
   if (t == EvtVarTypeAnsiString) return DecodeAnsiArray(data, out);
   if (t == EvtVarTypeSid) {
     for (size_t at = 0; at < data.size();) {
-      size_t size = SidSize(data, at);
+      size_t size = EvtxSidSize(data, at);
       if (!size) return false;
       out.items.push_back(EvtxValue::Sid({data.begin() + at, data.begin() + at + size}));
       at += size;
@@ -152,6 +153,8 @@ bool DecodeArray(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
 }
 
 }  // namespace
+
+size_t EvtxFixedValueSize(uint8_t type) { return FixedSize(type); }
 
 double EvtxValue::asDouble() const {
   if (baseType() == EvtVarTypeSingle) return std::bit_cast<float>(static_cast<uint32_t>(bits));

@@ -64,6 +64,12 @@ struct EvtxValue {
 // data does not fit the type (the value is then a Binary of the raw bytes).
 bool DecodeEvtxValue(uint8_t binxmlType, std::span<const uint8_t> data, EvtxValue& out);
 
+// The size of one value of a fixed-size type (1 to 16 bytes), 0 for the
+// types whose values vary in size (strings, Binary, Sid, SizeT, arrays).
+size_t EvtxFixedValueSize(uint8_t type);
+// The size of the SID structure at `at`, 0 when none fits there.
+size_t EvtxSidSize(std::span<const uint8_t> data, size_t at);
+
 // Encodes a value as Binary XML value data (the inverse of DecodeEvtxValue).
 void EncodeEvtxValue(const EvtxValue& value, std::vector<uint8_t>& out);
 

@@ -19,8 +19,9 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
 
   Output ran = Run({"run", task, "--machine", Machine()});
   EXPECT_EQ(ran.status, 1);
-  // The collection of a named log fails until it is built; the failure
-  // comes back through the results written into the configuration.
+  // Collection through the Windows Event Log interface fails until that
+  // collector is built; the failure comes back through the results written
+  // into the configuration.
   EXPECT_NE(ran.err.find("not built yet"), std::string::npos) << ran.err;
   EXPECT_NE(ran.out.find("ErrorCode        0x80004005"), std::string::npos) << ran.out;
   EXPECT_NE(ran.out.find("Log              Application"), std::string::npos);

@@ -152,3 +152,27 @@ TEST(EvtxSamples, SystemValuesHaveTheirRenderTypes) {
   EXPECT_NE(xml.find(u"<Data Name='SubjectLogonId'>0x3e7</Data>"), std::u16string::npos);
   EXPECT_NE(xml.find(u"<Correlation/>"), std::u16string::npos);
 }
+
+// A record that is a plain element (no template) with rich event data: the
+// element starts carry no dependency identifier.
+TEST(EvtxSamples, PlainElementRecordReadsWhole) {
+  std::string path = evtxtest::SamplePath("issue_201.evtx");
+  if (path.empty()) GTEST_SKIP() << "sample issue_201.evtx is absent";
+  EvtxReadResult r = ReadEvtxFile(path);
+  ASSERT_EQ(r.records.size(), 1u) << (r.diagnostics.empty() ? "" : r.diagnostics[0]);
+  EXPECT_TRUE(r.diagnostics.empty()) << r.diagnostics[0];
+  const EvtxEvent& e = r.records[0].event;
+  EvtxSystem sys = GetEvtxSystem(e);
+  EXPECT_EQ(EvtxValueText(sys[EvtSystemProviderName]), u"MSExchange CmdletLogs");
+  EXPECT_EQ(sys[EvtSystemEventID].asUInt64(), 1u);
+  EXPECT_EQ(sys[EvtSystemQualifiers].asUInt64(), 16384u);
+  EXPECT_EQ(EvtxValueText(sys[EvtSystemComputer]), u"WEC.ave.local");
+  std::vector<EvtxUserValue> values = GetEvtxUserValues(e);
+  ASSERT_EQ(values.size(), 27u);
+  EXPECT_EQ(EvtxValueText(values.front().value), u"Set-Mailbox");
+  EXPECT_EQ(EvtxValueText(values.back().value), u"fr-FR");
+  size_t empty = std::count_if(values.begin(), values.end(), [](const EvtxUserValue& v) {
+    return EvtxValueText(v.value).empty();
+  });
+  EXPECT_GT(empty, 0u) << "empty values keep their places";
+}

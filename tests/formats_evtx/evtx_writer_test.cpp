@@ -211,3 +211,29 @@ TEST(EvtxWriter, IndependentReadersReadWhatWeWrite) {
   }
   if (!any) GTEST_SKIP() << "no independent .evtx reader is installed";
 }
+
+// Records whose ids do not go up are skipped with a report, so that what is
+// read is written and read again in the same order.
+TEST(EvtxWriterRoundTrip, IdsThatDoNotGoUpAreSkipped) {
+  std::vector<EvtxRecord> records;
+  for (uint64_t id : {5, 5, 3, 6}) {
+    EvtxEventSpec s;
+    s.provider = u"P";
+    s.recordId = id;
+    records.push_back(BuildEvtxRecord(s));
+  }
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ASSERT_TRUE(WriteEvtx(records, bytes, error)) << error;
+  EvtxReadResult first = ReadEvtx(bytes);
+  std::vector<uint64_t> ids;
+  for (const auto& r : first.records) ids.push_back(r.recordId);
+  EXPECT_EQ(ids, (std::vector<uint64_t>{5, 6}));
+  EXPECT_EQ(first.diagnostics.size(), 2u);
+  ASSERT_TRUE(WriteEvtx(first.records, bytes, error)) << error;
+  EvtxReadResult second = ReadEvtx(bytes);
+  EXPECT_TRUE(second.diagnostics.empty());
+  ASSERT_EQ(second.records.size(), first.records.size());
+  for (size_t i = 0; i < first.records.size(); ++i)
+    EXPECT_EQ(RenderEvtxXml(second.records[i].event), RenderEvtxXml(first.records[i].event));
+}

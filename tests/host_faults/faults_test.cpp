@@ -37,6 +37,8 @@ TEST_F(Faults, NamedCallFailsAtItsNthUseForCountCalls) {
 
   host::ClearFaults();
   EXPECT_EQ(host::CallCount("SetEnvironmentVariableW"), 0u);
+  // The failed removal above left the variable set.
+  ASSERT_NE(SetEnvironmentVariableW(u"EC_FAULT_TEST", nullptr), FALSE);
   host::InjectFault("SetEnvironmentVariableW", 1, ERROR_ACCESS_DENIED, 2);
   EXPECT_EQ(Scenario(), (std::vector<bool>{false, false, false}));  // the read finds nothing set
   EXPECT_EQ(Scenario(), (std::vector<bool>{true, true, true}));

@@ -43,6 +43,13 @@ TEST(Files, FindWithWildcards) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
   EXPECT_TRUE(FindClose(find));
   EXPECT_EQ(names, (std::set<std::u16string>{u"App_1.evt", u"app_22.EVT"}));
+  // A "?" at the end of the pattern also matches no character.
+  names.clear();
+  find = FindFirstFileW(dir.Wide("/*.evt?").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  for (names.insert(data.cFileName); FindNextFileW(find, &data);) names.insert(data.cFileName);
+  FindClose(find);
+  EXPECT_EQ(names, (std::set<std::u16string>{u"App_1.evt", u"app_22.EVT", u"System.evtx"}));
   EXPECT_EQ(FindFirstFileW(dir.Wide("/*.log").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(FindFirstFileW(dir.Wide("/nodir/*").c_str(), &data), INVALID_HANDLE_VALUE);

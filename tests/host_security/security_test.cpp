@@ -6,6 +6,7 @@
 #include "platform/api/kernel.h"
 #include "platform/api/security.h"
 #include "platform/host/security/accounts.h"
+#include "platform/host/security/audit_policy.h"
 #include "platform/host/kernel/block_pool.h"
 #include "platform/host/security/lsa_policy.h"
 #include "tests/support/fresh_host.h"
@@ -208,9 +209,10 @@ TEST_F(Lsa, CallsNeedTheAccessTheyUse) {
 }
 
 TEST_F(Lsa, AuditPolicyQueryGivesTheNineCategories) {
-  auto& audit = host::Host::Get().Local().Service<host::AuditPolicy>();
-  audit.options[AuditCategoryLogon] = POLICY_AUDIT_EVENT_SUCCESS;
-  audit.options[AuditCategoryAccountLogon] = POLICY_AUDIT_EVENT_SUCCESS | POLICY_AUDIT_EVENT_FAILURE;
+  host::AuditCategoryOptions options{};
+  options[AuditCategoryLogon] = POLICY_AUDIT_EVENT_SUCCESS;
+  options[AuditCategoryAccountLogon] = POLICY_AUDIT_EVENT_SUCCESS | POLICY_AUDIT_EVENT_FAILURE;
+  host::SetAuditPolicy(host::Host::Get().Local(), options);
   NTSTATUS status;
   LSA_HANDLE policy = OpenPolicy(u"", POLICY_VIEW_AUDIT_INFORMATION, &status);
   PVOID buffer = nullptr;

@@ -129,7 +129,7 @@ TEST_F(TaskRun, FailedCollectionKeepsTheStoredResultsAndConsumesTheErrorObject) 
   EXPECT_EQ(TakeErrorDescription(), u"<none>");  // read into the result's text
   cmr::CTaskEventLog result = ReadConfig();
   EXPECT_EQ(result.ErrorStatus, static_cast<int32_t>(E_FAIL));
-  EXPECT_EQ(result.ErrorText, u"Collection of event logs is not built yet (Error number: 0x80004005)");
+  EXPECT_EQ(result.ErrorText, u"Event log 'Sys*' does not exist (API used: NT, Vista) (Error number: 0x80004005)");
   EXPECT_TRUE(result.LastEventFound);
   EXPECT_EQ(result.Warning, u"earlier warning");
   EXPECT_EQ(result.EventFileName, u"earlier.adevt");

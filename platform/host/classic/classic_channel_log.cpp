@@ -14,7 +14,9 @@ EventChannel* ChannelClassicLog::Channel() const {
 }
 
 std::span<const uint8_t> ChannelClassicLog::At(size_t index) {
-  const EventRecordPtr& record = log_->records[index];
+  const EventRecordPtr* found = log_->at(index);
+  static const EventRecordPtr none = std::make_shared<const formats::EvtxRecord>();
+  const EventRecordPtr& record = found ? *found : none;
   if (record != cached_) {
     cache_ = ClassicRecordOf(*record);
     cached_ = record;
@@ -29,10 +31,8 @@ bool ChannelClassicLog::Full() {
 }
 
 DWORD ChannelClassicLog::WriteBackup(const std::string& linuxPath) {
-  std::vector<formats::EvtxRecord> records;
-  for (const auto& r : log_->records) records.push_back(*r);
   std::string error;
-  return formats::WriteEvtxFile(linuxPath, records, error) ? 0 : ERROR_WRITE_FAULT;
+  return formats::WriteEvtxFile(linuxPath, log_->copyAll(), error) ? 0 : ERROR_WRITE_FAULT;
 }
 
 DWORD ChannelClassicLog::Clear() {

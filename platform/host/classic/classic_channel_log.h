@@ -14,8 +14,11 @@ class ChannelClassicLog : public ClassicLog {
  public:
   ChannelClassicLog(Computer& computer, EventChannel& channel);
 
-  size_t Size() override { return log_->records.size(); }
-  uint32_t NumberAt(size_t index) override { return static_cast<uint32_t>(log_->records[index]->recordId); }
+  size_t Size() override { return static_cast<size_t>(log_->size()); }
+  uint32_t NumberAt(size_t index) override {
+    const EventRecordPtr* r = log_->at(index);
+    return r ? static_cast<uint32_t>((*r)->recordId) : 0;
+  }
   std::span<const uint8_t> At(size_t index) override;
   bool Full() override;
   uint64_t Generation() override { return log_->generation; }

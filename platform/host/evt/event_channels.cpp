@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 #include "platform/api/errors.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/host/files/archive_name.h"
@@ -43,24 +45,38 @@ EventChannel::EventChannel(ChannelConfig c) : config(std::move(c)) {}
 
 std::shared_ptr<EventRecordLog> EventChannel::Log() {
   if (!loaded && !backingFile.empty()) {
-    // The file holds the whole log: what was held before is replaced.
+    // The file holds the whole log: what was held before is replaced. Its
+    // events are read when a reader reaches them.
     loaded = true;
     log_ = std::make_shared<EventRecordLog>();
     estimatedBytes_ = 0;
-    auto result = formats::ReadEvtxFile(backingFile);
-    loadDiagnostics = result.diagnostics;
-    for (auto& r : result.records) {
-      estimatedBytes_ += EstimateRecordBytes(r);
-      nextRecordId = std::max(nextRecordId, r.recordId + 1);
-      log_->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(r)));
+    loadDiagnostics.clear();
+    struct stat info{};
+    if (stat(backingFile.c_str(), &info) != 0) return log_;  // the file need not exist yet
+    std::string error;
+    log_->file = EvtxFileRecords::Open(backingFile, &error);
+    if (!log_->file) {
+      loadDiagnostics.push_back(error);
+      return log_;
     }
-    if (result.valid && result.header.nextRecordId > nextRecordId) nextRecordId = result.header.nextRecordId;
+    loadDiagnostics = log_->file->diagnostics();
+    nextRecordId = std::max({nextRecordId, log_->file->newestRecordId() + 1, log_->file->header().nextRecordId});
   }
   return log_;
 }
 
+void EventChannel::Materialize() {
+  Log();
+  if (!log_->file) return;
+  log_->materialize();
+  estimatedBytes_ = 0;
+  for (const auto& r : log_->records) estimatedBytes_ += EstimateRecordBytes(*r);
+}
+
 ULONGLONG EventChannel::FileSize() {
   Log();
+  struct stat info{};
+  if (log_->file && stat(backingFile.c_str(), &info) == 0) return static_cast<ULONGLONG>(info.st_size);
   ULONGLONG chunks = std::max<ULONGLONG>(1, (estimatedBytes_ + kChunkPayload - 1) / kChunkPayload);
   return 4096 + chunks * 65536;
 }
@@ -135,10 +151,8 @@ DWORD EventLogService::MapComputerPath(std::u16string_view windowsPath, std::str
 
 DWORD EventLogService::SaveBackingFile(EventChannel& channel) {
   if (channel.backingFile.empty()) return 0;
-  std::vector<formats::EvtxRecord> records;
-  for (const auto& r : channel.log_->records) records.push_back(*r);
   std::string error;
-  return formats::WriteEvtxFile(channel.backingFile, records, error) ? 0 : ERROR_WRITE_FAULT;
+  return formats::WriteEvtxFile(channel.backingFile, channel.log_->copyAll(), error) ? 0 : ERROR_WRITE_FAULT;
 }
 
 DWORD EventLogService::MakeRoom(EventChannel& channel, uint64_t bytes) {
@@ -162,7 +176,7 @@ DWORD EventLogService::MakeRoom(EventChannel& channel, uint64_t bytes) {
 }
 
 DWORD EventLogService::Append(EventChannel& channel, formats::EvtxRecord record) {
-  channel.Log();
+  channel.Materialize();
   uint64_t bytes = EstimateRecordBytes(record);
   if (DWORD e = MakeRoom(channel, bytes)) return e;
   channel.nextRecordId = std::max(channel.nextRecordId, record.recordId + 1);
@@ -172,14 +186,13 @@ DWORD EventLogService::Append(EventChannel& channel, formats::EvtxRecord record)
 }
 
 DWORD EventLogService::Clear(EventChannel& channel, const std::u16string& backupPath) {
+  channel.Materialize();
   auto& log = *channel.Log();
   if (!backupPath.empty()) {
     std::string target;
     if (DWORD e = MapComputerPath(backupPath, &target)) return e;
-    std::vector<formats::EvtxRecord> records;
-    for (const auto& r : log.records) records.push_back(*r);
     std::string error;
-    if (!formats::WriteEvtxFile(target, records, error)) return ERROR_WRITE_FAULT;
+    if (!formats::WriteEvtxFile(target, log.copyAll(), error)) return ERROR_WRITE_FAULT;
   }
   log.removed += log.records.size();
   log.records.clear();

@@ -3,7 +3,8 @@
 // use to set them up. The Evt* functions of Wevtapi.dll read this model.
 //
 // A channel keeps its events in memory, or in an .evtx file (its log file,
-// read on first use and written back after every change). Record ids are
+// read a chunk at a time as readers reach its events, taken into memory and
+// written back when the log changes). Record ids are
 // 64-bit and continue from the channel's next id; a full channel overwrites
 // its oldest events, archives itself ("Archive-<base>-<time>.evtx" beside the
 // log file) or refuses new events, after its retention settings.
@@ -18,20 +19,37 @@
 #include "platform/api/evt.h"
 #include "platform/formats/evtx_model.h"
 #include "platform/formats/evtx_writer.h"
+#include "platform/host/evt/evtx_file_records.h"
 #include "platform/host/host.h"
 
 namespace host {
 
-using EventRecordPtr = std::shared_ptr<const formats::EvtxRecord>;
-
-// The events of a channel or of an opened .evtx file, in log order. Positions
-// of queries count from the first event ever held (`removed` counts events
-// that rolled out at the front); `generation` changes when the log is
-// cleared, which makes the result sets of earlier queries stale.
+// The events of a channel or of an opened .evtx file, in log order: held in
+// memory (`records`), or read from the file a chunk at a time (`file`).
+// Positions of queries count from the first event ever held (`removed`
+// counts events that rolled out at the front); `generation` changes when the
+// log is cleared, which makes the result sets of earlier queries stale.
 struct EventRecordLog {
   std::deque<EventRecordPtr> records;
+  std::shared_ptr<EvtxFileRecords> file;  // when set, the events are those of the file
   uint64_t removed = 0;
   uint64_t generation = 0;
+
+  uint64_t size() const { return file ? file->size() : records.size(); }
+  // The event at a position from the front; null past the end, or for an
+  // event of the file that could not be read.
+  const EventRecordPtr* at(uint64_t index) {
+    if (file) return file->at(index);
+    return index < records.size() ? &records[static_cast<size_t>(index)] : nullptr;
+  }
+  uint64_t oldestRecordId() const {
+    if (file) return file->oldestRecordId();
+    return records.empty() ? 0 : records.front()->recordId;
+  }
+  // Every event in order (read whole from a file).
+  std::vector<formats::EvtxRecord> copyAll();
+  // Reads the file's events into `records`, so that the log can change.
+  void materialize();
 };
 
 struct ChannelConfig {
@@ -65,7 +83,9 @@ class EventChannel {
   std::shared_ptr<EventRecordLog> Log();
   // Estimated size of the log file in bytes (header plus 64 KiB chunks).
   ULONGLONG FileSize();
-  uint64_t RecordCount() { return Log()->records.size(); }
+  uint64_t RecordCount() { return Log()->size(); }
+  // Reads a backing file's events into memory before the log changes.
+  void Materialize();
 
  private:
   friend class EventLogService;

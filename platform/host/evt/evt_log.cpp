@@ -35,9 +35,8 @@ EvtxValue LogInfoValue(host::EventChannel* channel, const host::EventRecordLog& 
     case EvtLogFileSize:
       return EvtxValue::Integer(EvtVarTypeUInt64, channel ? channel->FileSize() : static_cast<ULONGLONG>(info.st_size));
     case EvtLogAttributes: return EvtxValue::Integer(EvtVarTypeUInt32, FILE_ATTRIBUTE_ARCHIVE);
-    case EvtLogNumberOfLogRecords: return EvtxValue::Integer(EvtVarTypeUInt64, log.records.size());
-    case EvtLogOldestRecordNumber:
-      return EvtxValue::Integer(EvtVarTypeUInt64, log.records.empty() ? 0 : log.records.front()->recordId);
+    case EvtLogNumberOfLogRecords: return EvtxValue::Integer(EvtVarTypeUInt64, log.size());
+    case EvtLogOldestRecordNumber: return EvtxValue::Integer(EvtVarTypeUInt64, log.oldestRecordId());
     case EvtLogFull:
       return EvtxValue::Boolean(channel && channel->config.retention && channel->FileSize() >= channel->config.maxSize);
     default: return EvtxValue::Null();
@@ -99,11 +98,8 @@ BOOL WINAPI EvtExportLog(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWST
   if (DWORD e = MapSessionPath(*source.computer, targetFilePath, &target)) return Fail(e);
   struct stat info{};
   if (stat(target.c_str(), &info) == 0) return Fail(ERROR_FILE_EXISTS);
-  std::vector<formats::EvtxRecord> records;
-  records.reserve(source.log->records.size());
-  for (const auto& r : source.log->records) records.push_back(*r);
   std::string error;
-  if (!formats::WriteEvtxFile(target, records, error)) {
+  if (!formats::WriteEvtxFile(target, source.log->copyAll(), error)) {
     size_t slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
     return Fail(stat(folder.c_str(), &info) != 0 ? ERROR_PATH_NOT_FOUND : ERROR_WRITE_FAULT);

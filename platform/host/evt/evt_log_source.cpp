@@ -4,7 +4,6 @@
 
 #include "platform/api/errors.h"
 #include "platform/formats/evt_reader.h"
-#include "platform/formats/evtx_reader.h"
 #include "platform/formats/file_bytes.h"
 #include "platform/host/classic/classic_view.h"
 
@@ -30,13 +29,9 @@ DWORD OpenLogSource(EVT_HANDLE session, std::u16string_view path, bool isChannel
   if (stat(out->file.c_str(), &info) != 0) return ERROR_FILE_NOT_FOUND;
   if (S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
   out->log = std::make_shared<EventRecordLog>();
-  auto result = formats::ReadEvtxFile(out->file);
-  if (result.valid) {
-    for (auto& r : result.records) {
-      out->log->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(r)));
-    }
-    return 0;
-  }
+  // An .evtx file is read a chunk at a time as the reader goes.
+  out->log->file = EvtxFileRecords::Open(out->file);
+  if (out->log->file) return 0;
   // A classic .evt file is read too, each record as an event.
   std::vector<uint8_t> bytes;
   if (!formats::ReadFileBytes(out->file, &bytes)) return ERROR_READ_FAULT;

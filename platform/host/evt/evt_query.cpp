@@ -35,7 +35,7 @@ struct Range {
 Range LogicalRange(const ResultSet& rs) {
   const auto& log = *rs.log;
   int64_t removed = static_cast<int64_t>(log.removed);
-  int64_t size = static_cast<int64_t>(log.records.size());
+  int64_t size = static_cast<int64_t>(log.size());
   if (!rs.reverse) return {removed, removed + size - 1};
   // Reverse: logical 0 is the newest event when the query opened.
   int64_t newest = std::min<int64_t>(static_cast<int64_t>(rs.reverseEnd), removed + size) - 1;
@@ -44,11 +44,10 @@ Range LogicalRange(const ResultSet& rs) {
 
 // The record at a logical position, or null.
 const host::EventRecordPtr* RecordAt(const ResultSet& rs, int64_t logical) {
-  const auto& log = *rs.log;
   int64_t absolute = rs.reverse ? static_cast<int64_t>(rs.reverseEnd) - 1 - logical : logical;
-  int64_t index = absolute - static_cast<int64_t>(log.removed);
-  if (index < 0 || index >= static_cast<int64_t>(log.records.size())) return nullptr;
-  return &log.records[static_cast<size_t>(index)];
+  int64_t index = absolute - static_cast<int64_t>(rs.log->removed);
+  if (index < 0) return nullptr;
+  return rs.log->at(static_cast<uint64_t>(index));
 }
 
 bool IsStale(const ResultSet& rs) {
@@ -59,6 +58,14 @@ bool IsStale(const ResultSet& rs) {
 
 int64_t LogicalOfRecordId(const ResultSet& rs, uint64_t recordId, bool* exact) {
   Range r = LogicalRange(rs);
+  if (rs.log->file) {
+    // A file's chunk headers tell which chunk holds the id: only that one is read.
+    int64_t at = static_cast<int64_t>(rs.log->file->positionOf(recordId, exact) + rs.log->removed);
+    if (!rs.reverse) return at;
+    // Reverse: the logical position of that record, or of the one before it.
+    int64_t logical = static_cast<int64_t>(rs.reverseEnd) - 1 - (*exact ? at : at - 1);
+    return std::clamp(logical, r.first, r.last + 1);
+  }
   for (int64_t i = r.first; i <= r.last; ++i) {
     const auto* record = RecordAt(rs, i);
     uint64_t id = (*record)->recordId;
@@ -99,7 +106,7 @@ EVT_HANDLE WINAPI EvtQuery(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, DWOR
   rs->generation = source.log->generation;
   rs->channel = source.channel ? source.channel->config.name : std::u16string();
   rs->reverse = (flags & EvtQueryReverseDirection) != 0;
-  rs->reverseEnd = source.log->removed + source.log->records.size();
+  rs->reverseEnd = source.log->removed + source.log->size();
   Range range = LogicalRange(*rs);
   rs->next = range.first;
   rs->current = range.first - 1;
@@ -116,9 +123,11 @@ BOOL WINAPI EvtNext(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, 
   if (!rs) return Fail(ERROR_INVALID_HANDLE);
   if (IsStale(*rs)) return Fail(ERROR_EVT_QUERY_RESULT_STALE);
   DWORD count = 0;
-  while (count < eventsSize) {
-    const auto* record = RecordAt(*rs, rs->next + count);
-    if (!record) break;
+  int64_t at = rs->next, last = LogicalRange(*rs).last;
+  for (; count < eventsSize && at <= last; ++at) {
+    // An event of a file that could not be read is passed over.
+    const auto* record = RecordAt(*rs, at);
+    if (!record) continue;
     auto event = std::make_shared<Event>();
     event->record = *record;
     event->channel = rs->channel;
@@ -126,7 +135,7 @@ BOOL WINAPI EvtNext(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, 
   }
   if (count == 0) return Fail(ERROR_NO_MORE_ITEMS);
   rs->current = rs->next;
-  rs->next += count;
+  rs->next = at;
   *returned = count;
   return TRUE;
 }

@@ -47,9 +47,20 @@ std::shared_ptr<FileObject> FileOf(HANDLE file) {
   return object;
 }
 
+// A folder opened with FILE_FLAG_BACKUP_SEMANTICS: a handle that tells its facts.
+HANDLE OpenFolder(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(host::Win32FromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  SetLastError(0);
+  return host::AddHandle(std::make_shared<FileObject>(fd));
+}
+
 }  // namespace
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD,
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD flags,
                    HANDLE) {
   HOST_FAULT_RETURN("CreateFileW", INVALID_HANDLE_VALUE);
   std::string p;
@@ -62,6 +73,8 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   struct stat before;
   bool existed = stat(p.c_str(), &before) == 0;
   if (existed && S_ISDIR(before.st_mode)) {
+    if ((flags & FILE_FLAG_BACKUP_SEMANTICS) && (creation == OPEN_EXISTING || creation == OPEN_ALWAYS))
+      return OpenFolder(p);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
@@ -85,6 +98,26 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   }
   SetLastError(existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : 0);
   return host::AddHandle(file);
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  if (DWORD e = host::FaultFor("GetFileInformationByHandle")) return Fail(e);
+  auto f = FileOf(file);
+  if (!f) return FALSE;
+  if (!information) return Fail(ERROR_INVALID_PARAMETER);
+  struct stat st;
+  if (fstat(f->fd, &st) != 0) return Fail(host::Win32FromErrno(errno));
+  *information = {};
+  information->dwFileAttributes = host::AttributesOf(st);
+  information->ftCreationTime = host::FileTimeOf(st.st_ctim);
+  information->ftLastAccessTime = host::FileTimeOf(st.st_atim);
+  information->ftLastWriteTime = host::FileTimeOf(st.st_mtim);
+  information->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+  information->nFileSizeLow = static_cast<DWORD>(st.st_size);
+  information->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+  information->nFileIndexHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_ino) >> 32);
+  information->nFileIndexLow = static_cast<DWORD>(st.st_ino);
+  return TRUE;
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPVOID) {

@@ -22,7 +22,8 @@ class FindObject : public host::KernelObject {
 
 char16_t Fold(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
-// Windows wildcards, case-insensitive: * any run, ? one character.
+// Windows wildcards, case-insensitive: * any run, ? one character, or none
+// at the end of the name ("*.evt?" matches "x.evt" and "x.evtx").
 bool Matches(std::u16string_view pattern, std::u16string_view name) {
   if (pattern == u"*" || pattern == u"*.*") return true;
   size_t p = 0, n = 0, star = std::u16string_view::npos, resume = 0;
@@ -39,7 +40,7 @@ bool Matches(std::u16string_view pattern, std::u16string_view name) {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  while (p < pattern.size() && (pattern[p] == u'*' || pattern[p] == u'?')) ++p;
   return p == pattern.size();
 }
 

@@ -1,14 +1,11 @@
-// The accounts and the audit policy of a simulated computer, as its Local
-// Security Authority knows them (LsaLookupSids, LsaQueryInformationPolicy).
+// The accounts of a simulated computer, as its Local Security Authority
+// knows them (LsaLookupSids). The audit policy is in audit_policy.h.
 //
 // Tests set them through the computer's services:
 //   auto& accounts = host::Host::Get().Add(u"SRV1").Service<host::Accounts>();
 //   accounts.Add(u"S-1-5-21-1-2-3-1104", {u"CORP", u"alice", SidTypeUser});
-//   host::Host::Get().Local().Service<host::AuditPolicy>().options[AuditCategoryLogon] =
-//       POLICY_AUDIT_EVENT_SUCCESS;
 #pragma once
 
-#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,14 +46,6 @@ class Accounts {
   Computer& computer_;
   std::u16string machineSid_;
   std::map<SidBytes, Account> accounts_;
-};
-
-// Legacy audit policy: one POLICY_AUDIT_EVENT_ bit set per category
-// (POLICY_AUDIT_EVENT_TYPE, 9 of them). Nothing is audited until set.
-struct AuditPolicy {
-  explicit AuditPolicy(Computer&) {}
-  bool auditingMode = true;
-  std::array<ULONG, 9> options{};
 };
 
 }  // namespace host

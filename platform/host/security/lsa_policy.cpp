@@ -1,7 +1,7 @@
 // LsaOpenPolicy, LsaClose, LsaFreeMemory and LsaQueryInformationPolicy.
 #include "platform/host/security/lsa_policy.h"
 
-#include "platform/host/security/accounts.h"
+#include "platform/host/security/audit_policy.h"
 #include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/kernel/handle_table.h"
@@ -22,7 +22,8 @@ std::u16string SystemName(const LSA_UNICODE_STRING* name) {
 }
 
 NTSTATUS QueryAuditEvents(Computer& computer, PVOID* buffer) {
-  const AuditPolicy& policy = computer.Service<AuditPolicy>();
+  AuditPolicyInfo policy;
+  if (DWORD e = ReadAuditPolicy(computer, &policy)) return NtStatusFromWin32(e);
   void* block = BuildBlock(LsaBlocks(), [&](BlockWriter& w) {
     auto* info = w.Take<POLICY_AUDIT_EVENTS_INFO>();
     info->EventAuditingOptions = static_cast<PPOLICY_AUDIT_EVENT_OPTIONS>(

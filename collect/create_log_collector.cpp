@@ -1,0 +1,36 @@
+// CreateLogCollector: the collector of the interface chosen for the log.
+#include <new>
+
+#include "base/error_report.h"
+#include "base/format.h"
+#include "collect/log_collector.h"
+#include "collect/log_collector_nt.h"
+#include "base/log_info_entry.h"
+
+namespace cmr {
+
+HRESULT CreateLogCollector(const std::u16string& computer, const CollectorOptions& options,
+                           const CollectorSettings& config, const CEventFilter& filter,
+                           std::unique_ptr<LogCollector>& collector) {
+  int32_t api = config.PreferredAPI;
+  if (config.LoadFromEvtFile.empty()) {
+    HRESULT hr = ChooseLogApi(computer, config.LogName, config.PreferredAPI, config.FallbackAPI, api);
+    if (FAILED(hr)) return hr;
+  }
+  if (api == kApiVista) {
+    // The Windows Event Log collector is the next part of the collection to
+    // be built; until then such a log fails the run with this text.
+    return ReportError(E_FAIL, FormatString(u"Collecting the log '%s' through the Windows Event Log interface is "
+                                            u"not built yet",
+                                            config.LogName));
+  }
+  try {
+    collector = std::make_unique<LogCollectorNt>(config, filter, options);
+  } catch (const std::bad_alloc&) {
+    // No collector means no collection: a failure, not a success without one.
+    return ReportError(E_OUTOFMEMORY, Win32ErrorText(ERROR_OUTOFMEMORY));
+  }
+  return S_OK;
+}
+
+}  // namespace cmr

@@ -1,0 +1,77 @@
+#include "platform/host/evt/evtx_file_records.h"
+
+#include <algorithm>
+
+namespace host {
+
+std::shared_ptr<EvtxFileRecords> EvtxFileRecords::Open(const std::string& path, std::string* error) {
+  auto file = std::make_shared<EvtxFileRecords>();
+  std::string why;
+  if (!formats::EvtxReader::Open(path, file->reader_, why)) {
+    if (error) *error = why;
+    return nullptr;
+  }
+  if (!file->reader_->headerValid()) {
+    if (error) *error = file->reader_->headerDiagnostics().empty() ? "not an .evtx file"
+                                                                    : file->reader_->headerDiagnostics()[0];
+    return nullptr;
+  }
+  file->diagnostics_ = file->reader_->headerDiagnostics();
+  // A skipped chunk's records are not counted: its header cannot be trusted.
+  file->chunks_ = formats::EvtxChunkOrder(*file->reader_, file->diagnostics_);
+  for (const auto& c : file->chunks_) {
+    file->starts_.push_back(file->total_);
+    file->total_ += c.count;
+  }
+  file->seen_.assign(file->chunks_.size(), false);
+  return file;
+}
+
+uint64_t EvtxFileRecords::newestRecordId() const {
+  return chunks_.empty() ? 0 : chunks_.back().lastRecordId;
+}
+
+bool EvtxFileRecords::load(size_t chunk) {
+  if (chunk == cached_) return true;
+  std::vector<formats::EvtxRecord> read;
+  std::vector<std::string> found;
+  reader_->readChunk(chunks_[chunk].index, read, found);
+  ++parsed_;
+  records_.clear();
+  records_.reserve(read.size());
+  for (auto& r : read) records_.push_back(std::make_shared<const formats::EvtxRecord>(std::move(r)));
+  cached_ = chunk;
+  if (!seen_[chunk]) {
+    seen_[chunk] = true;
+    diagnostics_.insert(diagnostics_.end(), found.begin(), found.end());
+    if (records_.size() < chunks_[chunk].count) skipped_ += chunks_[chunk].count - records_.size();
+  }
+  return true;
+}
+
+const EventRecordPtr* EvtxFileRecords::at(uint64_t position) {
+  if (position >= total_) return nullptr;
+  size_t chunk = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), position) - starts_.begin()) - 1;
+  load(chunk);
+  uint64_t index = position - starts_[chunk];
+  return index < records_.size() ? &records_[static_cast<size_t>(index)] : nullptr;
+}
+
+uint64_t EvtxFileRecords::positionOf(uint64_t recordId, bool* exact) {
+  *exact = false;
+  // The first chunk whose records reach the id.
+  auto it = std::find_if(chunks_.begin(), chunks_.end(),
+                         [&](const formats::EvtxChunkEntry& c) { return c.lastRecordId >= recordId; });
+  if (it == chunks_.end()) return total_;
+  size_t chunk = static_cast<size_t>(it - chunks_.begin());
+  if (recordId < it->firstRecordId) return starts_[chunk];
+  load(chunk);
+  for (size_t i = 0; i < records_.size(); ++i) {
+    if (records_[i]->recordId < recordId) continue;
+    *exact = records_[i]->recordId == recordId;
+    return starts_[chunk] + i;
+  }
+  return chunk + 1 < starts_.size() ? starts_[chunk + 1] : total_;
+}
+
+}  // namespace host

@@ -1,0 +1,57 @@
+// The events of an .evtx file read a chunk at a time: how many there are and
+// where each chunk's records stand in the log come from the chunk headers;
+// a chunk's records are parsed when a reader reaches them, and only the
+// chunk being read is held.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/formats/evtx_reader.h"
+
+namespace host {
+
+using EventRecordPtr = std::shared_ptr<const formats::EvtxRecord>;
+
+class EvtxFileRecords {
+ public:
+  // Opens an .evtx file; null when it cannot be read or is no .evtx file
+  // (`error` then says why).
+  static std::shared_ptr<EvtxFileRecords> Open(const std::string& path, std::string* error = nullptr);
+
+  // Records in the log, by the chunk headers.
+  uint64_t size() const { return total_; }
+  // The record at a position (0 is the oldest); null past the end or when
+  // that record could not be read from its chunk (reported in diagnostics()).
+  const EventRecordPtr* at(uint64_t position);
+  // The position of the record with this id, or of the first one after it
+  // (size() when there is none); `exact` tells which. Looks at the chunk
+  // headers and parses only the chunk that holds the id.
+  uint64_t positionOf(uint64_t recordId, bool* exact);
+  uint64_t oldestRecordId() const { return chunks_.empty() ? 0 : chunks_.front().firstRecordId; }
+  uint64_t newestRecordId() const;
+  const formats::EvtxFileHeader& header() const { return reader_->header(); }
+
+  // What was found damaged so far: the header's and those of the chunks read.
+  const std::vector<std::string>& diagnostics() const { return diagnostics_; }
+  // Records the chunk headers promise that could not be read, so far.
+  uint64_t skipped() const { return skipped_; }
+  size_t chunksParsed() const { return parsed_; }
+
+ private:
+  bool load(size_t chunk);
+  std::unique_ptr<formats::EvtxReader> reader_;
+  std::vector<formats::EvtxChunkEntry> chunks_;  // in log order
+  std::vector<uint64_t> starts_;                 // position of each chunk's first record
+  uint64_t total_ = 0;
+  size_t cached_ = SIZE_MAX;
+  std::vector<EventRecordPtr> records_;  // those of chunk cached_
+  std::vector<bool> seen_;               // chunks whose diagnostics are in
+  std::vector<std::string> diagnostics_;
+  uint64_t skipped_ = 0;
+  size_t parsed_ = 0;
+};
+
+}  // namespace host

@@ -1,0 +1,74 @@
+// A log that archives itself when full, collected run after run while it
+// grows: the backups are read through into the live log, and read backups
+// are deleted once old enough.
+#include <set>
+
+#include "tests/collect/collect_fixture.h"
+
+namespace collecttest {
+namespace {
+
+class BackupCollection : public CollectFixture {
+ protected:
+  void SetUp() override {
+    CollectFixture::SetUp();
+    Local().SetRoot(dir_.path() + "/machine");
+    fs::create_directories(ConfigDir());
+    SetSystemRoot();
+    MakeLog(u"Custom", 0x10000, 0xFFFFFFFF, true, u"%SystemRoot%\\System32\\config\\Custom.evt");
+    cmr::CTaskEventLog config;
+    config.LogName = u"Custom";
+    config.SeekLastFirstRun = false;
+    WriteConfig(config);
+  }
+  std::string ConfigDir() const { return dir_.path() + "/machine/C/Windows/System32/config"; }
+  size_t Archives() const {
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(ConfigDir())) n += e.path().filename().string().starts_with("Archive-");
+    return n;
+  }
+  // Appends records a minute apart on the virtual clock.
+  void Grow(uint32_t first, uint32_t count) {
+    for (uint32_t i = first; i < first + count; ++i) {
+      host::AdvanceClock(60000);
+      ASSERT_NE(host::AppendClassicRecord(Local(), u"Custom", Fields(i, 0)), 0u);
+    }
+  }
+  std::vector<uint32_t> RunAndCollect(WORD deleteAfterHours = 0) {
+    EXPECT_EQ(Run(true, deleteAfterHours), S_OK);
+    const cmr::CTaskEventLog result = ReadConfig();
+    EXPECT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
+    EXPECT_TRUE(result.LastEventFound) << cmr::Utf16ToUtf8(result.Warning);
+    if (result.EventFileName.empty()) return {};
+    std::vector<uint32_t> ids = EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName));
+    AdvancePosition();
+    return ids;
+  }
+};
+
+TEST_F(BackupCollection, ManyRunsOverAGrowingLogCollectEveryRecordOnce) {
+  std::vector<uint32_t> all;
+  uint32_t next = 1;
+  for (uint32_t batch : {700u, 50u, 1200u, 1u, 0u, 900u}) {
+    Grow(next, batch);
+    next += batch;
+    for (uint32_t id : RunAndCollect()) all.push_back(id);
+  }
+  EXPECT_GE(Archives(), 2u);
+  EXPECT_EQ(all, Range(1, next - 1));
+}
+
+TEST_F(BackupCollection, ReadBackupsAreDeletedOnlyWhenOldEnough) {
+  Grow(1, 1500);
+  const size_t archives = Archives();
+  ASSERT_GE(archives, 2u);
+  EXPECT_EQ(RunAndCollect(1000), Range(1, 1500));  // read, but younger than 1000 hours
+  EXPECT_EQ(Archives(), archives);
+  host::AdvanceClock(1001ULL * 3600 * 1000);
+  Grow(1501, 10);
+  EXPECT_EQ(RunAndCollect(1000), Range(1501, 1510));
+  EXPECT_EQ(Archives(), 0u);
+}
+
+}  // namespace
+}  // namespace collecttest

@@ -1,0 +1,74 @@
+// A work file that cannot be finished (the disk is full when the compressed
+// stream is flushed at its close): the run fails, no event file is left,
+// and the next run collects the same records again.
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "tests/collect/collect_fixture.h"
+#include "tests/support/child_process.h"
+
+namespace collecttest {
+namespace {
+
+// Files may grow to `bytes` until the limit is lifted again.
+void LimitFileSize(rlim_t bytes) {
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{bytes, RLIM_INFINITY};
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// Records whose texts do not compress, some 6 KB together: they stay in the
+// compressor's buffer until the work file is closed.
+std::u16string Noise(uint32_t& seed) {
+  std::u16string text;
+  for (int k = 0; k < 300; ++k) text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
+  return text;
+}
+
+class FullDiskRun : public CollectFixture {
+ public:
+  void TestBody() override {}
+
+  int Go() {
+    SetUp();
+    MakeLog(u"Custom");
+    uint32_t seed = 7;
+    for (uint32_t i = 1; i <= 20; ++i) {
+      formats::EvtRecordFields f = Fields(i, 1300000000 + i);
+      f.strings = {Noise(seed)};
+      if (host::AppendClassicRecord(Local(), u"Custom", f) == 0) return 10;
+    }
+    cmr::CTaskEventLog config;
+    config.LogName = u"Custom";
+    config.SeekLastFirstRun = false;
+    WriteConfig(config);
+
+    LimitFileSize(3000);
+    if (Run() != E_FAIL) return 11;
+    LimitFileSize(RLIM_INFINITY);
+    cmr::CTaskEventLog failed = ReadConfig();
+    if (failed.ErrorStatus != static_cast<int32_t>(E_FAIL)) return 12;
+    if (failed.ErrorText.find(u"File too large") == std::u16string::npos) return 13;
+    if (!failed.EventFileName.empty() || !EventFiles().empty()) return 14;
+
+    if (Run() != S_OK) return 15;
+    const cmr::CTaskEventLog done = ReadConfig();
+    if (EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(done.EventFileName)) != Range(1, 20)) return 16;
+    TearDown();
+    return 0;
+  }
+};
+
+EC_CHILD_ROLE(CollectOntoAFullDisk) {
+  (void)args;
+  FullDiskRun run;
+  return run.Go();
+}
+
+TEST(FullDisk, AFailedCloseFailsTheRunAndTheNextRunCollectsTheSameRecords) {
+  EXPECT_EQ(testsupport::RunChild("CollectOntoAFullDisk"), 0);
+}
+
+}  // namespace
+}  // namespace collecttest

@@ -1,0 +1,70 @@
+// The archives of a log on another computer, found under its administrative
+// share when they are not beside the log's file.
+#include "tests/collect/collect_fixture.h"
+
+namespace collecttest {
+namespace {
+
+class RemoteBackups : public CollectFixture {
+ protected:
+  void SetUp() override {
+    CollectFixture::SetUp();
+    srv_ = &host::Host::Get().Add(u"SRV1");
+    srv_->SetRoot(dir_.path() + "/srv1");
+    fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/config");
+    fs::create_directories(dir_.path() + "/srv1/C/Logs");
+    HKEY remote = nullptr, key = nullptr;
+    ASSERT_EQ(RegConnectRegistryW(u"SRV1", HKEY_LOCAL_MACHINE, &remote), 0);
+    ASSERT_EQ(RegCreateKeyExW(remote, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    const std::u16string root = u"C:\\Windows";
+    RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
+                   static_cast<DWORD>((root.size() + 1) * 2));
+    RegCloseKey(key);
+    RegCloseKey(remote);
+  }
+  void CreateLog(const std::u16string& file) {
+    host::ClassicLogConfig config;
+    config.name = u"Custom";
+    config.file = file;
+    config.maxSize = 0x10000;
+    config.retention = 0xFFFFFFFF;
+    config.autoBackup = true;
+    host::CreateClassicLog(*srv_, config);
+  }
+
+  host::Computer* srv_ = nullptr;
+};
+
+TEST_F(RemoteBackups, ArchivesUnderAdminShareAreReadWhenNotBesideTheLogFile) {
+  CreateLog(u"%SystemRoot%\\System32\\config\\Custom.evt");
+  uint32_t archived = 0;
+  for (uint32_t i = 1; i <= 900; ++i) {
+    host::AdvanceClock(60000);
+    ASSERT_NE(host::AppendClassicRecord(*srv_, u"Custom", Fields(i, 0)), 0u);
+  }
+  // The log moves to a folder of its own; its archives stay where they were.
+  CreateLog(u"C:\\Logs\\Custom.evt");
+  host::ClassicLogsOf(*srv_).Reload();
+  for (const auto& e : fs::directory_iterator(dir_.path() + "/srv1/C/Windows/System32/config"))
+    archived += e.path().filename().string().starts_with("Archive-Custom-");
+  ASSERT_GE(archived, 1u);
+
+  cmr::CTaskEventLog config;
+  config.LogName = u"Custom";
+  config.SeekLastFirstRun = false;
+  WriteConfig(config);
+  CTask task;
+  testsupport::Bstr computer(u"SRV1"), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
+  ASSERT_EQ(task.Run(computer.b, save.b, file.b, nullptr, VARIANT_TRUE, 0, 0x1000), S_OK);
+  const cmr::CTaskEventLog result = ReadConfig();
+  ASSERT_FALSE(result.EventFileName.empty()) << cmr::Utf16ToUtf8(result.ErrorText);
+  const std::vector<uint32_t> ids = EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName));
+  ASSERT_FALSE(ids.empty());
+  EXPECT_EQ(ids.front(), 1u);
+  EXPECT_EQ(ids, Range(1, ids.back()));
+}
+
+}  // namespace
+}  // namespace collecttest

@@ -1,0 +1,174 @@
+// .evtx files read a chunk at a time: a wrapped log oldest first, counts from
+// the chunk headers, a seek that reads only the chunk it lands in, damage
+// reported and passed over, and a file far larger than the address space a
+// reader is allowed.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/formats/evtx_writer.h"
+#include "platform/host/evt/evt_query_report.h"
+#include "platform/host/evt/evtx_file_records.h"
+#include "platform/host/files/paths.h"
+#include "tests/host_evt/wevt_fixture.h"
+
+namespace wevttest {
+namespace {
+
+constexpr size_t kHeader = 4096, kChunk = 65536;
+
+// A file of `records` events (ids from 1), several chunks.
+std::vector<uint8_t> ManyChunks(size_t records) {
+  std::vector<formats::EvtxRecord> list;
+  for (size_t i = 0; i < records; ++i) {
+    formats::EvtxEventSpec s = Spec(static_cast<uint16_t>(i));
+    s.recordId = i + 1;
+    s.data.push_back({u"Pad", formats::EvtxValue::String(std::u16string(200 + i % 50, u'p'))});
+    list.push_back(formats::BuildEvtxRecord(s));
+  }
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(formats::WriteEvtx(list, bytes, error)) << error;
+  return bytes;
+}
+
+// The file with its chunks turned round by `by`: the oldest chunk comes
+// `by` chunks into the file, as in a log that wrapped around.
+std::vector<uint8_t> Wrapped(const std::vector<uint8_t>& bytes, size_t by) {
+  size_t chunks = (bytes.size() - kHeader) / kChunk;
+  std::vector<uint8_t> out(bytes.begin(), bytes.begin() + kHeader);
+  for (size_t i = 0; i < chunks; ++i) {
+    size_t from = kHeader + ((i + chunks - by) % chunks) * kChunk;
+    out.insert(out.end(), bytes.begin() + from, bytes.begin() + from + kChunk);
+  }
+  return out;
+}
+
+class FileChunks : public WevtTest {
+ protected:
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return path;
+  }
+
+  // Record ids in the order EvtNext hands them out; the query's report.
+  std::vector<uint64_t> QueryIds(const std::string& path, host::evt::QueryReport* report = nullptr) {
+    std::u16string windows = host::WindowsPathOf(path);
+    Handle query(EvtQuery(nullptr, windows.c_str(), u"*", EvtQueryFilePath | EvtQueryForwardDirection));
+    EXPECT_TRUE(query);
+    std::vector<uint64_t> ids;
+    EVT_HANDLE events[16];
+    DWORD returned = 0;
+    Handle system(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
+    std::vector<uint8_t> buffer(8192);
+    while (query && EvtNext(query.get(), 16, events, INFINITE, 0, &returned)) {
+      for (DWORD i = 0; i < returned; ++i) {
+        DWORD used = 0, count = 0;
+        EXPECT_TRUE(EvtRender(system.get(), events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size()),
+                              buffer.data(), &used, &count));
+        ids.push_back(reinterpret_cast<const EVT_VARIANT*>(buffer.data())[EvtSystemEventRecordId].UInt64Val);
+        EvtClose(events[i]);
+      }
+    }
+    if (report) {
+      EXPECT_TRUE(host::evt::QueryReportOf(query.get(), report));
+    }
+    return ids;
+  }
+};
+
+TEST_F(FileChunks, AWrappedLogIsReadOldestFirst) {
+  std::vector<uint8_t> bytes = ManyChunks(600);
+  ASSERT_GE((bytes.size() - kHeader) / kChunk, 4u);
+  std::vector<uint64_t> ids = QueryIds(Write("wrapped.evtx", Wrapped(bytes, 2)));
+  ASSERT_EQ(ids.size(), 600u);
+  for (size_t i = 0; i < ids.size(); ++i) ASSERT_EQ(ids[i], i + 1) << i;
+}
+
+TEST_F(FileChunks, CountsComeFromTheHeadersAndASeekReadsOneChunk) {
+  auto file = host::EvtxFileRecords::Open(Write("many.evtx", ManyChunks(600)));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->size(), 600u);
+  EXPECT_EQ(file->oldestRecordId(), 1u);
+  EXPECT_EQ(file->newestRecordId(), 600u);
+  EXPECT_EQ(file->chunksParsed(), 0u);
+  bool exact = false;
+  EXPECT_EQ(file->positionOf(590, &exact), 589u);
+  EXPECT_TRUE(exact);
+  EXPECT_EQ(file->chunksParsed(), 1u);
+  EXPECT_EQ((*file->at(589))->recordId, 590u);
+  EXPECT_EQ(file->chunksParsed(), 1u);
+}
+
+TEST_F(FileChunks, DamageIsReportedAndPassedOver) {
+  std::vector<uint8_t> bytes = ManyChunks(600);
+  std::vector<uint8_t> badChunk = bytes;
+  badChunk[kHeader + kChunk] = 'X';  // the second chunk's signature
+  host::evt::QueryReport report;
+  std::vector<uint64_t> ids = QueryIds(Write("bad.evtx", badChunk), &report);
+  EXPECT_LT(ids.size(), 600u);
+  EXPECT_GT(ids.size(), 0u);
+  EXPECT_FALSE(report.diagnostics.empty());
+
+  std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + kHeader + kChunk + kChunk / 2);
+  ids = QueryIds(Write("cut.evtx", cut), &report);
+  EXPECT_GT(ids.size(), 0u);
+  ASSERT_FALSE(report.diagnostics.empty());
+  EXPECT_NE(report.diagnostics[0].find("truncated"), std::string::npos) << report.diagnostics[0];
+}
+
+// A child process whose address space is limited to far less than the file
+// reads every event of it.
+TEST_F(FileChunks, AFileLargerThanTheAddressSpaceLimitIsRead) {
+  std::vector<uint8_t> chunkBytes = ManyChunks(600);
+  size_t chunks = (chunkBytes.size() - kHeader) / kChunk;
+  size_t copies = 1200 / chunks + 1;  // over 75 MiB
+  // The same chunks again and again, their record ids moved on each time.
+  std::string path = (dir_ / "large.evtx").string();
+  {
+    std::ofstream out(path, std::ios::binary);
+    std::vector<uint8_t> header(chunkBytes.begin(), chunkBytes.begin() + kHeader);
+    out.write(reinterpret_cast<const char*>(header.data()), kHeader);
+    for (size_t copy = 0; copy < copies; ++copy) {
+      for (size_t c = 0; c < chunks; ++c) {
+        // Chunk headers say where the records stand; the copies keep their
+        // records' own ids (the reader goes by the headers for counts).
+        std::vector<uint8_t> chunk(chunkBytes.begin() + kHeader + c * kChunk,
+                                   chunkBytes.begin() + kHeader + (c + 1) * kChunk);
+        out.write(reinterpret_cast<const char*>(chunk.data()), kChunk);
+      }
+    }
+  }
+  uint64_t expected = 600u * copies;
+  std::u16string windows = host::WindowsPathOf(path);
+  pid_t pid = fork();
+  if (pid == 0) {
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    // Room for what the process has mapped now, plus 64 MiB: the file is larger.
+    std::ifstream maps("/proc/self/statm");
+    size_t pages = 0;
+    maps >> pages;
+    limit.rlim_cur = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
+    setrlimit(RLIMIT_AS, &limit);
+    Handle query(EvtQuery(nullptr, windows.c_str(), u"*", EvtQueryFilePath | EvtQueryForwardDirection));
+    uint64_t count = 0;
+    EVT_HANDLE events[64];
+    DWORD returned = 0;
+    while (query && EvtNext(query.get(), 64, events, INFINITE, 0, &returned)) {
+      for (DWORD i = 0; i < returned; ++i) EvtClose(events[i]);
+      count += returned;
+    }
+    _exit(count == expected ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_GT(std::filesystem::file_size(path), uint64_t{72} << 20);
+}
+
+}  // namespace
+}  // namespace wevttest
