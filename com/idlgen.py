@@ -39,8 +39,9 @@ class IdlError(Exception):
 def tokenize(text):
     text = re.sub(r"/\*.*?\*/", " ", text, flags=re.S)
     text = re.sub(r"//[^\n]*", " ", text)
-    return re.findall(r'"[^"]*"|[A-Za-z_][A-Za-z0-9_]*|0[xX][0-9A-Fa-f]+|-?[0-9]+(?:\.[0-9]+)?|'
-                      r'[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}|\S', text)
+    # A uuid comes out in pieces ("8B42E812", "-95", "E5", ...) that
+    # attributes() joins again; parse_guid checks the whole.
+    return re.findall(r'"[^"]*"|[A-Za-z_][A-Za-z0-9_]*|0[xX][0-9A-Fa-f]+|-?[0-9]+(?:\.[0-9]+)?|\S', text)
 
 
 class Reader:

@@ -2,6 +2,7 @@
 // registry and the version traced when it is loaded; the trace file gets its
 // closing line and the Windows Event Log binding is freed when it unloads.
 #include "base/trace.h"
+#include "ec_version.h"
 #include "render/evt_api.h"
 
 #ifdef _WIN32
@@ -10,8 +11,8 @@
 
 namespace {
 
-// The module's version text, traced at start.
-constexpr char kModuleVersion[] = "1.0.0.1";
+// The module's version text, traced at start: the project's version.
+constexpr char kModuleVersion[] = EC_VERSION_TEXT;
 
 void ModuleStarted() {
   cmr::Tracer::Instance().ConfigureTracingFromRegistry(u"EventCollector", 500, 10);

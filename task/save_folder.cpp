@@ -26,10 +26,10 @@ DWORD ExistingFolder(const std::u16string& path) {
 
 DWORD EnsureFolderExists(const std::u16string& folder) {
   std::u16string path = folder;
-  if (!path.empty() && path.back() == u'\\') path.pop_back();
+  if (!path.empty() && (path.back() == u'\\' || path.back() == u'/')) path.pop_back();
   const DWORD existing = ExistingFolder(path);
   if (existing != ERROR_FILE_NOT_FOUND && existing != ERROR_PATH_NOT_FOUND) return existing;
-  const size_t slash = path.rfind(u'\\');
+  const size_t slash = path.find_last_of(u"\\/");
   if (slash == std::u16string::npos) return ERROR_BAD_ARGUMENTS;
   if (DWORD parent = EnsureFolderExists(path.substr(0, slash))) return parent;
   if (!CreateDirectoryW(path.c_str(), nullptr)) return GetLastError();

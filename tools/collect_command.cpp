@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "tools/collection.h"
 #include "tools/command.h"
+#include "tools/option_values.h"
 #include "tools/options.h"
 #include "tools/progress.h"
 
@@ -27,9 +28,7 @@ bool Request(const tool::Options& o, tool::CollectRequest* r, std::string* error
   if (o.Has("product")) r->switches.product = cmr::Utf8ToUtf16(o.Value("product"));
   if (o.Has("delete-backups")) {
     uint32_t hours = 0;
-    if (!tool::ParseNumber(o.Value("delete-backups"), &hours) || hours > 0xFFFF)
-      return *error = "--delete-backups takes a number of hours up to 65535, not '" + o.Value("delete-backups") + "'",
-             false;
+    if (!tool::CheckNumber("delete-backups", o.Value("delete-backups"), 0xFFFF, &hours, error)) return false;
     r->switches.deleteBackupsAfterHours = static_cast<uint16_t>(hours);
   }
   return true;

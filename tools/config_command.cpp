@@ -3,6 +3,7 @@
 
 #include "base/text.h"
 #include "tools/command.h"
+#include "tools/option_values.h"
 #include "tools/options.h"
 #include "tools/session.h"
 #include "tools/task_client.h"
@@ -59,24 +60,27 @@ bool Settings(const tool::Options& o, tool::ConfigSettings* s, std::string* erro
   if (o.Has("compact-name")) s->compactName = wide("compact-name");
   if (o.Has("last")) {
     std::pair<uint32_t, uint32_t> last;
-    if (!ParseLast(o.Value("last"), &last)) return *error = "--last takes RN:TW, two numbers", false;
+    if (!ParseLast(o.Value("last"), &last))
+      return *error = tool::BadValue("last", o.Value("last"), "takes RN:TW, two numbers"), false;
     s->lastPosition = last;
   }
   if (o.Has("preferred-api")) {
     int32_t choice = 0;
     if (!ParsePreferredApi(o.Value("preferred-api"), &choice))
-      return *error = "--preferred-api takes classic, wevt, classic-only or wevt-only (0 to 3)", false;
+      return *error = tool::BadValue("preferred-api", o.Value("preferred-api"),
+                                     "takes classic, wevt, classic-only or wevt-only (0 to 3)"),
+             false;
     s->preferredApi = choice;
   }
   for (const auto& text : o.Values("audit")) {
     std::pair<int32_t, std::optional<int32_t>> audit;
-    if (!ParseAudit(text, &audit)) return *error = "--audit takes TYPE or TYPE,SUBTYPE", false;
+    if (!ParseAudit(text, &audit)) return *error = tool::BadValue("audit", text, "takes TYPE or TYPE,SUBTYPE"), false;
     s->auditTypes.push_back(audit);
   }
   if (o.Has("filter-file")) {
     std::u16string filter;
-    if (!tool::ReadTextFile(o.Value("filter-file"), &filter))
-      return *error = "cannot read the filter file " + o.Value("filter-file"), false;
+    if (tool::CheckInputFile(o.Value("filter-file"), true, error) != 0 || !tool::ReadTextFile(o.Value("filter-file"), &filter))
+      return *error = "--filter-file: " + (error->empty() ? "cannot read " + o.Value("filter-file") : *error), false;
     s->filter = filter;
   }
   if (o.Has("no-seek-last")) s->seekLastFirstRun = false;

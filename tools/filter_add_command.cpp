@@ -9,6 +9,7 @@
 #include "tools/com_calls.h"
 #include "tools/command.h"
 #include "tools/filter_client.h"
+#include "tools/option_values.h"
 #include "tools/options.h"
 #include "tools/session.h"
 
@@ -32,9 +33,39 @@ bool ParseKeywords(const std::string& text, int64_t* value) {
   return true;
 }
 
-// Sets the criteria the options give; false with `error` (a bad value is a
+// The largest values the records carry: event ids, event types, categories
+// and the count of insertion strings are 16-bit, levels 8-bit.
+constexpr uint32_t kMaxWord = 0xFFFF;
+constexpr uint32_t kMaxLevel = 0xFF;
+
+// The numbers of the criteria, read before anything reaches the component.
+struct CriteriaNumbers {
+  uint32_t type = 0, category = 0;
+  int64_t keywords = 0;
+  std::vector<std::pair<uint32_t, std::string>> strings;
+};
+
+// Refuses a malformed criterion; false with `error`.
+bool CheckCriteria(const tool::Options& o, CriteriaNumbers* n, std::string* error) {
+  if (o.Has("event-id") && !tool::CheckRanges("event-id", o.Value("event-id"), kMaxWord, error)) return false;
+  if (o.Has("level") && !tool::CheckRanges("level", o.Value("level"), kMaxLevel, error)) return false;
+  if (o.Has("type") && !tool::CheckNumber("type", o.Value("type"), kMaxWord, &n->type, error)) return false;
+  if (o.Has("category") && !tool::CheckNumber("category", o.Value("category"), kMaxWord, &n->category, error))
+    return false;
+  if (o.Has("keywords") && !ParseKeywords(o.Value("keywords"), &n->keywords))
+    return *error = tool::BadValue("keywords", o.Value("keywords"), "takes a 64-bit mask"), false;
+  for (const auto& s : o.Values("string")) {
+    std::pair<uint32_t, std::string> entry;
+    if (!tool::CheckIndexedText("string", s, kMaxWord, &entry.first, &entry.second, error)) return false;
+    n->strings.push_back(entry);
+  }
+  return true;
+}
+
+// Sets the criteria the options give; false with `error` (a bad time is a
 // usage error, told by `usage`).
-bool SetCriteria(IECFilters* filters, IECFilter* f, const tool::Options& o, bool* usage, std::string* error) {
+bool SetCriteria(IECFilters* filters, IECFilter* f, const tool::Options& o, const CriteriaNumbers& n, bool* usage,
+                 std::string* error) {
   tool::Calls call(error);
   uint32_t flags = 0;
   auto text = [&](const char* option, const char* what, HRESULT (STDMETHODCALLTYPE IECFilter::*put)(BSTR),
@@ -42,11 +73,6 @@ bool SetCriteria(IECFilters* filters, IECFilter* f, const tool::Options& o, bool
     if (!o.Has(option)) return;
     call(what, (f->*put)(com::Bstr(cmr::Utf8ToUtf16(o.Value(option))).Get()));
     flags |= flag;
-  };
-  auto bad = [&](const std::string& message) {
-    *usage = true;
-    *error = message;
-    return false;
   };
   if (o.Has("name")) call("IECFilter::DisplayName", f->put_DisplayName(com::Bstr(cmr::Utf8ToUtf16(o.Value("name"))).Get()));
   text("description", "IECFilter::Description", &IECFilter::put_Description, 0);
@@ -56,37 +82,32 @@ bool SetCriteria(IECFilters* filters, IECFilter* f, const tool::Options& o, bool
   text("source", "IECFilter::EventSource", &IECFilter::put_EventSource, tool::kFlagSource);
   text("user", "IECFilter::User", &IECFilter::put_User, tool::kFlagUser);
   text("computer", "IECFilter::Computer", &IECFilter::put_Computer, tool::kFlagComputer);
-  uint32_t number = 0;
   if (o.Has("type")) {
-    if (!tool::ParseNumber(o.Value("type"), &number)) return bad("--type takes a number");
-    call("IECFilter::EventType", f->put_EventType(number));
+    call("IECFilter::EventType", f->put_EventType(n.type));
     flags |= tool::kFlagEventType;
   }
   if (o.Has("category")) {
-    if (!tool::ParseNumber(o.Value("category"), &number)) return bad("--category takes a number");
-    call("IECFilter::EventCategory", f->put_EventCategory(number));
+    call("IECFilter::EventCategory", f->put_EventCategory(n.category));
     flags |= tool::kFlagCategory;
   }
   if (o.Has("keywords")) {
-    int64_t keywords = 0;
-    if (!ParseKeywords(o.Value("keywords"), &keywords)) return bad("--keywords takes a 64-bit mask");
-    call("IECFilter::Keywords", f->put_Keywords(keywords));
+    call("IECFilter::Keywords", f->put_Keywords(n.keywords));
     flags |= tool::kFlagKeywords;
   }
   for (const char* bound : {"from", "to"}) {
     if (!o.Has(bound)) continue;
     ULONG seconds = 0;
-    if (filters->ParseTimeToUTC(com::Bstr(cmr::Utf8ToUtf16(o.Value(bound))).Get(), &seconds) != S_OK)
-      return bad(std::string("--") + bound + " takes a time as 'D.M.YYYY H:M:S' (UTC)");
+    if (filters->ParseTimeToUTC(com::Bstr(cmr::Utf8ToUtf16(o.Value(bound))).Get(), &seconds) != S_OK) {
+      *usage = true;
+      *error = tool::BadValue(bound, o.Value(bound), "takes a time as 'D.M.YYYY H:M:S' (UTC)");
+      return false;
+    }
     bool from = bound[0] == 'f';
     call(from ? "IECFilter::DateFrom" : "IECFilter::DateTo", from ? f->put_DateFrom(seconds) : f->put_DateTo(seconds));
     flags |= from ? tool::kFlagFrom : tool::kFlagTo;
   }
-  for (const auto& s : o.Values("string")) {
-    size_t equals = s.find('=');
-    if (equals == std::string::npos || !tool::ParseNumber(s.substr(0, equals), &number) || number == 0)
-      return bad("--string takes N=TEXT with N from 1");
-    call("IECFilter::SetString", f->SetString(number, com::Bstr(cmr::Utf8ToUtf16(s.substr(equals + 1))).Get()));
+  for (const auto& [index, pattern] : n.strings) {
+    call("IECFilter::SetString", f->SetString(index, com::Bstr(cmr::Utf8ToUtf16(pattern)).Get()));
     flags |= tool::kFlagStrings;
   }
   call("IECFilter::Flags", f->put_Flags(flags));
@@ -101,7 +122,11 @@ int RunAdd(const tool::Args& args) {
   if (options.Has("exclude") && options.Has("include")) return tool::UsageError(kName, "--include or --exclude, not both");
   int32_t priority = 0;
   if (options.Has("priority") && !tool::ParseSignedNumber(options.Value("priority"), &priority))
-    return tool::UsageError(kName, "--priority takes a number");
+    return tool::UsageError(kName, tool::BadValue("priority", options.Value("priority"), "takes a number"));
+  CriteriaNumbers numbers;
+  if (!CheckCriteria(options, &numbers, &error)) return tool::UsageError(kName, error);
+  if (int bad = tool::CheckFilterFile(options.Positional()[0], false, &error))
+    return tool::Refuse(kName, bad, error);
   tool::Session session;
   if (!session.Open(kName, options)) return 1;
   tool::FilterFile file;
@@ -113,7 +138,7 @@ int RunAdd(const tool::Args& args) {
   if (FAILED(hr)) return tool::Failure(kName, "adding the filter failed: " + tool::FailureText(hr));
   bool usage = false;
   // Nothing is written unless every criterion was accepted.
-  if (!SetCriteria(file.operator->(), filter.Get(), options, &usage, &error))
+  if (!SetCriteria(file.operator->(), filter.Get(), options, numbers, &usage, &error))
     return usage ? tool::UsageError(kName, error) : tool::Failure(kName, error);
   if (!file.Commit(&error)) return tool::Failure(kName, error);
   com::Bstr guid;

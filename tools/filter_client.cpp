@@ -1,7 +1,10 @@
 #include "tools/filter_client.h"
 
 #include "base/com/bstr.h"
+#include <filesystem>
+
 #include "tools/com_calls.h"
+#include "tools/option_values.h"
 #include "tools/task_client.h"
 
 namespace tool {
@@ -114,6 +117,12 @@ bool ReadFilter(IECFilter* f, FilterFields* out, std::string* error) {
     out->strings.emplace_back(index, text.Text());
   }
   return call.ok();
+}
+
+int CheckFilterFile(const std::string& path, bool mustExist, std::string* error) {
+  std::error_code ec;
+  if (!mustExist && !std::filesystem::exists(path, ec)) return 0;
+  return CheckInputFile(path, true, error);
 }
 
 }  // namespace tool

@@ -56,4 +56,9 @@ class FilterFile {
 
 bool ReadFilter(IECFilter* filter, FilterFields* fields, std::string* error);
 
+// Checks a filter file argument before the component opens it: 0, or the
+// exit status with `error` (see CheckInputFile). A missing file is an empty
+// set that a command may create, unless `mustExist`.
+int CheckFilterFile(const std::string& path, bool mustExist, std::string* error);
+
 }  // namespace tool

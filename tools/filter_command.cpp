@@ -54,7 +54,8 @@ bool PrintList(tool::FilterFile& file, bool excluding, std::string* error) {
   return true;
 }
 
-// Parses FILE and the expected number of further arguments, opens the file.
+// Parses FILE and the expected number of further arguments, opens the file
+// ("filter show" only a file that exists).
 bool OpenFile(const char* name, const tool::Args& args, size_t extra, bool* xml, tool::Session& session,
               tool::FilterFile& file, tool::Options& options, int* status) {
   std::string error;
@@ -64,6 +65,8 @@ bool OpenFile(const char* name, const tool::Args& args, size_t extra, bool* xml,
   if (options.Positional().size() != 1 + extra)
     return *status = tool::UsageError(name, "wrong number of arguments"), false;
   if (xml) *xml = options.Has("xml");
+  if (int bad = tool::CheckFilterFile(options.Positional()[0], xml != nullptr, &error))
+    return *status = tool::Refuse(name, bad, error), false;
   if (!session.Open(name, options)) return *status = 1, false;
   if (!file.Open(session.component(), options.Positional()[0], &error))
     return *status = tool::Failure(name, error), false;

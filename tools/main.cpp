@@ -42,6 +42,24 @@ const Command* Find(int argc, char** argv, int* used) {
   return best;
 }
 
+// The commands of a group ("filter" for "filter add", "filter show", ...).
+std::vector<const Command*> Group(const std::string& word) {
+  std::vector<const Command*> members;
+  for (const Command& c : Commands())
+    if (c.name.compare(0, word.size() + 1, word + " ") == 0) members.push_back(&c);
+  return members;
+}
+
+// "eventcollector filter [--help]": the commands of the group; 0 when help
+// was asked for, 2 otherwise.
+int PrintGroup(const std::string& word, const std::vector<const Command*>& members, bool help) {
+  std::FILE* out = help ? stdout : stderr;
+  std::fprintf(out, "usage: eventcollector %s <command> [arguments]\n\ncommands:\n", word.c_str());
+  for (const Command* c : members) std::fprintf(out, "  %-18s %s\n", c->name.c_str(), c->summary.c_str());
+  std::fprintf(out, "\n'eventcollector %s <command> --help' describes a command.\n", word.c_str());
+  return help ? 0 : 2;
+}
+
 }  // namespace
 
 bool RegisterCommand(const Command& command) {
@@ -68,6 +86,12 @@ int main(int argc, char** argv) {
   int used = 0;
   const tool::Command* command = tool::Find(argc, argv, &used);
   if (command == nullptr) {
+    std::vector<const tool::Command*> members = tool::Group(argv[1]);
+    tool::Args rest(argv + 2, argv + argc);
+    bool help = tool::WantsHelp(rest) || (argc == 3 && std::strcmp(argv[2], "help") == 0);
+    if (!members.empty() && !help && argc > 2)
+      std::fprintf(stderr, "eventcollector: unknown command '%s %s'\n", argv[1], argv[2]);
+    if (!members.empty()) return tool::PrintGroup(argv[1], members, help);
     std::fprintf(stderr, "eventcollector: unknown command '%s'\n", argv[1]);
     tool::PrintCommandList();
     return 2;

@@ -62,6 +62,10 @@ int Failure(const std::string& command, const std::string& message) {
   return 1;
 }
 
+int Refuse(const std::string& command, int status, const std::string& message) {
+  return status == 2 ? UsageError(command, message) : Failure(command, message);
+}
+
 bool ParseNumber(const std::string& text, uint32_t* value) {
   if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
   errno = 0;

@@ -40,6 +40,8 @@ inline const OptionSpec kMachineOption{"machine", true};
 int UsageError(const std::string& command, const std::string& message);
 // Reports a failure of a command on stderr; returns the exit status 1.
 int Failure(const std::string& command, const std::string& message);
+// Reports as UsageError for the status 2, as Failure otherwise; returns `status`.
+int Refuse(const std::string& command, int status, const std::string& message);
 
 // A whole decimal or 0x-hexadecimal number of 32 bits; false when the text
 // is anything else.

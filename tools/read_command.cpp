@@ -9,6 +9,7 @@
 #include "tools/command.h"
 #include "tools/log_file_read.h"
 #include "tools/machine.h"
+#include "tools/option_values.h"
 #include "tools/options.h"
 #include "tools/task_client.h"
 
@@ -50,7 +51,7 @@ int RunRead(const tool::Args& args) {
   std::u16string path = windowsPath ? cmr::Utf8ToUtf16(file) : tool::WidePath(file);
   std::string local = file;
   if (windowsPath && host::MapPath(path, &local) != 0) return tool::Failure(kName, "cannot reach " + file);
-  if (!std::ifstream(local)) return tool::Failure(kName, "cannot open " + file);
+  if (int bad = tool::CheckInputFile(local, false, &error)) return tool::Refuse(kName, bad, error);
   LogFormat format = FormatOf(local);
   if (format == LogFormat::Unknown) return tool::Failure(kName, file + " is neither a classic .evt nor an .evtx file");
   tool::RecordPrinter printer(options.Has("json"));

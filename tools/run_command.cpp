@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "tools/command.h"
 #include "tools/log_list.h"
+#include "tools/option_values.h"
 #include "tools/options.h"
 #include "tools/progress.h"
 #include "tools/session.h"
@@ -24,13 +25,12 @@ bool Switches(const tool::Options& o, tool::RunSwitches* s, std::string* error) 
   s->processBackups = o.Has("process-backups");
   uint32_t n = 0;
   if (o.Has("delete-backups")) {
-    if (!tool::ParseNumber(o.Value("delete-backups"), &n) || n > 0xFFFF)
-      return *error = "--delete-backups takes a number of hours up to 65535", false;
+    if (!tool::CheckNumber("delete-backups", o.Value("delete-backups"), 0xFFFF, &n, error)) return false;
     s->deleteBackupsAfterHours = static_cast<uint16_t>(n);
   }
   if (o.Has("buffer-size")) {
     if (!tool::ParseNumber(o.Value("buffer-size"), &n) || n == 0)
-      return *error = "--buffer-size takes a number of bytes", false;
+      return *error = tool::BadValue("buffer-size", o.Value("buffer-size"), "takes a number of bytes from 1"), false;
     s->bufferSize = n;
   }
   return true;
@@ -63,8 +63,7 @@ int RunRun(const tool::Args& args) {
   tool::RunSwitches switches;
   if (!Switches(options, &switches, &error)) return tool::UsageError(kName, error);
   const std::string& configFile = options.Positional()[0];
-  std::u16string xml;
-  if (!tool::ReadTextFile(configFile, &xml)) return tool::Failure(kName, "cannot read " + configFile);
+  if (int bad = tool::CheckInputFile(configFile, true, &error)) return tool::Refuse(kName, bad, error);
   tool::Progress progress;
   progress.Show("Loading the machine...");
   tool::Session session;
@@ -74,6 +73,7 @@ int RunRun(const tool::Args& args) {
                              switches, &error);
   progress.Clear();
   tool::TaskResults results;
+  std::u16string xml;
   std::string readError;
   bool read = tool::ReadTextFile(configFile, &xml) && tool::ReadResults(session.component(), xml, &results, &readError);
   if (read) PrintResults(results);

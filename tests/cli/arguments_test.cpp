@@ -33,17 +33,17 @@ TEST_F(Cli, BadArgumentsAreToldOnStderr) {
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
       {{"logs", "--bogus"}, 2, "unknown option '--bogus'"},
       {{"logs", "extra"}, 2, "unexpected argument 'extra'"},
-      {{"config", "--last", "5"}, 2, "--last takes RN:TW"},
-      {{"config", "--preferred-api", "4"}, 2, "--preferred-api takes"},
+      {{"config", "--last", "5"}, 2, "--last '5': takes RN:TW"},
+      {{"config", "--preferred-api", "4"}, 2, "--preferred-api '4': takes"},
       {{"config", "--log"}, 2, "needs a value"},
-      {{"config", "--filter-file", "/nonexistent/filter.xml"}, 2, "cannot read the filter file"},
+      {{"config", "--filter-file", "/nonexistent/filter.xml"}, 2, "--filter-file: cannot read /nonexistent/filter.xml"},
       {{"run"}, 2, "give one configuration file"},
       {{"run", "/nonexistent/task.xml"}, 1, "cannot read /nonexistent/task.xml"},
-      {{"run", "task.xml", "--buffer-size", "0"}, 2, "--buffer-size takes"},
+      {{"run", "task.xml", "--buffer-size", "0"}, 2, "--buffer-size '0': takes"},
       {{"read"}, 2, "give one log file"},
-      {{"read", "/nonexistent.evtx"}, 1, "cannot open"},
+      {{"read", "/nonexistent.evtx"}, 1, "cannot read /nonexistent.evtx"},
       {{"machine", "init"}, 2, "give one folder"},
-      {{"filter", "add", "f.xml", "--type", "x"}, 2, "--type takes a number"},
+      {{"filter", "add", "f.xml", "--type", "x"}, 2, "--type 'x': takes a number"},
   };
   for (const auto& c : cases) {
     Output out = Run(c.args);

@@ -41,10 +41,10 @@ TEST_F(FilterCli, AddShowAndRemoveFilters) {
   EXPECT_NE(document.find("<Priority>2</Priority>"), std::string::npos) << document;
   EXPECT_NE(document.find("<Flags>773</Flags>"), std::string::npos) << "the criteria given are tested";
 
-  // A criterion the component refuses leaves the file as it was.
+  // A refused criterion leaves the file as it was.
   Output refused = Run({"filter", "add", file_, "--event-id", "10-5"});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("Invalid EventID filter"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("--event-id '10-5'"), std::string::npos) << refused.err;
   EXPECT_EQ(ReadFileText(file_), document);
 
   std::string lower = logons;
