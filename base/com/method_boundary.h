@@ -14,6 +14,7 @@
 
 #include "base/error_report.h"
 #include "platform/api/oleauto.h"
+#include "platform/api/wide.h"
 
 namespace com {
 
@@ -38,14 +39,14 @@ HRESULT Guarded(Body body, ErrorReporter report = &cmr::ReportError) noexcept {
 
 // A BSTR argument as text; a null BSTR is the empty text.
 inline std::u16string_view BstrText(BSTR text) {
-  return text != nullptr ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
+  return text != nullptr ? std::u16string_view(plat::U(text), SysStringLen(text)) : std::u16string_view();
 }
 
 // A new BSTR with the text into *out: E_POINTER without out, E_OUTOFMEMORY
 // when it cannot be allocated.
 inline HRESULT ReturnBstr(std::u16string_view text, BSTR* out) {
   if (out == nullptr) return E_POINTER;
-  *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  *out = SysAllocStringLen(plat::W(text.data()), static_cast<UINT>(text.size()));
   return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
