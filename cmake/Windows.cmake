@@ -69,7 +69,7 @@ add_library(ec_api_check OBJECT ${EC_API_CHECK})
 target_include_directories(ec_api_check PRIVATE ${CMAKE_SOURCE_DIR})
 ec_warnings(ec_api_check)
 
-# Link the layers built so far into one program, so that every platform call
+# Link the layers that this build makes into one program, so that every platform call
 # resolves against the real system libraries.
 if(TARGET ecbase)
   add_executable(ec_link_check ${CMAKE_SOURCE_DIR}/platform/mingw/link_check.cpp)

@@ -8,13 +8,6 @@
 namespace clitest {
 namespace {
 
-// The audit check follows a collection; until collection is built the
-// command reports the task's failure, and these tests wait for it.
-#define SKIP_UNTIL_COLLECTION(output)                                        \
-  if ((output).err.find("not built yet") != std::string::npos) {             \
-    GTEST_SKIP() << "collection of a named log is not built yet: " << (output).err; \
-  }
-
 TEST_F(Cli, StatsOfTheDemonstrationSecurityLog) {
   Output text = Run({"stats", "Security", "--machine", Machine()});
   ASSERT_EQ(text.status, 0) << text.err;
@@ -36,7 +29,6 @@ TEST_F(Cli, StatsOfTheDemonstrationSecurityLog) {
 TEST_F(Cli, AuditOfTheDemonstrationMachine) {
   // It audits logon successes and failures and nothing else.
   Output all = Run({"audit", "--machine", Machine()});
-  SKIP_UNTIL_COLLECTION(all);
   ASSERT_EQ(all.status, 0) << all.err;
   std::vector<std::string> lines = Lines(all.out);
   ASSERT_EQ(lines.size(), 17u) << all.out;
@@ -65,7 +57,6 @@ TEST_F(Cli, AuditReadsThePolicyOfTheMachineFolder) {
          "@=hex(0):01,00,00,00,00,00,00,00,00,00,00,00,02,00,00,00,00,00,00,00,00,00,00,00,\\\r\n"
          "  00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,09,00,00,00\r\n";
   Output checked = Run({"audit", "--require", "1", "--require", "2:2", "--machine", Machine()});
-  SKIP_UNTIL_COLLECTION(checked);
   ASSERT_EQ(checked.status, 0) << checked.err;
   EXPECT_EQ(checked.out, "Auditing of Logon Success\n1 of 2 requirements not met\n");
 }
