@@ -21,9 +21,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 
+#include "base/error_report.h"
+#include "base/exceptions.h"
 #include "collect/collector_options.h"
 #include "collect/host_name_cache.h"
 #include "collect/log_position.h"
@@ -66,6 +69,26 @@ class LogCollector : public DumpContext {
 
  protected:
   void NoteDescriptionSource(const std::u16string& source, uint32_t eventId);
+
+  // Whether a collection from `stored` walks the backups: when asked, unless
+  // a first run starts at the end or the log was empty at the last run.
+  bool ReadsBackups(const LogPosition& stored) const {
+    return m_options.ProcessBackups && !(m_config.SeekLastFirstRun && stored.RecordNumber == 0) &&
+           !IsSpecial(stored);
+  }
+
+  // Runs the steps of a collection; a failure they raise becomes the
+  // collection's HRESULT with the error object set.
+  template <class Steps>
+  static HRESULT RunSteps(Steps steps) {
+    try {
+      return steps();
+    } catch (const BaseException& e) {
+      return ReportError(E_FAIL, e.FullText());
+    } catch (const std::bad_alloc&) {
+      return ReportError(E_OUTOFMEMORY, Win32ErrorText(ERROR_OUTOFMEMORY));
+    }
+  }
 
   const CollectorSettings& m_config;
   const CEventFilter& m_filter;

@@ -10,11 +10,6 @@
 #include "platform/api/kernel.h"
 
 namespace cmr {
-namespace {
-
-bool IsSpecial(const LogPosition& p) { return p.RecordNumber == 1 && p.TimeWritten == 1; }
-
-}  // namespace
 
 LogCollectorEtw::LogCollectorEtw(const CollectorSettings& config, const CEventFilter& filter,
                                  const CollectorOptions& options)
@@ -32,20 +27,16 @@ HRESULT LogCollectorEtw::Process(const std::u16string& computer, EventFileWriter
   Trace(30, u"Processing log (ETW)");
   ETWEventLog reader(m_options.DeleteBackups, m_options.ReaderParameter);
   Run run{computer, writer, stored, first, last, found, warning, false, reader};
-  run.backups = m_options.ProcessBackups && !(m_config.SeekLastFirstRun && stored.RecordNumber == 0) &&
-                !IsSpecial(stored);
+  run.backups = ReadsBackups(stored);
   first = {};
   last = {};
-  try {
-    HRESULT hr = OpenLog(run);
-    if (hr == S_OK) hr = Position(run);
-    if (hr == S_OK) hr = ReadRecords(run);
-    if (hr != S_OK) return hr;
-  } catch (const BaseException& e) {
-    return ReportError(E_FAIL, e.FullText());
-  } catch (const std::bad_alloc&) {
-    return ReportError(E_OUTOFMEMORY, Win32ErrorText(ERROR_OUTOFMEMORY));
-  }
+  HRESULT hr = RunSteps([&] {
+    HRESULT step = OpenLog(run);
+    if (step == S_OK) step = Position(run);
+    if (step == S_OK) step = ReadRecords(run);
+    return step;
+  });
+  if (hr != S_OK) return hr;
   Trace(30, u"Stored %d events", storedCount_);
   return S_OK;
 }

@@ -15,8 +15,6 @@ namespace {
 
 constexpr DWORD kOpenDelayMs = 1000;
 
-bool IsSpecial(const LogPosition& p) { return p.RecordNumber == 1 && p.TimeWritten == 1; }
-
 }  // namespace
 
 LogCollectorNt::LogCollectorNt(const CollectorSettings& config, const CEventFilter& filter,
@@ -33,21 +31,16 @@ HRESULT LogCollectorNt::Process(const std::u16string& computer, EventFileWriter&
                                 std::u16string& warning) {
   Trace(30, u"Processing log (NT)");
   Run run{computer, writer, stored, first, last, found, warning};
-  run.backups = m_options.ProcessBackups && !(m_config.SeekLastFirstRun && stored.RecordNumber == 0) &&
-                !IsSpecial(stored);
+  run.backups = ReadsBackups(stored);
   first = {};
   last = {};
-  try {
-    HRESULT hr = OpenUnderMutex(run);
-    if (FAILED(hr)) return hr;
+  HRESULT hr = RunSteps([&] {
+    HRESULT step = OpenUnderMutex(run);
+    if (FAILED(step)) return step;
     Position(run);
-    hr = ReadRecords(run);
-    if (hr != S_OK) return hr;
-  } catch (const BaseException& e) {
-    return ReportError(E_FAIL, e.FullText());
-  } catch (const std::bad_alloc&) {
-    return ReportError(E_OUTOFMEMORY, Win32ErrorText(ERROR_OUTOFMEMORY));
-  }
+    return ReadRecords(run);
+  });
+  if (hr != S_OK) return hr;
   Trace(30, u"Stored %d events", storedCount_);
   return S_OK;
 }

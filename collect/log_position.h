@@ -12,4 +12,7 @@ struct LogPosition {
   uint32_t TimeWritten = 0;  // seconds since 1970-01-01 00:00 UTC
 };
 
+// 1:1, the mark of a log that was empty when the position was taken.
+inline bool IsSpecial(const LogPosition& p) { return p.RecordNumber == 1 && p.TimeWritten == 1; }
+
 }  // namespace cmr
