@@ -19,7 +19,10 @@ constexpr DWORD kOpenDelayMs = 1000;
 
 LogCollectorNt::LogCollectorNt(const CollectorSettings& config, const CEventFilter& filter,
                                const CollectorOptions& options)
-    : LogCollector(config, filter, options), reader_(options.BufSize, options.DeleteBackups) {
+    : LogCollector(config, filter, options),
+      reader_(options.BufSize, options.DeleteBackups),
+      descriptions_(u"", config.LogName) {
+  descriptions_.SetLanguage(config.UserLanguage);
   if (!config.LoadFromEvtFile.empty()) {
     reader_.SetFile(config.LoadFromEvtFile);
     m_options.ProcessBackups = 0;  // a given file is never read with backups
@@ -31,6 +34,7 @@ HRESULT LogCollectorNt::Process(const std::u16string& computer, EventFileWriter&
                                 std::u16string& warning) {
   Trace(30, u"Processing log (NT)");
   Run run{computer, writer, stored, first, last, found, warning};
+  descriptions_.SetComputer(computer);
   run.backups = ReadsBackups(stored);
   first = {};
   last = {};

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "collect/classic_message_resolver.h"
 #include "collect/log_collector.h"
 #include "collect/nt_event_log.h"
 #include "render/origin_resolver.h"
@@ -61,6 +62,7 @@ class LogCollectorNt : public LogCollector {
   const char16_t* Computer(const Run& run) const { return run.computer.c_str(); }
 
   NTEventLog reader_;
+  ClassicMessageResolver descriptions_;
   uint32_t storedCount_ = 0;
 };
 

@@ -115,6 +115,8 @@ struct EventDefinition {
   std::u16string templateXml;
 };
 
+class PeImage;
+
 struct Publisher {
   std::u16string name;
   GUID guid{};
@@ -125,6 +127,11 @@ struct Publisher {
   // Message texts by language (LANGID), then message id. Texts keep their
   // inserts (%1) and parameter references (%%n) unexpanded.
   std::map<LANGID, std::map<DWORD, std::u16string>> messages;
+  // The message tables of the message and parameter files, when the
+  // registry names files (read when the metadata is opened); the error of a
+  // message file that could not be read.
+  std::shared_ptr<const PeImage> messageFile, parameterFile;
+  DWORD messageFileError = 0;
 };
 
 // The computer's Windows Event Log service state.
@@ -166,6 +173,13 @@ class EventLogService {
   std::map<std::u16string, std::unique_ptr<EventChannel>, NoCaseLess> channels_;
   std::map<std::u16string, Publisher, NoCaseLess> publishers_;
 };
+
+// Reads the publisher's resource file (its event manifest: events, channel
+// message identifiers, its own message identifier) and its message and
+// parameter files into `publisher`. A publisher without file names, or
+// whose texts the model gives (messages), is left as it is. Returns 0 or the error of the resource file; an unreadable
+// message file is kept in messageFileError.
+DWORD LoadPublisherFiles(const EventLogService& service, Publisher& publisher);
 
 // ---- Host API for tests and tools (each call takes the host lock) ----
 

@@ -12,6 +12,8 @@
 #include "platform/host/evt/evt_objects.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/modules/message_inserts.h"
+#include "platform/host/modules/message_table.h"
+#include "platform/host/modules/pe_image.h"
 #include "platform/host/evt/wevtapi.h"
 
 using namespace host::evt;
@@ -19,15 +21,33 @@ using formats::EvtxValue;
 
 namespace {
 
-// The text of message `id` in `language`, or in the neutral language.
-const std::u16string* FindMessage(const host::Publisher& p, LANGID language, DWORD id) {
+// A message of one of the publisher's files in `language`; false when the
+// file has no table in it or no such message.
+bool FindFileMessage(const host::PeImage* file, LANGID language, DWORD id, std::u16string* text) {
+  std::span<const uint8_t> table;
+  return file && file->Resource(host::kMessageTableType, host::kMessageTableName, language, &table) == 0 &&
+         host::FindMessage(table, id, CP_ACP, text) == 0;
+}
+
+// 0 and the text of message `id` in `language` or in the neutral language,
+// from the publisher's texts, its message file or its parameter file;
+// ERROR_EVT_MESSAGE_NOT_FOUND when there is none, ERROR_MUI_FILE_NOT_FOUND
+// when its message file could not be read.
+DWORD FindMessage(const host::Publisher& p, LANGID language, DWORD id, std::u16string* text) {
   for (LANGID lang : {language, LANGID(0)}) {
     auto texts = p.messages.find(lang);
-    if (texts == p.messages.end()) continue;
-    auto text = texts->second.find(id);
-    if (text != texts->second.end()) return &text->second;
+    if (texts != p.messages.end()) {
+      auto found = texts->second.find(id);
+      if (found != texts->second.end()) {
+        *text = found->second;
+        return 0;
+      }
+    }
+    if (FindFileMessage(p.messageFile.get(), lang, id, text) || FindFileMessage(p.parameterFile.get(), lang, id, text)) {
+      return 0;
+    }
   }
-  return nullptr;
+  return p.messageFileError ? ERROR_MUI_FILE_NOT_FOUND : ERROR_EVT_MESSAGE_NOT_FOUND;
 }
 
 EvtxValue FromVariant(const EVT_VARIANT& v) {
@@ -69,13 +89,12 @@ bool ResolveParameters(const host::Publisher& p, LANGID language, std::u16string
     size_t end = at + 2;
     DWORD id = 0;
     while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') id = id * 10 + (text[end++] - u'0');
-    const std::u16string* parameter = end > at + 2 ? FindMessage(p, language, id) : nullptr;
-    if (!parameter) {
+    std::u16string value;
+    if (end == at + 2 || FindMessage(p, language, id, &value) != 0) {
       resolved = resolved && end == at + 2;
       at = end;
       continue;
     }
-    std::u16string value = *parameter;
     while (!value.empty() && (value.back() == u'\n' || value.back() == u'\r')) value.pop_back();
     text.replace(at, end - at, value);
     at += value.size();
@@ -173,15 +192,15 @@ BOOL WINAPI EvtFormatMessage(EVT_HANDLE publisherMetadata, EVT_HANDLE event, DWO
   LANGID language = LANGIDFROMLCID(metadata->locale);
   DWORD id = messageId;
   if (!byId && !MessageIdFor(p, ev.get(), flags, &id)) return Fail(ERROR_EVT_MESSAGE_NOT_FOUND);
-  const std::u16string* message = FindMessage(p, language, id);
-  if (!message) return Fail(ERROR_EVT_MESSAGE_NOT_FOUND);
+  std::u16string message;
+  if (DWORD e = FindMessage(p, language, id, &message)) return Fail(e);
   std::vector<EvtxValue> inserts;
   for (DWORD i = 0; i < valueCount; ++i) inserts.push_back(FromVariant(values[i]));
   if (!valueCount && ev && flags == EvtFormatMessageEvent) {
     for (auto& v : formats::GetEvtxUserValues(ev->record->event)) inserts.push_back(std::move(v.value));
   }
   std::u16string text;
-  DWORD result = FormatWith(p, language, *message, inserts, &text);
+  DWORD result = FormatWith(p, language, message, inserts, &text);
   if (DWORD e = CopyText(text, bufferSize, buffer, bufferUsed)) return Fail(e);
   return result ? Fail(result) : TRUE;
 }

@@ -18,6 +18,15 @@ BOOL WriteValue(const EvtxValue& value, DWORD bufferSize, PEVT_VARIANT buffer, P
   return TRUE;
 }
 
+// The locale whose texts the metadata gives: the system's or the user's
+// default for those two names, the thread's for 0.
+LCID MetadataLocale(LCID locale) {
+  if (locale == 0) return GetThreadLocale();
+  if (LANGIDFROMLCID(locale) == MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)) return GetSystemDefaultLCID();
+  if (LANGIDFROMLCID(locale) == MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)) return GetUserDefaultLCID();
+  return locale;
+}
+
 bool IsArrayProperty(int id) {
   return id == EvtPublisherMetadataChannelReferences || id == EvtPublisherMetadataLevels ||
          id == EvtPublisherMetadataTasks || id == EvtPublisherMetadataOpcodes || id == EvtPublisherMetadataKeywords;
@@ -45,9 +54,11 @@ EVT_HANDLE WINAPI EvtOpenPublisherMetadata(EVT_HANDLE session, LPCWSTR publisher
   if (!computer) return FailHandle(error);
   const host::Publisher* publisher = host::EventLogOf(*computer).FindPublisher(publisherId);
   if (!publisher) return FailHandle(ERROR_EVT_PUBLISHER_METADATA_NOT_FOUND);
+  auto copy = std::make_shared<host::Publisher>(*publisher);
+  if (DWORD e = host::LoadPublisherFiles(host::EventLogOf(*computer), *copy)) return FailHandle(e);
   auto metadata = std::make_shared<PublisherMetadata>();
-  metadata->publisher = std::make_shared<const host::Publisher>(*publisher);
-  metadata->locale = locale ? locale : GetThreadLocale();
+  metadata->publisher = copy;
+  metadata->locale = MetadataLocale(locale);
   metadata->server = session ? As<Session>(session)->server : std::u16string();
   return Add(metadata);
 }

@@ -89,6 +89,12 @@ std::atomic<UINT> g_errorMode{0};
 
 }  // namespace
 
+DWORD ReadPeFile(const std::string& linuxPath, PeImage* image) {
+  std::vector<uint8_t> bytes;
+  if (DWORD e = ReadImage(linuxPath, &bytes)) return e;
+  return image->Parse(std::move(bytes));
+}
+
 DWORD FindModuleMessage(HMODULE module, DWORD messageId, DWORD languageId, std::u16string* text) {
   if (!module) return ERROR_RESOURCE_TYPE_NOT_FOUND;  // the executable has no message table
   std::shared_ptr<DataModule> data;
@@ -117,11 +123,9 @@ HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
   if (!(flags & (LOAD_LIBRARY_AS_DATAFILE | host::kAsImageResource | host::kAsDataFileExclusive)))
     return LoadLibraryW(name);
   std::string path;
-  std::vector<uint8_t> bytes;
   DWORD error = host::MapPath(name, &path);
-  if (!error) error = host::ReadImage(path, &bytes);
   auto data = std::make_shared<host::DataModule>();
-  if (!error) error = data->image.Parse(std::move(bytes));
+  if (!error) error = host::ReadPeFile(path, &data->image);
   if (error) {
     SetLastError(error);
     return nullptr;

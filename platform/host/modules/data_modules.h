@@ -17,4 +17,9 @@ namespace host {
 // language present. ERROR_MR_MID_NOT_FOUND when the chosen table lacks the id.
 DWORD FindModuleMessage(HMODULE module, DWORD messageId, DWORD languageId, std::u16string* text);
 
+class PeImage;
+// Reads and parses a PE file by its Linux path: 0, the Win32 error of
+// reading it, or ERROR_BAD_EXE_FORMAT.
+DWORD ReadPeFile(const std::string& linuxPath, PeImage* image);
+
 }  // namespace host

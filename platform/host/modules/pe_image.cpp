@@ -112,10 +112,55 @@ DWORD PeImage::Resource(WORD type, WORD name, WORD language, std::span<const uin
   if (DWORD e = NameDirectory(type, name, &directory)) return e;
   uint32_t leaf = 0;
   if (!Entry(directory, language, &leaf)) return ERROR_RESOURCE_LANG_NOT_FOUND;
+  return LeafData(leaf, data);
+}
+
+DWORD PeImage::LeafData(uint32_t leaf, std::span<const uint8_t>* data) const {
   if ((leaf & kSubdirectory) || !EvtxFits(resources_, leaf, 16)) return ERROR_RESOURCE_DATA_NOT_FOUND;
   uint32_t rva = EvtxLoad<uint32_t>(resources_, leaf);
   uint32_t size = EvtxLoad<uint32_t>(resources_, leaf + 4);
   return AtRva(rva, size, data) ? 0 : ERROR_RESOURCE_DATA_NOT_FOUND;
+}
+
+bool PeImage::NamedEntry(uint32_t directory, std::u16string_view text, uint32_t* target) const {
+  if (!EvtxFits(resources_, directory, kDirectoryHeader)) return false;
+  size_t named = EvtxLoad<uint16_t>(resources_, directory + 12);
+  size_t first = directory + kDirectoryHeader;
+  if (!EvtxFits(resources_, first, named * kDirectoryEntry)) return false;
+  for (size_t i = 0; i < named; ++i) {
+    size_t at = first + i * kDirectoryEntry;
+    uint32_t nameOffset = EvtxLoad<uint32_t>(resources_, at) & ~kSubdirectory;
+    size_t length = EvtxLoad<uint16_t>(resources_, nameOffset);
+    if (length != text.size() || !EvtxFits(resources_, nameOffset + 2, length * 2)) continue;
+    bool same = true;
+    for (size_t k = 0; k < length && same; ++k) {
+      char16_t c = EvtxLoad<uint16_t>(resources_, nameOffset + 2 + k * 2);
+      char16_t t = text[k];
+      if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+      if (t >= u'a' && t <= u'z') t = static_cast<char16_t>(t - 32);
+      same = c == t;
+    }
+    if (same) {
+      *target = EvtxLoad<uint32_t>(resources_, at + 4);
+      return true;
+    }
+  }
+  return false;
+}
+
+DWORD PeImage::NamedTypeResource(std::u16string_view typeName, WORD name, std::span<const uint8_t>* data) const {
+  if (resources_.empty()) return ERROR_RESOURCE_DATA_NOT_FOUND;
+  uint32_t types = 0;
+  if (!NamedEntry(0, typeName, &types) || !(types & kSubdirectory)) return ERROR_RESOURCE_TYPE_NOT_FOUND;
+  uint32_t names = 0;
+  if (!Entry(types & ~kSubdirectory, name, &names) || !(names & kSubdirectory)) return ERROR_RESOURCE_NAME_NOT_FOUND;
+  uint32_t directory = names & ~kSubdirectory;
+  if (!EvtxFits(resources_, directory, kDirectoryHeader)) return ERROR_RESOURCE_DATA_NOT_FOUND;
+  size_t count = size_t{EvtxLoad<uint16_t>(resources_, directory + 12)} + EvtxLoad<uint16_t>(resources_, directory + 14);
+  if (count == 0 || !EvtxFits(resources_, directory + kDirectoryHeader, kDirectoryEntry)) {
+    return ERROR_RESOURCE_LANG_NOT_FOUND;
+  }
+  return LeafData(EvtxLoad<uint32_t>(resources_, directory + kDirectoryHeader + 4), data);
 }
 
 }  // namespace host

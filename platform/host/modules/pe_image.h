@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/api/types.h"
@@ -26,6 +27,10 @@ class PeImage {
   // The data of one language of a resource; errors as above, and
   // ERROR_RESOURCE_LANG_NOT_FOUND.
   DWORD Resource(WORD type, WORD name, WORD language, std::span<const uint8_t>* data) const;
+  // The data of a resource whose type is named by text (such as
+  // "WEVT_TEMPLATE", compared ignoring case), in the first language listed;
+  // errors as above.
+  DWORD NamedTypeResource(std::u16string_view typeName, WORD name, std::span<const uint8_t>* data) const;
 
  private:
   struct Section {
@@ -37,6 +42,9 @@ class PeImage {
   // of the resource section; its data word, or false.
   bool Entry(uint32_t directory, uint32_t id, uint32_t* target) const;
   DWORD NameDirectory(WORD type, WORD name, uint32_t* directory) const;
+  // The subdirectory of the entry named `text` in the directory at `directory`.
+  bool NamedEntry(uint32_t directory, std::u16string_view text, uint32_t* target) const;
+  DWORD LeafData(uint32_t leaf, std::span<const uint8_t>* data) const;
 
   std::vector<uint8_t> bytes_;
   std::vector<Section> sections_;

@@ -127,6 +127,7 @@ constexpr Message kMessages[] = {
     {15036, u"The channel at index %1!d! of the query can't be opened."},
     {15037, u"The publisher has been disabled and its resource is not available. This usually occurs when the "
             u"publisher is in the process of being uninstalled or upgraded."},
+    {15100, u"The resource loader failed to find MUI file."},
     // HRESULTs of COM and OLE Automation.
     {0x80004001u, u"Not implemented"},
     {0x80004002u, u"No such interface supported"},

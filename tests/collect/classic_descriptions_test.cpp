@@ -1,0 +1,215 @@
+// Message texts of classic event sources from the message files that the
+// registry names, and the description files of classic collections.
+#include <fstream>
+
+#include "collect/classic_message_resolver.h"
+#include "platform/api/kernel.h"
+#include "platform/host/modules/module_table.h"
+#include "render/parameter_expansion.h"
+#include "tests/collect/collect_fixture.h"
+#include "tests/support/trace_file.h"
+
+namespace collecttest {
+namespace {
+
+using cmr::ClassicMessageResolver;
+using cmr::MessageFileKind;
+
+#ifdef EC_FIXTURE_DLL_DIR
+const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
+#else
+const fs::path kFixtures;
+#endif
+
+constexpr char16_t kSystem32[] = u"%SystemRoot%\\System32\\";
+constexpr char16_t kPublisherGuid[] = u"{5c0a2b1e-8f4d-4b1a-9c3e-1d2f3a4b5c6d}";
+
+class ClassicDescriptions : public CollectFixture {
+ protected:
+  void SetUp() override {
+    CollectFixture::SetUp();
+    if (kFixtures.empty() || !fs::exists(kFixtures / "descr_events.dll")) {
+      GTEST_SKIP() << "message DLL fixtures were not built (no MinGW binutils)";
+    }
+    fs::path system32 = fs::path(dir_.path()) / "C/Windows/System32";
+    fs::create_directories(system32);
+    for (const char* dll : {"descr_events.dll", "descr_params.dll"}) fs::copy_file(kFixtures / dll, system32 / dll);
+    std::ofstream(system32 / "notpe.dll") << "This is not a PE image.";
+    std::ifstream whole(kFixtures / "descr_events.dll", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+    std::ofstream(system32 / "cut.dll", std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+    Local().SetRoot(dir_.path());
+
+    host::ClassicLogConfig config;
+    config.name = u"Application";
+    config.sources = {
+        {u"TestSource", std::u16string(kSystem32) + u"descr_events.dll", u"",
+         std::u16string(kSystem32) + u"descr_params.dll"},
+        {u"Damaged", std::u16string(kSystem32) + u"notpe.dll;" + kSystem32 + u"cut.dll", u"", u""},
+        {u"Bare", u"", u"", u""},
+        {u"ByGuid", u"", u"", u""},
+    };
+    host::CreateClassicLog(Local(), config);
+    SetString(u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\ByGuid", u"ProviderGuid", kPublisherGuid);
+    SetString(std::u16string(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WINEVT\\Publishers\\") + kPublisherGuid,
+              u"MessageFileName", std::u16string(kSystem32) + u"descr_events.dll");
+  }
+
+  static void SetString(const std::u16string& path, const char16_t* name, const std::u16string& value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    RegSetValueExW(key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(key);
+  }
+
+  // The text, or "<error N>".
+  static std::u16string Text(ClassicMessageResolver& resolver, const char16_t* source, MessageFileKind kind,
+                             DWORD id) {
+    std::u16string text;
+    if (!resolver.GetMessageText(source, kind, id, text)) return u"<error " + cmr::ToText(GetLastError()) + u">";
+    return text;
+  }
+
+  ClassicMessageResolver resolver_{u"WORKSTATION1", u"Application"};
+};
+
+TEST_F(ClassicDescriptions, MessageTexts) {
+  resolver_.SetLanguage(0x0409);
+  struct Case {
+    const char16_t* source;
+    MessageFileKind kind;
+    DWORD id;
+    std::u16string expected;
+  } cases[] = {
+      {u"TestSource", MessageFileKind::Event, 0x100, u"User %1 logged on: %%1."},
+      {u"TestSource", MessageFileKind::Event, 0xC0000100, u"User %1 logged on: %%1."},  // severity bits dropped
+      {u"TestSource", MessageFileKind::Parameter, 0xC0000100, u"User %1 logged on: %%1."},  // cached by id alone
+      {u"TestSource", MessageFileKind::Parameter, 0x80000002, u"<error 2>"},  // only event messages drop bits
+      {u"TestSource", MessageFileKind::Event, 0x101, u"<error 2>"},  // the English table lacks it: no retry
+      {u"TestSource", MessageFileKind::Parameter, 2, u"running"},
+      {u"TestSource", MessageFileKind::Event, 0x999, u"<error 2>"},
+      {u"ByGuid", MessageFileKind::Event, 1000, u"Service %1 is %%2 (%%9)."},
+      {u"ByGuid", MessageFileKind::Parameter, 2, u"<error 2>"},  // the publisher has no ParameterFileName
+      {u"Bare", MessageFileKind::Event, 1000, u"<error 2>"},
+      {u"Damaged", MessageFileKind::Event, 1000, u"<error 2>"},
+      {u"Unknown", MessageFileKind::Event, 1000, u"<error 2>"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Text(resolver_, c.source, c.kind, c.id), c.expected)
+        << cmr::Utf16ToUtf8(c.source) << " " << std::hex << c.id;
+  }
+}
+
+TEST_F(ClassicDescriptions, AMissIsNeverLookedUpAgain) {
+  EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Event, 0x999), u"<error 2>");
+  unsigned formats = host::CallCount("FormatMessageW");
+  unsigned loads = host::CallCount("LoadLibraryExW");
+  EXPECT_GT(formats, 0u);
+  EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Event, 0x999), u"<error 2>");
+  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 5), u"<error 2>");
+  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 5), u"<error 2>");
+  EXPECT_EQ(host::CallCount("FormatMessageW"), formats);
+  EXPECT_EQ(host::CallCount("LoadLibraryExW"), loads);
+}
+
+TEST_F(ClassicDescriptions, LanguageErrorsRetryWithLanguageZero) {
+  resolver_.SetLanguage(0x040C);  // no French table: 1815, then the English one
+  EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Parameter, 2), u"running");
+  EXPECT_EQ(host::CallCount("FormatMessageW"), 2u);
+  host::ClearFaults();
+  resolver_.SetLanguage(0x0409);
+  host::InjectFault("FormatMessageW", 1, 15100);
+  EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Parameter, 1), u"X");
+  EXPECT_EQ(host::CallCount("FormatMessageW"), 2u);
+  host::InjectFault("FormatMessageW", 1, ERROR_ACCESS_DENIED);  // any other error is a miss
+  EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Parameter, 7), u"<error 2>");
+}
+
+TEST_F(ClassicDescriptions, ExpandParameters) {
+  SetLastError(5);
+  EXPECT_EQ(resolver_.ExpandParameters(u"TestSource", u"%%1 and %%10, %%2, %%3"), u"X and X0, running, %%3");
+  EXPECT_EQ(GetLastError(), 0u);
+  std::u16string grown = resolver_.ExpandParameters(u"TestSource", u"%%7");
+  EXPECT_LE(grown.size(), cmr::kMaxExpandedLength) << "a message that refers to itself is bounded";
+  EXPECT_EQ(resolver_.ExpandParameters(u"Bare", u"%%1"), u"%%1");
+}
+
+TEST_F(ClassicDescriptions, SourcesWithoutMessageFilesAreTracedOnce) {
+  testsupport::TraceFile trace(fs::path(dir_.path()) / "trace.log");
+  Text(resolver_, u"Bare", MessageFileKind::Event, 1);
+  Text(resolver_, u"Bare", MessageFileKind::Event, 2);
+  Text(resolver_, u"Damaged", MessageFileKind::Event, 1);
+  std::string text = trace.Text();
+  auto count = [&](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Failed to get resource handle for 'Bare': "), 1u) << text;
+  EXPECT_NE(text.find("Getting resource path from registry"), std::string::npos) << text;
+  EXPECT_EQ(count("Failed to load resource library '%SystemRoot%\\System32\\notpe.dll'"), 1u) << text;
+  // A cut-off image still loads; its lookups fail without a word.
+  EXPECT_EQ(count("cut.dll"), 0u) << text;
+}
+
+TEST_F(ClassicDescriptions, ModulesAreFreedWithTheResolver) {
+  size_t before = host::LoadedModuleCount();
+  {
+    ClassicMessageResolver resolver(u"WORKSTATION1", u"Application");
+    Text(resolver, u"TestSource", MessageFileKind::Event, 0x100);
+    Text(resolver, u"TestSource", MessageFileKind::Parameter, 1);
+    EXPECT_EQ(host::LoadedModuleCount(), before + 2);
+  }
+  EXPECT_EQ(host::LoadedModuleCount(), before);
+}
+
+TEST_F(ClassicDescriptions, CollectionWritesTheDescriptionFile) {
+  auto add = [&](const char16_t* source, uint32_t id, std::vector<std::u16string> strings) {
+    formats::EvtRecordFields f = Fields(id, 1300000000 + (id & 0xFFFF));
+    f.source = source;
+    f.strings = std::move(strings);
+    ASSERT_NE(host::AppendClassicRecord(Local(), u"Application", f), 0u);
+  };
+  add(u"TestSource", 0xC0000100, {u"alice", u"%%2 then %%1"});
+  add(u"TestSource", 1000, {u"svc"});
+  add(u"Bare", 7, {u"%%1"});
+  add(u"TestSource", 0xC0000100, {u"bob"});
+  cmr::CTaskEventLog config;
+  config.LogName = u"Application";
+  config.SeekLastFirstRun = false;
+  config.CollectEventResources = true;
+  config.UserLanguage = 0x0409;
+  WriteConfig(config);
+  ASSERT_EQ(Run(), S_OK);
+  std::u16string eventFile = ReadConfig().EventFileName;
+  ASSERT_FALSE(eventFile.empty());
+
+  auto events = ReadEntries(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile));
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(FieldOf(events[0], u"IS04"), u"running then X") << "string 2 expanded, numbered after the real ones";
+  EXPECT_EQ(FieldOf(events[2], u"IS02"), u"%%1") << "no parameter file: the reference stays";
+
+  std::string descr = OutDir() + "/" + cmr::Utf16ToUtf8(eventFile.substr(0, eventFile.size() - 6)) + ".descr";
+  auto entries = ReadEntries(descr);
+  ASSERT_EQ(entries.size(), 3u);
+  struct Expected {
+    const char16_t* source;
+    const char16_t* id;
+    std::u16string text;
+  } expected[] = {
+      {u"Bare", u"7", u""},
+      {u"TestSource", u"1000", u"Service %1 is running (%%9)."},
+      {u"TestSource", u"256", u"User %1 logged on: X."},
+  };
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(FieldOf(entries[i], u"ST"), u"DS");
+    EXPECT_EQ(FieldOf(entries[i], u"ES"), expected[i].source);
+    EXPECT_EQ(FieldOf(entries[i], u"EI"), expected[i].id);
+    EXPECT_EQ(FieldOf(entries[i], u"ED"), expected[i].text);
+  }
+}
+
+}  // namespace
+}  // namespace collecttest
