@@ -6,6 +6,8 @@
 #include "filter/event_filter.h"
 #include "platform/api/kernel.h"
 
+namespace cmr {
+
 bool CEventFilter::ParseTimeToUTC(const char* text, uint32_t& seconds) {
   if (text == nullptr) return false;
   int day, month, year, hour, minute, second;
@@ -48,3 +50,5 @@ bool CEventFilter::UTCtoTimeString(uint32_t seconds, std::string& text) {
   Trace(30, u"done.");
   return true;
 }
+
+}  // namespace cmr
