@@ -16,21 +16,6 @@ bool ReadConfig(const EvtApi& api, EVT_HANDLE config, int id, EvtPropertyBuffer&
   });
 }
 
-// Formats a message of the publisher's metadata into `text` (two passes).
-bool FormatMessageId(const EvtApi& api, EVT_HANDLE metadata, DWORD messageId, std::u16string* text) {
-  std::vector<WCHAR> buffer(256);
-  DWORD used = 0;
-  bool ok = api.EvtFormatMessage(metadata, nullptr, messageId, 0, nullptr, EvtFormatMessageId,
-                                 static_cast<DWORD>(buffer.size()), buffer.data(), &used) != FALSE;
-  if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(used);
-    ok = api.EvtFormatMessage(metadata, nullptr, messageId, 0, nullptr, EvtFormatMessageId,
-                              static_cast<DWORD>(buffer.size()), buffer.data(), &used) != FALSE;
-  }
-  if (ok) *text = buffer.data();
-  return ok;
-}
-
 // The message id of the publisher's reference to `channel`; false when the
 // publisher has none or a read fails.
 bool ChannelMessageId(const EvtApi& api, EVT_HANDLE metadata, const std::u16string& channel, DWORD* messageId) {
@@ -70,7 +55,7 @@ DWORD DisplayName(const EvtApi& api, EVT_HANDLE session, const std::u16string& p
   if (!metadata) return GetLastError();
   DWORD messageId = 0;
   DWORD error = 0;
-  if (!ChannelMessageId(api, metadata, channel, &messageId) || !FormatMessageId(api, metadata, messageId, text)) {
+  if (!ChannelMessageId(api, metadata, channel, &messageId) || !FormatPublisherMessage(api, metadata, messageId, text)) {
     error = GetLastError();
     if (error == 0) error = ERROR_NOT_FOUND;
   }

@@ -28,4 +28,11 @@ std::u16string GetChannelLogFilePath(const EvtApi& api, const std::u16string& co
 // are traced and leave the remaining fields as they were.
 void GetChannelInfo(const EvtApi& api, EVT_HANDLE session, LCID language, cmr::LogInfoEntry& entry);
 
+// Formats message `messageId` of the publisher metadata into `text`
+// (EvtFormatMessage with EvtFormatMessageId, a second pass with the size
+// asked for). False with the last error; for the errors of an insert without
+// a value (15029) or a parameter without a text (15030) the text made is
+// still given.
+bool FormatPublisherMessage(const EvtApi& api, EVT_HANDLE metadata, DWORD messageId, std::u16string* text);
+
 }  // namespace cmr

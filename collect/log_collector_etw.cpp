@@ -15,6 +15,7 @@ LogCollectorEtw::LogCollectorEtw(const CollectorSettings& config, const CEventFi
                                  const CollectorOptions& options)
     : LogCollector(config, filter, options) {
   if (!config.LoadFromEvtFile.empty()) m_options.ProcessBackups = 0;
+  descriptions_.SetLocale(config.UserLanguage);
 }
 
 const std::u16string& LogCollectorEtw::Source() const {
@@ -27,6 +28,7 @@ HRESULT LogCollectorEtw::Process(const std::u16string& computer, EventFileWriter
   Trace(30, u"Processing log (ETW)");
   ETWEventLog reader(m_options.DeleteBackups, m_options.ReaderParameter);
   Run run{computer, writer, stored, first, last, found, warning, false, reader};
+  descriptions_.SetComputer(computer);
   run.backups = ReadsBackups(stored);
   first = {};
   last = {};

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "collect/etw_event_log.h"
+#include "collect/evt_message_resolver.h"
 #include "collect/log_collector.h"
 #include "render/rendered_event.h"
 
@@ -25,8 +26,7 @@ class LogCollectorEtw : public LogCollector {
                   const LogPosition& stored, LogPosition& first, LogPosition& last, uint8_t& found,
                   std::u16string& warning) override;
   // The message texts of the providers met come from their publisher
-  // metadata; until that resolver is part of the collector nothing is
-  // written, and the pipeline's description file holds no entry.
+  // metadata.
   void WriteDescriptions(EventFileWriter& writer) override;
 
   // Writes one admitted event as a Windows Event Log event entry.
@@ -58,6 +58,7 @@ class LogCollectorEtw : public LogCollector {
   HRESULT JumpToNextBackup(Run& run, bool& end);
   const std::u16string& Source() const;
 
+  EvtMessageResolver descriptions_;
   uint32_t storedCount_ = 0;
 };
 

@@ -99,8 +99,14 @@ void LogCollectorEtw::DumpRecord(EventFileWriter& writer, const RenderedEvent& e
   CountWrittenRecord();
 }
 
-std::u16string LogCollectorEtw::ExpandParameters(const std::u16string&, const std::u16string& text) { return text; }
+std::u16string LogCollectorEtw::ExpandParameters(const std::u16string& source, const std::u16string& text) {
+  return descriptions_.ExpandParameters(source, text);
+}
 
-void LogCollectorEtw::WriteDescriptions(EventFileWriter&) {}
+void LogCollectorEtw::WriteDescriptions(EventFileWriter& writer) {
+  for (const auto& [source, ids] : m_descriptionSources) {
+    for (uint32_t id : ids) descriptions_.WriteDescription(writer, source, id);
+  }
+}
 
 }  // namespace cmr
