@@ -26,19 +26,4 @@ LONG OpenEventLogKey(const char16_t* computer, const std::u16string& logName, HK
 // RegConnectRegistryW when it is not the local one. Returns the Win32 code.
 LONG OpenComputerKey(const char16_t* computer, const std::u16string& path, REGSAM access, HKEY* key);
 
-// Closes a registry key at the end of a scope.
-class KeyGuard {
- public:
-  explicit KeyGuard(HKEY key) : key_(key) {}
-  ~KeyGuard() {
-    if (key_) RegCloseKey(key_);
-  }
-  KeyGuard(const KeyGuard&) = delete;
-  KeyGuard& operator=(const KeyGuard&) = delete;
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_;
-};
-
 }  // namespace cmr

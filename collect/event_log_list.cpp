@@ -3,9 +3,11 @@
 #include "base/exceptions.h"
 #include "base/trace.h"
 #include "collect/event_log_key.h"
+#include "collect/registry_text.h"
 #include "platform/api/kernel.h"
 
 namespace cmr {
+
 bool ListEventLogs(const char16_t* computer, std::vector<std::u16string>& names) {
   try {
     HKEY key = nullptr;

@@ -1,4 +1,5 @@
-// Filter times as text: "day.month.year hour:minute:second", UTC, no padding.
+// CEventFilter's filter times as text: "day.month.year hour:minute:second",
+// UTC, no padding.
 #include <cstdio>
 
 #include "base/file_time.h"
