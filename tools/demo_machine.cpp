@@ -1,6 +1,7 @@
 #include "tools/demo_machine.h"
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/formats/evtx_value.h"
 #include "platform/host/security/accounts.h"
@@ -9,6 +10,7 @@
 #include "platform/host/registry/registry_file.h"
 #include "platform/host/registry/registry_values.h"
 #include "tools/demo_events.h"
+#include "tools/demo_message_files.h"
 
 namespace tool {
 namespace {
@@ -16,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kLogsFolder[] = "C/Windows/System32/winevt/Logs";
+constexpr char kSystem32Folder[] = "C/Windows/System32";
 constexpr char16_t kLogsPath[] = u"%SystemRoot%\\System32\\Winevt\\Logs\\";
 constexpr char16_t kWinevt[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WINEVT\\";
 
@@ -84,9 +87,31 @@ void WriteClassicLogKeys(host::Computer& computer) {
   host::CreateClassicLog(computer, security);
 }
 
+// The message files built with the project, into System32.
+bool WriteMessageFiles(const std::string& dir, std::string* error) {
+  for (const auto& file : DemoMessageFiles()) {
+    std::string path = dir + "/" + kSystem32Folder + "/" + file.name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+    if (!out) {
+      *error = path + ": cannot be written";
+      return false;
+    }
+  }
+  return true;
+}
+
 host::RegistryKey::KeyPtr Key(host::Computer& computer, const std::u16string& path) {
   bool created = false;
   return host::Registry::Create(computer.Service<host::Registry>().Root(HKEY_LOCAL_MACHINE), path, &created);
+}
+
+// The auditing publisher's source of the Security log names no message file:
+// its texts are found through the publisher's registration.
+void WriteAuditingSourceKey(host::Computer& computer) {
+  auto key = Key(computer, u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Security\\"
+                           u"Microsoft-Windows-Security-Auditing");
+  host::SetStringValue(*key, u"ProviderGuid", u"{54849625-5478-4994-A5BA-3E3B0328C30D}");
 }
 
 void WriteChannelKeys(host::Computer& computer) {
@@ -170,10 +195,11 @@ bool WriteDemoMachine(const std::string& dir, std::string* error) {
   host::Computer computer(kDemoComputerName);
   DemoIdentity identity{kDemoComputerName, computer.Service<host::Accounts>().MachineSid()};
   WriteClassicLogKeys(computer);
+  WriteAuditingSourceKey(computer);
   WriteChannelKeys(computer);
   WriteIdentityKeys(computer, identity);
   WriteAuditPolicy(computer);
-  if (!WriteLogFiles(dir, identity, error)) return false;
+  if (!WriteLogFiles(dir, identity, error) || !WriteMessageFiles(dir, error)) return false;
   if (DWORD e = host::ExportRegFile(computer, u"HKEY_LOCAL_MACHINE", dir + "/machine.reg")) {
     *error = dir + "/machine.reg: cannot be written (error " + std::to_string(e) + ")";
     return false;

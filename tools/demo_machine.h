@@ -4,9 +4,11 @@
 // Scheduler's operational channel and a disabled analytic channel, the
 // registry entries of the event-log service, its channels and publishers,
 // the profiles of the local users that the events name, and an audit
-// policy of logon successes and failures only. Everything is
-// written with the project's own writers, at fixed times and with fixed
-// GUIDs, so that every machine made is the same.
+// policy of logon successes and failures only, and the message files of the
+// security auditing and Task Scheduler publishers (built with the project
+// from tools/demo/). Everything is written with the project's own writers,
+// at fixed times and with fixed GUIDs, so that every machine made is the
+// same.
 #pragma once
 
 #include <string>
