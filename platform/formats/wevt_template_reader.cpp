@@ -22,6 +22,7 @@ class ManifestReader {
 
   bool Read(std::vector<WevtProvider>* providers) {
     if (!Signature(bytes_, 0, "CRIM") || !EvtxFits(bytes_, 0, 16)) return Fail("no CRIM header");
+    if (EvtxLoad<uint32_t>(bytes_, 4) > bytes_.size()) return Fail("cut off before its size");
     uint32_t count = EvtxLoad<uint32_t>(bytes_, 12);
     if (count > kMaxCount || !EvtxFits(bytes_, 16, size_t{count} * kProviderDescriptor)) {
       return Fail("provider descriptors outside the resource");
@@ -62,7 +63,8 @@ class ManifestReader {
   // `first`; false when they do not fit.
   bool Definitions(size_t element, size_t first, size_t size, uint32_t* count) {
     *count = EvtxLoad<uint32_t>(bytes_, element + 8);
-    return *count <= kMaxCount && EvtxFits(bytes_, first, size_t{*count} * size);
+    return EvtxFits(bytes_, element, first - element) && *count <= kMaxCount &&
+           EvtxFits(bytes_, first, size_t{*count} * size);
   }
 
   bool ReadChannels(size_t at, std::vector<WevtChannel>& channels) {
