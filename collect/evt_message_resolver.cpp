@@ -38,10 +38,11 @@ EVT_HANDLE EvtMessageResolver::Metadata(const std::u16string& provider, LCID loc
   auto& locales = metadata_[provider];
   auto it = locales.find(locale);
   if (it != locales.end()) return it->second;
+  const bool firstTry = locales.empty();  // a publisher that cannot be opened is traced once
   EVT_HANDLE metadata = nullptr;
   if (Ready()) {
     metadata = api_.EvtOpenPublisherMetadata(session_, provider.c_str(), nullptr, locale, 0);
-    if (!metadata && Tracer::Instance().WouldWrite(20)) {
+    if (!metadata && firstTry && Tracer::Instance().WouldWrite(20)) {
       DWORD error = GetLastError();
       Trace(20, u"Failed to open publisher metadata of '%s': %d (%s)", provider, error, Win32ErrorText(error));
     }

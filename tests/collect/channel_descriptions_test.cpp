@@ -112,6 +112,7 @@ TEST_F(ChannelDescriptions, MissesAreNotLookedUpAgainAndDamagedFilesAreTracedOnc
   testsupport::TraceFile trace(fs::path(dir_.path()) / "trace.log");
   resolver_.SetLocale(0x0409);
   EXPECT_EQ(Description(u"Not-A-PE", 100), u"<none>");
+  EXPECT_EQ(resolver_.ExpandParameters(u"Not-A-PE", u"%%1"), u"%%1");  // tries the fall-back locale too
   EXPECT_EQ(Description(kProvider, 103), u"<none>");
   unsigned opens = host::CallCount("EvtOpenPublisherMetadata");
   unsigned formats = host::CallCount("EvtFormatMessage");
