@@ -10,6 +10,8 @@
 
 #include "render/gzip_input.h"
 
+namespace cmr {
+
 struct EventFileField {
   std::u16string tag;
   std::u16string value;  // carets decoded
@@ -57,3 +59,5 @@ class EventFileReader {
   size_t entries_ = 0;
   std::string problem_;
 };
+
+}  // namespace cmr

@@ -26,6 +26,8 @@
 
 namespace collecttest {
 
+using namespace cmr;
+
 namespace fs = std::filesystem;
 
 inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {

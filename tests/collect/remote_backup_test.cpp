@@ -2,6 +2,8 @@
 // share when they are not beside the log's file.
 #include "tests/collect/collect_fixture.h"
 
+using namespace cmr;
+
 namespace collecttest {
 namespace {
 
