@@ -3,12 +3,6 @@
 // told to the command line; a live log's file takes each append in place
 // (the record, then the header), and a write that fails leaves a file that
 // reads whole up to its last whole record.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fstream>
-
 #include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
@@ -16,6 +10,7 @@
 #include "platform/host/files/paths.h"
 #include "platform/host/faults/faults.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/small_address_space.h"
 
 namespace classictest {
 namespace {
@@ -99,15 +94,7 @@ TEST_F(EvtFileTest, ALargeBackupIsReadInLittleMemory) {
     ASSERT_TRUE(formats::WriteFileBytes(file, log.Image()));
   }
   const std::u16string path = host::WindowsPathOf(file);
-  pid_t pid = fork();
-  if (pid == 0) {
-    rlimit limit{};
-    getrlimit(RLIMIT_AS, &limit);
-    std::ifstream statm("/proc/self/statm");
-    size_t pages = 0;
-    statm >> pages;
-    limit.rlim_cur = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (32u << 20);
-    setrlimit(RLIMIT_AS, &limit);
+  EXPECT_TRUE(testsupport::SucceedsInSmallAddressSpace(32u << 20, [&] {
     HANDLE h = OpenBackupEventLogW(nullptr, path.c_str());
     std::vector<uint8_t> buffer(0x10000);
     uint32_t count = 0, last = 0;
@@ -122,11 +109,8 @@ TEST_F(EvtFileTest, ALargeBackupIsReadInLittleMemory) {
         at += r->Length;
       }
     }
-    _exit(ordered && last == records && count > records / 2 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    return ordered && last == records && count > records / 2;
+  }));
 }
 
 class LiveEvtFileTest : public ClassicTest {
