@@ -75,10 +75,12 @@ void ETWEventLog::EnumBackupFiles(const std::u16string& computer, const std::u16
   Trace(30, u"EnumBackupFiles %s:%s", computer, channel);
   backups_.clear();
   currentBackup_ = 0;
+  backupListFailure_.clear();
   try {
     FindBackupFiles(computer, channel);
   } catch (const BaseException& e) {
     Trace(10, u"Exception: 0x%08x (%s)", static_cast<uint32_t>(e.Code()), e.FullText());
+    backupListFailure_ = e.FullText();
     SetLastError(static_cast<DWORD>(e.Code()));
   }
   Trace(30, u"EnumBackupFiles finished");

@@ -7,6 +7,7 @@
 #include "base/error_report.h"
 #include "base/exceptions.h"
 #include "base/trace.h"
+#include "collect/backup_files.h"
 #include "platform/api/kernel.h"
 
 namespace cmr {
@@ -46,6 +47,7 @@ HRESULT LogCollectorEtw::OpenLog(Run& run) {
   if (run.backups) {
     Trace(30, u"Enumerating backups...");
     run.reader.EnumBackupFiles(run.computer, m_config.LogName);
+    if (!run.reader.BackupListFailure().empty()) run.warning += BackupListWarning(run.reader.BackupListFailure());
     return S_OK;
   }
   Trace(30, u"Opening log file WITHOUT backups");

@@ -116,10 +116,13 @@ void NTEventLog::EnumBackupFiles(bool isLocal, const char16_t* computer, const c
   sidCache_.OpenPolicy(server);
   Trace(30, u"EnumBackupFiles %s:%s", server, logName);
   backups_.clear();
+  backupListFailure_.clear();
+  unreadBackups_.clear();
   try {
     FindBackupFiles(isLocal, server, logName, key);
   } catch (const BaseException& e) {
     Trace(10, u"Exception: %d (%s)", e.Code(), e.FullText());
+    backupListFailure_ = e.FullText();
     SetLastError(static_cast<DWORD>(e.Code()));
   }
   RedirectionOn();

@@ -28,18 +28,7 @@ class ChannelCollection : public CollectFixture {
   }
   // Appends events first..first+count-1, event n with event id n.
   void Append(uint32_t first, uint32_t count, const std::u16string& channel = u"TestChannel") {
-    for (uint32_t n = first; n < first + count; ++n) {
-      formats::EvtxEventSpec spec;
-      spec.provider = u"TestProvider";
-      spec.eventId = static_cast<uint16_t>(n);
-      spec.timeCreated = kFileTimeOf1970 + SecondsOf(n) * 10000000ull + 1234567;
-      formats::EvtxUserValue text;
-      text.name = u"Text";
-      text.value.type = EvtVarTypeString;
-      text.value.text = u"event " + cmr::ToText(n);
-      spec.data = {text};
-      ASSERT_NE(host::AppendEvent(Local(), channel, spec), 0u);
-    }
+    for (uint32_t n = first; n < first + count; ++n) ASSERT_NE(host::AppendEvent(Local(), channel, EventSpec(n)), 0u);
   }
   void Configure(uint32_t lastRecord = 0, uint32_t lastTime = 0, bool seekLast = false,
                  const std::u16string& channel = u"TestChannel") {
