@@ -6,6 +6,8 @@
 #include "collect/evt_channels.h"
 #include "render/evt_property_buffer.h"
 
+namespace cmr {
+
 namespace {
 
 bool ReadConfig(const EvtApi& api, EVT_HANDLE config, int id, EvtPropertyBuffer& buffer) {
@@ -136,3 +138,5 @@ void GetChannelInfo(const EvtApi& api, EVT_HANDLE session, LCID language, cmr::L
   ReadDisplayName(api, session, config, language, entry);
   CloseEvtHandle(api, config);
 }
+
+}  // namespace cmr

@@ -7,6 +7,8 @@
 #include "collect/evt_channels.h"
 #include "render/evt_property_buffer.h"
 
+namespace cmr {
+
 namespace {
 
 // The next channel path into `path`: 0, or the error (259 at the end). The
@@ -85,3 +87,5 @@ std::u16string GetChannelLogFilePath(const EvtApi& api, const std::u16string& co
   cmr::ThrowIfError(error);
   return VariantString(buffer.Value());
 }
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 #include "platform/api/evt.h"
 #include "platform/api/types.h"
 
+namespace cmr {
+
 // The record's context as the collector knows it.
 struct FilterContext {
   // Name of the log being read.
@@ -50,3 +52,5 @@ struct VistaRecordView {
     return valueText != nullptr && index < userCount ? valueText(user[index]) : std::u16string();
   }
 };
+
+}  // namespace cmr

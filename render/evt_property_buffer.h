@@ -9,6 +9,8 @@
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
 
+namespace cmr {
+
 class EvtPropertyBuffer {
  public:
   explicit EvtPropertyBuffer(DWORD bytes = 256) { Grow(bytes); }
@@ -39,3 +41,5 @@ class EvtPropertyBuffer {
 inline std::u16string VariantString(const EVT_VARIANT& v) {
   return v.Type == EvtVarTypeString && v.StringVal ? std::u16string(v.StringVal) : std::u16string();
 }
+
+}  // namespace cmr

@@ -7,6 +7,8 @@
 #include "base/trace.h"
 #include "base/classic_record_text.h"
 
+namespace cmr {
+
 namespace {
 
 // Which insertion strings (counted from 0) of a logon-type event hold the
@@ -246,3 +248,5 @@ std::u16string OriginResolver::ResolveFQDN(const sockaddr* address) {
   DnsRecordListFree(records, DnsFreeRecordList);
   return answer;
 }
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 #include "render/time_text.h"
 #include "render/variant_text.h"
 
+namespace cmr {
+
 namespace {
 
 std::unique_ptr<BYTE[]> CopyValues(const std::vector<EVT_VARIANT>& values) {
@@ -135,3 +137,5 @@ std::u16string RenderedEvent::SystemPropertyText(DWORD index) const {
   const EVT_VARIANT* v = SystemValue(index);
   return v != nullptr ? VariantToText(*v) : std::u16string();
 }
+
+}  // namespace cmr

@@ -6,6 +6,8 @@
 #include "base/trace.h"
 #include "platform/api/kernel.h"
 
+namespace cmr {
+
 namespace {
 
 std::u16string LsaText(const LSA_UNICODE_STRING& s) {
@@ -104,3 +106,5 @@ std::shared_ptr<CSidCache::SidInfo> CSidCache::MakeEntry(PSID sid) {
 }
 
 std::u16string CSidCache::AccountText(const SidInfo& info) { return info.domain + u"\\" + info.name; }
+
+}  // namespace cmr

@@ -10,6 +10,8 @@
 #include "render/number_text.h"
 #include "render/time_text.h"
 
+namespace cmr {
+
 namespace {
 
 std::u16string AnsiText(LPCSTR text) {
@@ -113,3 +115,5 @@ std::u16string_view VariantTextView(const EVT_VARIANT& value, VariantTextScratch
     default: return {};
   }
 }
+
+}  // namespace cmr

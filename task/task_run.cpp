@@ -13,6 +13,8 @@
 #include "task/existing_event_logs.h"
 #include "task/task.h"
 
+namespace cmr {
+
 namespace {
 
 // Log entries that a "*" run leaves out: analytic and debug channels.
@@ -109,3 +111,5 @@ HRESULT CTask::CollectConfiguredLog(BSTR computer, BSTR savePath, bool processBa
   config_.Warning = warning;
   return hr;
 }
+
+}  // namespace cmr
