@@ -54,7 +54,7 @@ int Collect(const std::string& file, const std::string& out) {
   if (IsEvtx(file)) config.PreferredAPI = 2;  // the Windows Event Log interface first
   const std::string configFile = out + "/task.xml";
   config.SaveToFile(cmr::Utf8ToUtf16(configFile));
-  CTask task;
+  cmr::CTask task;
   testsupport::Bstr computer(host::kDefaultComputerName), save(host::WindowsPathOf(fs::absolute(out).string()));
   testsupport::Bstr configPath(cmr::Utf8ToUtf16(configFile));
   const HRESULT hr = task.Run(computer.b, save.b, configPath.b, nullptr, VARIANT_FALSE, 0, 0x10000);

@@ -81,6 +81,9 @@ class ETWEventLog {
   // The text of the failure that cut the last listing short; empty when the
   // listing was complete.
   const std::u16string& BackupListFailure() const { return backupListFailure_; }
+  // Archives that were listed but could not be opened or read, each with
+  // its path and why; the reader went on with the next one.
+  const std::vector<std::u16string>& UnreadBackups() const { return unreadBackups_; }
 
   const std::vector<BackupFile>& Backups() const { return backups_; }
   size_t CurrentBackup() const { return currentBackup_; }
@@ -101,6 +104,7 @@ class ETWEventLog {
   EtwQueryKind kind_ = EtwQueryKind::Channel;
   std::vector<BackupFile> backups_;
   std::u16string backupListFailure_;
+  std::vector<std::u16string> unreadBackups_;
   size_t currentBackup_ = 0;
   std::u16string server_;
   std::u16string path_;

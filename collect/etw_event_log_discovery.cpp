@@ -76,6 +76,7 @@ void ETWEventLog::EnumBackupFiles(const std::u16string& computer, const std::u16
   backups_.clear();
   currentBackup_ = 0;
   backupListFailure_.clear();
+  unreadBackups_.clear();
   try {
     FindBackupFiles(computer, channel);
   } catch (const BaseException& e) {

@@ -38,6 +38,7 @@ HRESULT LogCollectorEtw::Process(const std::u16string& computer, EventFileWriter
     return step;
   });
   if (hr != S_OK) return hr;
+  for (const std::u16string& problem : run.reader.UnreadBackups()) warning += UnreadBackupWarning(problem);
   Trace(30, u"Stored %d events", storedCount_);
   return S_OK;
 }

@@ -24,7 +24,7 @@ EC_CHILD_ROLE(CollectFromMachineFolder) {
   if (args.size() != 3) return 20;
   host::Host::Get().Reset();
   if (host::LoadMachineFolder(host::Host::Get().Local(), args[0]) != 0) return 21;
-  CTask task;
+  cmr::CTask task;
   testsupport::Bstr computer(u"WORKSTATION1"), save(host::WindowsPathOf(args[2])), file(cmr::Utf8ToUtf16(args[1]));
   return task.Run(computer.b, save.b, file.b, nullptr, VARIANT_FALSE, 0, 0x10000) == S_OK ? 0 : 1;
 }
