@@ -31,7 +31,6 @@
 #include "base/text.h"
 #include "platform/host/files/paths.h"
 #include "platform/host/host.h"
-#include "render/event_file_reader.h"
 #include "task/task.h"
 #include "task/task_event_log.h"
 #include "tests/support/com_values.h"

@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "filter/event_filter.h"
+#include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
 #include "render/event_file_writer.h"
 #include "task/task_event_log.h"
@@ -49,7 +50,7 @@ std::string FilterSeed() {
 
 bool WriteEventFile(const fs::path& path) {
   fs::create_directories(path.parent_path());
-  EventFileWriter writer;
+  cmr::EventFileWriter writer;
   if (!writer.Open(path.u16string())) return false;
   for (uint32_t n = 1; n <= 3; ++n) {
     writer.WriteHex32Field(u"RN", n);
