@@ -75,8 +75,12 @@ size_t Decompress(const std::string& file, const std::string& plain) {
   size_t entries = 0;
   std::vector<char> buffer(1 << 16);
   int got = 0;
+  char before = 0;  // the last byte of the block before: a line end may straddle two blocks
   while (in != nullptr && out != nullptr && (got = gzread(in, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
-    for (int i = 1; i < got; ++i) entries += buffer[i - 1] == '\r' && buffer[i] == '\n';
+    for (int i = 0; i < got; ++i) {
+      entries += before == '\r' && buffer[i] == '\n';
+      before = buffer[i];
+    }
     std::fwrite(buffer.data(), 1, static_cast<size_t>(got), out);
   }
   if (in != nullptr) gzclose(in);
@@ -128,12 +132,38 @@ void Print(const Row& row, double zlibSeconds) {
   std::printf("\n");
 }
 
+// Runs `args` from a fresh, small process of this program, so that the peak
+// resident memory measured is the command's own (Linux keeps a process's
+// peak across exec, and this process holds the generated logs).
+benchsupport::ProcessCost Measured(std::vector<std::string> args) {
+  args.insert(args.begin(), {Self(), "--measure"});
+  const std::string report = fs::temp_directory_path() / ("collection_bench.cost." + std::to_string(getpid()));
+  benchsupport::ProcessCost cost;
+  const benchsupport::ProcessCost wrapper = benchsupport::RunProcess(args, report.c_str());
+  if (FILE* in = std::fopen(report.c_str(), "r")) {
+    int ran = 0;
+    cost.ran = std::fscanf(in, "%d %d %lf %lf", &ran, &cost.status, &cost.cpuSeconds, &cost.peakMiB) == 4 && ran == 1;
+    std::fclose(in);
+  }
+  std::remove(report.c_str());
+  if (!wrapper.ran) cost.ran = false;
+  return cost;
+}
+
+// The --measure role: runs the rest of the command line, prints its cost.
+int MeasureRole(int argc, char** argv) {
+  const benchsupport::ProcessCost cost =
+      benchsupport::RunProcess(std::vector<std::string>(argv + 2, argv + argc), "/dev/null");
+  std::printf("%d %d %f %f\n", cost.ran ? 1 : 0, cost.status, cost.cpuSeconds, cost.peakMiB);
+  return 0;
+}
+
 // Collects, compresses and exports one file; prints its table.
 bool Measure(const std::string& file, const std::string& scratch, size_t records) {
   const std::string out = scratch + "/out";
   fs::remove_all(out);
-  const benchsupport::ProcessCost idle = benchsupport::RunProcess({Self(), "--idle"}, "/dev/null");
-  const benchsupport::ProcessCost collected = benchsupport::RunProcess({Self(), "--collect", file, out}, "/dev/null");
+  const benchsupport::ProcessCost idle = Measured({Self(), "--idle"});
+  const benchsupport::ProcessCost collected = Measured({Self(), "--collect", file, out});
   if (!collected.ran || collected.status != 0) {
     std::fprintf(stderr, "collection_bench: the collection of %s failed\n", file.c_str());
     return false;
@@ -153,8 +183,8 @@ bool Measure(const std::string& file, const std::string& scratch, size_t records
   std::printf("  %-44s %9s %9s %12s %8s %10s\n", "", "records", "CPU s", "records/s", "ratio(a)", "+RSS MiB");
   Print(collection, zlib.seconds);
   Print(zlib, zlib.seconds);
-  const benchsupport::ProcessCost toolIdle = benchsupport::RunProcess({tool, "-h"}, "/dev/null");
-  const benchsupport::ProcessCost exported = benchsupport::RunProcess({tool, file}, "/dev/null");
+  const benchsupport::ProcessCost toolIdle = Measured({tool, "-h"});
+  const benchsupport::ProcessCost exported = Measured({tool, file});
   if (exported.ran && toolIdle.ran)
     Print({std::string("(b) ") + tool, records, exported.cpuSeconds - toolIdle.cpuSeconds,
            exported.peakMiB - toolIdle.peakMiB},
@@ -172,6 +202,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 4 && std::strcmp(argv[1], "--collect") == 0) return Collect(argv[2], argv[3]);
+  if (argc > 2 && std::strcmp(argv[1], "--measure") == 0) return MeasureRole(argc, argv);
   size_t records = 1000000;
   std::string keep;
   for (int i = 1; i < argc; ++i) {
