@@ -27,7 +27,7 @@ HRESULT LogCollectorEtw::Process(const std::u16string& computer, EventFileWriter
                                  std::u16string& warning) {
   Trace(30, u"Processing log (ETW)");
   ETWEventLog reader(m_options.DeleteBackups, m_options.ReaderParameter);
-  Run run{computer, writer, stored, first, last, found, warning, false, reader};
+  Run run{{computer, writer, stored, first, last, found, warning}, reader};
   run.backups = ReadsBackups(stored);
   first = {};
   last = {};
@@ -100,6 +100,7 @@ HRESULT LogCollectorEtw::SeekStored(Run& run) {
         return ReportWin32Error(E_FAIL, GetLastError(), u"Event log seek failed");
     }
     run.found = found ? 1 : 0;
+    run.gaps.ExpectAfter(run.stored.RecordNumber, !found);
   }
   if (run.found) {
     Trace(30, u"found");

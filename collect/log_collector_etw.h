@@ -11,6 +11,7 @@
 
 #include "collect/etw_event_log.h"
 #include "collect/log_collector.h"
+#include "collect/record_gaps.h"
 #include "render/rendered_event.h"
 
 namespace cmr {
@@ -33,32 +34,23 @@ class LogCollectorEtw : public LogCollector {
   void DumpRecord(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* user);
 
   std::u16string ExpandParameters(const std::u16string& source, const std::u16string& text) override;
-  void CountWrittenRecord() override { ++storedCount_; }
 
  private:
-  // One Process call's state.
-  struct Run {
-    const std::u16string& computer;
-    EventFileWriter& writer;
-    const LogPosition& stored;
-    LogPosition& first;
-    LogPosition& last;
-    uint8_t& found;
-    std::u16string& warning;
-    bool backups = false;
+  // One Process call's state, with the reader of its log.
+  struct Run : ProcessRun {
     ETWEventLog& reader;
+    RecordGaps gaps{};
   };
 
   HRESULT OpenLog(Run& run);
   HRESULT Position(Run& run);
   HRESULT SeekStored(Run& run);
   HRESULT ReadRecords(Run& run);
-  HRESULT Reposition(Run& run, std::unique_ptr<RenderedEvent>& event, bool& end);
+  HRESULT Reposition(Run& run, DWORD error, std::unique_ptr<RenderedEvent>& event, bool& end);
   void HandleRecord(Run& run, const RenderedEvent& event);
   HRESULT JumpToNextBackup(Run& run, bool& end);
   const std::u16string& Source() const;
 
-  uint32_t storedCount_ = 0;
 };
 
 }  // namespace cmr
