@@ -78,8 +78,11 @@ void SweepOnce(Scenario scenario, unsigned long long k, DWORD error, Tally& tall
   if (FAILED(hr)) ++tally.failingCalls[name];
   // A close that fails leaves its handle open: nothing can close it again.
   const bool failedClose = name.find("Close") != std::string::npos;
-  if (failedClose && !run.OpenFiles().empty()) ++tally.outcomes["a failed close left its file open"];
-  else EXPECT_EQ(run.OpenFiles(), std::vector<std::string>{}) << where << " (" << name << ")";
+  if (failedClose && !run.OpenFiles().empty()) {
+    ++tally.outcomes["a failed close left its file open"];
+  } else {
+    EXPECT_EQ(run.OpenFiles(), std::vector<std::string>{}) << where << " (" << name << ")";
+  }
   EXPECT_EQ(run.TempLeftovers(), std::vector<std::string>{}) << where << " (" << name << ")";
 
   ASSERT_EQ(run.Collect(), S_OK) << where << ": the clean run after it failed";
@@ -99,7 +102,9 @@ void SweepOnce(Scenario scenario, unsigned long long k, DWORD error, Tally& tall
     std::cout << where << ": " << run.Folder() << " kept\n";
     (void)system(("cp -r " + run.Folder() + " " + run.Folder() + "-kept").c_str());
   }
-  if (!failedClose) EXPECT_EQ(run.OpenFiles(), std::vector<std::string>{}) << where;
+  if (!failedClose) {
+    EXPECT_EQ(run.OpenFiles(), std::vector<std::string>{}) << where;
+  }
 }
 
 class FaultSweep : public ::testing::TestWithParam<Scenario> {};
