@@ -27,27 +27,8 @@ namespace {
 
 constexpr size_t kRecords = 4096;
 
-using benchsupport::kAuditSuccess;
 using benchsupport::SampleEvent;
 
-std::vector<SampleEvent> Samples() {
-  return {
-      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544, 0, kAuditSuccess,
-       {u"S-1-5-18", u"DC01$", u"CORP", u"0x3e7", u"S-1-5-21-1-2-3-1104", u"alice", u"CORP", u"0x8d2f1a", u"3",
-        u"Kerberos", u"Kerberos", u"", u"{00000000-0000-0000-0000-000000000000}", u"-", u"-", u"0", u"0x0", u"-",
-        u"10.0.0.31", u"50622", u"%%1833"}},
-      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544, 0, kAuditSuccess,
-       {u"S-1-0-0", u"-", u"-", u"0x0", u"S-1-0-0", u"bob", u"CORP", u"0xc000006d", u"%%2313", u"0xc000006a", u"3",
-        u"NtLmSsp ", u"NTLM", u"WS17", u"-", u"-", u"0", u"0x0", u"-", u"10.0.0.77", u"0"}},
-      {u"Service Control Manager", u"APP01.corp.example", 7036, 4, 0, 0, kAuditSuccess,
-       {u"Windows Update", u"running"}},
-      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800, 0, kAuditSuccess,
-       {u"S-1-5-21-1-2-3-1107", u"dave", u"CORP", u"0x5a1f", u"Security", u"File",
-        u"C:\\Shares\\Finance\\Q3 report: draft #2.xlsx", u"0x1f4", u"%%4416", u"0x1", u"0x4", u"C:\\Windows\\explorer.exe"}},
-      {u"MSSQLSERVER", u"SQL01.corp.example", 17806, 1, 4, 0, kAuditSuccess,
-       {u"0x8009030c", u"14", u"The logon attempt failed", u"10.0.0.31"}},
-  };
-}
 
 // The collector as a dump sees it: SIDs resolved through the local LSA.
 class BenchContext : public DumpContext {
@@ -69,7 +50,7 @@ class BenchContext : public DumpContext {
 };
 
 struct Records {
-  std::vector<SampleEvent> samples = Samples();
+  std::vector<SampleEvent> samples = benchsupport::RealisticSamples();
   std::vector<std::vector<uint8_t>> classic;
   std::vector<std::vector<EVT_VARIANT>> system, user;
   std::vector<std::unique_ptr<RenderedEvent>> rendered;

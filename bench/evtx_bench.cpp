@@ -19,10 +19,6 @@
 //   evtx_bench [folder of .evtx files]   (default: the shared sample logs)
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,11 +29,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/spawned_process.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/files/paths.h"
 #include "platform/host/evt/wevtapi.h"
-
-extern char** environ;
 
 namespace {
 
@@ -77,29 +72,11 @@ double ProcessCpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-double CpuSeconds(const rusage& u) {
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
 // Runs `evtxexport file` with its output into `output`; the CPU seconds of
 // the process, or a negative number when it could not run.
 double RunEvtxexport(const fs::path& file, const char* output) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::string path = file.string();
-  char tool[] = "evtxexport";
-  char* args[] = {tool, path.data(), nullptr};
-  pid_t pid = 0;
-  int spawned = posix_spawnp(&pid, tool, &actions, nullptr, args, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 127) return -1;
-  return CpuSeconds(usage);
+  const benchsupport::ProcessCost cost = benchsupport::RunProcess({"evtxexport", file.string()}, output);
+  return cost.ran ? cost.cpuSeconds : -1;
 }
 
 // The events evtxexport exports from a file: its "Event number" lines.

@@ -26,6 +26,27 @@ struct SampleEvent {
   std::vector<std::u16string> strings;
 };
 
+// Events as Windows logs them: logons, a failed logon, a service state
+// change, an object access and an application error.
+inline std::vector<SampleEvent> RealisticSamples() {
+  return {
+      {u"Microsoft-Windows-Security-Auditing", u"DC01.corp.example", 4624, 8, 12544, 0, kAuditSuccess,
+       {u"S-1-5-18", u"DC01$", u"CORP", u"0x3e7", u"S-1-5-21-1-2-3-1104", u"alice", u"CORP", u"0x8d2f1a", u"3",
+        u"Kerberos", u"Kerberos", u"", u"{00000000-0000-0000-0000-000000000000}", u"-", u"-", u"0", u"0x0", u"-",
+        u"10.0.0.31", u"50622", u"%%1833"}},
+      {u"Microsoft-Windows-Security-Auditing", u"WS17.corp.example", 4625, 16, 12544, 0, kAuditSuccess,
+       {u"S-1-0-0", u"-", u"-", u"0x0", u"S-1-0-0", u"bob", u"CORP", u"0xc000006d", u"%%2313", u"0xc000006a", u"3",
+        u"NtLmSsp ", u"NTLM", u"WS17", u"-", u"-", u"0", u"0x0", u"-", u"10.0.0.77", u"0"}},
+      {u"Service Control Manager", u"APP01.corp.example", 7036, 4, 0, 0, kAuditSuccess,
+       {u"Windows Update", u"running"}},
+      {u"Microsoft-Windows-Security-Auditing", u"FS01.corp.example", 4663, 8, 12800, 0, kAuditSuccess,
+       {u"S-1-5-21-1-2-3-1107", u"dave", u"CORP", u"0x5a1f", u"Security", u"File",
+        u"C:\\Shares\\Finance\\Q3 report: draft #2.xlsx", u"0x1f4", u"%%4416", u"0x1", u"0x4", u"C:\\Windows\\explorer.exe"}},
+      {u"MSSQLSERVER", u"SQL01.corp.example", 17806, 1, 4, 0, kAuditSuccess,
+       {u"0x8009030c", u"14", u"The logon attempt failed", u"10.0.0.31"}},
+  };
+}
+
 // The i-th record of a run is written 997 seconds after the one before.
 inline uint32_t SampleUnixTime(size_t i) { return static_cast<uint32_t>(1200000000 + i * 997); }
 inline uint64_t SampleFileTime(size_t i) {

@@ -69,6 +69,15 @@ std::u16string ArchivePattern(const std::u16string& baseName) {
   return u"Archive-" + baseName + u"-????" u"-??" u"-??" u"-??" u"-??" u"-??" u"-???.evt?";
 }
 
+std::u16string BackupListWarning(const std::u16string& failure) {
+  return u"The archived backups of the log could not be listed (" + failure +
+         u"): records that only they hold were not read. ";
+}
+
+std::u16string UnreadBackupWarning(const std::u16string& problem) {
+  return u"An archived backup of the log could not be read (" + problem + u"): its records were not collected. ";
+}
+
 int64_t BackupFileTime(const std::u16string& fileName) {
   const size_t dot = fileName.rfind(u'.');
   if (dot == std::u16string::npos || dot < 23) return 0;

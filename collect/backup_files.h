@@ -19,6 +19,14 @@ std::u16string ArchivePattern(const std::u16string& baseName);
 // values raise cmr::Win32Exception(ERROR_INVALID_PARAMETER).
 int64_t BackupFileTime(const std::u16string& fileName);
 
+// The warning of a run whose list of backups was cut short by `failure`:
+// the records that only the missing backups hold were not read.
+std::u16string BackupListWarning(const std::u16string& failure);
+
+// The warning of a run that went past a backup it could not read
+// (`problem`: its path and why): its records were not collected.
+std::u16string UnreadBackupWarning(const std::u16string& problem);
+
 // True when the name's time is at least `hours` hours ago; 0 hours: never.
 bool IsOldEnough(const std::u16string& fileName, uint16_t hours);
 

@@ -78,6 +78,12 @@ class ETWEventLog {
   // log file, oldest first; the current backup becomes the first. Failures
   // are traced and leave the list as far as it was made.
   void EnumBackupFiles(const std::u16string& computer, const std::u16string& channel);
+  // The text of the failure that cut the last listing short; empty when the
+  // listing was complete.
+  const std::u16string& BackupListFailure() const { return backupListFailure_; }
+  // Archives that were listed but could not be opened or read, each with
+  // its path and why; the reader went on with the next one.
+  const std::vector<std::u16string>& UnreadBackups() const { return unreadBackups_; }
 
   const std::vector<BackupFile>& Backups() const { return backups_; }
   size_t CurrentBackup() const { return currentBackup_; }
@@ -100,6 +106,8 @@ class ETWEventLog {
   uint16_t backupAge_;
   EtwQueryKind kind_ = EtwQueryKind::Channel;
   std::vector<BackupFile> backups_;
+  std::u16string backupListFailure_;
+  std::vector<std::u16string> unreadBackups_;
   size_t currentBackup_ = 0;
   std::u16string server_;
   std::u16string path_;

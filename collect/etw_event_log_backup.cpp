@@ -1,5 +1,6 @@
 // ETWEventLog: the walk through the channel's archived backups into the live
 // channel, and the search for the stored position along that chain.
+#include "base/exceptions.h"
 #include "base/trace.h"
 #include "collect/backup_files.h"
 #include "collect/etw_event_log.h"
@@ -20,7 +21,10 @@ bool ETWEventLog::OpenFirstAvailable(const std::u16string& server, const std::u1
     Trace(30, u"trying to open backups");
     for (; currentBackup_ < backups_.size(); ++currentBackup_) {
       Trace(30, u"backup: %s", backups_[currentBackup_].FileName);
-      if (OpenBackup(backups_[currentBackup_])) {
+      const std::u16string path = backups_[currentBackup_].FullPath();
+      if (!OpenBackup(backups_[currentBackup_])) {
+        unreadBackups_.push_back(path + u": " + Win32ErrorText(GetLastError()));
+      } else {
         DeleteReadBackups(backups_, currentBackup_, backupAge_);
         Trace(30, u"open, seek first in this backup");
         CloseBatch();
@@ -28,6 +32,7 @@ bool ETWEventLog::OpenFirstAvailable(const std::u16string& server, const std::u1
           Trace(30, u"sought");
           return true;
         }
+        unreadBackups_.push_back(path + u": " + Win32ErrorText(GetLastError()));
       }
       Trace(30, u"next backup....");
     }

@@ -75,10 +75,13 @@ void ETWEventLog::EnumBackupFiles(const std::u16string& computer, const std::u16
   Trace(30, u"EnumBackupFiles %s:%s", computer, channel);
   backups_.clear();
   currentBackup_ = 0;
+  backupListFailure_.clear();
+  unreadBackups_.clear();
   try {
     FindBackupFiles(computer, channel);
   } catch (const BaseException& e) {
     Trace(10, u"Exception: 0x%08x (%s)", static_cast<uint32_t>(e.Code()), e.FullText());
+    backupListFailure_ = e.FullText();
     SetLastError(static_cast<DWORD>(e.Code()));
   }
   Trace(30, u"EnumBackupFiles finished");
@@ -100,6 +103,8 @@ void ETWEventLog::FindBackupFiles(const std::u16string& computer, const std::u16
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
   } while (FindNextFileW(find, &data));
+  // A search that ends on anything but its last file leaves the list short.
+  const DWORD ended = GetLastError();
   FindClose(find);
   for (const std::u16string& name : names) {
     Trace(30, u"next file: %s", name);
@@ -108,6 +113,7 @@ void ETWEventLog::FindBackupFiles(const std::u16string& computer, const std::u16
   Trace(30, u"done, sorting");
   std::sort(backups_.begin(), backups_.end(), [](const BackupFile& a, const BackupFile& b) { return a.Time < b.Time; });
   Trace(30, u"sorted");
+  if (ended != ERROR_NO_MORE_FILES) throw Win32Exception(ended);
 }
 
 }  // namespace cmr

@@ -6,7 +6,8 @@
 namespace cmr {
 
 bool IsLocalComputer(const char16_t* name) {
-  if (!name) return true;
+  // A NULL BSTR and an empty one are the same text: both name the local computer.
+  if (!name || *name == 0) return true;
   std::u16string_view rest(name);
   if (rest.size() > 2 && rest.substr(0, 2) == u"\\\\") rest.remove_prefix(2);
   char16_t local[256] = {};

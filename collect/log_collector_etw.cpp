@@ -7,6 +7,7 @@
 #include "base/error_report.h"
 #include "base/exceptions.h"
 #include "base/trace.h"
+#include "collect/backup_files.h"
 #include "platform/api/kernel.h"
 
 namespace cmr {
@@ -39,6 +40,7 @@ HRESULT LogCollectorEtw::Process(const std::u16string& computer, EventFileWriter
     return step;
   });
   if (hr != S_OK) return hr;
+  for (const std::u16string& problem : run.reader.UnreadBackups()) warning += UnreadBackupWarning(problem);
   Trace(30, u"Stored %d events", storedCount_);
   return S_OK;
 }
@@ -48,6 +50,7 @@ HRESULT LogCollectorEtw::OpenLog(Run& run) {
   if (run.backups) {
     Trace(30, u"Enumerating backups...");
     run.reader.EnumBackupFiles(run.computer, m_config.LogName);
+    if (!run.reader.BackupListFailure().empty()) run.warning += BackupListWarning(run.reader.BackupListFailure());
     return S_OK;
   }
   Trace(30, u"Opening log file WITHOUT backups");

@@ -6,6 +6,7 @@
 #include "base/error_report.h"
 #include "base/exceptions.h"
 #include "base/trace.h"
+#include "collect/backup_files.h"
 #include "collect/event_log_key.h"
 #include "collect/opening_mutex.h"
 #include "platform/api/kernel.h"
@@ -45,6 +46,7 @@ HRESULT LogCollectorNt::Process(const std::u16string& computer, EventFileWriter&
     return ReadRecords(run);
   });
   if (hr != S_OK) return hr;
+  for (const std::u16string& problem : reader_.UnreadBackups()) warning += UnreadBackupWarning(problem);
   Trace(30, u"Stored %d events", storedCount_);
   return S_OK;
 }
@@ -66,6 +68,7 @@ void LogCollectorNt::OpenLog(Run& run) {
   if (run.backups) {
     Trace(30, u"Enumerating backups...");
     reader_.EnumBackupFiles(IsLocalComputer(Computer(run)), Computer(run), m_config.LogName.c_str(), nullptr);
+    if (!reader_.BackupListFailure().empty()) run.warning += BackupListWarning(reader_.BackupListFailure());
     return;
   }
   Trace(30, u"Opening log file WITHOUT backups");

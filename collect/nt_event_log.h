@@ -83,6 +83,12 @@ class NTEventLog {
   // open registry key, or null. Failures are traced and leave the list as
   // far as it was made (the live log is then read alone).
   void EnumBackupFiles(bool isLocal, const char16_t* computer, const char16_t* logName, HKEY key);
+  // The text of the failure that cut the last listing short; empty when the
+  // listing was complete.
+  const std::u16string& BackupListFailure() const { return backupListFailure_; }
+  // Backups that were listed but could not be opened or read, each with
+  // its path and why; the reader went on with the next one.
+  const std::vector<std::u16string>& UnreadBackups() const { return unreadBackups_; }
 
   // The log's backup files, oldest first, and the one being read
   // (Backups().size(): the live log). Filled by the backup discovery.
@@ -123,6 +129,8 @@ class NTEventLog {
   PVOID redirection_ = nullptr;
   HANDLE readMutex_ = nullptr;
   std::vector<BackupFile> backups_;
+  std::u16string backupListFailure_;
+  std::vector<std::u16string> unreadBackups_;
   size_t currentBackup_ = 0;
   std::optional<std::u16string> server_;
   std::u16string logName_;

@@ -2,6 +2,7 @@
 // Windows Event Log interface when the classic interface cannot read it.
 #include <vector>
 
+#include "base/exceptions.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "collect/backup_files.h"
@@ -148,7 +149,9 @@ bool NTEventLog::OpenFirstAvailable(const char16_t* server, const char16_t* logN
     for (; currentBackup_ < backups_.size(); ++currentBackup_) {
       const BackupFile& backup = backups_[currentBackup_];
       Trace(30, u"backup: %s", backup.FileName);
-      if (OpenBackupFile(server, backup.FullPath(), true)) {
+      if (!OpenBackupFile(server, backup.FullPath(), true)) {
+        unreadBackups_.push_back(backup.FullPath() + u": it cannot be opened");
+      } else {
         DeleteReadBackups(backups_, currentBackup_, backupAge_);
         Trace(30, u"open, seek first in this backup");
         if (ReadLog(0)) {
@@ -156,6 +159,7 @@ bool NTEventLog::OpenFirstAvailable(const char16_t* server, const char16_t* logN
           Trace(30, u"sought");
           return true;
         }
+        unreadBackups_.push_back(backup.FullPath() + u": " + Win32ErrorText(GetLastError()));
       }
       Trace(30, u"next backup....");
     }

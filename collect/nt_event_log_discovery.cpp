@@ -102,10 +102,13 @@ void NTEventLog::EnumBackupFiles(bool isLocal, const char16_t* computer, const c
   sidCache_.OpenPolicy(server);
   Trace(30, u"EnumBackupFiles %s:%s", server, logName);
   backups_.clear();
+  backupListFailure_.clear();
+  unreadBackups_.clear();
   try {
     FindBackupFiles(isLocal, server, logName, key);
   } catch (const BaseException& e) {
     Trace(10, u"Exception: %d (%s)", e.Code(), e.FullText());
+    backupListFailure_ = e.FullText();
     SetLastError(static_cast<DWORD>(e.Code()));
   }
   RedirectionOn();
@@ -140,11 +143,14 @@ void NTEventLog::FindBackupFiles(bool isLocal, const std::u16string& computer, c
     BackupFile backup{isLocal ? 1u : 0u, isLocal ? u"" : computer, name, BackupFileTime(name), match.directory};
     backups_.push_back(std::move(backup));
   } while (FindNextFileW(match.find, &match.data));
+  // A search that ends on anything but its last file leaves the list short.
+  const DWORD ended = GetLastError();
   FindClose(match.find);
   Trace(30, u"done, sorting");
   std::sort(backups_.begin(), backups_.end(), [](const BackupFile& a, const BackupFile& b) { return a.Time < b.Time; });
   Trace(30, u"sorted");
   currentBackup_ = 0;
+  if (ended != ERROR_NO_MORE_FILES) throw Win32Exception(ended);
 }
 
 }  // namespace cmr

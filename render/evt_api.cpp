@@ -54,10 +54,17 @@ bool EvtApi::Load() {
   HMODULE library = LoadLibraryW(u"Wevtapi.dll");
   if (!library) return false;
   Library = library;
-  ForEachFunction(*this, [library](const char* name, auto& pointer) {
+  // A library without one of the functions is not loaded: a null pointer
+  // would be called later.
+  DWORD missing = 0;
+  ForEachFunction(*this, [library, &missing](const char* name, auto& pointer) {
     pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(GetProcAddress(library, name));
+    if (pointer == nullptr && missing == 0) missing = GetLastError() != 0 ? GetLastError() : ERROR_PROC_NOT_FOUND;
   });
-  return true;
+  if (missing == 0) return true;
+  Unload();
+  SetLastError(missing);
+  return false;
 }
 
 void EvtApi::Unload() {

@@ -46,8 +46,9 @@ struct EvtApi {
   EvtApi& operator=(const EvtApi&) = delete;
   ~EvtApi() { Unload(); }
 
-  // True when loaded (already, or now); false when LoadLibraryW fails, with
-  // no pointer set and the last error of the load.
+  // True when loaded (already, or now); false when LoadLibraryW fails or
+  // the library lacks one of the functions, with no pointer set, the library
+  // freed and the last error of the load (or of the missing function).
   bool Load();
   // Frees the library and clears the table.
   void Unload();

@@ -117,7 +117,8 @@ TEST_F(PrimitivesTest, LocalComputerNamesAndLogExistence) {
   EXPECT_TRUE(cmr::IsLocalComputer(u"\\\\workstation1"));
   EXPECT_TRUE(cmr::IsLocalComputer(u"WORKSTATION1"));
   EXPECT_FALSE(cmr::IsLocalComputer(u"\\\\SERVER2"));
-  EXPECT_FALSE(cmr::IsLocalComputer(u""));
+  // A NULL computer BSTR reaches the collectors as an empty name: still local.
+  EXPECT_TRUE(cmr::IsLocalComputer(u""));
 
   MakeLog(Local(), u"Application");
   host::Computer& server = host::Host::Get().Add(u"SERVER2");

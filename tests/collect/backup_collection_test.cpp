@@ -58,6 +58,39 @@ TEST_F(BackupCollection, ManyRunsOverAGrowingLogCollectEveryRecordOnce) {
   EXPECT_EQ(all, Range(1, next - 1));
 }
 
+// A run that cannot list the backups, or goes past one it cannot read,
+// names them in its warning; a NULL computer is the local one, whose
+// backups are read.
+TEST_F(BackupCollection, BackupsThatCannotBeListedOrReadAreNamedInTheWarning) {
+  Grow(1, 1200);
+  ASSERT_GE(Archives(), 2u);
+  struct Case {
+    const char* call;
+    unsigned nth;
+    const char16_t* warning;
+  };
+  const Case cases[] = {
+      {"FindNextFileW", 1, u"The archived backups of the log could not be listed ("},
+      {"OpenBackupEventLogW", 1, u"An archived backup of the log could not be read ("},
+      {"ReadEventLogW", 1, u"An archived backup of the log could not be read ("},
+  };
+  for (const Case& c : cases) {
+    host::InjectFault(c.call, c.nth, ERROR_ACCESS_DENIED);
+    ASSERT_EQ(Run(true), S_OK) << c.call;
+    host::ClearFaults();
+    const cmr::CTaskEventLog result = ReadConfig();
+    EXPECT_NE(result.Warning.find(c.warning), std::u16string::npos) << c.call << ": " << cmr::Utf16ToUtf8(result.Warning);
+    EXPECT_LT(EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)).size(), 1200u) << c.call;
+  }
+
+  CTask task;
+  testsupport::Bstr save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
+  ASSERT_EQ(task.Run(nullptr, save.b, file.b, nullptr, VARIANT_TRUE, 0, 0x400), S_OK);
+  const cmr::CTaskEventLog result = ReadConfig();
+  EXPECT_EQ(result.Warning, u"");
+  EXPECT_EQ(EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)), Range(1, 1200));
+}
+
 TEST_F(BackupCollection, ReadBackupsAreDeletedOnlyWhenOldEnough) {
   Grow(1, 1500);
   const size_t archives = Archives();

@@ -21,6 +21,7 @@ class LogChanged : public CollectFixture {
  protected:
   void SetUp() override {
     CollectFixture::SetUp();
+    SetSystemRoot();  // where backups are looked for: a run that cannot tell warns
     MakeLog(u"Custom");
     Append(u"Custom", 1, 200);
     cmr::CTaskEventLog config;

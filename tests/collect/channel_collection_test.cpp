@@ -31,18 +31,7 @@ class ChannelCollection : public CollectFixture {
   }
   // Appends events first..first+count-1, event n with event id n.
   void Append(uint32_t first, uint32_t count, const std::u16string& channel = u"TestChannel") {
-    for (uint32_t n = first; n < first + count; ++n) {
-      formats::EvtxEventSpec spec;
-      spec.provider = u"TestProvider";
-      spec.eventId = static_cast<uint16_t>(n);
-      spec.timeCreated = kFileTimeOf1970 + SecondsOf(n) * 10000000ull + 1234567;
-      formats::EvtxUserValue text;
-      text.name = u"Text";
-      text.value.type = EvtVarTypeString;
-      text.value.text = u"event " + cmr::ToText(n);
-      spec.data = {text};
-      ASSERT_NE(host::AppendEvent(Local(), channel, spec), 0u);
-    }
+    for (uint32_t n = first; n < first + count; ++n) ASSERT_NE(host::AppendEvent(Local(), channel, EventSpec(n)), 0u);
   }
   void Configure(uint32_t lastRecord = 0, uint32_t lastTime = 0, bool seekLast = false,
                  const std::u16string& channel = u"TestChannel") {
@@ -267,6 +256,32 @@ TEST_F(ChannelArchives, TheChainIsReadIntoTheLiveChannel) {
   ASSERT_EQ(Run(true, 1), S_OK);  // found in the live channel: every archive is read and old enough
   EXPECT_EQ(Collected(), Range(12, 13));
   EXPECT_EQ(Archives(), 0u);
+}
+
+TEST_F(ChannelArchives, ArchivesThatCannotBeListedOrReadAreNamedInTheWarning) {
+  MakeChain();
+  struct Case {
+    const char* call;
+    const char16_t* warning;
+  };
+  const Case cases[] = {
+      {"EvtOpenChannelConfig", u"The archived backups of the log could not be listed ("},
+      {"FindNextFileW", u"The archived backups of the log could not be listed ("},
+      {"EvtQuery", u"An archived backup of the log could not be read ("},
+      {"EvtSeek", u"An archived backup of the log could not be read ("},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(OutDir());
+    Configure(0, 0, false, u"Test/Chain");
+    host::InjectFault(c.call, 1, ERROR_ACCESS_DENIED);
+    ASSERT_EQ(Run(true), S_OK) << c.call;
+    host::ClearFaults();
+    const std::vector<uint32_t> ids = Collected();
+    EXPECT_FALSE(ids.empty()) << c.call;
+    EXPECT_LT(ids.size(), 11u) << c.call;
+    EXPECT_NE(ReadConfig().Warning.find(c.warning), std::u16string::npos)
+        << c.call << ": " << cmr::Utf16ToUtf8(ReadConfig().Warning);
+  }
 }
 
 TEST_F(ChannelArchives, AStoredPositionInAnArchiveReadsOnFromThere) {

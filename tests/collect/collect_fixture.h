@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "platform/api/registry.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/evtx_writer.h"
 #include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/kernel/clock.h"
 #include "platform/host/files/paths.h"
@@ -38,6 +39,29 @@ inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
   f.timeGenerated = timeWritten;
   f.strings = {u"text " + cmr::ToText(eventId)};
   return f;
+}
+
+// 300 letters that do not compress, drawn from `seed`.
+inline std::u16string Noise(uint32_t& seed) {
+  std::u16string text;
+  for (int k = 0; k < 300; ++k) text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
+  return text;
+}
+
+// An event of a channel or an .evtx file: event id n, a text naming it,
+// created at second 1300000000 + n with a fraction, as Windows logs times.
+inline formats::EvtxEventSpec EventSpec(uint32_t n) {
+  constexpr uint64_t kFileTimeOf1970 = 116444736000000000ull;
+  formats::EvtxEventSpec spec;
+  spec.provider = u"TestProvider";
+  spec.eventId = static_cast<uint16_t>(n);
+  spec.timeCreated = kFileTimeOf1970 + (1300000000ull + n) * 10000000ull + 1234567;
+  formats::EvtxUserValue text;
+  text.name = u"Text";
+  text.value.type = EvtVarTypeString;
+  text.value.text = u"event " + cmr::ToText(n);
+  spec.data = {text};
+  return spec;
 }
 
 // The fields of one event file entry by tag.

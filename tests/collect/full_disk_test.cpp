@@ -18,14 +18,6 @@ void LimitFileSize(rlim_t bytes) {
   setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-// Records whose texts do not compress, some 6 KB together: they stay in the
-// compressor's buffer until the work file is closed.
-std::u16string Noise(uint32_t& seed) {
-  std::u16string text;
-  for (int k = 0; k < 300; ++k) text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
-  return text;
-}
-
 class FullDiskRun : public CollectFixture {
  public:
   void TestBody() override {}
@@ -33,6 +25,8 @@ class FullDiskRun : public CollectFixture {
   int Go() {
     SetUp();
     MakeLog(u"Custom");
+    // Records whose texts do not compress, some 6 KB together: they stay in
+    // the compressor's buffer until the work file is closed.
     uint32_t seed = 7;
     for (uint32_t i = 1; i <= 20; ++i) {
       formats::EvtRecordFields f = Fields(i, 1300000000 + i);

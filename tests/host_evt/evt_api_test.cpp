@@ -82,6 +82,21 @@ TEST_F(EvtApiTest, LoadBindsEveryFunctionAndUnloadFreesTheLibrary) {
   EXPECT_FALSE(found);
 }
 
+TEST_F(EvtApiTest, ALibraryLackingAFunctionIsNotLoaded) {
+  api_.Unload();
+  const size_t modules = host::LoadedModuleCount();
+  for (unsigned nth : {1u, 9u, 24u}) {  // the first, EvtNext, the last
+    host::InjectFault("GetProcAddress", nth, ERROR_PROC_NOT_FOUND);
+    EXPECT_FALSE(api_.Load()) << nth;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND)) << nth;
+    EXPECT_FALSE(api_.IsLoaded()) << nth;
+    EXPECT_EQ(api_.EvtNext, nullptr) << nth;
+    EXPECT_EQ(host::LoadedModuleCount(), modules) << nth;
+    host::ClearFaults();
+  }
+  EXPECT_TRUE(api_.Load());
+}
+
 TEST_F(EvtApiTest, ChannelExistsListAndLogFilePath) {
   AddChannelWithEvents(u"Application", 0);
   bool found = false;

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <map>
 
@@ -56,6 +57,11 @@ int Child::Wait() {
     pid_ = -1;
   }
   return status_;
+}
+
+void Child::Kill() {
+  if (pid_ > 0) kill(pid_, SIGKILL);
+  Wait();
 }
 
 bool RunChildRoleIfAsked(int argc, char** argv, int* rc) {

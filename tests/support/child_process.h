@@ -25,6 +25,9 @@ class Child {
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   int Wait();  // exit status, -1 when it did not start or was killed
+  // Ends the child at once with SIGKILL (nothing of it runs any more) and
+  // reaps it.
+  void Kill();
 
  private:
   int pid_ = -1;

@@ -1,0 +1,90 @@
+// The save folder's disk fills up: each write and each close of the event
+// file fails in turn with ENOSPC. Every such run fails and says why, publishes
+// no event file and leaves the stored position where it was, and the next
+// run collects the same records.
+#include <cerrno>
+
+#include "tests/collect/collect_fixture.h"
+#include "tests/proof/file_faults.h"
+#include "tests/support/open_files.h"
+
+namespace prooftest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kRecords = 150;
+
+class FullDiskSweep : public collecttest::CollectFixture {
+ protected:
+  void SetUp() override {
+    CollectFixture::SetUp();
+    MakeLog(u"Custom", 0x100000);
+    uint32_t seed = 11;
+    for (uint32_t n = 1; n <= kRecords; ++n) {
+      formats::EvtRecordFields fields = collecttest::Fields(n, 1300000000 + n);
+      fields.strings = {collecttest::Noise(seed), collecttest::Noise(seed)};
+      ASSERT_NE(host::AppendClassicRecord(Local(), u"Custom", fields), 0u);
+    }
+    config_.LogName = u"Custom";
+    config_.LastRecordNumber = 0;
+    config_.LastTimeWritten = 0;
+    config_.SeekLastFirstRun = false;
+  }
+  void TearDown() override {
+    StopFileFaults();
+    CollectFixture::TearDown();
+  }
+  // A run from the start, the save folder emptied.
+  HRESULT RunFromStart() {
+    fs::remove_all(OutDir());
+    WriteConfig(config_);
+    return Run();
+  }
+  std::vector<std::string> Published() const {
+    std::vector<std::string> names;
+    for (const std::string& name : EventFiles())
+      if (!name.ends_with("_last.adevt")) names.push_back(name);
+    return names;
+  }
+  cmr::CTaskEventLog config_;
+};
+
+TEST_F(FullDiskSweep, EveryFailedWriteOrCloseFailsTheRunAndTheNextRunCollectsTheSameRecords) {
+  FailFileOperation(OutDir(), 0, ENOSPC);
+  ASSERT_EQ(RunFromStart(), S_OK);
+  const unsigned operations = FileOperationCount();
+  StopFileFaults();
+  ASSERT_EQ(Published().size(), 1u);
+  ASSERT_EQ(collecttest::EventIds(OutDir() + "/" + Published()[0]), collecttest::Range(1, kRecords));
+  ASSERT_GE(operations, 4u) << "the event file should take several writes";
+
+  for (unsigned n = 1; n <= operations; ++n) {
+    FailFileOperation(OutDir(), n, ENOSPC);
+    const HRESULT hr = RunFromStart();
+    StopFileFaults();
+    const std::string where = "operation " + std::to_string(n) + " (" + FailedFileOperation() + ")";
+    ASSERT_NE(FailedFileOperation(), "") << where;
+    EXPECT_EQ(hr, E_FAIL) << where;
+    const cmr::CTaskEventLog failed = ReadConfig();
+    EXPECT_EQ(failed.ErrorStatus, static_cast<int32_t>(E_FAIL)) << where;
+    EXPECT_NE(failed.ErrorText.find(u"No space left on device"), std::u16string::npos)
+        << where << ": " << cmr::Utf16ToUtf8(failed.ErrorText);
+    EXPECT_EQ(failed.EventFileName, u"") << where;
+    EXPECT_EQ(failed.LastRecordNumber, 0u) << where;
+    EXPECT_EQ(Published(), std::vector<std::string>{}) << where;
+    EXPECT_EQ(testsupport::OpenFilesUnder(OutDir()), std::vector<std::string>{}) << where;
+
+    // Space is freed: the next run, from the same stored position, collects
+    // the same records (reusing the work file left behind).
+    ASSERT_EQ(Run(), S_OK) << where;
+    const cmr::CTaskEventLog done = ReadConfig();
+    ASSERT_EQ(Published().size(), 1u) << where;
+    EXPECT_EQ(collecttest::EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(done.EventFileName)),
+              collecttest::Range(1, kRecords))
+        << where;
+  }
+}
+
+}  // namespace
+}  // namespace prooftest
