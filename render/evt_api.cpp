@@ -5,6 +5,7 @@
 #include "base/exceptions.h"
 #include "base/text.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void CloseEvtHandle(const EvtApi& api, EVT_HANDLE handle) {
 EVT_HANDLE OpenSession(const EvtApi& api, const std::u16string& computer) {
   if (!Bound(api.EvtOpenSession)) return nullptr;
   WCHAR server[256] = {};
-  computer.copy(server, 255);
+  computer.copy(plat::U(server), 255);
   EVT_RPC_LOGIN login{server, nullptr, nullptr, nullptr, EvtRpcLoginAuthDefault};
   return api.EvtOpenSession(EvtRpcLogin, &login, 0, 0);
 }
