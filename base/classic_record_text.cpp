@@ -7,6 +7,8 @@
 #define EC_RECORD_TEXT_SSE2 1
 #endif
 
+namespace cmr {
+
 namespace {
 
 // The index of the first NUL among chars[0..room); room when there is none.
@@ -81,3 +83,5 @@ std::vector<std::u16string_view> InsertionStrings(const EVENTLOGRECORD* record) 
   while (walk.Next(text)) strings.push_back(text);
   return strings;
 }
+
+}  // namespace cmr

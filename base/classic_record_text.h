@@ -10,6 +10,8 @@
 
 #include "platform/api/eventlog.h"
 
+namespace cmr {
+
 class ClassicRecordText {
  public:
   explicit ClassicRecordText(const EVENTLOGRECORD* record) : record_(record) {}
@@ -44,3 +46,5 @@ std::vector<std::u16string_view> InsertionStrings(const EVENTLOGRECORD* record);
 // The NUL-terminated UTF-16 text at `offset` of the record; false when it does
 // not end inside the record. `next` receives the offset after its NUL.
 bool ReadRecordText(const EVENTLOGRECORD* record, DWORD offset, std::u16string_view& text, DWORD& next);
+
+}  // namespace cmr

@@ -21,6 +21,8 @@
 #include "render/rendered_event.h"
 #include "render/sid_cache.h"
 
+using namespace cmr;
+
 namespace {
 
 constexpr size_t kRecords = 4096;

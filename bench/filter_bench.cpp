@@ -13,6 +13,8 @@
 #include "filter/event_filter.h"
 #include "collect/rendered_event_view.h"
 
+using namespace cmr;
+
 namespace {
 
 const char* const kFilterSet = R"(<Filters><UseFilter>1</UseFilter>

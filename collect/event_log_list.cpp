@@ -3,26 +3,10 @@
 #include "base/exceptions.h"
 #include "base/trace.h"
 #include "collect/event_log_key.h"
+#include "collect/registry_text.h"
 #include "platform/api/kernel.h"
 
 namespace cmr {
-namespace {
-
-// Closes a registry key at the end of a scope.
-class KeyGuard {
- public:
-  explicit KeyGuard(HKEY key) : key_(key) {}
-  ~KeyGuard() {
-    if (key_) RegCloseKey(key_);
-  }
-  KeyGuard(const KeyGuard&) = delete;
-  KeyGuard& operator=(const KeyGuard&) = delete;
-
- private:
-  HKEY key_;
-};
-
-}  // namespace
 
 bool ListEventLogs(const char16_t* computer, std::vector<std::u16string>& names) {
   try {

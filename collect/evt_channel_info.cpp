@@ -7,6 +7,8 @@
 #include "render/evt_property_buffer.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 bool ReadConfig(const EvtApi& api, EVT_HANDLE config, int id, EvtPropertyBuffer& buffer) {
@@ -137,3 +139,5 @@ void GetChannelInfo(const EvtApi& api, EVT_HANDLE session, LCID language, cmr::L
   ReadDisplayName(api, session, config, language, entry);
   CloseEvtHandle(api, config);
 }
+
+}  // namespace cmr

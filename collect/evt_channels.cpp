@@ -8,6 +8,8 @@
 #include "render/evt_property_buffer.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 // The next channel path into `path`: 0, or the error (259 at the end). The
@@ -86,3 +88,5 @@ std::u16string GetChannelLogFilePath(const EvtApi& api, const std::u16string& co
   cmr::ThrowIfError(error);
   return VariantString(buffer.Value());
 }
+
+}  // namespace cmr

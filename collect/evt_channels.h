@@ -8,6 +8,8 @@
 #include "base/log_info_entry.h"
 #include "render/evt_api.h"
 
+namespace cmr {
+
 // Whether the computer has a channel of that name (ignoring case). True when
 // the enumeration ended by a match or at its end (last error 0); false with
 // the last error otherwise (87 when the library is absent).
@@ -25,3 +27,5 @@ std::u16string GetChannelLogFilePath(const EvtApi& api, const std::u16string& co
 // channel): type, enabled, API, number of records and display name. Failures
 // are traced and leave the remaining fields as they were.
 void GetChannelInfo(const EvtApi& api, EVT_HANDLE session, LCID language, cmr::LogInfoEntry& entry);
+
+}  // namespace cmr

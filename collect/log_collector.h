@@ -63,11 +63,25 @@ class LogCollector : public DumpContext {
   bool ResolveComputerName() const override { return m_config.ResolveComputerName; }
   std::shared_ptr<CSidCache::SidInfo> LookupSidText(const std::u16string& text) override;
   std::u16string ResolveHostName(const std::u16string& name) override;
+  void CountWrittenRecord() override { ++storedCount_; }
+  uint32_t StoredCount() const { return storedCount_; }
 
   // The sources and event identifiers met, for the description file.
   const std::map<std::u16string, std::set<uint32_t>>& DescriptionSources() const { return m_descriptionSources; }
 
  protected:
+  // One Process call's arguments and state, handed from step to step.
+  struct ProcessRun {
+    const std::u16string& computer;
+    EventFileWriter& writer;
+    const LogPosition& stored;
+    LogPosition& first;
+    LogPosition& last;
+    uint8_t& found;
+    std::u16string& warning;
+    bool backups = false;
+  };
+
   void NoteDescriptionSource(const std::u16string& source, uint32_t eventId);
 
   // Whether a collection from `stored` walks the backups: when asked, unless
@@ -96,6 +110,7 @@ class LogCollector : public DumpContext {
   HostNameCache m_hostCache;
   CSidCache m_sidCache;
   std::map<std::u16string, std::set<uint32_t>> m_descriptionSources;
+  uint32_t storedCount_ = 0;
 };
 
 // Chooses the interface of the log (ChooseLogApi, unless LoadFromEvtFile is

@@ -26,7 +26,7 @@ HRESULT LogCollectorEtw::Process(const std::u16string& computer, EventFileWriter
                                  std::u16string& warning) {
   Trace(30, u"Processing log (ETW)");
   ETWEventLog reader(m_options.DeleteBackups, m_options.ReaderParameter);
-  Run run{computer, writer, stored, first, last, found, warning, false, reader};
+  Run run{{computer, writer, stored, first, last, found, warning}, reader};
   run.backups = ReadsBackups(stored);
   first = {};
   last = {};

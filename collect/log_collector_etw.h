@@ -33,19 +33,10 @@ class LogCollectorEtw : public LogCollector {
   void DumpRecord(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* user);
 
   std::u16string ExpandParameters(const std::u16string& source, const std::u16string& text) override;
-  void CountWrittenRecord() override { ++storedCount_; }
 
  private:
-  // One Process call's state.
-  struct Run {
-    const std::u16string& computer;
-    EventFileWriter& writer;
-    const LogPosition& stored;
-    LogPosition& first;
-    LogPosition& last;
-    uint8_t& found;
-    std::u16string& warning;
-    bool backups = false;
+  // One Process call's state, with the reader of its log.
+  struct Run : ProcessRun {
     ETWEventLog& reader;
   };
 
@@ -58,7 +49,6 @@ class LogCollectorEtw : public LogCollector {
   HRESULT JumpToNextBackup(Run& run, bool& end);
   const std::u16string& Source() const;
 
-  uint32_t storedCount_ = 0;
 };
 
 }  // namespace cmr

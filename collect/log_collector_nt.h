@@ -33,21 +33,9 @@ class LogCollectorNt : public LogCollector {
   // computer with every log or backup the reader opens.
   std::shared_ptr<CSidCache::SidInfo> LookupSidText(const std::u16string& text) override;
   std::u16string ExpandParameters(const std::u16string& source, const std::u16string& text) override;
-  void CountWrittenRecord() override { ++storedCount_; }
-  uint32_t StoredCount() const { return storedCount_; }
 
  private:
-  // One Process call's state.
-  struct Run {
-    const std::u16string& computer;
-    EventFileWriter& writer;
-    const LogPosition& stored;
-    LogPosition& first;
-    LogPosition& last;
-    uint8_t& found;
-    std::u16string& warning;
-    bool backups = false;
-  };
+  using Run = ProcessRun;
 
   HRESULT OpenUnderMutex(Run& run);
   void OpenLog(Run& run);
@@ -61,7 +49,6 @@ class LogCollectorNt : public LogCollector {
   const char16_t* Computer(const Run& run) const { return run.computer.c_str(); }
 
   NTEventLog reader_;
-  uint32_t storedCount_ = 0;
 };
 
 }  // namespace cmr

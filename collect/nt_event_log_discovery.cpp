@@ -18,20 +18,6 @@
 namespace cmr {
 namespace {
 
-// Closes a registry key opened here at the end of a scope.
-class KeyGuard {
- public:
-  explicit KeyGuard(HKEY key) : key_(key) {}
-  ~KeyGuard() {
-    if (key_) RegCloseKey(key_);
-  }
-  KeyGuard(const KeyGuard&) = delete;
-  KeyGuard& operator=(const KeyGuard&) = delete;
-
- private:
-  HKEY key_;
-};
-
 // Where the log's file lies and the name its archives take.
 struct LogFileSite {
   std::u16string directory;  // empty when the log has no "File" value

@@ -47,14 +47,8 @@ std::u16string ExpandEnvironment(const std::u16string& text) {
 std::u16string ComputerSystemRoot(const std::u16string& computer, bool isLocal) {
   HKEY key = nullptr;
   ThrowIfError(OpenComputerKey(isLocal ? nullptr : computer.c_str(), kCurrentVersionKey, KEY_QUERY_VALUE, &key));
-  std::u16string root;
-  try {
-    root = ReadRegistryString(key, u"SystemRoot");
-  } catch (...) {
-    RegCloseKey(key);
-    throw;
-  }
-  RegCloseKey(key);
+  KeyGuard guard(key);
+  std::u16string root = ReadRegistryString(key, u"SystemRoot");
   if (root.empty() || root.back() != u'\\') root += u'\\';
   return root;
 }

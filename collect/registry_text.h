@@ -8,6 +8,20 @@
 
 namespace cmr {
 
+// Closes a registry key at the end of a scope.
+class KeyGuard {
+ public:
+  explicit KeyGuard(HKEY key) : key_(key) {}
+  ~KeyGuard() {
+    if (key_) RegCloseKey(key_);
+  }
+  KeyGuard(const KeyGuard&) = delete;
+  KeyGuard& operator=(const KeyGuard&) = delete;
+
+ private:
+  HKEY key_;
+};
+
 // A string value (REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ, its first string).
 // Raises cmr::Win32Exception: the registry's code, 1804 for another type.
 std::u16string ReadRegistryString(HKEY key, const char16_t* name);

@@ -6,7 +6,11 @@
 #include "render/rendered_event.h"
 #include "render/variant_text.h"
 
+namespace cmr {
+
 inline VistaRecordView ViewOf(const RenderedEvent& event) {
   return VistaRecordView{event.SystemValues(), event.SystemCount(), event.UserValues(), event.UserCount(),
                          &VariantToText};
 }
+
+}  // namespace cmr

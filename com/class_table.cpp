@@ -10,25 +10,25 @@
 #include "task/com/task_result_impl.h"
 #include "task/task.h"
 
-namespace ec {
+namespace com {
 namespace {
 
 // A class whose implementation has not joined the library yet has no
 // factory: DllGetClassObject answers CLASS_E_CLASSNOTAVAILABLE for it.
-// Each entry becomes {&CLSID_X, &com::MakeFactory<CXImpl>}.
+// Each entry becomes {&CLSID_X, &com::MakeFactory<cmr::CXImpl>}.
 const com::ClassEntry kClasses[] = {
-    {&CLSID_EventLogEnum, &com::MakeFactory<CEventLogEnumImpl>},
-    {&CLSID_EventLog, &com::MakeFactory<CEventLogImpl>},
-    {&CLSID_FilterEnum, &com::MakeFactory<CFilterEnumImpl>},
-    {&CLSID_Filter, &com::MakeFactory<CFilterImpl>},
-    {&CLSID_FilterISEnum, &com::MakeFactory<CFilterISEnumImpl>},
-    {&CLSID_FilterIS, &com::MakeFactory<CFilterISImpl>},
-    {&CLSID_Filters, &com::MakeFactory<CFiltersImpl>},
-    {&CLSID_LogInfo, &com::MakeFactory<CLogInfo>},
-    {&CLSID_Task, &com::MakeFactory<CTask>},
-    {&CLSID_TaskConfig, &com::MakeFactory<CTaskConfigImpl>},
-    {&CLSID_TaskResult2, &com::MakeFactory<CTaskResult2Impl>},
-    {&CLSID_TaskResult, &com::MakeFactory<CTaskResultImpl>},
+    {&CLSID_EventLogEnum, &com::MakeFactory<cmr::CEventLogEnumImpl>},
+    {&CLSID_EventLog, &com::MakeFactory<cmr::CEventLogImpl>},
+    {&CLSID_FilterEnum, &com::MakeFactory<cmr::CFilterEnumImpl>},
+    {&CLSID_Filter, &com::MakeFactory<cmr::CFilterImpl>},
+    {&CLSID_FilterISEnum, &com::MakeFactory<cmr::CFilterISEnumImpl>},
+    {&CLSID_FilterIS, &com::MakeFactory<cmr::CFilterISImpl>},
+    {&CLSID_Filters, &com::MakeFactory<cmr::CFiltersImpl>},
+    {&CLSID_LogInfo, &com::MakeFactory<cmr::CLogInfo>},
+    {&CLSID_Task, &com::MakeFactory<cmr::CTask>},
+    {&CLSID_TaskConfig, &com::MakeFactory<cmr::CTaskConfigImpl>},
+    {&CLSID_TaskResult2, &com::MakeFactory<cmr::CTaskResult2Impl>},
+    {&CLSID_TaskResult, &com::MakeFactory<cmr::CTaskResultImpl>},
 };
 
 }  // namespace
@@ -38,4 +38,4 @@ const com::ClassEntry* ClassTable(size_t* count) {
   return kClasses;
 }
 
-}  // namespace ec
+}  // namespace com

@@ -6,8 +6,8 @@
 
 #include "base/com/class_objects.h"
 
-namespace ec {
+namespace com {
 
 const com::ClassEntry* ClassTable(size_t* count);
 
-}  // namespace ec
+}  // namespace com

@@ -11,7 +11,7 @@
 
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
   size_t count = 0;
-  const com::ClassEntry* table = ec::ClassTable(&count);
+  const com::ClassEntry* table = com::ClassTable(&count);
   return com::GetClassObject(table, count, clsid, riid, object);
 }
 
@@ -37,7 +37,7 @@ class SystemLocaleScope {
 HRESULT STDAPICALLTYPE DllRegisterServer() {
   SystemLocaleScope locale;
   const auto& library = com::typelib::ComponentLibrary();
-  std::u16string path = ec::ModulePath();
+  std::u16string path = com::ModulePath();
   HRESULT hr = com::RegisterClasses(library, path);
   if (FAILED(hr)) return hr;
   return com::RegisterTypeLibrary(library, path);

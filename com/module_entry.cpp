@@ -17,11 +17,11 @@ constexpr char kModuleVersion[] = EC_VERSION_TEXT;
 void ModuleStarted() {
   cmr::Tracer::Instance().ConfigureTracingFromRegistry(u"EventCollector", 500, 10);
   Trace(30, u"EventCollector version %S", kModuleVersion);
-  ProcessEvtApi().Load();
+  cmr::ProcessEvtApi().Load();
 }
 
 void ModuleEnding() {
-  ProcessEvtApi().Unload();
+  cmr::ProcessEvtApi().Unload();
   cmr::Tracer::Instance().Shutdown();
 }
 

@@ -8,7 +8,7 @@
 #include "platform/api/utf.h"
 #endif
 
-namespace ec {
+namespace com {
 
 #ifdef _WIN32
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -26,4 +26,4 @@ std::u16string ModulePath() {
 }
 #endif
 
-}  // namespace ec
+}  // namespace com

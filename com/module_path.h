@@ -3,8 +3,8 @@
 
 #include <string>
 
-namespace ec {
+namespace com {
 
 std::u16string ModulePath();
 
-}  // namespace ec
+}  // namespace com

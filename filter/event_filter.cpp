@@ -6,6 +6,8 @@
 #include "base/text.h"
 #include "base/xml.h"
 
+namespace cmr {
+
 void CEventFilter::CFilter::Reset() { *this = CFilter(); }
 
 CEventFilter::CEventFilter() { cmr::KeepXmlWhiteSpace(); }
@@ -87,3 +89,5 @@ void CEventFilter::Clear() {
   ExcludingFilters.clear();
   EventLogs.clear();
 }
+
+}  // namespace cmr

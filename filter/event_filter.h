@@ -19,6 +19,8 @@ class TiXmlDocument;
 class TiXmlElement;
 class TiXmlNode;
 
+namespace cmr {
+
 // FilterFlags bits: a criterion is tested only when its bit is set.
 enum FilterFlag : uint32_t {
   kFilterTimeFrom = 0x1,
@@ -125,3 +127,5 @@ class CEventFilter {
   template <class Test>
   bool Decide(Test accepts) const;
 };
+
+}  // namespace cmr

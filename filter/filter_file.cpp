@@ -8,6 +8,8 @@
 #include "filter/event_filter.h"
 #include "platform/api/kernel.h"
 
+namespace cmr {
+
 namespace {
 
 struct FileCloser {
@@ -62,3 +64,5 @@ std::u16string CEventFilter::ToString() const {
   BuildDocument(*this, document);
   return cmr::PrintXml(document);
 }
+
+}  // namespace cmr

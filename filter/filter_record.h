@@ -9,6 +9,8 @@
 #include "platform/api/types.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 // The record's context as the collector knows it.
 struct FilterContext {
   // Name of the log being read.
@@ -51,3 +53,5 @@ struct VistaRecordView {
     return valueText != nullptr && index < userCount ? valueText(user[index]) : std::u16string();
   }
 };
+
+}  // namespace cmr

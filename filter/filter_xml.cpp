@@ -6,6 +6,8 @@
 #include "base/xml.h"
 #include "filter/event_filter.h"
 
+namespace cmr {
+
 namespace {
 
 int32_t Atoi(const std::u16string& text) { return cmr::ParseInt32(text); }
@@ -156,3 +158,5 @@ void CEventFilter::Save(TiXmlNode* parent) const {
   TiXmlElement* excluding = cmr::AppendTextElement(root, "ExcludingFilters", u"");
   for (const FilterPtr& f : ExcludingFilters) f->Save(excluding);
 }
+
+}  // namespace cmr

@@ -4,6 +4,8 @@
 
 #include "base/text.h"
 
+namespace cmr {
+
 namespace {
 
 uint32_t ReadNumber(std::u16string_view text) { return static_cast<uint32_t>(cmr::ParseInt32(text)); }
@@ -57,3 +59,5 @@ bool IdRangesContain(const IdRangeList& ranges, uint32_t value) {
     if (r.first <= value && value <= r.second) return true;
   return false;
 }
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace cmr {
+
 // (low, high), both inclusive.
 using IdRange = std::pair<uint32_t, uint32_t>;
 using IdRangeList = std::vector<IdRange>;
@@ -23,3 +25,5 @@ IdRangeList ParseIdRanges(std::u16string_view text);
 std::u16string IdRangesToString(const IdRangeList& ranges);
 
 bool IdRangesContain(const IdRangeList& ranges, uint32_t value);
+
+}  // namespace cmr

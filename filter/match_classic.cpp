@@ -4,6 +4,8 @@
 #include "filter/event_filter.h"
 #include "filter/wildcard.h"
 
+namespace cmr {
+
 namespace {
 
 // Strings 1..n of the record against the patterns by number, ascending.
@@ -38,3 +40,5 @@ bool CEventFilter::CFilter::MatchClassic(const EVENTLOGRECORD* record, const Fil
   if ((flags & kFilterInsertionStrings) && !InsertionStringsMatch(InsertionStrings, record)) return false;
   return true;
 }
+
+}  // namespace cmr

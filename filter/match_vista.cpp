@@ -6,6 +6,8 @@
 #include "filter/event_filter.h"
 #include "filter/wildcard.h"
 
+namespace cmr {
+
 namespace {
 
 constexpr uint64_t kAuditFailureKeyword = 0x0010000000000000ull;
@@ -59,3 +61,5 @@ bool CEventFilter::CFilter::MatchVista(const VistaRecordView& record, const Filt
   }
   return true;
 }
+
+}  // namespace cmr

@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 
+namespace cmr {
+
 namespace {
 
 struct Exact {
@@ -45,3 +47,5 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) { retu
 bool WildcardMatchNoCase(std::u16string_view pattern, std::u16string_view text) {
   return Match<NoCase>(pattern, text);
 }
+
+}  // namespace cmr

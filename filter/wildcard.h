@@ -4,7 +4,11 @@
 
 #include <string_view>
 
+namespace cmr {
+
 // Characters compared exactly.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view text);
 // Characters compared after towlower in the "C" locale.
 bool WildcardMatchNoCase(std::u16string_view pattern, std::u16string_view text);
+
+}  // namespace cmr

@@ -7,6 +7,8 @@
 
 #include "base/trace.h"
 
+namespace cmr {
+
 class DetailTrace {
  public:
   static constexpr DWORD kLevel = 40;
@@ -23,3 +25,5 @@ class DetailTrace {
  private:
   bool on_;
 };
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 
 #include "render/sid_cache.h"
 
+namespace cmr {
+
 class DumpContext {
  public:
   virtual ~DumpContext() = default;
@@ -28,3 +30,5 @@ class DumpContext {
   // One more record written (classic dump).
   virtual void CountWrittenRecord() = 0;
 };
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace cmr {
+
 class EntryBytes {
  public:
   // Room for `count` more bytes after the end: write there, then Commit the
@@ -37,3 +39,5 @@ class EntryBytes {
   std::string storage_;  // its size is the capacity in use; the entry is its first size_ bytes
   size_t size_ = 0;
 };
+
+}  // namespace cmr

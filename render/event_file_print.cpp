@@ -8,6 +8,8 @@
 #include "base/output_text.h"
 #include "base/text.h"
 
+namespace cmr {
+
 std::string EventFileEntryToJson(const EventFileEntry& entry) {
   // Tags in the order they first appear; a tag the entry holds more than
   // once becomes an array of all its values, in order.
@@ -64,3 +66,5 @@ int PrintEventFile(const std::string& path, EventFileFormat format, FILE* out, F
   }
   return reader.Damage().empty() ? 0 : 1;
 }
+
+}  // namespace cmr

@@ -7,6 +7,8 @@
 
 #include "render/event_file_reader.h"
 
+namespace cmr {
+
 enum class EventFileFormat { Text, Json };
 
 // One entry as a JSON object on one line (no line end). A tag that repeats
@@ -23,3 +25,5 @@ std::string EventFileEntryToText(const EventFileEntry& entry, size_t number);
 // read; 1 when it cannot be opened or is damaged or cut off, after telling
 // err what was wrong and how many whole entries were read.
 int PrintEventFile(const std::string& path, EventFileFormat format, FILE* out, FILE* err);
+
+}  // namespace cmr

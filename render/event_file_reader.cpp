@@ -5,6 +5,8 @@
 #include "base/text.h"
 #include "render/field_text.h"
 
+namespace cmr {
+
 namespace {
 
 constexpr unsigned kChunkBytes = 1 << 16;
@@ -101,3 +103,5 @@ bool EventFileReader::Next(EventFileEntry* entry) {
   if (problem_.empty() && (skipping_ || position_ < buffer_.size())) problem_ = "the last entry has no line end";
   return false;
 }
+
+}  // namespace cmr

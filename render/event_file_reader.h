@@ -10,6 +10,8 @@
 
 #include <zlib.h>
 
+namespace cmr {
+
 struct EventFileField {
   std::u16string tag;
   std::u16string value;  // carets decoded
@@ -56,3 +58,5 @@ class EventFileReader {
   size_t entries_ = 0;
   std::string problem_;
 };
+
+}  // namespace cmr

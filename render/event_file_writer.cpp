@@ -11,6 +11,8 @@
 #include <io.h>
 #endif
 
+namespace cmr {
+
 namespace {
 
 // The exception for a zlib error number: Z_ERRNO carries the CRT's errno,
@@ -94,3 +96,5 @@ void EventFileWriter::ReleaseQuietly() {
     Trace(10, u"Failed to finish event file: %s", e.FullText());
   }
 }
+
+}  // namespace cmr

@@ -14,6 +14,8 @@
 #include "render/field_text.h"
 #include "render/number_text.h"
 
+namespace cmr {
+
 class EventFileWriter {
  public:
   EventFileWriter() = default;
@@ -109,3 +111,5 @@ inline void EventFileWriter::WriteInsertionString(int index, std::u16string_view
   *out++ = '~';
   EndField(PutFieldValueUtf8(out, text, form));
 }
+
+}  // namespace cmr

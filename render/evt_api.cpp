@@ -7,6 +7,8 @@
 #include "platform/api/kernel.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 // Calls visit(name, pointer member) for each function of the table, in order.
@@ -96,3 +98,5 @@ EVT_HANDLE OpenSession(const EvtApi& api, const std::u16string& computer) {
   EVT_RPC_LOGIN login{server, nullptr, nullptr, nullptr, EvtRpcLoginAuthDefault};
   return api.EvtOpenSession(EvtRpcLogin, &login, 0, 0);
 }
+
+}  // namespace cmr

@@ -10,6 +10,8 @@
 #include "platform/api/evt.h"
 #include "render/rendered_event.h"
 
+namespace cmr {
+
 // The 24 bound functions, in the library's documented order, then the
 // library handle. A function the library does not export stays null.
 struct EvtApi {
@@ -84,3 +86,5 @@ class EvtHandleGuard {
 // user, domain or password, default authentication. Null with the last error
 // on failure.
 EVT_HANDLE OpenSession(const EvtApi& api, const std::u16string& computer);
+
+}  // namespace cmr

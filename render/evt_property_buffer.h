@@ -10,6 +10,8 @@
 #include "platform/api/kernel.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 class EvtPropertyBuffer {
  public:
   explicit EvtPropertyBuffer(DWORD bytes = 256) { Grow(bytes); }
@@ -40,3 +42,5 @@ class EvtPropertyBuffer {
 inline std::u16string VariantString(const EVT_VARIANT& v) {
   return v.Type == EvtVarTypeString && v.StringVal ? std::u16string(plat::U(v.StringVal)) : std::u16string();
 }
+
+}  // namespace cmr

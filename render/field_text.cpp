@@ -12,6 +12,8 @@
 
 #include "render/number_text.h"
 
+namespace cmr {
+
 namespace {
 
 constexpr char16_t kEscapedCharacters[] = {u'~', u'^', u'#', u';', u':', u'\n', u'\r', u'\0'};
@@ -191,3 +193,5 @@ char* PutFieldValueUtf8(char* out, std::u16string_view text, FieldForm form) {
   }
   return out;
 }
+
+}  // namespace cmr

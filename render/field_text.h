@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace cmr {
+
 // Every one of "~^#;:", LF, CR and NUL becomes "^" and its code as four
 // upper-case hexadecimal digits (a tilde becomes ^007E); embedded NULs are
 // processed too.
@@ -37,3 +39,5 @@ constexpr size_t kMaxUtf8PerUnit = 5;
 // formed UTF-16 text, surrogate pairs as one character, unpaired surrogates
 // as U+FFFD.
 char* PutFieldValueUtf8(char* out, std::u16string_view text, FieldForm form);
+
+}  // namespace cmr

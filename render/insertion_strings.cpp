@@ -2,6 +2,8 @@
 
 #include "render/field_text.h"
 
+namespace cmr {
+
 namespace {
 
 // Longer than two characters, only the "S-1-..." form can be a SID.
@@ -46,3 +48,5 @@ void InsertionStringWriter::WriteAdded() {
   }
   added_.clear();
 }
+
+}  // namespace cmr

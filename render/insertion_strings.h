@@ -12,6 +12,8 @@
 #include "render/dump_context.h"
 #include "render/event_file_writer.h"
 
+namespace cmr {
+
 enum class DumpKind { Classic, EventLog };
 
 // Writes the strings handed to it as IS01..ISnn, then every added string as
@@ -49,3 +51,5 @@ class InsertionStringWriter {
   int count_ = 0;
   std::vector<std::pair<int, std::u16string>> added_;  // by ascending index
 };
+
+}  // namespace cmr

@@ -1,5 +1,7 @@
 #include "render/number_text.h"
 
+namespace cmr {
+
 void AppendUnsigned(std::u16string& out, uint64_t value, int minDigits) {
   char16_t digits[kMaxDecimalDigits];
   out.append(digits, PutUnsigned(digits, value, minDigits));
@@ -19,3 +21,5 @@ void AppendHex(std::u16string& out, uint64_t value, bool upper) {
   char16_t text[16];
   out.append(text, PutHex(text, value, upper));
 }
+
+}  // namespace cmr

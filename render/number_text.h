@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cmr {
+
 // The most characters that PutUnsigned writes (20 digits of 2^64 - 1).
 constexpr int kMaxDecimalDigits = 20;
 
@@ -59,3 +61,5 @@ void AppendSigned(std::u16string& out, int64_t value);
 void AppendHexDigits(std::u16string& out, uint64_t value, int digits, bool upper = true);
 // Hexadecimal without leading zeros ("%x", "%I64x").
 void AppendHex(std::u16string& out, uint64_t value, bool upper = false);
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 #include "base/classic_record_text.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 // Which insertion strings (counted from 0) of a logon-type event hold the
@@ -247,3 +249,5 @@ std::u16string OriginResolver::ResolveFQDN(const sockaddr* address) {
   DnsRecordListFree(records, DnsFreeRecordList);
   return answer;
 }
+
+}  // namespace cmr

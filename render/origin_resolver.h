@@ -10,6 +10,8 @@
 
 #include "platform/api/net.h"
 
+namespace cmr {
+
 class OriginResolver {
  public:
   // computerName: the computer whose log is read ("" for the local one); it
@@ -57,3 +59,5 @@ std::u16string MacAddressText(const BYTE* bytes, size_t count);
 // The reverse-lookup name of an address: "4.3.2.1.in-addr.arpa", or the 32
 // nibbles of an IPv6 address in reverse order followed by "ip6.arpa".
 std::u16string ReverseLookupName(const sockaddr* address);
+
+}  // namespace cmr

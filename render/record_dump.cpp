@@ -9,6 +9,8 @@
 #include "render/time_text.h"
 #include "render/variant_text.h"
 
+namespace cmr {
+
 namespace {
 
 // "LC": the name resolved through the collector's cache, else the name itself.
@@ -118,3 +120,5 @@ void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, cons
   writer.EndEntry();
   trace(u"DumpRecord - finished");
 }
+
+}  // namespace cmr

@@ -13,6 +13,8 @@
 #include "render/rendered_event.h"
 #include "render/sid_cache.h"
 
+namespace cmr {
+
 // (tag, value) fields the classic collector adds: "FROM", "MAC", "FQDN".
 using ExtraFields = std::vector<std::pair<std::u16string, std::u16string>>;
 
@@ -27,3 +29,5 @@ void DumpClassicRecord(EventFileWriter& writer, std::span<const uint8_t> record,
 // left unended.
 void DumpRenderedEvent(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* sid,
                        DumpContext& context);
+
+}  // namespace cmr

@@ -9,6 +9,8 @@
 #include "render/variant_text.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 std::unique_ptr<BYTE[]> CopyValues(const std::vector<EVT_VARIANT>& values) {
@@ -136,3 +138,5 @@ std::u16string RenderedEvent::SystemPropertyText(DWORD index) const {
   const EVT_VARIANT* v = SystemValue(index);
   return v != nullptr ? VariantToText(*v) : std::u16string();
 }
+
+}  // namespace cmr

@@ -10,6 +10,8 @@
 
 #include "platform/api/evt.h"
 
+namespace cmr {
+
 // The three functions of the bound Windows Event Log library that rendering
 // needs; the process's binding hands in its pointers.
 struct EvtRenderFunctions {
@@ -72,3 +74,5 @@ class RenderedEvent {
   DWORD systemCount_ = 0;
   DWORD userCount_ = 0;
 };
+
+}  // namespace cmr

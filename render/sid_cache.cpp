@@ -7,6 +7,8 @@
 #include "platform/api/kernel.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 std::u16string LsaText(const LSA_UNICODE_STRING& s) {
@@ -105,3 +107,5 @@ std::shared_ptr<CSidCache::SidInfo> CSidCache::MakeEntry(PSID sid) {
 }
 
 std::u16string CSidCache::AccountText(const SidInfo& info) { return info.domain + u"\\" + info.name; }
+
+}  // namespace cmr

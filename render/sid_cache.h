@@ -8,6 +8,8 @@
 
 #include "platform/api/security.h"
 
+namespace cmr {
+
 class CSidCache {
  public:
   struct SidInfo {
@@ -48,3 +50,5 @@ class CSidCache {
 
 // The standard string form of a SID; raises cmr::Win32Exception on failure.
 std::u16string SidToText(PSID sid);
+
+}  // namespace cmr

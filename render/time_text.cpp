@@ -4,6 +4,8 @@
 #include "platform/api/kernel.h"
 #include "render/number_text.h"
 
+namespace cmr {
+
 namespace {
 
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
@@ -96,3 +98,5 @@ std::u16string EventTimeText(uint64_t fileTime) {
   char16_t text[kEntryTimeChars];
   return std::u16string(text, PutEventTimeText(text, fileTime));
 }
+
+}  // namespace cmr

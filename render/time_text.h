@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace cmr {
+
 // A FILETIME as "YYYY-MM-DDThh:mm:ss.uuuuuuZ" (microseconds); "" when the
 // FILETIME cannot be converted.
 std::u16string FileTimeToIsoText(uint64_t fileTime);
@@ -26,3 +28,5 @@ char16_t* PutEventTimeText(char16_t* out, uint64_t fileTime);
 // FILETIME of seconds since 1970 and back (fractions dropped; 0 stays 0).
 uint64_t UnixSecondsToFileTime(uint64_t seconds);
 uint64_t FileTimeToUnixSeconds(uint64_t fileTime);
+
+}  // namespace cmr

@@ -11,6 +11,8 @@
 #include "render/time_text.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 std::u16string AnsiText(LPCSTR text) {
@@ -114,3 +116,5 @@ std::u16string_view VariantTextView(const EVT_VARIANT& value, VariantTextScratch
     default: return {};
   }
 }
+
+}  // namespace cmr

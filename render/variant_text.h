@@ -6,6 +6,8 @@
 
 #include "platform/api/evt.h"
 
+namespace cmr {
+
 // The value's text by its type ("NULL", decimal numbers, "0x..." for the hex
 // types, upper-case hexadecimal bytes for binary data, GUIDs without braces,
 // SIDs in their standard string form, times as ISO texts); "" for array types
@@ -26,3 +28,5 @@ std::u16string_view VariantTextView(const EVT_VARIANT& value, VariantTextScratch
 
 // Two upper-case hexadecimal digits per byte, no separator.
 std::u16string BytesToHexText(const BYTE* bytes, size_t count);
+
+}  // namespace cmr

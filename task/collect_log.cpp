@@ -14,6 +14,8 @@
 #include "task/save_folder.h"
 #include "task/task.h"
 
+namespace cmr {
+
 namespace {
 
 constexpr DWORD kDefaultAttempts = 10;
@@ -142,3 +144,5 @@ HRESULT CTask::CollectLog(const std::u16string& computer, const std::u16string& 
   Trace(30, u"Done");
   return S_OK;
 }
+
+}  // namespace cmr

@@ -14,6 +14,8 @@
 #include "task/audit_status.h"
 #include "task/task_event_log.h"
 
+namespace cmr {
+
 class CTask : public com::Object<ITask, com::ErrorInfoSupport<ITask>> {
  public:
   CTask() = default;
@@ -55,3 +57,5 @@ class CTask : public com::Object<ITask, com::ErrorInfoSupport<ITask>> {
   cmr::CTaskEventLog config_;
   std::u16string productName_;
 };
+
+}  // namespace cmr

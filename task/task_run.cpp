@@ -14,6 +14,8 @@
 #include "task/task.h"
 #include "platform/api/wide.h"
 
+namespace cmr {
+
 namespace {
 
 // Log entries that a "*" run leaves out: analytic and debug channels.
@@ -110,3 +112,5 @@ HRESULT CTask::CollectConfiguredLog(BSTR computer, BSTR savePath, bool processBa
   config_.Warning = warning;
   return hr;
 }
+
+}  // namespace cmr

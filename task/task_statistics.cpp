@@ -5,6 +5,8 @@
 #include "task/overwrite_warning.h"
 #include "task/task.h"
 
+namespace cmr {
+
 HRESULT CTask::GetEventLogStatistics(BSTR dcName, LONG* oldest_record_date, LONG* oldest_event_id,
                                      LONG* newest_record_date, LONG* newest_event_id,
                                      VARIANT_BOOL* event_log_full) {
@@ -24,3 +26,5 @@ HRESULT CTask::GetAuditStatus(const std::u16string& computer, std::vector<cmr::A
 std::u16string CTask::OverwriteWarning(uint32_t lastCollected, uint32_t firstNew) const {
   return cmr::OverwriteWarning(config_.LogName, lastCollected, firstNew);
 }
+
+}  // namespace cmr

@@ -66,9 +66,9 @@ bool WriteConfig(const Component& component, const CollectRequest& r, std::optio
 }
 
 size_t CountEntries(const std::string& path) {
-  EventFileReader reader;
+  cmr::EventFileReader reader;
   if (!reader.Open(path)) return 0;
-  EventFileEntry entry;
+  cmr::EventFileEntry entry;
   while (reader.Next(&entry)) {
   }
   return reader.EntriesRead();

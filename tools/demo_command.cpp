@@ -22,14 +22,14 @@ constexpr char kName[] = "demo";
 constexpr size_t kNewEvents = 3;
 constexpr char16_t kChannel[] = u"Microsoft-Windows-TaskScheduler/Operational";
 
-std::string Field(const EventFileEntry& entry, std::u16string_view tag) {
+std::string Field(const cmr::EventFileEntry& entry, std::u16string_view tag) {
   for (const auto& f : entry)
     if (f.tag == tag) return cmr::Utf16ToUtf8(f.value);
   return "-";
 }
 
 // The first insertion strings of an entry, joined, at most 60 characters.
-std::string Strings(const EventFileEntry& entry) {
+std::string Strings(const cmr::EventFileEntry& entry) {
   std::string text;
   for (const auto& f : entry) {
     if (!f.tag.starts_with(u"IS") || f.value.empty() || f.value == u"-") continue;
@@ -40,10 +40,10 @@ std::string Strings(const EventFileEntry& entry) {
 
 // One line per entry: record number, time written, event id, strings.
 void PrintShortView(const std::string& path) {
-  EventFileReader reader;
+  cmr::EventFileReader reader;
   if (!reader.Open(path)) return;
   std::printf("  %-4s %-21s %-6s %s\n", "RN", "TIME WRITTEN", "EVENT", "STRINGS");
-  for (EventFileEntry entry; reader.Next(&entry);) {
+  for (cmr::EventFileEntry entry; reader.Next(&entry);) {
     const unsigned record = static_cast<unsigned>(std::stoul(Field(entry, u"RN"), nullptr, 16));
     std::printf("  %-4u %-21s %-6s %s\n", record, Field(entry, u"TW").c_str(), Field(entry, u"EI").c_str(),
                 Strings(entry).c_str());

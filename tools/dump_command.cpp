@@ -8,11 +8,11 @@
 namespace {
 
 int RunDump(const tool::Args& args) {
-  EventFileFormat format = EventFileFormat::Text;
+  cmr::EventFileFormat format = cmr::EventFileFormat::Text;
   std::string path;
   for (const std::string& a : args) {
     if (a == "--json") {
-      format = EventFileFormat::Json;
+      format = cmr::EventFileFormat::Json;
     } else if (path.empty() && !a.empty() && a[0] != '-') {
       path = a;
     } else {
@@ -24,7 +24,7 @@ int RunDump(const tool::Args& args) {
     std::fprintf(stderr, "eventcollector dump: no file given\n");
     return 2;
   }
-  return PrintEventFile(path, format, stdout, stderr);
+  return cmr::PrintEventFile(path, format, stdout, stderr);
 }
 
 }  // namespace

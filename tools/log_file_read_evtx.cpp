@@ -67,12 +67,12 @@ PrintedField Field(std::string name, const EVT_VARIANT& v) {
   f.type = TypeName(v.Type);
   f.number = IsNumber(v);
   if ((v.Type & EVT_VARIANT_TYPE_ARRAY) == 0) {
-    f.text = VariantToText(v);
+    f.text = cmr::VariantToText(v);
     return f;
   }
   f.array = true;
   for (DWORD i = 0; i < v.Count; ++i) {
-    f.items.push_back(VariantToText(Element(v, i)));
+    f.items.push_back(cmr::VariantToText(Element(v, i)));
     f.text += (i ? u", " : u"") + f.items.back();
   }
   return f;

@@ -6,6 +6,8 @@
 #include "filter/com/filter_impl.h"
 #include "filter/com/filter_items.h"
 
+namespace cmr {
+
 namespace {
 
 // VARIANTs that are cleared when they go out of scope.
@@ -97,3 +99,5 @@ HRESULT CEventLogEnumImpl::get__NewEnum(IUnknown** value) {
   *value = enumerator;
   return S_OK;
 }
+
+}  // namespace cmr

@@ -13,6 +13,8 @@
 #include "com/EventCollector_h.h"
 #include "filter/event_filter.h"
 
+namespace cmr {
+
 class CFilterEnumImpl : public com::Object<IECFilterEnum, com::ErrorInfoSupport<IECFilterEnum>> {
  public:
   // Made by a class factory: no list; _NewEnum answers E_UNEXPECTED.
@@ -53,3 +55,5 @@ class CEventLogEnumImpl : public com::Object<IECEventLogEnum, com::ErrorInfoSupp
   bool attached_ = false;
   std::vector<VARIANT> items_;
 };
+
+}  // namespace cmr

@@ -5,6 +5,8 @@
 #include "base/com/method_boundary.h"
 #include "filter/com/filter_enums.h"
 
+namespace cmr {
+
 template <class Out, class Body>
 HRESULT CFilterImpl::Get(Out* out, Body body) {
   if (!filter_) return E_UNEXPECTED;
@@ -120,3 +122,5 @@ HRESULT CFilterImpl::get_Keywords(LONGLONG* value) { return Get(value, Number(&F
 HRESULT CFilterImpl::put_Keywords(LONGLONG value) {
   return Put([&](Filter& f) { f.Keywords = static_cast<uint64_t>(value); });
 }
+
+}  // namespace cmr

@@ -7,6 +7,8 @@
 #include "com/EventCollector_h.h"
 #include "filter/event_filter.h"
 
+namespace cmr {
+
 class CFilterImpl : public com::Object<IECFilter, com::ErrorInfoSupport<IECFilter>> {
  public:
   // Made by a class factory: attached to no filter; every member answers E_UNEXPECTED.
@@ -57,3 +59,5 @@ class CFilterImpl : public com::Object<IECFilter, com::ErrorInfoSupport<IECFilte
 
   CEventFilter::FilterPtr filter_;
 };
+
+}  // namespace cmr

@@ -2,6 +2,8 @@
 
 #include "base/com/method_boundary.h"
 
+namespace cmr {
+
 HRESULT CEventLogImpl::get_Name(BSTR* value) {
   if (!log_) return E_UNEXPECTED;
   return com::ReturnBstr(log_->Name, value);
@@ -26,3 +28,5 @@ HRESULT CFilterISImpl::get_String(BSTR* value) {
   if (!attached_) return E_UNEXPECTED;
   return com::ReturnBstr(text_, value);
 }
+
+}  // namespace cmr

@@ -8,6 +8,8 @@
 #include "com/EventCollector_h.h"
 #include "filter/event_filter.h"
 
+namespace cmr {
+
 class CEventLogImpl : public com::Object<IECEventLog, com::ErrorInfoSupport<IECEventLog>> {
  public:
   // Made by a class factory: attached to no entry; members answer E_UNEXPECTED.
@@ -35,3 +37,5 @@ class CFilterISImpl : public com::Object<IECFilterIS, com::ErrorInfoSupport<IECF
   ULONG index_ = 0;
   std::u16string text_;
 };
+
+}  // namespace cmr

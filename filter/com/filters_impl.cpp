@@ -8,6 +8,8 @@
 #include "filter/com/filter_items.h"
 #include "platform/api/kernel.h"
 
+namespace cmr {
+
 namespace {
 
 bool FileExists(const std::u16string& path) {
@@ -159,3 +161,5 @@ HRESULT CFiltersImpl::UTCtoTimeString(ULONG seconds, BSTR* time) {
     return S_OK;
   });
 }
+
+}  // namespace cmr

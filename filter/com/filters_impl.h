@@ -8,6 +8,8 @@
 #include "com/EventCollector_h.h"
 #include "filter/event_filter.h"
 
+namespace cmr {
+
 class CFiltersImpl : public com::Object<IECFilters, com::ErrorInfoSupport<IECFilters>> {
  public:
   CFiltersImpl() = default;
@@ -39,3 +41,5 @@ class CFiltersImpl : public com::Object<IECFilters, com::ErrorInfoSupport<IECFil
   std::u16string fileName_;
   CEventFilter set_;
 };
+
+}  // namespace cmr

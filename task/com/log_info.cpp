@@ -2,7 +2,8 @@
 
 #include "task/com/out_value.h"
 
-using taskcom::ReturnValue;
+namespace cmr {
+
 
 namespace {
 
@@ -27,3 +28,5 @@ HRESULT CLogInfo::get_NumOfRecords(ULONGLONG* pVal) { return ReturnValue(entry_.
 HRESULT CLogInfo::get_DisplayName(BSTR* pVal) { return ReturnText(entry_.DisplayName, pVal); }
 
 HRESULT CLogInfo::get_APIUsed(LONG* pVal) { return ReturnValue(entry_.APIUsed, pVal); }
+
+}  // namespace cmr

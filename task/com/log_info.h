@@ -5,6 +5,8 @@
 #include "com/EventCollector_h.h"
 #include "base/log_info_entry.h"
 
+namespace cmr {
+
 class CLogInfo : public com::Object<ILogInfo> {
  public:
   CLogInfo() = default;
@@ -20,3 +22,5 @@ class CLogInfo : public com::Object<ILogInfo> {
  private:
   cmr::LogInfoEntry entry_;
 };
+
+}  // namespace cmr

@@ -3,7 +3,7 @@
 
 #include "platform/api/types.h"
 
-namespace taskcom {
+namespace cmr {
 
 // *out = value; E_POINTER without out.
 template <class T, class V>
@@ -13,4 +13,4 @@ HRESULT ReturnValue(V value, T* out) {
   return S_OK;
 }
 
-}  // namespace taskcom
+}  // namespace cmr

@@ -3,7 +3,8 @@
 #include "base/com/method_boundary.h"
 #include "task/com/out_value.h"
 
-using taskcom::ReturnValue;
+namespace cmr {
+
 
 HRESULT CTaskComputerInfo::get_VersionMajor(ULONG* pVal) { return ReturnValue(record_.VersionMajor, pVal); }
 
@@ -14,3 +15,5 @@ HRESULT CTaskComputerInfo::get_Type(ULONG* pVal) { return ReturnValue(record_.Ty
 HRESULT CTaskComputerInfo::get_FullName(BSTR* pVal) { return com::ReturnBstr(record_.FullName, pVal); }
 
 HRESULT CTaskComputerInfo::get_Domain(BSTR* pVal) { return com::ReturnBstr(record_.Domain, pVal); }
+
+}  // namespace cmr

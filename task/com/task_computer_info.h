@@ -7,6 +7,8 @@
 #include "com/EventCollector_h.h"
 #include "task/computer_info_record.h"
 
+namespace cmr {
+
 class CTaskComputerInfo : public com::Object<ITaskComputerInfo> {
  public:
   explicit CTaskComputerInfo(cmr::ComputerInfoRecord record) : record_(std::move(record)) {}
@@ -20,3 +22,5 @@ class CTaskComputerInfo : public com::Object<ITaskComputerInfo> {
  private:
   cmr::ComputerInfoRecord record_;
 };
+
+}  // namespace cmr

@@ -3,6 +3,8 @@
 #include "base/com/method_boundary.h"
 #include "base/exceptions.h"
 
+namespace cmr {
+
 namespace {
 
 // Sets a text field; a copy that cannot be made is E_OUTOFMEMORY.
@@ -91,3 +93,5 @@ HRESULT CTaskConfigImpl::put_ResolveSIDs(VARIANT_BOOL value) {
 HRESULT CTaskConfigImpl::put_ResolveMACs(VARIANT_BOOL value) {
   return SetFlag(config_.ResolveMACs, value);
 }
+
+}  // namespace cmr

@@ -6,6 +6,8 @@
 #include "com/EventCollector_h.h"
 #include "task/task_event_log.h"
 
+namespace cmr {
+
 class CTaskConfigImpl : public com::Object<ITaskConfig, com::ErrorInfoSupport<ITaskConfig>> {
  public:
   CTaskConfigImpl() = default;
@@ -31,3 +33,5 @@ class CTaskConfigImpl : public com::Object<ITaskConfig, com::ErrorInfoSupport<IT
  private:
   cmr::CTaskEventLog config_;
 };
+
+}  // namespace cmr

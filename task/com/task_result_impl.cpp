@@ -7,6 +7,8 @@
 #include "task/com/out_value.h"
 #include "task/com/task_computer_info.h"
 
+namespace cmr {
+
 template <class I>
 HRESULT CTaskResultCommon<I>::Init(BSTR bstrXmlResult) {
   return com::Guarded([&] {
@@ -17,7 +19,7 @@ HRESULT CTaskResultCommon<I>::Init(BSTR bstrXmlResult) {
 
 template <class I>
 HRESULT CTaskResultCommon<I>::get_ErrorCode(LONG* plErrorCode) {
-  return taskcom::ReturnValue(config_.ErrorStatus, plErrorCode);
+  return ReturnValue(config_.ErrorStatus, plErrorCode);
 }
 
 template <class I>
@@ -34,7 +36,7 @@ template class CTaskResultCommon<ITaskResult>;
 template class CTaskResultCommon<ITaskResult2>;
 
 HRESULT CTaskResultImpl::get_LastEventFound(VARIANT_BOOL* pbLastEventFound) {
-  return taskcom::ReturnValue(config_.LastEventFound ? VARIANT_TRUE : VARIANT_FALSE, pbLastEventFound);
+  return ReturnValue(config_.LastEventFound ? VARIANT_TRUE : VARIANT_FALSE, pbLastEventFound);
 }
 
 HRESULT CTaskResultImpl::get_EventFileName(BSTR* pbstrEventFileName) {
@@ -79,3 +81,5 @@ HRESULT CTaskResult2Impl::get_LogInfoList(VARIANT* LogInfoList) {
     return S_OK;
   });
 }
+
+}  // namespace cmr

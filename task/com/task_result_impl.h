@@ -7,6 +7,8 @@
 #include "com/EventCollector_h.h"
 #include "task/task_event_log.h"
 
+namespace cmr {
+
 // What both result interfaces share: Init, ErrorCode, ErrorText, Warning.
 template <class I>
 class CTaskResultCommon : public com::Object<I, com::ErrorInfoSupport<I>> {
@@ -35,3 +37,5 @@ class CTaskResult2Impl : public CTaskResultCommon<ITaskResult2> {
   // when there is none).
   HRESULT STDMETHODCALLTYPE get_LogInfoList(VARIANT* LogInfoList) override;
 };
+
+}  // namespace cmr

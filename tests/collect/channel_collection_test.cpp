@@ -5,6 +5,8 @@
 #include "platform/host/evt/event_channels.h"
 #include "tests/collect/collect_fixture.h"
 
+using namespace cmr;
+
 namespace collecttest {
 namespace {
 
@@ -249,19 +251,8 @@ class RemoteChannel : public ChannelCollection {
  protected:
   void SetUp() override {
     ChannelCollection::SetUp();
-    srv_ = &host::Host::Get().Add(u"SRV1");
-    srv_->SetRoot(dir_.path() + "/srv1");
+    srv_ = &AddRemoteComputer();
     fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/winevt/Logs");
-    HKEY remote = nullptr, key = nullptr;
-    ASSERT_EQ(RegConnectRegistryW(u"SRV1", HKEY_LOCAL_MACHINE, &remote), 0);
-    ASSERT_EQ(RegCreateKeyExW(remote, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              0);
-    const std::u16string root = u"C:\\Windows";
-    RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
-                   static_cast<DWORD>((root.size() + 1) * 2));
-    RegCloseKey(key);
-    RegCloseKey(remote);
     host::ChannelConfig config;
     config.name = u"Remote/Chain";
     host::AddChannel(*srv_, config);

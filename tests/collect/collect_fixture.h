@@ -26,6 +26,8 @@
 
 namespace collecttest {
 
+using namespace cmr;
+
 namespace fs = std::filesystem;
 
 inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
@@ -93,15 +95,30 @@ class CollectFixture : public testsupport::FreshHost {
     }
   }
 
-  // The computer's system root in its registry, as Windows keeps it.
-  static void SetSystemRoot(const std::u16string& root = u"C:\\Windows") {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
+  // The computer's system root in its registry, as Windows keeps it; a
+  // remote computer's when `computer` names one.
+  static void SetSystemRoot(const std::u16string& root = u"C:\\Windows", const char16_t* computer = nullptr) {
+    HKEY machine = HKEY_LOCAL_MACHINE, key = nullptr;
+    if (computer) {
+      ASSERT_EQ(RegConnectRegistryW(computer, HKEY_LOCAL_MACHINE, &machine), 0);
+    }
+    ASSERT_EQ(RegCreateKeyExW(machine, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, &key, nullptr),
               0);
     RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
                    static_cast<DWORD>((root.size() + 1) * sizeof(char16_t)));
     RegCloseKey(key);
+    if (computer) RegCloseKey(machine);
+  }
+
+  // Another computer "SRV1" with its drive C: under the test's folder and
+  // its system root in C:\Windows.
+  host::Computer& AddRemoteComputer() {
+    host::Computer& srv = host::Host::Get().Add(u"SRV1");
+    srv.SetRoot(dir_.path() + "/srv1");
+    fs::create_directories(dir_.path() + "/srv1/C/Windows/System32");
+    SetSystemRoot(u"C:\\Windows", u"SRV1");
+    return srv;
   }
 
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }

@@ -4,6 +4,8 @@
 #include "filter/id_ranges.h"
 #include "tests/collect/collect_fixture.h"
 
+using namespace cmr;
+
 namespace collecttest {
 namespace {
 

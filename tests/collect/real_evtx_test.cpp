@@ -6,6 +6,8 @@
 #include "render/rendered_event.h"
 #include "tests/collect/collect_fixture.h"
 
+using namespace cmr;
+
 namespace collecttest {
 namespace {
 

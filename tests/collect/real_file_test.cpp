@@ -5,6 +5,8 @@
 #include "platform/api/kernel.h"
 #include "tests/collect/collect_fixture.h"
 
+using namespace cmr;
+
 namespace collecttest {
 namespace {
 

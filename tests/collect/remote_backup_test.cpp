@@ -2,6 +2,8 @@
 // share when they are not beside the log's file.
 #include "tests/collect/collect_fixture.h"
 
+using namespace cmr;
+
 namespace collecttest {
 namespace {
 
@@ -9,20 +11,9 @@ class RemoteBackups : public CollectFixture {
  protected:
   void SetUp() override {
     CollectFixture::SetUp();
-    srv_ = &host::Host::Get().Add(u"SRV1");
-    srv_->SetRoot(dir_.path() + "/srv1");
+    srv_ = &AddRemoteComputer();
     fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/config");
     fs::create_directories(dir_.path() + "/srv1/C/Logs");
-    HKEY remote = nullptr, key = nullptr;
-    ASSERT_EQ(RegConnectRegistryW(u"SRV1", HKEY_LOCAL_MACHINE, &remote), 0);
-    ASSERT_EQ(RegCreateKeyExW(remote, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              0);
-    const std::u16string root = u"C:\\Windows";
-    RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
-                   static_cast<DWORD>((root.size() + 1) * 2));
-    RegCloseKey(key);
-    RegCloseKey(remote);
   }
   void CreateLog(const std::u16string& file) {
     host::ClassicLogConfig config;

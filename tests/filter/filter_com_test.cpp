@@ -16,6 +16,8 @@
 #include "tests/support/com_values.h"
 #include "tests/support/temp_dir.h"
 
+using namespace cmr;
+
 namespace {
 
 using testsupport::Bstr;

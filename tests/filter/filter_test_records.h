@@ -13,6 +13,8 @@
 
 namespace filtertest {
 
+using namespace cmr;
+
 struct ClassicRecord {
   std::vector<uint8_t> bytes;
   const EVENTLOGRECORD* get() const { return reinterpret_cast<const EVENTLOGRECORD*>(bytes.data()); }

@@ -15,6 +15,8 @@
 #include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
 
+using namespace cmr;
+
 using namespace filtertest;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "filter_test_records.h"
 
+using namespace cmr;
+
 using namespace filtertest;
 
 namespace {

@@ -6,6 +6,8 @@
 #include "filter/event_filter.h"
 #include "filter/wildcard.h"
 
+using namespace cmr;
+
 namespace {
 
 TEST(Wildcard, StarsQuestionMarksAndCase) {

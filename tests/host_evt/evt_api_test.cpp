@@ -11,6 +11,8 @@
 #include "tests/support/file_text.h"
 #include "tests/host_evt/wevt_fixture.h"
 
+using namespace cmr;
+
 namespace wevttest {
 namespace {
 

@@ -13,6 +13,8 @@
 #include "render/field_text.h"
 #include "tests/render/render_test_files.h"
 
+using namespace cmr;
+
 namespace {
 
 class EventFileReaderTest : public ::testing::Test {

@@ -16,6 +16,8 @@
 #include "tests/render/render_test_files.h"
 #include "tests/support/child_process.h"
 
+using namespace cmr;
+
 using rendertest::GzipContent;
 using rendertest::ScratchPath;
 using rendertest::Wide;

@@ -4,6 +4,8 @@
 #include "render/field_text.h"
 #include "render/time_text.h"
 
+using namespace cmr;
+
 namespace {
 
 TEST(FieldText, EscapesTheFramingCharactersAndNul) {

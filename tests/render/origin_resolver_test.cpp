@@ -7,6 +7,8 @@
 #include "platform/host/host.h"
 #include "platform/host/net/name_table.h"
 
+using namespace cmr;
+
 namespace {
 
 const std::vector<BYTE> kMac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};

@@ -11,6 +11,8 @@
 #include "tests/render/render_test_files.h"
 #include "tests/support/evt_values.h"
 
+using namespace cmr;
+
 namespace {
 
 using testsupport::Typed;

@@ -10,6 +10,8 @@
 #include "platform/api/kernel.h"
 #include "tests/support/evt_values.h"
 
+using namespace cmr;
+
 namespace {
 
 using testsupport::Typed;

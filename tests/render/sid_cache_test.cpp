@@ -7,6 +7,8 @@
 #include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
 
+using namespace cmr;
+
 namespace {
 
 // A SID in binary form, freed at the end of the scope.

@@ -4,6 +4,8 @@
 
 #include "tests/support/evt_values.h"
 
+using namespace cmr;
+
 namespace {
 
 using testsupport::Typed;

@@ -10,6 +10,8 @@
 #include "platform/host/classic/classic_readers.h"
 #include "tests/task/task_fixture.h"
 
+using namespace cmr;
+
 namespace {
 
 constexpr LONG kUntouched = 0x5EED;

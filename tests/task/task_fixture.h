@@ -23,6 +23,8 @@
 
 namespace tasktest {
 
+using namespace cmr;
+
 using testsupport::Bstr;
 
 class TaskFixture : public testsupport::FreshHost {

@@ -11,6 +11,8 @@
 #include "task/com/task_result_impl.h"
 #include "tests/support/com_values.h"
 
+using namespace cmr;
+
 using testsupport::Bstr;
 using testsupport::TakeErrorDescription;
 

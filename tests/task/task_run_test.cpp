@@ -7,6 +7,8 @@
 #include "tests/support/child_process.h"
 #include "tests/task/task_fixture.h"
 
+using namespace cmr;
+
 namespace fs = std::filesystem;
 using tasktest::Bstr;
 using testsupport::TakeErrorDescription;

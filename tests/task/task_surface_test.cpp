@@ -23,6 +23,8 @@
 #include "tests/support/temp_dir.h"
 #include "tests/task/task_fixture.h"
 
+using namespace cmr;
+
 using tasktest::Bstr;
 
 namespace {

@@ -1,10 +1,13 @@
-// Filter times as text: "day.month.year hour:minute:second", UTC, no padding.
+// CEventFilter's filter times as text: "day.month.year hour:minute:second",
+// UTC, no padding.
 #include <cstdio>
 
 #include "base/file_time.h"
 #include "base/trace.h"
 #include "filter/event_filter.h"
 #include "platform/api/kernel.h"
+
+namespace cmr {
 
 bool CEventFilter::ParseTimeToUTC(const char* text, uint32_t& seconds) {
   if (text == nullptr) return false;
@@ -48,3 +51,5 @@ bool CEventFilter::UTCtoTimeString(uint32_t seconds, std::string& text) {
   Trace(30, u"done.");
   return true;
 }
+
+}  // namespace cmr
