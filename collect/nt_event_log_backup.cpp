@@ -75,7 +75,7 @@ void NTEventLog::RedirectionOn() {
 
 bool NTEventLog::ConvertAndOpen(const std::u16string& server, const std::u16string& path) {
   HMODULE wevtapi = LoadLibraryW(u"Wevtapi.dll");
-  auto exportLog = wevtapi ? reinterpret_cast<PFN_EvtExportLog>(GetProcAddress(wevtapi, "EvtExportLog")) : nullptr;
+  auto exportLog = wevtapi ? reinterpret_cast<PFN_EvtExportLog>(reinterpret_cast<void*>(GetProcAddress(wevtapi, "EvtExportLog"))) : nullptr;
   if (!exportLog) {
     Trace(10, u"Error opening log file %s on %s. There is no etw api", path, server);
     if (wevtapi) FreeLibrary(wevtapi);

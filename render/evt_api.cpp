@@ -56,7 +56,9 @@ bool EvtApi::Load() {
   if (!library) return false;
   Library = library;
   ForEachFunction(*this, [library](const char* name, auto& pointer) {
-    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(GetProcAddress(library, name));
+    // Through void*: the system declares FARPROC as a function of no arguments.
+    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+        reinterpret_cast<void*>(GetProcAddress(library, name)));
   });
   return true;
 }
