@@ -85,6 +85,9 @@ class ETWEventLog {
  private:
   enum class PassEnd { Done, Retry };
   PassEnd SeekPass(uint64_t& id, uint64_t fileTime, bool& found, int& waits);
+  // Positions at the event with that id through a bookmark (strict); false
+  // when there is none.
+  bool SeekToId(uint64_t id);
   // The next event into `event`; false at the end. Raises on failure.
   bool ReadOne(std::unique_ptr<RenderedEvent>& event);
   void CloseBatch();

@@ -4,6 +4,7 @@
 // part; an id mismatch (the log moved under the reader) waits a random
 // while and starts again on a new query.
 #include "base/exceptions.h"
+#include "base/format.h"
 #include "base/trace.h"
 #include "collect/etw_event_log.h"
 #include "platform/api/crt_random.h"
@@ -20,6 +21,23 @@ constexpr uint64_t kSecondsFrom1601To1970 = 11644473600ull;
 // The seconds since 1970 that a stored position's FILETIME was made from.
 uint32_t StoredSeconds(uint64_t fileTime) {
   return static_cast<uint32_t>(fileTime / kFileTimeUnitsPerSecond - kSecondsFrom1601To1970);
+}
+
+// Text for a single-quoted XML attribute.
+std::u16string XmlAttributeText(const std::u16string& text) {
+  std::u16string out;
+  for (char16_t c : text) {
+    if (c == u'&') {
+      out += u"&amp;";
+    } else if (c == u'\'') {
+      out += u"&apos;";
+    } else if (c == u'<') {
+      out += u"&lt;";
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
 }
 
 uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
@@ -64,7 +82,13 @@ ETWEventLog::PassEnd ETWEventLog::SeekPass(uint64_t& id, uint64_t fileTime, bool
       CloseBatch();
       ThrowLastErrorIfFalse(
           api_.EvtSeek(resultSet_, static_cast<LONGLONG>(id - first - 1), nullptr, 0, EvtSeekRelativeToCurrent));
-      if (!ReadOne(event)) return PassEnd::Done;  // the caller rewinds
+      bool read = ReadOne(event);
+      // An event past the one sought, or none (the seek went past the end):
+      // ids are missing before it (a damaged log whose unreadable events
+      // leave a gap). The sought id may still be there; a seek by its id
+      // finds it.
+      if ((!read || event->RecordId() > id) && SeekToId(id)) read = ReadOne(event);
+      if (!read) return PassEnd::Done;  // the caller rewinds
     }
     const uint64_t eventTime = event->TimeCreated();
     Trace(30, u"Current event: RN=0x%I64x DT=0x%08x", event->RecordId(),
@@ -90,6 +114,21 @@ ETWEventLog::PassEnd ETWEventLog::SeekPass(uint64_t& id, uint64_t fileTime, bool
     id += kHighPart;
   }
   return PassEnd::Done;
+}
+
+bool ETWEventLog::SeekToId(uint64_t id) {
+  const std::u16string xml = FormatString(u"<BookmarkList><Bookmark Channel='%s' RecordId='%I64u' IsCurrent='true'/>"
+                                          u"</BookmarkList>",
+                                          XmlAttributeText(path_), id);
+  EVT_HANDLE bookmark = api_.EvtCreateBookmark(xml.c_str());
+  if (!bookmark) return false;
+  CloseBatch();
+  const bool sought = api_.EvtSeek(resultSet_, 0, bookmark, 0, EvtSeekRelativeToBookmark | EvtSeekStrict) != FALSE;
+  const DWORD error = GetLastError();
+  api_.EvtClose(bookmark);
+  SetLastError(error);
+  Trace(30, u"Seek by record id 0x%I64x: %s", id, sought ? u"found" : u"not found");
+  return sought;
 }
 
 }  // namespace cmr

@@ -97,6 +97,7 @@ HRESULT LogCollectorEtw::SeekStored(Run& run) {
         return ReportWin32Error(E_FAIL, GetLastError(), u"Event log seek failed");
     }
     run.found = found ? 1 : 0;
+    run.gaps.ExpectAfter(run.stored.RecordNumber, !found);
   }
   if (run.found) {
     Trace(30, u"found");

@@ -11,6 +11,7 @@
 
 #include "collect/etw_event_log.h"
 #include "collect/log_collector.h"
+#include "collect/record_gaps.h"
 #include "render/rendered_event.h"
 
 namespace cmr {
@@ -38,13 +39,14 @@ class LogCollectorEtw : public LogCollector {
   // One Process call's state, with the reader of its log.
   struct Run : ProcessRun {
     ETWEventLog& reader;
+    RecordGaps gaps{};
   };
 
   HRESULT OpenLog(Run& run);
   HRESULT Position(Run& run);
   HRESULT SeekStored(Run& run);
   HRESULT ReadRecords(Run& run);
-  HRESULT Reposition(Run& run, std::unique_ptr<RenderedEvent>& event, bool& end);
+  HRESULT Reposition(Run& run, DWORD error, std::unique_ptr<RenderedEvent>& event, bool& end);
   void HandleRecord(Run& run, const RenderedEvent& event);
   HRESULT JumpToNextBackup(Run& run, bool& end);
   const std::u16string& Source() const;

@@ -16,6 +16,11 @@ constexpr char16_t kChangedWarning[] =
     u"The event log file has been changed between read operations:\tsome event records may be lost. If you get this "
     u"warning frequently, try enabling log auto-backup and backup processing.";
 
+// The log changed under the reader: the classic interface's 1503, or a
+// query result set gone stale because the log was cleared or its oldest
+// events were overwritten (15011).
+bool LogChanged(DWORD error) { return error == ERROR_EVENTLOG_FILE_CHANGED || error == ERROR_EVT_QUERY_RESULT_STALE; }
+
 }  // namespace
 
 HRESULT LogCollectorEtw::ReadRecords(Run& run) {
@@ -27,18 +32,21 @@ HRESULT LogCollectorEtw::ReadRecords(Run& run) {
     if (!run.reader.GetNextRecord(event, end)) {
       const DWORD e = GetLastError();
       Trace(10, u"GetNextRecord failed - %d", e);
-      if (e != ERROR_EVENTLOG_FILE_CHANGED) return ReportWin32Error(E_FAIL, e, u"Event log read failure");
-      if (HRESULT hr = Reposition(run, event, end); hr != S_OK) return hr;
+      if (!LogChanged(e)) return ReportWin32Error(E_FAIL, e, u"Event log read failure");
+      if (HRESULT hr = Reposition(run, e, event, end); hr != S_OK) return hr;
     }
     if (!end) HandleRecord(run, *event);
     if (run.backups && end && run.reader.IsReadingBackup()) {
       if (HRESULT hr = JumpToNextBackup(run, end); hr != S_OK) return hr;
     }
-    if (end) return S_OK;
+    if (end) {
+      run.warning += run.gaps.WarningText();
+      return S_OK;
+    }
   }
 }
 
-HRESULT LogCollectorEtw::Reposition(Run& run, std::unique_ptr<RenderedEvent>& event, bool& end) {
+HRESULT LogCollectorEtw::Reposition(Run& run, DWORD error, std::unique_ptr<RenderedEvent>& event, bool& end) {
   Trace(30, u"Trying to reposition event reading");
   const LogPosition q = run.last;
   bool found = false;
@@ -46,14 +54,19 @@ HRESULT LogCollectorEtw::Reposition(Run& run, std::unique_ptr<RenderedEvent>& ev
   if (run.backups) {
     repositioned = run.reader.FindPosition(run.computer, m_config.LogName, &q, found);
   } else {
+    // A stale result set answers nothing more: the query is issued again.
+    repositioned = error != ERROR_EVT_QUERY_RESULT_STALE || run.reader.OpenQuery();
     const EtwPosition p = EtwPositionOf(q);
-    if (!run.reader.Seek(p.recordId, p.fileTime, found)) repositioned = run.reader.Rewind();
+    if (repositioned && !run.reader.Seek(p.recordId, p.fileTime, found)) repositioned = run.reader.Rewind();
     // Not found, reading starts again at the oldest event: what lay
     // between is gone.
     if (repositioned && !found) run.warning += kChangedWarning;
   }
-  if (!repositioned) return ReportWin32Error(E_FAIL, ERROR_EVENTLOG_FILE_CHANGED, u"Event log read failure");
-  if (!found) run.found = 0;
+  if (!repositioned) return ReportWin32Error(E_FAIL, error, u"Event log read failure");
+  if (!found) {
+    run.found = 0;
+    run.gaps.ExpectAfter(q.RecordNumber, true);
+  }
   if (!run.reader.GetNextRecord(event, end))
     return ReportWin32Error(E_FAIL, GetLastError(), u"Event log read failure");
   return S_OK;
@@ -61,6 +74,7 @@ HRESULT LogCollectorEtw::Reposition(Run& run, std::unique_ptr<RenderedEvent>& ev
 
 void LogCollectorEtw::HandleRecord(Run& run, const RenderedEvent& event) {
   run.last = LogPositionOf(event);
+  run.gaps.Note(event.RecordId());
   if (run.first.RecordNumber == 0 && run.first.TimeWritten == 0) run.first = run.last;
   std::shared_ptr<CSidCache::SidInfo> user;
   if (PSID sid = event.UserSid()) user = m_sidCache.Lookup(sid);

@@ -30,12 +30,9 @@ EventFileEntry ParseEventFileEntry(std::string_view line) {
   return entry;
 }
 
-EventFileReader::~EventFileReader() {
-  if (stream_ != nullptr) gzclose(stream_);
-}
+EventFileReader::~EventFileReader() = default;
 
 bool EventFileReader::Open(const std::string& path) {
-  if (stream_ != nullptr) gzclose(stream_);
   buffer_.clear();
   position_ = 0;
   scanned_ = 0;
@@ -44,30 +41,22 @@ bool EventFileReader::Open(const std::string& path) {
   atEnd_ = false;
   entries_ = 0;
   problem_.clear();
-  stream_ = gzopen(path.c_str(), "rb");
-  return stream_ != nullptr;
+  open_ = input_.Open(path);
+  return open_;
 }
 
 // Reads the next chunk of content; false when nothing more comes.
 bool EventFileReader::Fill() {
-  if (atEnd_ || stream_ == nullptr) return false;
+  if (atEnd_ || !open_) return false;
   buffer_.erase(0, position_);
   position_ = 0;
   size_t old = buffer_.size();
   buffer_.resize(old + kChunkBytes);
-  int got = gzread(stream_, buffer_.data() + old, kChunkBytes);
-  buffer_.resize(old + (got > 0 ? static_cast<size_t>(got) : 0));
-  if (got > 0 && gzdirect(stream_)) {
-    problem_ = "not a gzip stream";
-    atEnd_ = true;
-    return false;
-  }
+  size_t got = input_.Read(buffer_.data() + old, kChunkBytes);
+  buffer_.resize(old + got);
   if (got > 0) return true;
-  // zlib reports a stream cut off as a plain end (0): ask it what happened.
   atEnd_ = true;
-  int error = Z_OK;
-  const char* text = gzerror(stream_, &error);
-  if (got < 0 || error != Z_OK) problem_ = text != nullptr && *text != 0 ? text : "read error";
+  problem_ = input_.Problem();
   return false;
 }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include <zlib.h>
+#include "render/gzip_input.h"
 
 namespace cmr {
 
@@ -48,7 +48,8 @@ class EventFileReader {
  private:
   bool Fill();
 
-  gzFile stream_ = nullptr;
+  cmr::GzipInput input_;
+  bool open_ = false;
   std::string buffer_;
   size_t position_ = 0;
   size_t scanned_ = 0;     // buffer_ before here holds no entry end after position_

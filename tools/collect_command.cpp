@@ -34,6 +34,14 @@ bool Request(const tool::Options& o, tool::CollectRequest* r, std::string* error
   return true;
 }
 
+// The component's words for records skipped as unreadable ("Event record N
+// could not be read and was skipped", "Event records N to M could not be
+// read and were skipped").
+constexpr char kUnreadableRecords[] = " could not be read and w";
+// The status of a collection that skipped records, as `read` gives for a
+// damaged file.
+constexpr int kDamagedStatus = 3;
+
 int RunCollect(const tool::Args& args) {
   tool::Options options;
   std::string error;
@@ -51,6 +59,12 @@ int RunCollect(const tool::Args& args) {
   progress.Clear();
   if (!collected) return tool::Failure(kName, "the collection failed: " + error);
   tool::PrintOutcome(outcome);
+  // The component names the records a damaged log could not give in the
+  // task's warning; they are lost to this collection and to every later one.
+  if (outcome.warning.find(kUnreadableRecords) != std::string::npos) {
+    std::fprintf(stderr, "%s: records of the log could not be read: %s\n", kName, outcome.warning.c_str());
+    return kDamagedStatus;
+  }
   return 0;
 }
 
@@ -64,7 +78,9 @@ EC_COMMAND("collect", "collect the new records of a log or an event file into a 
            "so the first call collects everything and each later call only what is new.\n"
            "Prints the number of records, the first and last positions, the event file\n"
            "and the task's warning. A failed collection stores nothing: the next call\n"
-           "collects the same records again.\n\n"
+           "collects the same records again. Records of a damaged log that could not\n"
+           "be read are named in the warning, which then goes to stderr too, and the\n"
+           "status is 3 (the records read are collected and stored as usual).\n\n"
            "  --log NAME             a log or channel of the computer (Security,\n"
            "                         Microsoft-Windows-TaskScheduler/Operational, ...)\n"
            "  --file PATH            an .evt or .evtx file instead of a log (an .evtx file\n"

@@ -9,6 +9,7 @@
 #include "platform/api/kernel.h"
 #include "platform/formats/evt_record.h"
 #include "platform/formats/evtx_value.h"
+#include "platform/host/classic/classic_report.h"
 #include "tools/log_file_read.h"
 
 namespace tool {
@@ -86,7 +87,7 @@ bool PrintBuffer(std::span<const uint8_t> bytes, RecordPrinter& printer, Progres
 
 }  // namespace
 
-bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& /*report*/,
+bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress& progress, ReadReport& report,
                     std::string* error) {
   HANDLE log = OpenBackupEventLogW(nullptr, path.c_str());
   if (log == nullptr) {
@@ -117,6 +118,7 @@ bool ReadEvtRecords(const std::u16string& path, RecordPrinter& printer, Progress
       break;
     }
   }
+  host::ClassicReportOf(log, &report.diagnostics, &report.skipped);
   CloseEventLog(log);
   return ok;
 }

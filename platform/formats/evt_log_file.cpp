@@ -18,6 +18,7 @@ EvtLogFile::EvtLogFile(uint32_t maxSize, uint32_t retention)
     : maxSize_(std::max(maxSize & ~3u, kSmallestMaxSize)), retention_(retention) {
   image_.assign(std::min(maxSize_, kEvtGrowStep), 0);
   WriteEofAndHeader();
+  NoteWhole();
 }
 
 std::optional<EvtLogFile> EvtLogFile::FromImage(std::vector<uint8_t> image) {
@@ -33,6 +34,7 @@ std::optional<EvtLogFile> EvtLogFile::FromImage(std::vector<uint8_t> image) {
     log.oldest_ = file.oldestRecordNumber;
     log.flags_ = file.header.Flags & ~ELF_LOGFILE_HEADER_DIRTY;
     log.WriteEofAndHeader();
+    log.changes_.clear();  // as on disk, but for the header made clean
     return log;
   }
   // Rebuilt with every record that fits, newest ones first in importance.
@@ -45,6 +47,7 @@ std::optional<EvtLogFile> EvtLogFile::FromImage(std::vector<uint8_t> image) {
   }
   log.retention_ = file.header.Retention;
   log.WriteEofAndHeader();
+  log.NoteWhole();
   return log;
 }
 
@@ -99,8 +102,11 @@ uint32_t EvtLogFile::FreeBytes() const {
 bool EvtLogFile::MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overwritten) {
   // Below the maximum size the file grows instead of wrapping: the record and
   // the end-of-file record after it must fit before the end of the file.
-  while (CanGrow() && uint64_t{end_} + length + kEvtEofSize > image_.size())
+  while (CanGrow() && uint64_t{end_} + length + kEvtEofSize > image_.size()) {
+    const auto old = static_cast<uint32_t>(image_.size());
     image_.resize(std::min<size_t>(maxSize_, image_.size() + kEvtGrowStep), 0);
+    NoteChange(old, static_cast<uint32_t>(image_.size()) - old);
+  }
   while (FreeBytes() < length) {
     if (oldest_ == 0 || !MayOverwriteOldest(timeWritten)) return false;
     DropOldest();
@@ -133,6 +139,38 @@ void EvtLogFile::WriteAt(uint32_t offset, std::span<const uint8_t> bytes) {
   const EvtRing ring = Ring();
   if (ring.Crosses(offset, static_cast<uint32_t>(bytes.size()))) flags_ |= ELF_LOGFILE_HEADER_WRAP;
   ring.Write(image_, offset, bytes);
+  const auto length = static_cast<uint32_t>(bytes.size());
+  if (ring.Crosses(offset, length)) {
+    const uint32_t first = ring.FileSize() - offset;
+    NoteChange(offset, first);
+    NoteChange(kEvtHeaderSize, length - first);
+  } else {
+    NoteChange(offset, length);
+  }
+}
+
+void EvtLogFile::NoteChange(uint32_t offset, uint32_t length) {
+  if (length == 0) return;
+  // Joined with the piece it continues or overlaps (an append's record and
+  // end-of-file record, the file's growth after them).
+  for (EvtFilePiece& p : changes_) {
+    if (offset <= p.offset + p.length && p.offset <= offset + length) {
+      const uint32_t end = std::max(p.offset + p.length, offset + length);
+      p.offset = std::min(p.offset, offset);
+      p.length = end - p.offset;
+      return;
+    }
+  }
+  changes_.push_back({offset, length});
+}
+
+std::vector<EvtFilePiece> EvtLogFile::TakeChanges() {
+  std::vector<EvtFilePiece> pieces = std::move(changes_);
+  changes_.clear();
+  const bool whole = pieces.size() == 1 && pieces[0].offset == 0;
+  if (headerChanged_ && !whole) pieces.push_back({0, kEvtHeaderSize});
+  headerChanged_ = false;
+  return pieces;
 }
 
 void EvtLogFile::WriteEofAndHeader() {
@@ -151,6 +189,7 @@ void EvtLogFile::WriteEofAndHeader() {
   h.Retention = retention_;
   h.EndHeaderSize = kEvtHeaderSize;
   StoreAt(std::span<uint8_t>(image_), 0, h);
+  headerChanged_ = true;
 }
 
 }  // namespace formats

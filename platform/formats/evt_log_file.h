@@ -35,6 +35,11 @@ enum class EvtAppendStatus {
   InvalidRecord,  // the bytes are not a well-framed record
 };
 
+struct EvtFilePiece {
+  uint32_t offset = 0;
+  uint32_t length = 0;
+};
+
 struct EvtAppendResult {
   EvtAppendStatus status = EvtAppendStatus::Written;
   uint32_t recordNumber = 0;  // number given to the record when written
@@ -62,6 +67,13 @@ class EvtLogFile {
 
   // The file's bytes, exactly as they go to disk.
   const std::vector<uint8_t>& Image() const { return image_; }
+
+  // The pieces of the image changed since the last call, in the order they
+  // are best written: the records and the end-of-file record first, the
+  // header last, so that a write that stops half-way leaves a file whose
+  // records read up to the last whole one. A new or rebuilt image is one
+  // piece, the whole file.
+  std::vector<EvtFilePiece> TakeChanges();
   // The records, oldest first (reads the image).
   std::vector<EvtRecord> Records() const;
 
@@ -83,6 +95,8 @@ class EvtLogFile {
   void DropOldest();
   void WriteAt(uint32_t offset, std::span<const uint8_t> bytes);
   void WriteEofAndHeader();
+  void NoteChange(uint32_t offset, uint32_t length);
+  void NoteWhole() { changes_.assign(1, EvtFilePiece{0, static_cast<uint32_t>(image_.size())}); }
 
   std::vector<uint8_t> image_;
   uint32_t maxSize_;
@@ -92,6 +106,8 @@ class EvtLogFile {
   uint32_t current_ = 1;
   uint32_t oldest_ = 0;
   uint32_t flags_ = 0;
+  std::vector<EvtFilePiece> changes_;  // data pieces, the header not among them
+  bool headerChanged_ = false;
 };
 
 }  // namespace formats

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "platform/formats/evt_ring.h"
 
@@ -15,10 +16,11 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-// Finds the records of one file; fills an EvtFile.
+// Finds the records of one file, hands each to the sink in order and fills
+// the rest of an EvtFile.
 class EvtScanner {
  public:
-  EvtScanner(std::span<const uint8_t> bytes, EvtFile& out) : bytes_(bytes), out_(out) {}
+  EvtScanner(const EvtSource& bytes, EvtFile& out, const EvtRecordSink& sink) : bytes_(bytes), out_(out), sink_(sink) {}
 
   void Run();
 
@@ -37,11 +39,16 @@ class EvtScanner {
                                  uint32_t budget) const;
   bool Follows(const std::vector<uint8_t>& record) const;
   void Accept(uint32_t pos, std::vector<uint8_t> record);
-  void SettleNumbers(bool claimsTrusted);
+  // claimsTrusted: the header's or end-of-file record's numbers describe the
+  // records; claimsCount: the records they claim and were not read are lost.
+  void SettleNumbers(bool claimsTrusted, bool claimsCount = true);
   void Note(uint32_t offset, std::string message) { out_.diagnostics.push_back({offset, std::move(message)}); }
 
-  std::span<const uint8_t> bytes_;
+  const EvtSource& bytes_;
   EvtFile& out_;
+  const EvtRecordSink& sink_;
+  uint32_t firstNumber_ = 0;  // of the records accepted; 0 before the first
+  uint32_t lastNumber_ = 0;
   uint32_t claimedOldest_ = 0;
   uint32_t claimedCurrent_ = 0;
 };
@@ -75,7 +82,9 @@ void EvtScanner::Run() {
   Note(0, "no end-of-file record was found; records are read while their numbers go up");
   out_.startOffset = ring.Contains(h.StartOffset) && out_.headerValid ? h.StartOffset : kEvtHeaderSize;
   WalkLog(ring, out_.startOffset, std::nullopt);
-  SettleNumbers(false);
+  // A clean header still tells which records the log held: a truncated file
+  // lost those it cannot give.
+  SettleNumbers(false, out_.headerValid && !out_.Dirty());
 }
 
 void EvtScanner::WalkLog(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end) {
@@ -91,13 +100,14 @@ void EvtScanner::WalkLog(const EvtRing& ring, uint32_t start, std::optional<uint
 }
 
 bool EvtScanner::ReadHeader() {
-  const size_t size = std::min<size_t>(bytes_.size(), 0xFFFFFFFCu);
-  out_.fileSize = static_cast<uint32_t>(size);
+  const uint32_t size = bytes_.Size();
+  out_.fileSize = size;
   if (size < kEvtHeaderSize) {
     Note(0, "the file (" + std::to_string(size) + " bytes) is shorter than an event log header");
     return false;
   }
-  const auto h = LoadAt<ELF_LOGFILE_HEADER>(bytes_, 0);
+  ELF_LOGFILE_HEADER h{};
+  bytes_.Read(0, std::span<uint8_t>(reinterpret_cast<uint8_t*>(&h), sizeof h));
   out_.header = h;
   out_.headerValid = h.HeaderSize == kEvtHeaderSize && h.EndHeaderSize == kEvtHeaderSize &&
                      h.Signature == kEvtSignature && h.MajorVersion == 1 && h.MinorVersion == 1;
@@ -154,16 +164,20 @@ bool EvtScanner::UseEofRecord(const EvtRing& ring) {
 
 bool EvtScanner::Follows(const std::vector<uint8_t>& record) const {
   const uint32_t number = EvtRecordView(record).RecordNumber();  // numbers start at 1
-  return number != 0 && (out_.records.empty() || number > out_.records.back().Number());
+  return number != 0 && (out_.recordCount == 0 || number > lastNumber_);
 }
 
 void EvtScanner::Accept(uint32_t pos, std::vector<uint8_t> record) {
   const EvtRecordView view(record);
-  if (!out_.records.empty() && view.RecordNumber() != out_.records.back().Number() + 1)
-    Note(pos, "record numbers jump from " + std::to_string(out_.records.back().Number()) + " to " +
-                  std::to_string(view.RecordNumber()));
-  for (auto& problem : view.Problems()) Note(pos, "record " + std::to_string(view.RecordNumber()) + ": " + problem);
-  out_.records.push_back({pos, std::move(record)});
+  const uint32_t number = view.RecordNumber();
+  if (out_.recordCount > 0 && number != lastNumber_ + 1) {
+    Note(pos, "record numbers jump from " + std::to_string(lastNumber_) + " to " + std::to_string(number));
+    out_.skipped += number - lastNumber_ - 1;
+  }
+  for (auto& problem : view.Problems()) Note(pos, "record " + std::to_string(number) + ": " + problem);
+  if (out_.recordCount++ == 0) firstNumber_ = number;
+  lastNumber_ = number;
+  sink_(EvtRecord{pos, std::move(record)});
 }
 
 void EvtScanner::Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end) {
@@ -182,7 +196,7 @@ void EvtScanner::Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_
     }
     if (record)
       why = "record number " + std::to_string(EvtRecordView(*record).RecordNumber()) + " does not follow " +
-            (out_.records.empty() ? std::string("the start of the log") : std::to_string(out_.records.back().Number()));
+            (out_.recordCount == 0 ? std::string("the start of the log") : std::to_string(lastNumber_));
     const auto next = Resync(ring, ring.Advance(pos, 4), end, ring.Capacity() - walked);
     if (!next) {
       // Without a known end, the first thing that is not a following record
@@ -244,17 +258,24 @@ std::optional<uint32_t> EvtScanner::Resync(const EvtRing& ring, uint32_t from, s
   return std::nullopt;
 }
 
-void EvtScanner::SettleNumbers(bool claimsTrusted) {
-  if (out_.records.empty()) {
+void EvtScanner::SettleNumbers(bool claimsTrusted, bool claimsCount) {
+  const bool claimsRecords = claimsCount && claimedOldest_ != 0 && claimedOldest_ < claimedCurrent_;
+  if (out_.recordCount == 0) {
     out_.oldestRecordNumber = 0;
     out_.currentRecordNumber = claimsTrusted && claimedCurrent_ != 0 ? claimedCurrent_ : 1;
-    if (claimsTrusted && claimedOldest_ != 0 && claimedOldest_ != claimedCurrent_)
+    if (claimsRecords) {
       Note(out_.startOffset, "the log claims records " + std::to_string(claimedOldest_) + " to " +
                                  std::to_string(claimedCurrent_ - 1) + " but none could be read");
+      out_.skipped += claimedCurrent_ - claimedOldest_;
+    }
     return;
   }
-  out_.oldestRecordNumber = out_.records.front().Number();
-  out_.currentRecordNumber = out_.records.back().Number() + 1;
+  out_.oldestRecordNumber = firstNumber_;
+  out_.currentRecordNumber = lastNumber_ + 1;
+  if (claimsRecords) {  // records claimed before the first or after the last one read
+    if (claimedOldest_ < firstNumber_) out_.skipped += firstNumber_ - claimedOldest_;
+    if (claimedCurrent_ > out_.currentRecordNumber) out_.skipped += claimedCurrent_ - out_.currentRecordNumber;
+  }
   if (claimsTrusted &&
       (out_.oldestRecordNumber != claimedOldest_ || out_.currentRecordNumber != claimedCurrent_))
     Note(out_.startOffset, "the log claims records " + std::to_string(claimedOldest_) + " to " +
@@ -265,15 +286,25 @@ void EvtScanner::SettleNumbers(bool claimsTrusted) {
 
 }  // namespace
 
+std::string EvtDiagnostic::Text() const { return "offset " + Hex(offset) + ": " + message; }
+
 std::string EvtFile::Report() const {
   std::string text;
-  for (const auto& d : diagnostics) text += "offset " + Hex(d.offset) + ": " + d.message + "\n";
+  for (const auto& d : diagnostics) text += d.Text() + "\n";
   return text;
 }
 
 EvtFile ReadEvtFile(std::span<const uint8_t> bytes) {
   EvtFile file;
-  EvtScanner(bytes, file).Run();
+  const EvtBytesSource source(bytes);
+  const EvtRecordSink keep = [&file](EvtRecord&& record) { file.records.push_back(std::move(record)); };
+  EvtScanner(source, file, keep).Run();
+  return file;
+}
+
+EvtFile ScanEvtFile(const EvtSource& source, const EvtRecordSink& sink) {
+  EvtFile file;
+  EvtScanner(source, file, sink).Run();
   return file;
 }
 

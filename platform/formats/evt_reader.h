@@ -13,12 +13,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/formats/evt_layout.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/evt_source.h"
 
 namespace formats {
 
@@ -34,6 +36,8 @@ struct EvtRecord {
 struct EvtDiagnostic {
   uint32_t offset = 0;  // file offset the message is about
   std::string message;
+  // "offset 0x...: message"
+  std::string Text() const;
 };
 
 struct EvtFile {
@@ -50,7 +54,11 @@ struct EvtFile {
   uint32_t oldestRecordNumber = 0;   // 0 when there are no records
   uint32_t currentRecordNumber = 0;  // the number the next record gets
 
-  std::vector<EvtRecord> records;           // oldest first
+  std::vector<EvtRecord> records;           // oldest first (ReadEvtFile only)
+  uint32_t recordCount = 0;                 // records read
+  // Records known to be lost: gaps between the numbers read, and numbers the
+  // header or end-of-file record claims that were not read.
+  uint32_t skipped = 0;
   std::vector<EvtDiagnostic> diagnostics;   // empty for a sound file
 
   uint32_t Flags() const { return header.Flags; }
@@ -63,5 +71,10 @@ struct EvtFile {
 };
 
 EvtFile ReadEvtFile(std::span<const uint8_t> bytes);
+
+// The same reading without keeping the records: each one goes to `sink` as
+// it is found, oldest first, and EvtFile::records stays empty.
+using EvtRecordSink = std::function<void(EvtRecord&&)>;
+EvtFile ScanEvtFile(const EvtSource& source, const EvtRecordSink& sink);
 
 }  // namespace formats

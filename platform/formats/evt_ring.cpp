@@ -40,6 +40,12 @@ void EvtRing::Read(std::span<const uint8_t> file, uint32_t offset, std::span<uin
   });
 }
 
+void EvtRing::Read(const EvtSource& file, uint32_t offset, std::span<uint8_t> out) const {
+  ForEachPiece(offset, out.size(), [&](uint32_t at, size_t done, size_t take) {
+    file.Read(at, out.subspan(done, take));
+  });
+}
+
 void EvtRing::Write(std::span<uint8_t> file, uint32_t offset, std::span<const uint8_t> in) const {
   ForEachPiece(offset, in.size(), [&](uint32_t at, size_t done, size_t take) {
     std::memcpy(file.data() + at, in.data() + done, take);

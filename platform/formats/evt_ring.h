@@ -7,6 +7,7 @@
 #include <span>
 
 #include "platform/formats/evt_layout.h"
+#include "platform/formats/evt_source.h"
 
 namespace formats {
 
@@ -35,10 +36,11 @@ class EvtRing {
 
   // Copies out.size() bytes from offset; the caller has checked Fits().
   void Read(std::span<const uint8_t> file, uint32_t offset, std::span<uint8_t> out) const;
+  void Read(const EvtSource& file, uint32_t offset, std::span<uint8_t> out) const;
   void Write(std::span<uint8_t> file, uint32_t offset, std::span<const uint8_t> in) const;
 
-  template <class T>
-  T Load(std::span<const uint8_t> file, uint32_t offset) const {
+  template <class T, class File>
+  T Load(const File& file, uint32_t offset) const {
     T value;
     Read(file, offset, std::span<uint8_t>(reinterpret_cast<uint8_t*>(&value), sizeof(T)));
     return value;

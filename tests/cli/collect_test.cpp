@@ -40,6 +40,21 @@ TEST_F(Cli, CollectReadsChannelsAndEvtxFilesIncrementally) {
   EXPECT_NE(fileAgain.out.find("No new records."), std::string::npos) << fileAgain.out;
 }
 
+// The records a damaged file could not give are named on stderr with a
+// status of 3; the next call finds where the first stopped and brings nothing.
+TEST_F(Cli, CollectNamesTheRecordsItCouldNotRead) {
+  const std::string sample = EC_TESTDATA_DIR "/logs/sample_with_a_bad_chunk_magic.evtx";
+  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "test data absent: " << sample;
+  const std::vector<std::string> file = {"collect", "--file", sample, "--out", Path("damaged")};
+  Output first = Run(file);
+  EXPECT_EQ(first.status, 3) << first.err;
+  EXPECT_NE(first.out.find("Collected "), std::string::npos) << first.out;
+  EXPECT_NE(first.err.find("could not be read and were skipped"), std::string::npos) << first.err;
+  Output again = Run(file);
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("No new records."), std::string::npos) << again.out;
+}
+
 TEST_F(Cli, CollectRefusesWhatItCannotDo) {
   EXPECT_EQ(Run({"collect", "--log", "Security"}).status, 2);
   EXPECT_EQ(Run({"collect", "--log", "Security", "--file", "x.evt", "--out", Path("o")}).status, 2);

@@ -3,6 +3,7 @@
 // under the reader, and the archive chain read into the live channel.
 #include "platform/api/kernel.h"
 #include "platform/host/evt/event_channels.h"
+#include "base/format.h"
 #include "tests/collect/collect_fixture.h"
 
 using namespace cmr;
@@ -144,14 +145,53 @@ TEST_F(ChannelCollection, AFailedSeekToTheNextHighPartFailsTheRun) {
   EXPECT_TRUE(EventFiles().size() <= 1u);
 }
 
+// The classic interface's word for a changed log (1503) and a result set
+// gone stale (15011, the log cleared or its oldest events overwritten),
+// which is issued again.
 TEST_F(ChannelCollection, ALogChangedUnderTheReaderIsReadOnFromTheLastEvent) {
-  MakeChannel();
-  Append(1, 150);
-  Configure();
-  host::InjectFault("EvtNext", 2, ERROR_EVENTLOG_FILE_CHANGED);
+  for (DWORD error : {DWORD{ERROR_EVENTLOG_FILE_CHANGED}, DWORD{ERROR_EVT_QUERY_RESULT_STALE}}) {
+    const std::u16string channel = u"Changed" + cmr::ToText(error);
+    MakeChannel(channel);
+    Append(1, 150, channel);
+    Configure(0, 0, false, channel);
+    host::ClearFaults();
+    host::InjectFault("EvtNext", 2, error);
+    ASSERT_EQ(Run(), S_OK) << error;
+    EXPECT_EQ(Collected(), Range(1, 150)) << error;
+    EXPECT_EQ(ReadConfig().Warning, u"") << error;
+    EXPECT_EQ(host::CallCount("EvtQuery"), error == ERROR_EVT_QUERY_RESULT_STALE ? 2u : 1u) << error;
+  }
+}
+
+// A channel that wraps between runs: every event that was there at some
+// run is collected once, and those overwritten in between are named.
+TEST_F(ChannelCollection, AChannelThatWrapsBetweenRunsLosesOnlyWhatWasOverwritten) {
+  host::ChannelConfig config;
+  config.name = u"Small";
+  config.maxSize = 0x10000;
+  host::AddChannel(Local(), config);
+  Append(1, 50, u"Small");
+  Configure(0, 0, false, u"Small");
   ASSERT_EQ(Run(), S_OK);
-  EXPECT_EQ(Collected(), Range(1, 150));
-  EXPECT_EQ(ReadConfig().Warning, u"");
+  std::vector<uint32_t> all = Collected();
+  ASSERT_EQ(all, Range(1, 50));
+  AdvancePosition();
+  Append(51, 2000, u"Small");  // far more than the channel holds
+  ASSERT_EQ(Run(), S_OK);
+  const std::vector<uint32_t> second = Collected();
+  ASSERT_FALSE(second.empty());
+  EXPECT_GT(second.front(), 51u);  // the first ones were overwritten
+  EXPECT_EQ(second, Range(second.front(), 2050));
+  const cmr::CTaskEventLog result = ReadConfig();
+  EXPECT_FALSE(result.LastEventFound);
+  const std::u16string named =
+      cmr::FormatString(u"Event records 51 to %u were overwritten before they were collected. ", second.front() - 1);
+  EXPECT_NE(result.Warning.find(named), std::u16string::npos) << cmr::Utf16ToUtf8(result.Warning);
+  EXPECT_EQ(result.Warning.find(u"could not be read"), std::u16string::npos);
+  AdvancePosition();
+  ASSERT_EQ(Run(), S_OK);
+  EXPECT_TRUE(Collected().empty());
+  EXPECT_TRUE(ReadConfig().LastEventFound);
 }
 
 TEST_F(ChannelCollection, ALogChangedUnderTheReaderWhoseLastEventIsLostIsReadAgainWithAWarning) {

@@ -2,10 +2,6 @@
 // the chunk headers, a seek that reads only the chunk it lands in, damage
 // reported and passed over, and a file far larger than the address space a
 // reader is allowed.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <fstream>
 
 #include "platform/formats/evtx_writer.h"
@@ -13,6 +9,7 @@
 #include "platform/host/evt/evtx_file_records.h"
 #include "platform/host/files/paths.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/small_address_space.h"
 
 namespace wevttest {
 namespace {
@@ -144,16 +141,8 @@ TEST_F(FileChunks, AFileLargerThanTheAddressSpaceLimitIsRead) {
   }
   uint64_t expected = 600u * copies;
   std::u16string windows = host::WindowsPathOf(path);
-  pid_t pid = fork();
-  if (pid == 0) {
-    rlimit limit{};
-    getrlimit(RLIMIT_AS, &limit);
-    // Room for what the process has mapped now, plus 64 MiB: the file is larger.
-    std::ifstream maps("/proc/self/statm");
-    size_t pages = 0;
-    maps >> pages;
-    limit.rlim_cur = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
-    setrlimit(RLIMIT_AS, &limit);
+  // Room for what the process has mapped now, plus 64 MiB: the file is larger.
+  EXPECT_TRUE(testsupport::SucceedsInSmallAddressSpace(64u << 20, [&] {
     Handle query(EvtQuery(nullptr, windows.c_str(), u"*", EvtQueryFilePath | EvtQueryForwardDirection));
     uint64_t count = 0;
     EVT_HANDLE events[64];
@@ -162,11 +151,8 @@ TEST_F(FileChunks, AFileLargerThanTheAddressSpaceLimitIsRead) {
       for (DWORD i = 0; i < returned; ++i) EvtClose(events[i]);
       count += returned;
     }
-    _exit(count == expected ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    return count == expected;
+  }));
   EXPECT_GT(std::filesystem::file_size(path), uint64_t{72} << 20);
 }
 

@@ -160,3 +160,41 @@ TEST_F(EventFileReaderTest, ALongEntryIsReadInLinearTime) {
   std::remove(small.c_str());
   std::remove(large.c_str());
 }
+
+// What follows the gzip stream: another gzip member is more content, as
+// gzip reads it; anything else is damage, told with its size.
+TEST_F(EventFileReaderTest, BytesAfterTheGzipStreamAreDamage) {
+  WriteEntries(3);
+  const std::string stream = Bytes();
+  struct Case {
+    const char* what;
+    std::string after;
+    size_t entries;
+    std::string problem;
+  };
+  const Case cases[] = {
+      {"nothing", "", 3, ""},
+      {"a second member", stream, 6, ""},
+      {"one byte", "x", 3, "1 byte after the gzip stream"},
+      {"a run of zeros", std::string(70000, '\0'), 3, "70000 bytes after the gzip stream"},
+      {"a member's first byte only", "\x1f", 3, "1 byte after the gzip stream"},
+  };
+  for (const Case& c : cases) {
+    {
+      std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+      out << stream << c.after;
+    }
+    EventFileReader reader;
+    ASSERT_TRUE(reader.Open(path_));
+    EventFileEntry entry;
+    size_t n = 0;
+    while (reader.Next(&entry)) ++n;
+    EXPECT_EQ(n, c.entries) << c.what;
+    EXPECT_EQ(reader.Problem(), c.problem) << c.what;
+    FILE* out = tmpfile();
+    FILE* err = tmpfile();
+    EXPECT_EQ(PrintEventFile(path_, EventFileFormat::Text, out, err), c.problem.empty() ? 0 : 1) << c.what;
+    fclose(out);
+    fclose(err);
+  }
+}

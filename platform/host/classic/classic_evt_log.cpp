@@ -9,6 +9,7 @@
 
 #include "platform/formats/evt_layout.h"
 #include "platform/formats/file_bytes.h"
+#include "platform/host/faults/faults.h"
 
 namespace host {
 namespace {
@@ -28,6 +29,11 @@ std::vector<uint8_t> WithLimits(std::vector<uint8_t> image, DWORD maxSize, DWORD
   header.Retention = retention;
   formats::StoreAt(std::span<uint8_t>(image), 0, header);
   return image;
+}
+
+bool WritePiece(int fd, const std::vector<uint8_t>& image, formats::EvtFilePiece piece) {
+  if (HOST_FAULT("WriteFile")) return false;
+  return pwrite(fd, image.data() + piece.offset, piece.length, piece.offset) == static_cast<ssize_t>(piece.length);
 }
 
 }  // namespace
@@ -101,29 +107,35 @@ void EvtClassicLog::ApplyLimits() {
 
 DWORD EvtClassicLog::Save() {
   if (path_.empty()) return 0;
-  // Written over in place, as the service writes its log files.
+  // Written over in place, as the service writes its log files: only the
+  // pieces that changed, the header last.
+  std::vector<formats::EvtFilePiece> pieces = file_.TakeChanges();
+  if (rewriteWhole_) pieces.assign(1, formats::EvtFilePiece{0, static_cast<uint32_t>(file_.Image().size())});
   const auto& image = file_.Image();
   int fd = open(path_.c_str(), O_WRONLY | O_CREAT, 0644);
-  if (fd < 0) return ERROR_WRITE_FAULT;
-  bool written = pwrite(fd, image.data(), image.size(), 0) == static_cast<ssize_t>(image.size()) &&
-                 ftruncate(fd, static_cast<off_t>(image.size())) == 0;
-  written = close(fd) == 0 && written;
+  bool written = fd >= 0;
+  for (size_t i = 0; written && i < pieces.size(); ++i) written = WritePiece(fd, image, pieces[i]);
+  written = written && ftruncate(fd, static_cast<off_t>(image.size())) == 0;
+  if (fd >= 0) written = close(fd) == 0 && written;
   NoteFileState();
+  rewriteWhole_ = false;
   return written ? 0 : ERROR_WRITE_FAULT;
 }
 
 formats::EvtAppendResult EvtClassicLog::Append(std::span<const uint8_t> record, DWORD* saveError) {
   *saveError = 0;
-  std::optional<formats::EvtLogFile> before;
-  if (!path_.empty()) before = file_;
   formats::EvtAppendResult result = file_.Append(record);
   if (result.status != formats::EvtAppendStatus::Written) {
     Save();  // keeps the log-full flag
     return result;
   }
-  // A record that cannot reach the file is not in the log either.
   if ((*saveError = Save()) != 0) {
-    file_ = std::move(*before);
+    // The file holds the records up to the last whole one; the log is what
+    // the file holds, and the next write puts the whole file right.
+    const uint64_t generation = generation_;
+    Load();
+    generation_ = generation;  // not cleared: readers go on
+    rewriteWhole_ = true;
     return result;
   }
   for (uint32_t i = 0; i < result.overwritten && !records_.empty(); ++i) records_.pop_front();

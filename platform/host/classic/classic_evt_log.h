@@ -38,7 +38,9 @@ class EvtClassicLog : public ClassicLog {
   // one from the next clear (as the service applies it); retention at once.
   void SetLimits(DWORD maxSize, DWORD retention);
 
-  // Appends a record (its number is given by the log) and saves the file.
+  // Appends a record (its number is given by the log) and writes what
+  // changed to the file. When the write fails the log is read again from
+  // the file, which holds its records up to the last whole one.
   formats::EvtAppendResult Append(std::span<const uint8_t> record, DWORD* saveError);
 
  private:
@@ -56,6 +58,7 @@ class EvtClassicLog : public ClassicLog {
   std::deque<formats::EvtRecord> records_;
   uint64_t generation_ = 0;
   DWORD loadError_ = 0;
+  bool rewriteWhole_ = false;  // the last write failed: the file may differ anywhere
   off_t seenSize_ = -1;
   long long seenTime_ = -1;  // modification time in nanoseconds
 };

@@ -7,6 +7,8 @@
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/file_bytes.h"
+#include "platform/formats/file_window.h"
+#include "platform/host/classic/evt_file_log.h"
 #include "platform/host/classic/classic_view.h"
 
 namespace host {
@@ -30,9 +32,15 @@ uint32_t RecordListLog::NumberAt(size_t index) {
 
 namespace {
 
-bool IsEvtxImage(const std::vector<uint8_t>& bytes) {
+// False when the file cannot be read; *evtx tells whether it starts with
+// the .evtx file signature.
+bool StartsAsEvtx(const std::string& linuxPath, bool* evtx) {
   static constexpr char kSignature[8] = {'E', 'l', 'f', 'F', 'i', 'l', 'e', '\0'};
-  return bytes.size() >= 8 && std::equal(kSignature, kSignature + 8, bytes.begin());
+  formats::FileWindow window;
+  if (!window.Open(linuxPath, nullptr)) return false;
+  char start[8] = {};
+  *evtx = window.Read(0, start, sizeof start) == sizeof start && std::equal(kSignature, kSignature + 8, start);
+  return true;
 }
 
 // The classic view of an .evtx file's events, in record-id order.
@@ -46,14 +54,6 @@ std::unique_ptr<ClassicLog> EvtxBackup(const std::vector<uint8_t>& bytes) {
   return std::make_unique<RecordListLog>(std::move(records), (read.header.flags & 2) != 0);
 }
 
-std::unique_ptr<ClassicLog> EvtBackup(const std::vector<uint8_t>& bytes) {
-  formats::EvtFile file = formats::ReadEvtFile(bytes);
-  if (!file.headerValid && file.records.empty()) return nullptr;
-  std::vector<std::vector<uint8_t>> records;
-  for (auto& r : file.records) records.push_back(std::move(r.bytes));
-  return std::make_unique<RecordListLog>(std::move(records), file.Full());
-}
-
 }  // namespace
 
 DWORD ReadClassicBackupFile(const std::string& linuxPath, std::unique_ptr<ClassicLog>* out) {
@@ -63,9 +63,16 @@ DWORD ReadClassicBackupFile(const std::string& linuxPath, std::unique_ptr<Classi
     return folder.empty() || stat(folder.c_str(), &info) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   }
   if (S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
+  bool evtx = false;
+  if (!StartsAsEvtx(linuxPath, &evtx)) return ERROR_ACCESS_DENIED;
+  if (!evtx) {
+    DWORD error = 0;
+    *out = EvtFileLog::Open(linuxPath, &error);
+    return error;
+  }
   std::vector<uint8_t> bytes;
   if (!formats::ReadFileBytes(linuxPath, &bytes)) return ERROR_ACCESS_DENIED;
-  *out = IsEvtxImage(bytes) ? EvtxBackup(bytes) : EvtBackup(bytes);
+  *out = EvtxBackup(bytes);
   return *out ? 0 : ERROR_EVENTLOG_FILE_CORRUPT;
 }
 

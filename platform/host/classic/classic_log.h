@@ -37,6 +37,11 @@ class ClassicLog {
   // Removes every record; 0 or the error.
   virtual DWORD Clear() = 0;
 
+  // What was found damaged when the log's file was read (one line each), and
+  // the records known to be lost; Windows tells a reader none of this.
+  virtual std::vector<std::string> Diagnostics() { return {}; }
+  virtual uint64_t Skipped() { return 0; }
+
   // GetOldestEventLogRecord: 0 for an empty log.
   uint32_t OldestNumber() { return Size() == 0 ? 0 : NumberAt(0); }
   // GetNumberOfEventLogRecords: the span of record numbers held.
