@@ -6,6 +6,7 @@
 #include "base/trace.h"
 #include "platform/api/kernel.h"
 #include "render/time_text.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -48,7 +49,7 @@ bool ETWEventLog::OpenQuery() {
     ThrowLastErrorIfFalse(api_.Load());
     EvtHandleGuard session(api_, OpenSession(api_, server_));
     ThrowLastErrorIfFalse(session.get() != nullptr);
-    EVT_HANDLE query = api_.EvtQuery(session.get(), path_.c_str(), nullptr,
+    EVT_HANDLE query = api_.EvtQuery(session.get(), plat::W(path_.c_str()), nullptr,
                                      static_cast<DWORD>(kind_) | EvtQueryForwardDirection);
     ThrowLastErrorIfFalse(query != nullptr);
     CloseBatch();

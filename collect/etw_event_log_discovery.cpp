@@ -14,6 +14,7 @@
 #include "collect/registry_text.h"
 #include "collect/shared_path.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -101,7 +102,7 @@ void ETWEventLog::FindBackupFiles(const std::u16string& computer, const std::u16
   if (find == INVALID_HANDLE_VALUE) return;
   std::vector<std::u16string> names;
   do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(plat::U(data.cFileName));
   } while (FindNextFileW(find, &data));
   // A search that ends on anything but its last file leaves the list short.
   const DWORD ended = GetLastError();

@@ -9,6 +9,7 @@
 #include "collect/etw_event_log.h"
 #include "platform/api/crt_random.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -120,7 +121,7 @@ bool ETWEventLog::SeekToId(uint64_t id) {
   const std::u16string xml = FormatString(u"<BookmarkList><Bookmark Channel='%s' RecordId='%I64u' IsCurrent='true'/>"
                                           u"</BookmarkList>",
                                           XmlAttributeText(path_), id);
-  EVT_HANDLE bookmark = api_.EvtCreateBookmark(xml.c_str());
+  EVT_HANDLE bookmark = api_.EvtCreateBookmark(plat::W(xml.c_str()));
   if (!bookmark) return false;
   CloseBatch();
   const bool sought = api_.EvtSeek(resultSet_, 0, bookmark, 0, EvtSeekRelativeToBookmark | EvtSeekStrict) != FALSE;

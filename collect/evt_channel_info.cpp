@@ -5,6 +5,7 @@
 #include "base/trace.h"
 #include "collect/evt_channels.h"
 #include "render/evt_property_buffer.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -51,7 +52,7 @@ bool ChannelMessageId(const EvtApi& api, EVT_HANDLE metadata, const std::u16stri
 // The display name of a channel in a locale: 0 and the text, or the error.
 DWORD DisplayName(const EvtApi& api, EVT_HANDLE session, const std::u16string& publisher, const std::u16string& channel,
                   LCID locale, std::u16string* text) {
-  EVT_HANDLE metadata = api.EvtOpenPublisherMetadata(session, publisher.c_str(), nullptr, locale, 0);
+  EVT_HANDLE metadata = api.EvtOpenPublisherMetadata(session, plat::W(publisher.c_str()), nullptr, locale, 0);
   if (!metadata) return GetLastError();
   DWORD messageId = 0;
   DWORD error = 0;
@@ -78,7 +79,7 @@ void ReadDisplayName(const EvtApi& api, EVT_HANDLE session, EVT_HANDLE config, L
 }
 
 void ReadRecordCount(const EvtApi& api, EVT_HANDLE session, cmr::LogInfoEntry& entry) {
-  EVT_HANDLE log = api.EvtOpenLog(session, entry.Name.c_str(), EvtOpenChannelPath);
+  EVT_HANDLE log = api.EvtOpenLog(session, plat::W(entry.Name.c_str()), EvtOpenChannelPath);
   if (!log) {
     Trace(10, u"Error while open event log '%s' handle: %d", entry.Name, GetLastError());
     return;
@@ -97,7 +98,7 @@ void ReadRecordCount(const EvtApi& api, EVT_HANDLE session, cmr::LogInfoEntry& e
 }  // namespace
 
 void GetChannelInfo(const EvtApi& api, EVT_HANDLE session, LCID language, cmr::LogInfoEntry& entry) {
-  EVT_HANDLE config = api.EvtOpenChannelConfig(session, entry.Name.c_str(), 0);
+  EVT_HANDLE config = api.EvtOpenChannelConfig(session, plat::W(entry.Name.c_str()), 0);
   if (!config) {
     Trace(10, u"Error while open event log '%s' config: %d", entry.Name, GetLastError());
     return;

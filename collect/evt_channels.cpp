@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "collect/evt_channels.h"
 #include "render/evt_property_buffer.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -17,7 +18,7 @@ DWORD NextChannelPath(const EvtApi& api, EVT_HANDLE channels, std::vector<WCHAR>
   for (;;) {
     DWORD used = 0;
     if (api.EvtNextChannelPath(channels, static_cast<DWORD>(buffer.size()), buffer.data(), &used)) {
-      *path = buffer.data();
+      *path = plat::U(buffer.data());
       return 0;
     }
     DWORD error = GetLastError();
@@ -74,7 +75,7 @@ std::u16string GetChannelLogFilePath(const EvtApi& api, const std::u16string& co
   if (!api.EvtOpenChannelConfig || !api.EvtGetChannelConfigProperty) throw cmr::Win32Exception(ERROR_PROC_NOT_FOUND);
   EVT_HANDLE session = OpenSession(api, computer);
   cmr::ThrowLastErrorIfFalse(session);
-  EVT_HANDLE config = api.EvtOpenChannelConfig(session, name.c_str(), 0);
+  EVT_HANDLE config = api.EvtOpenChannelConfig(session, plat::W(name.c_str()), 0);
   DWORD error = config ? 0 : GetLastError();
   EvtPropertyBuffer buffer;
   if (config && !buffer.Read([&](DWORD size, PEVT_VARIANT data, PDWORD used) {

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "collect/registry_text.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -37,7 +38,7 @@ std::u16string FormatModuleMessage(HMODULE module, DWORD id, LANGID language) {
   DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER, module, id, language,
                                 reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   ThrowLastErrorIfFalse(length != 0);
-  std::u16string message(text, length);
+  std::u16string message(plat::U(text), length);
   LocalFree(text);
   return message;
 }

@@ -13,6 +13,7 @@
 #include "collect/registry_text.h"
 #include "collect/shared_path.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -138,7 +139,7 @@ void NTEventLog::FindBackupFiles(bool isLocal, const std::u16string& computer, c
   Trace(30, u"enumerating files...");
   do {
     if (match.data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::u16string name = match.data.cFileName;
+    const std::u16string name = plat::U(match.data.cFileName);
     Trace(30, u"next file: %s", name);
     BackupFile backup{isLocal ? 1u : 0u, isLocal ? u"" : computer, name, BackupFileTime(name), match.directory};
     backups_.push_back(std::move(backup));

@@ -7,6 +7,7 @@
 
 #include "platform/api/evt.h"
 #include "platform/api/types.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -40,7 +41,7 @@ struct VistaRecordView {
   }
   std::u16string_view SystemText(EVT_SYSTEM_PROPERTY_ID id) const {
     const EVT_VARIANT* v = SystemValue(id, EvtVarTypeString);
-    return v != nullptr && v->StringVal != nullptr ? std::u16string_view(v->StringVal) : std::u16string_view();
+    return v != nullptr && v->StringVal != nullptr ? std::u16string_view(plat::U(v->StringVal)) : std::u16string_view();
   }
   ULONGLONG TimeCreated() const {
     const EVT_VARIANT* v = SystemValue(EvtSystemTimeCreated, EvtVarTypeFileTime);

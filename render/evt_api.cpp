@@ -5,6 +5,7 @@
 #include "base/exceptions.h"
 #include "base/text.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -58,7 +59,9 @@ bool EvtApi::Load() {
   // would be called later.
   DWORD missing = 0;
   ForEachFunction(*this, [library, &missing](const char* name, auto& pointer) {
-    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(GetProcAddress(library, name));
+    // Through void*: the system declares FARPROC as a function of no arguments.
+    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+        reinterpret_cast<void*>(GetProcAddress(library, name)));
     if (pointer == nullptr && missing == 0) missing = GetLastError() != 0 ? GetLastError() : ERROR_PROC_NOT_FOUND;
   });
   if (missing == 0) return true;
@@ -100,7 +103,7 @@ void CloseEvtHandle(const EvtApi& api, EVT_HANDLE handle) {
 EVT_HANDLE OpenSession(const EvtApi& api, const std::u16string& computer) {
   if (!Bound(api.EvtOpenSession)) return nullptr;
   WCHAR server[256] = {};
-  computer.copy(server, 255);
+  computer.copy(plat::U(server), 255);
   EVT_RPC_LOGIN login{server, nullptr, nullptr, nullptr, EvtRpcLoginAuthDefault};
   return api.EvtOpenSession(EvtRpcLogin, &login, 0, 0);
 }

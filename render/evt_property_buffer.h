@@ -8,6 +8,7 @@
 
 #include "platform/api/evt.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -39,7 +40,7 @@ class EvtPropertyBuffer {
 
 // The text of a String value, or empty.
 inline std::u16string VariantString(const EVT_VARIANT& v) {
-  return v.Type == EvtVarTypeString && v.StringVal ? std::u16string(v.StringVal) : std::u16string();
+  return v.Type == EvtVarTypeString && v.StringVal ? std::u16string(plat::U(v.StringVal)) : std::u16string();
 }
 
 }  // namespace cmr

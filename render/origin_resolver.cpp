@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/trace.h"
 #include "base/classic_record_text.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -240,7 +241,7 @@ std::u16string OriginResolver::ResolveFQDN(const sockaddr* address) {
       Trace(40, u"DBG Non expected DNS record type %i", r->wType);
       continue;
     }
-    std::u16string host = r->Data.PTR.pNameHost != nullptr ? r->Data.PTR.pNameHost : u"";
+    std::u16string host = r->Data.PTR.pNameHost != nullptr ? plat::U(r->Data.PTR.pNameHost) : u"";
     if (ConfirmHostName(host, address)) answer = host;
     else Trace(20, u"[LS] Failed to confirm reverse DNS record: %s", host);
   }

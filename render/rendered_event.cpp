@@ -7,6 +7,7 @@
 #include "platform/api/kernel.h"
 #include "render/time_text.h"
 #include "render/variant_text.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -95,12 +96,12 @@ std::u16string RenderedEvent::ProviderName() const { return std::u16string(Provi
 
 std::u16string_view RenderedEvent::ProviderNameView() const {
   const EVT_VARIANT* v = TypedSystemValue(EvtSystemProviderName, EvtVarTypeString);
-  return v != nullptr && v->StringVal != nullptr ? std::u16string_view(v->StringVal) : std::u16string_view();
+  return v != nullptr && v->StringVal != nullptr ? std::u16string_view(plat::U(v->StringVal)) : std::u16string_view();
 }
 
 std::u16string RenderedEvent::Computer() const {
   const EVT_VARIANT* v = TypedSystemValue(EvtSystemComputer, EvtVarTypeString);
-  return v != nullptr && v->StringVal != nullptr ? std::u16string(v->StringVal) : std::u16string();
+  return v != nullptr && v->StringVal != nullptr ? std::u16string(plat::U(v->StringVal)) : std::u16string();
 }
 
 PSID RenderedEvent::UserSid() const {

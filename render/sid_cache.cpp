@@ -5,6 +5,7 @@
 #include "base/exceptions.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -12,7 +13,7 @@ namespace {
 
 std::u16string LsaText(const LSA_UNICODE_STRING& s) {
   if (s.Buffer == nullptr) return {};
-  return std::u16string(s.Buffer, s.Length / sizeof(WCHAR));
+  return std::u16string(plat::U(s.Buffer), s.Length / sizeof(WCHAR));
 }
 
 // A private copy of a SID; an invalid SID raises.
@@ -27,7 +28,7 @@ std::vector<BYTE> CopyOfSid(PSID sid) {
 }  // namespace
 
 std::u16string SidToText(PSID sid) {
-  LPWSTR text = nullptr;
+  char16_t* text = nullptr;
   cmr::ThrowLastErrorIfFalse(ConvertSidToStringSidW(sid, &text) != FALSE);
   std::u16string result(text);
   LocalFree(text);
@@ -45,7 +46,7 @@ void CSidCache::OpenPolicy(const std::u16string& computerName) {
   ClosePolicy();
   std::u16string name = computerName;
   LSA_UNICODE_STRING systemName{};
-  systemName.Buffer = name.data();
+  systemName.Buffer = plat::W(name.data());
   systemName.Length = static_cast<USHORT>(name.size() * sizeof(WCHAR));
   systemName.MaximumLength = static_cast<USHORT>(systemName.Length + sizeof(WCHAR));
   LSA_OBJECT_ATTRIBUTES attributes{};

@@ -9,6 +9,7 @@
 #include "render/sid_cache.h"
 #include "render/number_text.h"
 #include "render/time_text.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -21,7 +22,7 @@ std::u16string AnsiText(LPCSTR text) {
   std::vector<WCHAR> buffer(static_cast<size_t>(chars));
   chars = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, buffer.data(), chars);
   if (chars <= 0) return {};
-  return std::u16string(buffer.data());
+  return std::u16string(plat::U(buffer.data()));
 }
 
 // "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", no braces.
@@ -90,7 +91,7 @@ std::u16string_view VariantTextView(const EVT_VARIANT& value, VariantTextScratch
   auto text = [&scratch](std::u16string made) -> std::u16string_view { return scratch.text = std::move(made); };
   switch (value.Type) {
     case EvtVarTypeString:
-      return value.StringVal != nullptr ? std::u16string_view(value.StringVal) : std::u16string_view();
+      return value.StringVal != nullptr ? std::u16string_view(plat::U(value.StringVal)) : std::u16string_view();
     case EvtVarTypeNull: return u"NULL";
     case EvtVarTypeAnsiString: return text(AnsiText(value.AnsiStringVal));
     case EvtVarTypeSByte: return made(PutSigned(units, value.SByteVal));

@@ -19,8 +19,6 @@ import sys
 RANKS = {"platform": 0, "base": 1, "render": 2, "filter": 2, "collect": 3, "task": 4, "com": 5, "tools": 6}
 COMPONENT = ("base", "render", "filter", "collect", "task", "com")
 INTERFACE_HEADER = "com/EventCollector_h.h"
-# Programs that check the whole build links, not part of the folder they sit in.
-EXEMPT = {"platform/mingw/link_check.cpp"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
@@ -58,7 +56,7 @@ def check_tree(root):
             for name in sorted(files):
                 path = os.path.join(base, name)
                 rel = os.path.relpath(path, root).replace(os.sep, "/")
-                if name.endswith((".h", ".cpp", ".c")) and rel not in EXEMPT:
+                if name.endswith((".h", ".cpp", ".c")):
                     problems += check_file(path, folder, rel)
     return problems
 

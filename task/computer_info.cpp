@@ -6,6 +6,7 @@
 #include "base/trace.h"
 #include "platform/api/kernel.h"
 #include "platform/api/net.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -38,7 +39,7 @@ std::u16string FromAnsi(const char* text) {
 }
 
 // The NetApi calls take a non-const name; NULL is the local computer.
-LMSTR ServerName(std::u16string& name) { return name.empty() ? nullptr : name.data(); }
+LMSTR ServerName(std::u16string& name) { return name.empty() ? nullptr : plat::W(name.data()); }
 
 DWORD ReadVersion(std::u16string name, ComputerInfoRecord& record) {
   LPBYTE buffer = nullptr;
@@ -57,13 +58,13 @@ DWORD ReadDomain(std::u16string name, ComputerInfoRecord& record) {
   LPBYTE buffer = nullptr;
   DWORD status = NetWkstaGetInfo(ServerName(name), 100, &buffer);
   if (status != NERR_Success) return status;
-  record.Domain = reinterpret_cast<WKSTA_INFO_100*>(buffer)->wki100_langroup;
+  record.Domain = plat::U(reinterpret_cast<WKSTA_INFO_100*>(buffer)->wki100_langroup);
   NetApiBufferFree(buffer);
   PDOMAIN_CONTROLLER_INFOW controller = nullptr;
   status = DsGetDcNameW(nullptr, record.Domain.c_str(), nullptr, nullptr, DS_IS_FLAT_NAME | DS_RETURN_DNS_NAME,
                         &controller);
   if (status == ERROR_SUCCESS) {
-    record.Domain = controller->DomainName;
+    record.Domain = plat::U(controller->DomainName);
     NetApiBufferFree(controller);
   }
   return status;

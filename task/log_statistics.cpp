@@ -8,6 +8,7 @@
 #include "base/trace.h"
 #include "platform/api/eventlog.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 namespace {
@@ -75,7 +76,7 @@ HRESULT GetEventLogStatistics(const std::u16string& logName, BSTR dcName, LONG* 
   Trace(30, u"GetEventLogStatistics - started for %s", com::BstrText(dcName));
   if (!dcName || !oldestRecordDate || !oldestEventId || !newestRecordDate || !newestEventId || !eventLogFull)
     return ReportTaskError(E_FAIL, u"Internal error.");
-  LogHandle log(OpenEventLogW(dcName, logName.c_str()));
+  LogHandle log(OpenEventLogW(plat::U(dcName), logName.c_str()));
   if (!log) return ReportWin32Error(E_FAIL, GetLastError(), u"Failed to open " + logName + u" event log.");
   HRESULT hr = ReadStatistics(log.get(), logName, oldestRecordDate, oldestEventId, newestRecordDate, newestEventId,
                               eventLogFull);

@@ -12,6 +12,7 @@
 #include "task/computer_info.h"
 #include "task/existing_event_logs.h"
 #include "task/task.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -67,7 +68,7 @@ void CTask::ResolveComputerInfo(const std::u16string& computer) {
 HRESULT CTask::ListLogs(BSTR computer) {
   Trace(30, u"Getting event logs list...");
   std::vector<cmr::LogInfoEntry> logs;
-  if (!cmr::GetExistingEventLogs(computer, config_.UserLanguage, logs)) {
+  if (!cmr::GetExistingEventLogs(plat::U(computer), config_.UserLanguage, logs)) {
     DWORD e = GetLastError();
     Trace(10, u"GetExistingEventLogs failed - %d", e);
     config_.ErrorStatus = cmr::HresultFromWin32(e);

@@ -65,7 +65,8 @@ template <class... I>
 using First = std::tuple_element_t<0, std::tuple<I...>>;
 
 // Derives from every interface and, when one is dual, implements IDispatch
-// once for all of them through the first dual interface's description.
+// once for all of them through the first dual interface's description (on
+// Windows, through the type library that the module carries).
 template <class Dual, class... I>
 class DispatchLayer : public I... {
  protected:
@@ -76,6 +77,40 @@ template <class Dual, class... I>
   requires(!std::is_void_v<Dual>)
 class DispatchLayer<Dual, I...> : public I... {
  public:
+#ifdef _WIN32
+  // The system's dispatch over the module's embedded type library.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_INVALIDARG;
+    HRESULT status = S_OK;
+    *count = plat::ModuleTypeInfo(__uuidof(Dual), &status) ? 1 : 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info) return E_INVALIDARG;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    HRESULT status = S_OK;
+    *info = plat::ModuleTypeInfo(__uuidof(Dual), &status);
+    if (!*info) return status;
+    (*info)->AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* dispids) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT status = S_OK;
+    ITypeInfo* info = plat::ModuleTypeInfo(__uuidof(Dual), &status);
+    return info ? DispGetIDsOfNames(info, names, count, dispids) : status;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* excepInfo, UINT* argErr) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT status = S_OK;
+    ITypeInfo* info = plat::ModuleTypeInfo(__uuidof(Dual), &status);
+    if (!info) return status;
+    return DispInvoke(static_cast<Dual*>(this), info, dispid, flags, params, result, excepInfo, argErr);
+  }
+#else
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_INVALIDARG;
     *count = 0;  // no ITypeInfo is handed out; callers bind by name
@@ -98,6 +133,8 @@ class DispatchLayer<Dual, I...> : public I... {
     if (!d) return E_NOTIMPL;
     return dispatch::Invoke(*d, static_cast<Dual*>(this), dispid, riid, flags, params, result, excepInfo, argErr);
   }
+
+#endif
 
  protected:
   ~DispatchLayer() = default;

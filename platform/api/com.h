@@ -7,6 +7,10 @@
 #include "platform/api/errors.h"
 #include "platform/api/types.h"
 
+// Defines a named GUID constant (IID_xxx, CLSID_xxx) in a header.
+#define EC_DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
+  inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+
 #ifdef _WIN32
 #include <objbase.h>
 #include <unknwn.h>
@@ -35,10 +39,6 @@ const GUID& __mingw_uuidof();
     return __mingw_uuidof<type>();                                         \
   }
 #define __uuidof(type) __mingw_uuidof<__typeof__(type)>()
-
-// Defines a named GUID constant (IID_xxx, CLSID_xxx) in a header.
-#define EC_DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
-  inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
 
 inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 #define IID_NULL GUID_NULL

@@ -7,7 +7,7 @@
 #include "platform/api/types.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/mingw/eventlog.h"
 #else
 
 // Read flags of ReadEventLogW: one of SEQUENTIAL / SEEK, one of FORWARDS / BACKWARDS.

@@ -32,6 +32,8 @@
 #include <netioapi.h>
 #include <windns.h>
 
+#include "platform/mingw/net.h"
+
 namespace winsock {
 using ::addrinfo;
 using ::freeaddrinfo;

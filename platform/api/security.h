@@ -9,9 +9,7 @@
 #include "platform/api/types.h"
 
 #ifdef _WIN32
-#include <windows.h>
-#include <ntsecapi.h>
-#include <sddl.h>
+#include "platform/mingw/security.h"
 #else
 
 // --- SIDs -----------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
 
+#include <cstddef>
 #include <type_traits>
 
 namespace plat {
