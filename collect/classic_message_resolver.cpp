@@ -3,6 +3,7 @@
 #include "collect/classic_message_resolver.h"
 
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 #include "render/description_entry.h"
 #include "render/parameter_expansion.h"
 
@@ -21,7 +22,7 @@ bool FormatModuleMessage(HMODULE module, DWORD id, DWORD language, std::u16strin
   LPWSTR buffer = nullptr;
   DWORD length = FormatMessageW(kLookupFlags, module, id, language, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
   if (length == 0) return false;
-  text.assign(buffer, length);
+  text.assign(plat::U(buffer), length);
   LocalFree(buffer);
   return true;
 }

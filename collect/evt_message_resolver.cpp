@@ -4,6 +4,7 @@
 #include "base/trace.h"
 #include "collect/evt_channels.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 #include "render/description_entry.h"
 #include "render/evt_property_buffer.h"
 #include "render/parameter_expansion.h"
@@ -41,7 +42,7 @@ EVT_HANDLE EvtMessageResolver::Metadata(const std::u16string& provider, LCID loc
   const bool firstTry = locales.empty();  // a publisher that cannot be opened is traced once
   EVT_HANDLE metadata = nullptr;
   if (Ready()) {
-    metadata = api_.EvtOpenPublisherMetadata(session_, provider.c_str(), nullptr, locale, 0);
+    metadata = api_.EvtOpenPublisherMetadata(session_, plat::W(provider.c_str()), nullptr, locale, 0);
     if (!metadata && firstTry && Tracer::Instance().WouldWrite(20)) {
       DWORD error = GetLastError();
       Trace(20, u"Failed to open publisher metadata of '%s': %d (%s)", provider, error, Win32ErrorText(error));

@@ -2,6 +2,7 @@
 
 #include "collect/evt_channels.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -19,7 +20,7 @@ bool FormatPublisherMessage(const EvtApi& api, EVT_HANDLE metadata, DWORD messag
   }
   DWORD error = ok ? 0 : GetLastError();
   if (ok || error == ERROR_EVT_UNRESOLVED_VALUE_INSERT || error == ERROR_EVT_UNRESOLVED_PARAMETER_INSERT) {
-    *text = buffer.data();
+    *text = plat::U(buffer.data());
   }
   SetLastError(error);
   return ok;
