@@ -38,7 +38,13 @@ winpath() { winepath -w "$1" 2>/dev/null; }
 export_classes() { wine reg export HKEY_CLASSES_ROOT "$(winpath "$1")" /y >/dev/null 2>&1 || fail "reg export"; }
 reg_value() { python3 "$here/reg_value.py" "$@"; }
 
-wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+# A fresh prefix's first start-up can fail while the machine is busy: it is
+# tried a second time, and its own output is shown when that fails too.
+if ! wineboot -i >"$work/wineboot.log" 2>&1 && ! wineboot -i >>"$work/wineboot.log" 2>&1; then
+  cat "$work/wineboot.log" >&2
+  echo "wineboot failed" >&2
+  exit 1
+fi
 wdll=$(winpath "$dll")
 
 classes=(EventLogEnum EventLog FilterEnum Filter FilterISEnum FilterIS Filters LogInfo Task TaskConfig TaskResult2 TaskResult)
