@@ -168,24 +168,11 @@ TEST_F(ChannelDescriptions, CollectionWritesTheDescriptionFile) {
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(FieldOf(events[0], u"IS04"), u"the system");
 
-  std::string descr = OutDir() + "/" + cmr::Utf16ToUtf8(eventFile.substr(0, eventFile.size() - 6)) + ".descr";
-  auto entries = ReadEntries(descr);
-  ASSERT_EQ(entries.size(), 3u);
-  struct Expected {
-    const char16_t* source;
-    const char16_t* id;
-    std::u16string text;
-  } expected[] = {
+  ExpectDescriptions(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile), {
       {kProvider, u"100", u"Task %1 started by %%1."},
       {kProvider, u"101", u"Task %1 finished: %2."},
       {u"Not-A-PE", u"100", u""},
-  };
-  for (size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(FieldOf(entries[i], u"ST"), u"DS");
-    EXPECT_EQ(FieldOf(entries[i], u"ES"), expected[i].source);
-    EXPECT_EQ(FieldOf(entries[i], u"EI"), expected[i].id);
-    EXPECT_EQ(FieldOf(entries[i], u"ED"), expected[i].text);
-  }
+  });
 }
 
 }  // namespace

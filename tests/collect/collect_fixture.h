@@ -83,6 +83,27 @@ inline std::vector<EventFileEntry> ReadEntries(const std::string& path) {
   return entries;
 }
 
+// One entry of a description file: its source, event identifier and text.
+struct ExpectedDescription {
+  const char16_t* source;
+  const char16_t* id;
+  std::u16string text;
+};
+
+// The description file beside an event file holds exactly these entries, in
+// this order.
+inline void ExpectDescriptions(const std::string& eventFilePath, const std::vector<ExpectedDescription>& expected) {
+  std::string descr = eventFilePath.substr(0, eventFilePath.size() - 6) + ".descr";
+  auto entries = ReadEntries(descr);
+  ASSERT_EQ(entries.size(), expected.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(FieldOf(entries[i], u"ST"), u"DS");
+    EXPECT_EQ(FieldOf(entries[i], u"ES"), expected[i].source);
+    EXPECT_EQ(FieldOf(entries[i], u"EI"), expected[i].id);
+    EXPECT_EQ(FieldOf(entries[i], u"ED"), expected[i].text);
+  }
+}
+
 // The event ids of an event file's entries, in order.
 inline std::vector<uint32_t> EventIds(const std::string& path) {
   std::vector<uint32_t> ids;
