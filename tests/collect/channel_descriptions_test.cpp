@@ -14,12 +14,6 @@
 namespace collecttest {
 namespace {
 
-#ifdef EC_FIXTURE_DLL_DIR
-const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
-#else
-const fs::path kFixtures;
-#endif
-
 constexpr char16_t kProvider[] = u"Descr-Test";
 constexpr char16_t kChannel[] = u"Descr-Test/Operational";
 constexpr uint64_t kFileTimeOf1970 = 116444736000000000ull;

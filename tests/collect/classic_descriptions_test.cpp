@@ -15,12 +15,6 @@ namespace {
 using cmr::ClassicMessageResolver;
 using cmr::MessageFileKind;
 
-#ifdef EC_FIXTURE_DLL_DIR
-const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
-#else
-const fs::path kFixtures;
-#endif
-
 constexpr char16_t kSystem32[] = u"%SystemRoot%\\System32\\";
 constexpr char16_t kPublisherGuid[] = u"{5c0a2b1e-8f4d-4b1a-9c3e-1d2f3a4b5c6d}";
 

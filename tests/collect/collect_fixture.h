@@ -31,6 +31,13 @@ using namespace cmr;
 
 namespace fs = std::filesystem;
 
+// The folder of the message DLLs the build makes for the tests.
+#ifdef EC_FIXTURE_DLL_DIR
+inline const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
+#else
+inline const fs::path kFixtures;
+#endif
+
 inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
   formats::EvtRecordFields f;
   f.source = u"TestSource";
