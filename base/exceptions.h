@@ -70,8 +70,7 @@ class ZlibException : public BaseException {
 // a COM method as that HRESULT.
 class ComError : public BaseException {
  public:
-  ComError(HRESULT hr, std::u16string description)
-      : BaseException(static_cast<LONG>(hr), std::move(description)) {}
+  ComError(HRESULT hr, std::u16string description) : BaseException(static_cast<LONG>(hr), std::move(description)) {}
   const char16_t* KindName() const override { return u"COM"; }
   std::u16string Details() const override;
   HRESULT Error() const { return static_cast<HRESULT>(Code()); }

@@ -8,8 +8,10 @@ namespace {
 size_t TextLength(const FormatArg& a, bool wide) {
   if (a.length != std::u16string_view::npos) return a.length;
   size_t n = 0;
-  if (wide) while (a.wide[n] != 0) ++n;
-  else while (a.narrow[n] != 0) ++n;
+  if (wide)
+    while (a.wide[n] != 0) ++n;
+  else
+    while (a.narrow[n] != 0) ++n;
   return n;
 }
 
@@ -91,29 +93,37 @@ void AppendNumber(std::u16string& out, const std::string& spec, T value) {
 
 void AppendConversion(std::u16string& out, const Spec& s, const FormatArg& a, int width, int precision) {
   switch (s.type) {
-    case u's': case u'S':
-      AppendText(out, TextOf(a, s.wideText), s, width, precision);
-      return;
-    case u'c': case u'C': {
+    case u's':
+    case u'S': AppendText(out, TextOf(a, s.wideText), s, width, precision); return;
+    case u'c':
+    case u'C': {
       char16_t c = s.wideText ? static_cast<char16_t>(a.u) : static_cast<char16_t>(static_cast<unsigned char>(a.u));
       AppendText(out, std::u16string_view(&c, 1), s, width, -1);
       return;
     }
-    case u'd': case u'i': {
-      long long sv; unsigned long long uv;
+    case u'd':
+    case u'i': {
+      long long sv;
+      unsigned long long uv;
       IntegerOf(a, s, true, &sv, &uv);
       AppendNumber(out, NarrowSpec(s, "ll", 'd', width, precision), sv);
       return;
     }
-    case u'u': case u'x': case u'X': case u'o': {
-      long long sv; unsigned long long uv;
+    case u'u':
+    case u'x':
+    case u'X':
+    case u'o': {
+      long long sv;
+      unsigned long long uv;
       IntegerOf(a, s, false, &sv, &uv);
       AppendNumber(out, NarrowSpec(s, "ll", static_cast<char>(s.type), width, precision), uv);
       return;
     }
-    case u'f': case u'e': case u'E': case u'g': case u'G':
-      AppendNumber(out, NarrowSpec(s, "", static_cast<char>(s.type), width, precision), a.d);
-      return;
+    case u'f':
+    case u'e':
+    case u'E':
+    case u'g':
+    case u'G': AppendNumber(out, NarrowSpec(s, "", static_cast<char>(s.type), width, precision), a.d); return;
     case u'p': {
       // The CRT prints a pointer as 16 upper-case hex digits on 64 bits.
       Spec hex = s;
@@ -122,12 +132,13 @@ void AppendConversion(std::u16string& out, const Spec& s, const FormatArg& a, in
                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(a.pointer)));
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
-int StarValue(const FormatArg& a) { return a.kind == ArgKind::SignedInt ? static_cast<int>(a.i) : static_cast<int>(a.u); }
+int StarValue(const FormatArg& a) {
+  return a.kind == ArgKind::SignedInt ? static_cast<int>(a.i) : static_cast<int>(a.u);
+}
 
 }  // namespace
 
@@ -145,11 +156,17 @@ std::u16string Format(const char16_t* f, const FormatArg* args, size_t count) {
       continue;
     }
     i = s.end;
-    if (s.type == u'%') { out.push_back(u'%'); continue; }
+    if (s.type == u'%') {
+      out.push_back(u'%');
+      continue;
+    }
     int width = s.width, precision = s.precision;
     if (width == -2 && next < count) {
       width = StarValue(args[next++]);
-      if (width < 0) { s.left = true; width = -width; }
+      if (width < 0) {
+        s.left = true;
+        width = -width;
+      }
     }
     if (precision == -2 && next < count) precision = StarValue(args[next++]);
     if (next >= count) break;

@@ -91,12 +91,12 @@ FormatArg MakeArg(const C (&text)[N]) {
 // One conversion of a format text.
 struct Spec {
   bool left = false, plus = false, space = false, alt = false, zero = false;
-  int width = -1;          // -1: none; -2: from an argument ('*')
-  int precision = -1;      // -1: none; -2: from an argument
-  int intBytes = 4;        // 2 (h), 4 (none, l, I32), 8 (I64, ll), sizeof(void*) (I)
-  char16_t type = 0;       // s S c C d i u x X o f e E g G p %
-  bool wideText = true;    // %s and %c take wide text unless 'h'; %S and %C narrow unless 'l'/'w'
-  size_t end = 0;          // index just after the conversion
+  int width = -1;        // -1: none; -2: from an argument ('*')
+  int precision = -1;    // -1: none; -2: from an argument
+  int intBytes = 4;      // 2 (h), 4 (none, l, I32), 8 (I64, ll), sizeof(void*) (I)
+  char16_t type = 0;     // s S c C d i u x X o f e E g G p %
+  bool wideText = true;  // %s and %c take wide text unless 'h'; %S and %C narrow unless 'l'/'w'
+  size_t end = 0;        // index just after the conversion
   bool valid = false;
 };
 
@@ -113,32 +113,63 @@ constexpr Spec ParseSpec(const char16_t* f, size_t pos) {
     else if (c == u'0') s.zero = true;
     else break;
   }
-  if (f[i] == u'*') { s.width = -2; ++i; }
-  else if (f[i] >= u'1' && f[i] <= u'9') {
+  if (f[i] == u'*') {
+    s.width = -2;
+    ++i;
+  } else if (f[i] >= u'1' && f[i] <= u'9') {
     s.width = 0;
     while (f[i] >= u'0' && f[i] <= u'9') s.width = s.width * 10 + (f[i++] - u'0');
   }
   if (f[i] == u'.') {
     ++i;
-    if (f[i] == u'*') { s.precision = -2; ++i; }
-    else {
+    if (f[i] == u'*') {
+      s.precision = -2;
+      ++i;
+    } else {
       s.precision = 0;
       while (f[i] >= u'0' && f[i] <= u'9') s.precision = s.precision * 10 + (f[i++] - u'0');
     }
   }
   bool narrowPrefix = false, widePrefix = false;
-  if (f[i] == u'I' && f[i + 1] == u'6' && f[i + 2] == u'4') { s.intBytes = 8; i += 3; }
-  else if (f[i] == u'I' && f[i + 1] == u'3' && f[i + 2] == u'2') { s.intBytes = 4; i += 3; }
-  else if (f[i] == u'I') { s.intBytes = sizeof(void*); ++i; }
-  else if (f[i] == u'l' && f[i + 1] == u'l') { s.intBytes = 8; i += 2; }
-  else if (f[i] == u'l' || f[i] == u'w') { widePrefix = true; ++i; }
-  else if (f[i] == u'h') { s.intBytes = 2; narrowPrefix = true; ++i; }
+  if (f[i] == u'I' && f[i + 1] == u'6' && f[i + 2] == u'4') {
+    s.intBytes = 8;
+    i += 3;
+  } else if (f[i] == u'I' && f[i + 1] == u'3' && f[i + 2] == u'2') {
+    s.intBytes = 4;
+    i += 3;
+  } else if (f[i] == u'I') {
+    s.intBytes = sizeof(void*);
+    ++i;
+  } else if (f[i] == u'l' && f[i + 1] == u'l') {
+    s.intBytes = 8;
+    i += 2;
+  } else if (f[i] == u'l' || f[i] == u'w') {
+    widePrefix = true;
+    ++i;
+  } else if (f[i] == u'h') {
+    s.intBytes = 2;
+    narrowPrefix = true;
+    ++i;
+  }
   s.type = f[i];
   switch (s.type) {
-    case u's': case u'c': s.wideText = !narrowPrefix; break;
-    case u'S': case u'C': s.wideText = widePrefix; break;
-    case u'd': case u'i': case u'u': case u'x': case u'X': case u'o':
-    case u'f': case u'e': case u'E': case u'g': case u'G': case u'p': case u'%': break;
+    case u's':
+    case u'c': s.wideText = !narrowPrefix; break;
+    case u'S':
+    case u'C': s.wideText = widePrefix; break;
+    case u'd':
+    case u'i':
+    case u'u':
+    case u'x':
+    case u'X':
+    case u'o':
+    case u'f':
+    case u'e':
+    case u'E':
+    case u'g':
+    case u'G':
+    case u'p':
+    case u'%': break;
     default: return s;  // unknown conversion: invalid
   }
   s.end = i + 1;
@@ -149,20 +180,27 @@ constexpr Spec ParseSpec(const char16_t* f, size_t pos) {
 // Whether an argument of kind/size fits a conversion.
 constexpr bool Fits(const Spec& s, ArgKind kind, int size) {
   switch (s.type) {
-    case u's': case u'S':
-      return kind == (s.wideText ? ArgKind::WideText : ArgKind::NarrowText);
-    case u'c': case u'C':
+    case u's':
+    case u'S': return kind == (s.wideText ? ArgKind::WideText : ArgKind::NarrowText);
+    case u'c':
+    case u'C':
       return kind == ArgKind::Char || ((kind == ArgKind::SignedInt || kind == ArgKind::UnsignedInt) && size <= 4);
-    case u'd': case u'i': case u'u': case u'x': case u'X': case u'o':
+    case u'd':
+    case u'i':
+    case u'u':
+    case u'x':
+    case u'X':
+    case u'o':
       if (kind == ArgKind::Char) return s.intBytes <= 4;
       if (kind != ArgKind::SignedInt && kind != ArgKind::UnsignedInt) return false;
       return s.intBytes == 8 ? size == 8 : size <= s.intBytes || (s.intBytes == 2 && size <= 4);
-    case u'f': case u'e': case u'E': case u'g': case u'G':
-      return kind == ArgKind::Double;
-    case u'p':
-      return kind == ArgKind::Pointer || kind == ArgKind::WideText || kind == ArgKind::NarrowText;
-    default:
-      return false;
+    case u'f':
+    case u'e':
+    case u'E':
+    case u'g':
+    case u'G': return kind == ArgKind::Double;
+    case u'p': return kind == ArgKind::Pointer || kind == ArgKind::WideText || kind == ArgKind::NarrowText;
+    default: return false;
   }
 }
 
@@ -176,7 +214,10 @@ constexpr const char* Check(const char16_t* f, const ArgKind* kinds, const int* 
   if (f == nullptr) return "null format";
   size_t next = 0;
   for (size_t i = 0; f[i] != 0;) {
-    if (f[i] != u'%') { ++i; continue; }
+    if (f[i] != u'%') {
+      ++i;
+      continue;
+    }
     Spec s = ParseSpec(f, i);
     if (!s.valid) return "unknown conversion in format";
     i = s.end;

@@ -24,8 +24,12 @@ std::string JsonString(std::u16string_view text) {
       ++i;
       continue;
     }
-    const char* named = c == u'"' ? "\\\"" : c == u'\\' ? "\\\\" : c == u'\n' ? "\\n" : c == u'\r' ? "\\r"
-                        : c == u'\t' ? "\\t" : nullptr;
+    const char* named = c == u'"'    ? "\\\""
+                        : c == u'\\' ? "\\\\"
+                        : c == u'\n' ? "\\n"
+                        : c == u'\r' ? "\\r"
+                        : c == u'\t' ? "\\t"
+                                     : nullptr;
     bool escape = named != nullptr || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF);
     if (!escape) continue;
     flush(i);

@@ -76,8 +76,7 @@ void Tracer::ConfigureTracingFromRegistry(const std::u16string& name, DWORD size
   RegCloseKey(key);
 }
 
-void Tracer::OpenTraceFile(const std::u16string& name, DWORD level, const std::u16string& path,
-                           DWORD sizeMegabytes) {
+void Tracer::OpenTraceFile(const std::u16string& name, DWORD level, const std::u16string& path, DWORD sizeMegabytes) {
   if (mode_ & kFileMode) AppendText(kClosedLine);
   sizeLimit_ = static_cast<ULONGLONG>(sizeMegabytes) << 20;
   keepSize_ = static_cast<ULONGLONG>(sizeMegabytes & 0xFFF) << 19;
@@ -113,8 +112,8 @@ void Tracer::TraceSystemVersion() {
   }
   try {
     HKEY key = nullptr;
-    ThrowIfError(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Internet Explorer", 0, KEY_QUERY_VALUE,
-                               &key));
+    ThrowIfError(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Internet Explorer", 0, KEY_QUERY_VALUE, &key));
     WCHAR version[256] = {};
     DWORD type = 0, size = sizeof version - sizeof(WCHAR);
     LONG rc = RegQueryValueExW(key, u"Version", nullptr, &type, reinterpret_cast<LPBYTE>(version), &size);
@@ -139,9 +138,9 @@ void Tracer::WriteLine(DWORD level, std::u16string_view message) {
   if (!WouldWrite(level)) return;
   SYSTEMTIME t;
   GetLocalTime(&t);
-  std::u16string line = FormatString(u"%-5d|%.02d/%.02d/%.04d %.02d:%.02d:%.02d.%03d|%5d|%2d| ", GetCurrentProcessId(),
-                                     t.wMonth, t.wDay, t.wYear, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds,
-                                     GetCurrentThreadId(), level);
+  std::u16string line =
+      FormatString(u"%-5d|%.02d/%.02d/%.04d %.02d:%.02d:%.02d.%03d|%5d|%2d| ", GetCurrentProcessId(), t.wMonth, t.wDay,
+                   t.wYear, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentThreadId(), level);
   size_t room = kLineBuffer - 3 > line.size() ? kLineBuffer - 3 - line.size() : 0;
   line.append(message.substr(0, room));
   line.append(u"\r\n");

@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "bench/large_logs.h"
 #include "bench/spawned_process.h"
-#include "base/text.h"
 #include "platform/host/files/paths.h"
 #include "platform/host/host.h"
 #include "task/task.h"
@@ -76,7 +76,8 @@ size_t Decompress(const std::string& file, const std::string& plain) {
   std::vector<char> buffer(1 << 16);
   int got = 0;
   char before = 0;  // the last byte of the block before: a line end may straddle two blocks
-  while (in != nullptr && out != nullptr && (got = gzread(in, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
+  while (in != nullptr && out != nullptr &&
+         (got = gzread(in, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
     for (int i = 0; i < got; ++i) {
       entries += before == '\r' && buffer[i] == '\n';
       before = buffer[i];
@@ -121,7 +122,7 @@ double CompressEntries(const std::string& plain, const std::string& target) {
 struct Row {
   std::string what;
   size_t records = 0;
-  double seconds = 0;  // CPU, start-up taken off
+  double seconds = 0;   // CPU, start-up taken off
   double peakMiB = -1;  // above the empty process; negative: not measured
 };
 
@@ -179,7 +180,8 @@ bool Measure(const std::string& file, const std::string& scratch, size_t records
     std::fprintf(stderr, "collection_bench: %zu of %zu records collected\n", collection.records, records);
 
   const char* tool = IsEvtx(file) ? "evtxexport" : "evtexport";
-  std::printf("%s (%zu records, %.0f MiB)\n", file.c_str(), records, static_cast<double>(fs::file_size(file)) / 1048576);
+  std::printf("%s (%zu records, %.0f MiB)\n", file.c_str(), records,
+              static_cast<double>(fs::file_size(file)) / 1048576);
   std::printf("  %-44s %9s %9s %12s %8s %10s\n", "", "records", "CPU s", "records/s", "ratio(a)", "+RSS MiB");
   Print(collection, zlib.seconds);
   Print(zlib, zlib.seconds);
@@ -190,7 +192,8 @@ bool Measure(const std::string& file, const std::string& scratch, size_t records
            exported.peakMiB - toolIdle.peakMiB},
           zlib.seconds);
   else
-    std::printf("  (b) %s is not installed (apt-get install %s)\n", tool, IsEvtx(file) ? "libevtx-utils" : "libevt-utils");
+    std::printf("  (b) %s is not installed (apt-get install %s)\n", tool,
+                IsEvtx(file) ? "libevtx-utils" : "libevt-utils");
   return collection.records == records;
 }
 
@@ -209,13 +212,16 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc) keep = argv[++i];
     else records = std::strtoul(argv[i], nullptr, 10);
   }
-  const std::string scratch = keep.empty() ? (fs::temp_directory_path() / ("collection_bench." + std::to_string(getpid()))).string()
-                                           : fs::absolute(keep).string();
+  const std::string scratch =
+      keep.empty() ? (fs::temp_directory_path() / ("collection_bench." + std::to_string(getpid()))).string()
+                   : fs::absolute(keep).string();
   fs::create_directories(scratch);
   const std::string evtx = scratch + "/log-" + std::to_string(records) + ".evtx";
   const std::string evt = scratch + "/log-" + std::to_string(records) + ".evt";
-  if (!fs::exists(evtx) && !benchsupport::WriteLargeEvtx(evtx, records)) return std::fprintf(stderr, "cannot write %s\n", evtx.c_str()), 1;
-  if (!fs::exists(evt) && !benchsupport::WriteLargeEvt(evt, records)) return std::fprintf(stderr, "cannot write %s\n", evt.c_str()), 1;
+  if (!fs::exists(evtx) && !benchsupport::WriteLargeEvtx(evtx, records))
+    return std::fprintf(stderr, "cannot write %s\n", evtx.c_str()), 1;
+  if (!fs::exists(evt) && !benchsupport::WriteLargeEvt(evt, records))
+    return std::fprintf(stderr, "cannot write %s\n", evt.c_str()), 1;
   bool ok = Measure(evtx, scratch, records);
   ok = Measure(evt, scratch, records) && ok;
   if (keep.empty()) fs::remove_all(scratch);

@@ -29,7 +29,6 @@ constexpr size_t kRecords = 4096;
 
 using benchsupport::SampleEvent;
 
-
 // The collector as a dump sees it: SIDs resolved through the local LSA.
 class BenchContext : public DumpContext {
  public:

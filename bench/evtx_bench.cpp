@@ -31,8 +31,8 @@
 
 #include "bench/spawned_process.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/files/paths.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/files/paths.h"
 
 namespace {
 
@@ -160,8 +160,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("files: %zu, best of %d rounds\n", files.size(), kRounds);
-  std::printf("host Evt* read and render: %zu records, %.1f ms CPU, %.0f records/s\n", ours.records,
-              ours.seconds * 1e3, ours.rate());
+  std::printf("host Evt* read and render: %zu records, %.1f ms CPU, %.0f records/s\n", ours.records, ours.seconds * 1e3,
+              ours.rate());
   if (!haveTool || theirs.records == 0) {
     std::printf("evtxexport not installed or failing: no ratio\n");
     return 0;

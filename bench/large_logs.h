@@ -85,8 +85,7 @@ inline bool WriteLargeEvtx(const std::string& path, size_t records) {
   formats::EvtxStore<uint64_t>(header, 16, chunks - 1);
   formats::EvtxStore<uint64_t>(header, 24, records + 1);
   formats::EvtxStore<uint16_t>(header, 42, static_cast<uint16_t>(chunks));
-  formats::EvtxStore<uint32_t>(header, 124,
-                               formats::EvtxCrc32(std::span<const uint8_t>(header.data(), 120)));
+  formats::EvtxStore<uint32_t>(header, 124, formats::EvtxCrc32(std::span<const uint8_t>(header.data(), 120)));
   out.seekp(0);
   out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
   return static_cast<bool>(out);

@@ -29,8 +29,8 @@
 #include "platform/formats/evtx_bytes.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/files/paths.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/files/paths.h"
 
 namespace {
 
@@ -125,8 +125,8 @@ bool WriteLargeEvtx(const fs::path& path) {
 
 bool WriteLargeEvt(const fs::path& path) {
   formats::EvtLogFile log(kEvtBytes + (1u << 20));
-  const benchsupport::SampleEvent sample{u"Security", u"WORKSTATION1", 528, 8, 2, 0, 0,
-                                         {u"alice", u"WORKSTATION1", u"(0x0,0x3E7)", u"2", u"User32"}};
+  const benchsupport::SampleEvent sample{
+      u"Security", u"WORKSTATION1", 528, 8, 2, 0, 0, {u"alice", u"WORKSTATION1", u"(0x0,0x3E7)", u"2", u"User32"}};
   size_t appended = 0;
   for (size_t i = 0; appended < kEvtBytes; ++i) {
     std::vector<uint8_t> record = benchsupport::ClassicRecord(sample, i);
@@ -151,8 +151,8 @@ size_t ReadEvtx(const std::u16string& path) {
     for (DWORD i = 0; i < returned; ++i) {
       for (EVT_HANDLE context : {system, user}) {
         DWORD used = 0, properties = 0;
-        EvtRender(context, events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size() * 8), buffer.data(),
-                  &used, &properties);
+        EvtRender(context, events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size() * 8), buffer.data(), &used,
+                  &properties);
       }
       EvtClose(events[i]);
       ++count;
@@ -187,8 +187,8 @@ size_t ReadEvt(const std::u16string& path) {
 
 void Report(const char* what, const Measure& m, const Measure& base, uint64_t fileBytes) {
   double above = static_cast<double>(m.peakKiB - base.peakKiB) / 1024.0;
-  std::printf("%-26s %10zu records  peak RSS %8.1f MiB above baseline (%.3f of the file)  %9.0f records/CPU s\n",
-              what, m.records, above, above * 1048576.0 / static_cast<double>(fileBytes),
+  std::printf("%-26s %10zu records  peak RSS %8.1f MiB above baseline (%.3f of the file)  %9.0f records/CPU s\n", what,
+              m.records, above, above * 1048576.0 / static_cast<double>(fileBytes),
               m.cpuSeconds > 0 ? static_cast<double>(m.records) / m.cpuSeconds : 0.0);
 }
 

@@ -66,7 +66,14 @@ void DeleteInSys32(const std::u16string& path) {
 
 std::u16string ArchivePattern(const std::u16string& baseName) {
   // Split so that no "??" followed by another character reads as a trigraph.
-  return u"Archive-" + baseName + u"-????" u"-??" u"-??" u"-??" u"-??" u"-??" u"-???.evt?";
+  return u"Archive-" + baseName +
+         u"-????"
+         u"-??"
+         u"-??"
+         u"-??"
+         u"-??"
+         u"-??"
+         u"-???.evt?";
 }
 
 std::u16string BackupListWarning(const std::u16string& failure) {

@@ -2,14 +2,13 @@
 // fall-back choice and where the log exists.
 #include "base/error_report.h"
 #include "base/format.h"
+#include "base/log_info_entry.h"
 #include "base/trace.h"
 #include "collect/event_log_list.h"
 #include "collect/evt_channels.h"
 #include "collect/log_collector.h"
 #include "platform/api/kernel.h"
-#include "collect/evt_channels.h"
 #include "render/evt_api.h"
-#include "base/log_info_entry.h"
 
 namespace cmr {
 namespace {

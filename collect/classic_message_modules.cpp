@@ -61,8 +61,8 @@ std::vector<std::u16string> SplitPaths(const std::u16string& value) {
 
 std::u16string ClassicMessageResolver::MessageFilesValue(const std::u16string& source, MessageFileKind kind) {
   HKEY sourceKey = nullptr;
-  ThrowIfError(OpenComputerKey(computer_.c_str(), kEventLogRegistryPath + logName_ + u"\\" + source, KEY_READ,
-                               &sourceKey));
+  ThrowIfError(
+      OpenComputerKey(computer_.c_str(), kEventLogRegistryPath + logName_ + u"\\" + source, KEY_READ, &sourceKey));
   KeyGuard sourceGuard(sourceKey);
   std::u16string value;
   if (ReadOptionalString(sourceKey, SourceValueName(kind), value)) return value;
@@ -73,8 +73,8 @@ std::u16string ClassicMessageResolver::MessageFilesValue(const std::u16string& s
   HKEY publisherKey = nullptr;
   LONG status = OpenComputerKey(computer_.c_str(), kPublishersPath + guid, kPublisherAccess, &publisherKey);
   if (status == ERROR_FILE_NOT_FOUND) {
-    status = OpenComputerKey(computer_.c_str(), kPublishersPath + guid, kPublisherAccess | KEY_WOW64_64KEY,
-                             &publisherKey);
+    status =
+        OpenComputerKey(computer_.c_str(), kPublishersPath + guid, kPublisherAccess | KEY_WOW64_64KEY, &publisherKey);
   }
   ThrowIfError(status);
   KeyGuard publisherGuard(publisherKey);

@@ -9,11 +9,11 @@ namespace cmr {
 
 // The switches of one run, copied into the collector.
 struct CollectorOptions {
-  uint8_t ProcessBackups = 0;           // follow the log's archived backup files
-  uint16_t DeleteBackups = 0;           // hours after which a fully read backup is deleted; 0 never
-  uint32_t BufSize = 0;                 // first size of the classic read buffer (it grows on demand)
-  uint32_t OpenLogAttemptCount = 10;    // tries to open a classic log while the server is unavailable
-  uint32_t ReaderParameter = 100;       // batch size of the Windows Event Log reader
+  uint8_t ProcessBackups = 0;         // follow the log's archived backup files
+  uint16_t DeleteBackups = 0;         // hours after which a fully read backup is deleted; 0 never
+  uint32_t BufSize = 0;               // first size of the classic read buffer (it grows on demand)
+  uint32_t OpenLogAttemptCount = 10;  // tries to open a classic log while the server is unavailable
+  uint32_t ReaderParameter = 100;     // batch size of the Windows Event Log reader
 };
 
 // The task configuration's values that the collectors read. The task layer

@@ -2,10 +2,10 @@
 #include <new>
 
 #include "base/error_report.h"
+#include "base/log_info_entry.h"
 #include "collect/log_collector.h"
 #include "collect/log_collector_etw.h"
 #include "collect/log_collector_nt.h"
-#include "base/log_info_entry.h"
 
 namespace cmr {
 

@@ -5,8 +5,8 @@
 #include "base/exceptions.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
-#include "render/time_text.h"
 #include "platform/api/wide.h"
+#include "render/time_text.h"
 
 namespace cmr {
 

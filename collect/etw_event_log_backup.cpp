@@ -48,8 +48,8 @@ bool ETWEventLog::OpenFirstAvailable(const std::u16string& server, const std::u1
   return Rewind();
 }
 
-bool ETWEventLog::FindPosition(const std::u16string& server, const std::u16string& channel,
-                               const LogPosition* position, bool& found) {
+bool ETWEventLog::FindPosition(const std::u16string& server, const std::u16string& channel, const LogPosition* position,
+                               bool& found) {
   server_ = server;
   // Not found anywhere, reading starts with the oldest backup.
   currentBackup_ = 0;

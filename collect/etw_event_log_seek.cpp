@@ -118,9 +118,10 @@ ETWEventLog::PassEnd ETWEventLog::SeekPass(uint64_t& id, uint64_t fileTime, bool
 }
 
 bool ETWEventLog::SeekToId(uint64_t id) {
-  const std::u16string xml = FormatString(u"<BookmarkList><Bookmark Channel='%s' RecordId='%I64u' IsCurrent='true'/>"
-                                          u"</BookmarkList>",
-                                          XmlAttributeText(path_), id);
+  const std::u16string xml = FormatString(
+      u"<BookmarkList><Bookmark Channel='%s' RecordId='%I64u' IsCurrent='true'/>"
+      u"</BookmarkList>",
+      XmlAttributeText(path_), id);
   EVT_HANDLE bookmark = api_.EvtCreateBookmark(plat::W(xml.c_str()));
   if (!bookmark) return false;
   CloseBatch();

@@ -31,7 +31,8 @@ void AddDisplayName(bool isLocal, const char16_t* computer, LANGID language, Log
 
 }  // namespace
 
-bool GetEventLogInfo(bool isLocal, const std::u16string& computer, LANGID language, std::vector<LogInfoEntry>& entries) {
+bool GetEventLogInfo(bool isLocal, const std::u16string& computer, LANGID language,
+                     std::vector<LogInfoEntry>& entries) {
   const char16_t* target = isLocal ? nullptr : computer.c_str();
   std::vector<std::u16string> names;
   if (!ListEventLogs(target, names)) return false;

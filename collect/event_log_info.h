@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/log_info_entry.h"
 #include "collect/event_log_key.h"
 #include "platform/api/types.h"
-#include "base/log_info_entry.h"
 
 namespace cmr {
 

@@ -4,8 +4,8 @@
 
 #include "base/trace.h"
 #include "collect/evt_channels.h"
-#include "render/evt_property_buffer.h"
 #include "platform/api/wide.h"
+#include "render/evt_property_buffer.h"
 
 namespace cmr {
 
@@ -56,7 +56,8 @@ DWORD DisplayName(const EvtApi& api, EVT_HANDLE session, const std::u16string& p
   if (!metadata) return GetLastError();
   DWORD messageId = 0;
   DWORD error = 0;
-  if (!ChannelMessageId(api, metadata, channel, &messageId) || !FormatPublisherMessage(api, metadata, messageId, text)) {
+  if (!ChannelMessageId(api, metadata, channel, &messageId) ||
+      !FormatPublisherMessage(api, metadata, messageId, text)) {
     error = GetLastError();
     if (error == 0) error = ERROR_NOT_FOUND;
   }

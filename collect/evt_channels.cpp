@@ -5,8 +5,8 @@
 #include "base/exceptions.h"
 #include "base/text.h"
 #include "collect/evt_channels.h"
-#include "render/evt_property_buffer.h"
 #include "platform/api/wide.h"
+#include "render/evt_property_buffer.h"
 
 namespace cmr {
 

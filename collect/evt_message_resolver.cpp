@@ -100,9 +100,8 @@ bool EvtMessageResolver::GetEventDescription(const std::u16string& provider, DWO
 }
 
 std::u16string EvtMessageResolver::ExpandParameters(const std::u16string& provider, const std::u16string& text) {
-  std::u16string expanded = ExpandParameterReferences(text, [&](int32_t n, std::u16string& message) {
-    return MessageText(provider, static_cast<DWORD>(n), message);
-  });
+  std::u16string expanded = ExpandParameterReferences(
+      text, [&](int32_t n, std::u16string& message) { return MessageText(provider, static_cast<DWORD>(n), message); });
   SetLastError(0);
   return expanded;
 }

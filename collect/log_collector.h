@@ -87,8 +87,7 @@ class LogCollector : public DumpContext {
   // Whether a collection from `stored` walks the backups: when asked, unless
   // a first run starts at the end or the log was empty at the last run.
   bool ReadsBackups(const LogPosition& stored) const {
-    return m_options.ProcessBackups && !(m_config.SeekLastFirstRun && stored.RecordNumber == 0) &&
-           !IsSpecial(stored);
+    return m_options.ProcessBackups && !(m_config.SeekLastFirstRun && stored.RecordNumber == 0) && !IsSpecial(stored);
   }
 
   // Runs the steps of a collection; a failure they raise becomes the

@@ -67,8 +67,7 @@ HRESULT LogCollectorEtw::Reposition(Run& run, DWORD error, std::unique_ptr<Rende
     run.found = 0;
     run.gaps.ExpectAfter(q.RecordNumber, true);
   }
-  if (!run.reader.GetNextRecord(event, end))
-    return ReportWin32Error(E_FAIL, GetLastError(), u"Event log read failure");
+  if (!run.reader.GetNextRecord(event, end)) return ReportWin32Error(E_FAIL, GetLastError(), u"Event log read failure");
   return S_OK;
 }
 
@@ -107,8 +106,7 @@ HRESULT LogCollectorEtw::JumpToNextBackup(Run& run, bool& end) {
   return S_OK;
 }
 
-void LogCollectorEtw::DumpRecord(EventFileWriter& writer, const RenderedEvent& event,
-                                 const CSidCache::SidInfo* user) {
+void LogCollectorEtw::DumpRecord(EventFileWriter& writer, const RenderedEvent& event, const CSidCache::SidInfo* user) {
   DumpRenderedEvent(writer, event, user, *this);
   CountWrittenRecord();
 }

@@ -2,12 +2,12 @@
 // walk from backup to backup, and the record dump.
 #include <span>
 
+#include "base/classic_record_text.h"
 #include "base/error_report.h"
 #include "base/exceptions.h"
 #include "base/trace.h"
 #include "collect/log_collector_nt.h"
 #include "platform/api/kernel.h"
-#include "base/classic_record_text.h"
 #include "render/sid_cache.h"
 
 namespace cmr {
@@ -115,8 +115,8 @@ void LogCollectorNt::JumpToNextBackup(Run& run, bool& end) {
 
 void LogCollectorNt::DumpRecord(EventFileWriter& writer, const EVENTLOGRECORD* record, const RecordContext& context,
                                 const ExtraFields* extra) {
-  DumpClassicRecord(writer, std::span(reinterpret_cast<const uint8_t*>(record), record->Length),
-                    context.user.get(), extra, *this);
+  DumpClassicRecord(writer, std::span(reinterpret_cast<const uint8_t*>(record), record->Length), context.user.get(),
+                    extra, *this);
 }
 
 }  // namespace cmr

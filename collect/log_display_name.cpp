@@ -21,7 +21,8 @@ DWORD ReadDword(HKEY key, const char16_t* name) {
 // Frees a module loaded as a data file at the end of a scope.
 class DataModule {
  public:
-  explicit DataModule(const std::u16string& path) : module_(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+  explicit DataModule(const std::u16string& path)
+      : module_(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
     ThrowLastErrorIfFalse(module_);
   }
   ~DataModule() { FreeLibrary(module_); }

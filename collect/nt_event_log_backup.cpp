@@ -56,7 +56,8 @@ void DeleteCopy(const std::u16string& copy) {
 // Converts `copy` into `converted` through EvtExportLog and deletes `copy`
 // whatever the result; true when the export succeeded.
 bool ExportCopy(PFN_EvtExportLog exportLog, const std::u16string& copy, const std::u16string& converted) {
-  const BOOL exported = exportLog(nullptr, plat::W(copy.c_str()), nullptr, plat::W(converted.c_str()), EvtExportLogFilePath);
+  const BOOL exported =
+      exportLog(nullptr, plat::W(copy.c_str()), nullptr, plat::W(converted.c_str()), EvtExportLogFilePath);
   const DWORD error = exported ? 0 : GetLastError();
   DeleteCopy(copy);
   if (!exported) Trace(10, u"Error converting %s to %s: %d", copy, converted, error);
@@ -76,7 +77,9 @@ void NTEventLog::RedirectionOn() {
 
 bool NTEventLog::ConvertAndOpen(const std::u16string& server, const std::u16string& path) {
   HMODULE wevtapi = LoadLibraryW(u"Wevtapi.dll");
-  auto exportLog = wevtapi ? reinterpret_cast<PFN_EvtExportLog>(reinterpret_cast<void*>(GetProcAddress(wevtapi, "EvtExportLog"))) : nullptr;
+  auto exportLog =
+      wevtapi ? reinterpret_cast<PFN_EvtExportLog>(reinterpret_cast<void*>(GetProcAddress(wevtapi, "EvtExportLog")))
+              : nullptr;
   if (!exportLog) {
     Trace(10, u"Error opening log file %s on %s. There is no etw api", path, server);
     if (wevtapi) FreeLibrary(wevtapi);

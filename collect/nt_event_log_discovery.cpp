@@ -87,7 +87,8 @@ bool LookBesideLogFile(bool isLocal, const std::u16string& computer, const std::
 bool LookInSystemFolders(bool isLocal, const std::u16string& computer, const std::u16string& root,
                          const std::u16string& p1, const std::u16string& p2, Match& match) {
   const std::u16string base = isLocal ? root : u"\\\\" + computer + u"\\ADMIN$\\";
-  return LookIn(base + u"system32\\config\\", p1, p1, match) || LookIn(base + u"system32\\winevt\\Logs\\", p2, p2, match);
+  return LookIn(base + u"system32\\config\\", p1, p1, match) ||
+         LookIn(base + u"system32\\winevt\\Logs\\", p2, p2, match);
 }
 
 }  // namespace

@@ -67,8 +67,7 @@ bool NTEventLog::SeekMostRecent() {
   }
   if (!AllocateBuffer()) return false;
   DWORD read = 0, needed = 0;
-  if (!ReadEventLogW(log_, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 0, buffer_, bufferSize_, &read,
-                     &needed))
+  if (!ReadEventLogW(log_, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 0, buffer_, bufferSize_, &read, &needed))
     return GetLastError() == ERROR_HANDLE_EOF;
   if (read == 0) return true;
   next_ = buffer_;

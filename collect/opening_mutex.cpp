@@ -9,8 +9,7 @@ OpeningMutex::~OpeningMutex() { Release(); }
 
 bool OpeningMutex::Create() {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(u"D:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor,
-                                                            nullptr))
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(u"D:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr))
     return false;
   SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
   handle_ = CreateMutexW(&attributes, FALSE, kName);

@@ -34,13 +34,15 @@ std::u16string RecordGaps::WarningText() const {
     } else if (g.first == g.last) {
       text += FormatString(u"Event record %I64u could not be read and was skipped. ", g.first);
     } else if (g.overwritten) {
-      text += FormatString(u"Event records %I64u to %I64u were overwritten before they were collected. ", g.first, g.last);
+      text +=
+          FormatString(u"Event records %I64u to %I64u were overwritten before they were collected. ", g.first, g.last);
     } else {
       text += FormatString(u"Event records %I64u to %I64u could not be read and were skipped. ", g.first, g.last);
     }
   }
   if (gaps_.size() > kNamed)
-    text += FormatString(u"%u more gaps in the record ids were passed over. ", static_cast<unsigned>(gaps_.size() - kNamed));
+    text += FormatString(u"%u more gaps in the record ids were passed over. ",
+                         static_cast<unsigned>(gaps_.size() - kNamed));
   return text;
 }
 

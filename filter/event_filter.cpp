@@ -70,10 +70,8 @@ void CEventFilter::RemoveLog(std::u16string_view name) {
 
 void CEventFilter::RemoveFilter(std::u16string_view guid) {
   auto same = [&](const FilterPtr& f) { return cmr::EqualNoCase(f->GUID, guid); };
-  if (std::any_of(IncludingFilters.begin(), IncludingFilters.end(), same))
-    EraseFirst(IncludingFilters, same);
-  else
-    EraseFirst(ExcludingFilters, same);
+  if (std::any_of(IncludingFilters.begin(), IncludingFilters.end(), same)) EraseFirst(IncludingFilters, same);
+  else EraseFirst(ExcludingFilters, same);
 }
 
 CEventFilter::FilterPtr CEventFilter::FindFilter(std::u16string_view guid) const {

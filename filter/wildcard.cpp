@@ -27,8 +27,7 @@ bool Match(std::u16string_view pattern, std::u16string_view text) {
       starText = t;
       continue;
     }
-    if (p < pattern.size() &&
-        (pattern[p] == u'?' ? text[t] != u'.' : Rule::Same(pattern[p], text[t]))) {
+    if (p < pattern.size() && (pattern[p] == u'?' ? text[t] != u'.' : Rule::Same(pattern[p], text[t]))) {
       ++p;
       ++t;
       continue;
@@ -44,8 +43,6 @@ bool Match(std::u16string_view pattern, std::u16string_view text) {
 
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) { return Match<Exact>(pattern, text); }
 
-bool WildcardMatchNoCase(std::u16string_view pattern, std::u16string_view text) {
-  return Match<NoCase>(pattern, text);
-}
+bool WildcardMatchNoCase(std::u16string_view pattern, std::u16string_view text) { return Match<NoCase>(pattern, text); }
 
 }  // namespace cmr

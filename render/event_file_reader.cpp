@@ -80,8 +80,8 @@ bool EventFileReader::Next(EventFileEntry* entry) {
     }
     scanned_ = buffer_.size();
     if (buffer_.size() - position_ > kMaxEntryBytes && !skipping_) {
-      damage_.push_back("entry " + std::to_string(entries_ + 1) + " is longer than " +
-                        std::to_string(kMaxEntryBytes) + " bytes, skipped");
+      damage_.push_back("entry " + std::to_string(entries_ + 1) + " is longer than " + std::to_string(kMaxEntryBytes) +
+                        " bytes, skipped");
       skipping_ = true;
     }
     if (skipping_) position_ = buffer_.size() - (buffer_.empty() || buffer_.back() != '\r' ? 0 : 1);

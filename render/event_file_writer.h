@@ -35,8 +35,8 @@ class EventFileWriter {
   // Field writers: append "tag~value#" to the entry being built, as UTF-8.
   // The text is taken as given unless a form says otherwise.
   void WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form = FieldForm::AsIs);
-  void WriteHex32Field(std::u16string_view tag, uint32_t value);   // "%08X"
-  void WriteHex64Field(std::u16string_view tag, uint64_t value);   // "%016I64X"
+  void WriteHex32Field(std::u16string_view tag, uint32_t value);  // "%08X"
+  void WriteHex64Field(std::u16string_view tag, uint64_t value);  // "%016I64X"
   void WriteUnsignedField(std::u16string_view tag, uint32_t value);
   // "IS%02d", escaped.
   void WriteInsertionString(int index, std::u16string_view text, FieldForm form = FieldForm::Escaped);

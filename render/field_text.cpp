@@ -92,7 +92,8 @@ char* PutCharacter(char* out, const char16_t*& p, const char16_t* end) {
 // and not escaped when escaping.
 template <bool kEscape>
 unsigned PlainUnits(__m128i units) {
-  __m128i plain = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128());
+  __m128i plain =
+      _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128());
   if (kEscape) {
     for (char16_t escaped : kEscapedCharacters)
       plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(escaped))), plain);

@@ -25,8 +25,8 @@ std::u16string UnescapeFieldValue(std::u16string_view text);
 
 // How a value goes into an entry.
 enum class FieldForm {
-  AsIs,                // the text as given
-  Escaped,             // EscapeFieldValue(text)
+  AsIs,                         // the text as given
+  Escaped,                      // EscapeFieldValue(text)
   EscapedWithoutNoncharacters,  // EscapeFieldValue(ReplaceNoncharacters(text))
 };
 

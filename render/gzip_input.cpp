@@ -7,9 +7,7 @@ namespace {
 constexpr size_t kInputBytes = 1 << 16;
 constexpr int kGzipOnly = 16 + MAX_WBITS;
 
-bool StartsMember(const unsigned char* bytes, size_t size) {
-  return size >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
-}
+bool StartsMember(const unsigned char* bytes, size_t size) { return size >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B; }
 
 }  // namespace
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/classic_record_text.h"
 #include "base/format.h"
 #include "base/trace.h"
-#include "base/classic_record_text.h"
 #include "platform/api/wide.h"
 
 namespace cmr {
@@ -24,18 +24,23 @@ struct LogonStrings {
 bool LogonStringsOf(uint32_t eventId, LogonStrings* out) {
   switch (eventId) {
     case 4624: *out = {5, 6, 18, -1}; return true;
-    case 4634: case 4647: *out = {1, 2, -1, -1}; return true;
-    case 4778: case 4779: *out = {0, 1, 5, -1}; return true;
-    case 528: case 540: *out = {0, 1, 6, 13}; return true;
-    case 682: case 683: *out = {0, 1, 5, -1}; return true;
-    case 538: case 551: *out = {0, 1, -1, -1}; return true;
+    case 4634:
+    case 4647: *out = {1, 2, -1, -1}; return true;
+    case 4778:
+    case 4779: *out = {0, 1, 5, -1}; return true;
+    case 528:
+    case 540: *out = {0, 1, 6, 13}; return true;
+    case 682:
+    case 683: *out = {0, 1, 5, -1}; return true;
+    case 538:
+    case 551: *out = {0, 1, -1, -1}; return true;
     default: return false;
   }
 }
 
 std::u16string StringAt(const std::vector<std::u16string_view>& strings, int index) {
   return std::u16string(index >= 0 && static_cast<size_t>(index) < strings.size() ? strings[static_cast<size_t>(index)]
-                                                                                   : std::u16string_view());
+                                                                                  : std::u16string_view());
 }
 
 std::u16string AddressOf(const std::vector<std::u16string_view>& strings, const LogonStrings& table) {
@@ -189,7 +194,8 @@ bool OriginResolver::Resolve(const std::u16string& address, std::u16string* mac,
   PADDRINFOW results = nullptr;
   Trace(40, u"DBG GetAddrInfoW started");
   INT error = GetAddrInfoW(address.c_str(), nullptr, &hints, &results);
-  Trace(40, u"DBG GetAddrInfoW finished. error %i result pointer %08X", error, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(results)));
+  Trace(40, u"DBG GetAddrInfoW finished. error %i result pointer %08X", error,
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(results)));
   if (error != 0) return false;
   bool substituted = false;
   for (ADDRINFOW* r = results; r != nullptr; r = r->ai_next) {

@@ -29,8 +29,7 @@ class OriginResolver {
 
   // FROM = address; MAC and FQDN (each when asked) of the machine at it.
   // False when the address could not be resolved at all.
-  bool ResolveAddress(const std::u16string& address, std::u16string* from, std::u16string* mac,
-                      std::u16string* fqdn);
+  bool ResolveAddress(const std::u16string& address, std::u16string* from, std::u16string* mac, std::u16string* fqdn);
 
   // The confirmed name of a reverse (PTR) lookup of an address; "" if none.
   std::u16string ResolveFQDN(const sockaddr* address);

@@ -1,8 +1,8 @@
 #include "render/record_dump.h"
 
+#include "base/classic_record_text.h"
 #include "base/exceptions.h"
 #include "platform/api/errors.h"
-#include "base/classic_record_text.h"
 #include "render/detail_trace.h"
 #include "render/field_text.h"
 #include "render/insertion_strings.h"

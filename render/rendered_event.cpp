@@ -5,9 +5,9 @@
 #include "base/exceptions.h"
 #include "platform/api/errors.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 #include "render/time_text.h"
 #include "render/variant_text.h"
-#include "platform/api/wide.h"
 
 namespace cmr {
 
@@ -34,8 +34,7 @@ void RenderedEvent::CloseKeepingLastError(const EvtRenderFunctions& api, EVT_HAN
   SetLastError(error);
 }
 
-RenderedEvent::Block RenderedEvent::RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context,
-                                                 EVT_HANDLE event) {
+RenderedEvent::Block RenderedEvent::RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event) {
   Block block;
   DWORD used = 0;
   DWORD count = 0;

@@ -18,7 +18,9 @@ FILETIME ToFileTime(uint64_t value) {
   return ft;
 }
 
-uint64_t FromFileTime(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+uint64_t FromFileTime(const FILETIME& ft) {
+  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
 
 // "%04d-%02d-%02d %02d-%02d-%02d " of a time: the part both "TW" texts share.
 char16_t* PutEntryTime(char16_t* out, const SYSTEMTIME& st) {

@@ -2,14 +2,14 @@
 
 #include <vector>
 
+#include "base/exceptions.h"
 #include "base/format.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
-#include "base/exceptions.h"
-#include "render/sid_cache.h"
-#include "render/number_text.h"
-#include "render/time_text.h"
 #include "platform/api/wide.h"
+#include "render/number_text.h"
+#include "render/sid_cache.h"
+#include "render/time_text.h"
 
 namespace cmr {
 

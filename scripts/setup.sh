@@ -8,7 +8,7 @@ build_dir=${BUILD_DIR:-$top/build}
 
 packages=(cmake g++ make pkg-config python3 libtinyxml-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
           binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
-          libevt-utils libevtx-utils python3-evtx)
+          libevt-utils libevtx-utils python3-evtx clang-format-14)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

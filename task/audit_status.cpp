@@ -11,9 +11,15 @@ namespace cmr {
 namespace {
 
 constexpr const char16_t* kCategoryTexts[] = {
-    u"Auditing of System",           u"Auditing of Logon",          u"Auditing of Object Access",
-    u"Auditing of Privilege Use",    u"Auditing of Detailed Tracking", u"Auditing of Policy Change",
-    u"Auditing of Account Management", u"Auditing of Directory Service Access", u"Auditing of Account Logon",
+    u"Auditing of System",
+    u"Auditing of Logon",
+    u"Auditing of Object Access",
+    u"Auditing of Privilege Use",
+    u"Auditing of Detailed Tracking",
+    u"Auditing of Policy Change",
+    u"Auditing of Account Management",
+    u"Auditing of Directory Service Access",
+    u"Auditing of Account Logon",
 };
 
 struct PolicyCloser {
@@ -47,8 +53,8 @@ HRESULT GetAuditStatus(const std::u16string& computer, const std::vector<AuditPa
   LSA_OBJECT_ATTRIBUTES attributes{};
   LSA_HANDLE opened = nullptr;
   Trace(30, u"Opening policy...");
-  NTSTATUS status = LsaOpenPolicy(computer.empty() ? nullptr : &name, &attributes, POLICY_VIEW_AUDIT_INFORMATION,
-                                  &opened);
+  NTSTATUS status =
+      LsaOpenPolicy(computer.empty() ? nullptr : &name, &attributes, POLICY_VIEW_AUDIT_INFORMATION, &opened);
   if (status != 0) {
     DWORD e = LsaNtStatusToWinError(status);
     errorText = Win32ErrorText(e);
@@ -75,9 +81,8 @@ HRESULT GetAuditStatus(const std::u16string& computer, const std::vector<AuditPa
 
 std::u16string AuditPairText(const AuditPair& pair) {
   auto [category, flags] = pair;
-  std::u16string text = category >= 0 && category < static_cast<int32_t>(std::size(kCategoryTexts))
-                            ? kCategoryTexts[category]
-                            : u"";
+  std::u16string text =
+      category >= 0 && category < static_cast<int32_t>(std::size(kCategoryTexts)) ? kCategoryTexts[category] : u"";
   switch (flags) {
     case POLICY_AUDIT_EVENT_SUCCESS: return text + u" Success";
     case POLICY_AUDIT_EVENT_FAILURE: return text + u" Failure";

@@ -61,8 +61,8 @@ DWORD ReadDomain(std::u16string name, ComputerInfoRecord& record) {
   record.Domain = plat::U(reinterpret_cast<WKSTA_INFO_100*>(buffer)->wki100_langroup);
   NetApiBufferFree(buffer);
   PDOMAIN_CONTROLLER_INFOW controller = nullptr;
-  status = DsGetDcNameW(nullptr, record.Domain.c_str(), nullptr, nullptr, DS_IS_FLAT_NAME | DS_RETURN_DNS_NAME,
-                        &controller);
+  status =
+      DsGetDcNameW(nullptr, record.Domain.c_str(), nullptr, nullptr, DS_IS_FLAT_NAME | DS_RETURN_DNS_NAME, &controller);
   if (status == ERROR_SUCCESS) {
     record.Domain = plat::U(controller->DomainName);
     NetApiBufferFree(controller);

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/api/types.h"
 #include "base/log_info_entry.h"
+#include "platform/api/types.h"
 
 namespace cmr {
 

@@ -4,8 +4,8 @@
 
 namespace cmr {
 
-HRESULT RunTaskWith(ITask& task, BSTR computer, BSTR savePath, BSTR configFile, BSTR productName,
-                    bool processBackups, VARIANT_BOOL cleanBackups, ULONG bufSize) {
+HRESULT RunTaskWith(ITask& task, BSTR computer, BSTR savePath, BSTR configFile, BSTR productName, bool processBackups,
+                    VARIANT_BOOL cleanBackups, ULONG bufSize) {
   return task.Run(computer, savePath, configFile, productName, static_cast<VARIANT_BOOL>(processBackups ? 1 : 0),
                   cleanBackups, bufSize);
 }

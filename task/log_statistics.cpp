@@ -70,9 +70,8 @@ HRESULT ReadStatistics(HANDLE log, const std::u16string& logName, LONG* oldestRe
 
 }  // namespace
 
-HRESULT GetEventLogStatistics(const std::u16string& logName, BSTR dcName, LONG* oldestRecordDate,
-                              LONG* oldestEventId, LONG* newestRecordDate, LONG* newestEventId,
-                              VARIANT_BOOL* eventLogFull) {
+HRESULT GetEventLogStatistics(const std::u16string& logName, BSTR dcName, LONG* oldestRecordDate, LONG* oldestEventId,
+                              LONG* newestRecordDate, LONG* newestEventId, VARIANT_BOOL* eventLogFull) {
   Trace(30, u"GetEventLogStatistics - started for %s", com::BstrText(dcName));
   if (!dcName || !oldestRecordDate || !oldestEventId || !newestRecordDate || !newestEventId || !eventLogFull)
     return ReportTaskError(E_FAIL, u"Internal error.");

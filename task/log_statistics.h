@@ -14,8 +14,7 @@ namespace cmr {
 // through the COM error object and ends the call with its HRESULT; the
 // outputs of the steps before it stay written, the later ones are left
 // as they were. The log is closed on every path.
-HRESULT GetEventLogStatistics(const std::u16string& logName, BSTR dcName, LONG* oldestRecordDate,
-                              LONG* oldestEventId, LONG* newestRecordDate, LONG* newestEventId,
-                              VARIANT_BOOL* eventLogFull);
+HRESULT GetEventLogStatistics(const std::u16string& logName, BSTR dcName, LONG* oldestRecordDate, LONG* oldestEventId,
+                              LONG* newestRecordDate, LONG* newestEventId, VARIANT_BOOL* eventLogFull);
 
 }  // namespace cmr

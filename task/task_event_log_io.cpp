@@ -61,7 +61,8 @@ void CTaskEventLog::SaveToFile(const std::u16string& path) const {
   WriteFileReplacing(
       path,
       [&document](FILE* f) -> std::string {
-        if (!document.SaveFile(f) || std::ferror(f)) return document.Error() ? document.ErrorDesc() : "xml config file save error";
+        if (!document.SaveFile(f) || std::ferror(f))
+          return document.Error() ? document.ErrorDesc() : "xml config file save error";
         return {};
       },
       "xml config file save error");

@@ -126,7 +126,9 @@ void CTaskEventLog::LoadFromElement(const TiXmlElement* task) {
   if (task->FirstChild() != nullptr) UserLanguage = 0;
   using Reader = std::function<void(const TiXmlElement*, const std::optional<std::u16string>&)>;
   auto text = [](std::u16string& field) {
-    return Reader([&field](const TiXmlElement*, const std::optional<std::u16string>& t) { if (t) field = *t; });
+    return Reader([&field](const TiXmlElement*, const std::optional<std::u16string>& t) {
+      if (t) field = *t;
+    });
   };
   auto textOrEmpty = [](std::u16string& field) {
     return Reader([&field](const TiXmlElement*, const std::optional<std::u16string>& t) { field = t.value_or(u""); });
@@ -142,10 +144,12 @@ void CTaskEventLog::LoadFromElement(const TiXmlElement* task) {
     });
   };
   const std::map<std::string, Reader> readers = {
-      {"GUID", [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
+      {"GUID",
+       [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
          if (t) InstanceId = TextToGuid(*t);
        }},
-      {"LogName", [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
+      {"LogName",
+       [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
          if (!t) return;
          LogNames.push_back(*t);
          LogName = *t;
@@ -154,7 +158,8 @@ void CTaskEventLog::LoadFromElement(const TiXmlElement* task) {
       {"LoadFromEvtFile", text(LoadFromEvtFile)},
       {"SavePath", text(SavePath)},
       {"Filter", text(Filter)},
-      {"PolicyAuditEventType", [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
+      {"PolicyAuditEventType",
+       [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
          if (t) PolicyAuditEventTypes.push_back(ParseAuditPair(*t));
        }},
       {"LastRecordNumber", number(LastRecordNumber)},
@@ -171,14 +176,13 @@ void CTaskEventLog::LoadFromElement(const TiXmlElement* task) {
       {"Warning", textOrEmpty(Warning)},
       {"ErrorText", textOrEmpty(ErrorText)},
       {"EventFileName", textOrEmpty(EventFileName)},
-      {"ErrorStatus", [this](const TiXmlElement*, const std::optional<std::u16string>& t) {
-         ErrorStatus = t ? ParseInt32(*t) : 0;
-       }},
-      {"ComputerInfo", [this](const TiXmlElement* e, const std::optional<std::u16string>&) {
-         ComputerInfo = LoadComputerInfo(e);
-       }},
+      {"ErrorStatus",
+       [this](const TiXmlElement*, const std::optional<std::u16string>& t) { ErrorStatus = t ? ParseInt32(*t) : 0; }},
+      {"ComputerInfo",
+       [this](const TiXmlElement* e, const std::optional<std::u16string>&) { ComputerInfo = LoadComputerInfo(e); }},
       {"Modules", [this](const TiXmlElement* e, const std::optional<std::u16string>&) { LoadModules(e, Modules); }},
-      {"LogInfoList", [this](const TiXmlElement* e, const std::optional<std::u16string>&) {
+      {"LogInfoList",
+       [this](const TiXmlElement* e, const std::optional<std::u16string>&) {
          for (const TiXmlElement* i = e->FirstChildElement("LogInfo"); i; i = i->NextSiblingElement("LogInfo"))
            LogInfoList.push_back(LoadLogInfo(i));
        }},

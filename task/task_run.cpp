@@ -9,10 +9,10 @@
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 #include "task/computer_info.h"
 #include "task/existing_event_logs.h"
 #include "task/task.h"
-#include "platform/api/wide.h"
 
 namespace cmr {
 

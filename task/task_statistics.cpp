@@ -8,8 +8,7 @@
 namespace cmr {
 
 HRESULT CTask::GetEventLogStatistics(BSTR dcName, LONG* oldest_record_date, LONG* oldest_event_id,
-                                     LONG* newest_record_date, LONG* newest_event_id,
-                                     VARIANT_BOOL* event_log_full) {
+                                     LONG* newest_record_date, LONG* newest_event_id, VARIANT_BOOL* event_log_full) {
   return com::Guarded(
       [&] {
         return cmr::GetEventLogStatistics(config_.LogName, dcName, oldest_record_date, oldest_event_id,

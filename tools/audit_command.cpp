@@ -42,10 +42,8 @@ void Print(const std::vector<tool::AuditRequirement>& required, const std::vecto
     return;
   }
   for (const auto& item : notMet) std::printf("%s\n", cmr::Utf16ToUtf8(item).c_str());
-  if (notMet.empty())
-    std::printf("all %zu requirements are met\n", required.size());
-  else
-    std::printf("%zu of %zu requirements not met\n", notMet.size(), required.size());
+  if (notMet.empty()) std::printf("all %zu requirements are met\n", required.size());
+  else std::printf("%zu of %zu requirements not met\n", notMet.size(), required.size());
 }
 
 int RunAudit(const tool::Args& args) {

@@ -7,9 +7,15 @@
 namespace tool {
 namespace {
 
-constexpr const char* kCategoryNames[] = {"system",        "logon",              "object-access",
-                                          "privilege-use", "detailed-tracking",  "policy-change",
-                                          "account-management", "ds-access",     "account-logon"};
+constexpr const char* kCategoryNames[] = {"system",
+                                          "logon",
+                                          "object-access",
+                                          "privilege-use",
+                                          "detailed-tracking",
+                                          "policy-change",
+                                          "account-management",
+                                          "ds-access",
+                                          "account-logon"};
 
 bool ParseCategory(const std::string& text, int32_t* category) {
   for (size_t i = 0; i < std::size(kCategoryNames); ++i) {

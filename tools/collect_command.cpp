@@ -14,7 +14,7 @@ namespace {
 constexpr char kName[] = "collect";
 
 const std::vector<tool::OptionSpec> kSpecs = {
-    {"log", true}, {"file", true}, {"out", true}, {"process-backups", false}, {"delete-backups", true},
+    {"log", true},     {"file", true},       {"out", true}, {"process-backups", false}, {"delete-backups", true},
     {"product", true}, tool::kMachineOption,
 };
 

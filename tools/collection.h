@@ -13,9 +13,9 @@
 namespace tool {
 
 struct CollectRequest {
-  std::u16string log;   // the log name (also the name given for a file)
-  std::string file;     // an event file to collect instead of a log ("" for none)
-  std::string outDir;   // output folder (created when missing)
+  std::u16string log;  // the log name (also the name given for a file)
+  std::string file;    // an event file to collect instead of a log ("" for none)
+  std::string outDir;  // output folder (created when missing)
   RunSwitches switches;
 };
 
@@ -23,7 +23,7 @@ struct CollectOutcome {
   std::string configFile;  // the task configuration kept in the output folder
   std::string eventFile;   // full path; empty when nothing was new
   uint32_t firstRecord = 0, firstTime = 0, lastRecord = 0, lastTime = 0;
-  size_t records = 0;      // entries in the event file
+  size_t records = 0;  // entries in the event file
   std::string warning;
 };
 

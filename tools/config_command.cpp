@@ -13,10 +13,21 @@ namespace {
 constexpr char kName[] = "config";
 
 const std::vector<tool::OptionSpec> kSpecs = {
-    {"log", true},          {"save-path", true},     {"last", true},          {"filter-file", true},
-    {"load-from", true},    {"compact-name", true},  {"preferred-api", true}, {"audit", true},
-    {"output", true},       {"resolve-sids", false}, {"resolve-macs", false}, {"resolve-computer-name", false},
-    {"collect-resources", false}, {"no-seek-last", false}, tool::kMachineOption,
+    {"log", true},
+    {"save-path", true},
+    {"last", true},
+    {"filter-file", true},
+    {"load-from", true},
+    {"compact-name", true},
+    {"preferred-api", true},
+    {"audit", true},
+    {"output", true},
+    {"resolve-sids", false},
+    {"resolve-macs", false},
+    {"resolve-computer-name", false},
+    {"collect-resources", false},
+    {"no-seek-last", false},
+    tool::kMachineOption,
 };
 
 // "RN:TW": the last stored record number and its time written.
@@ -79,7 +90,8 @@ bool Settings(const tool::Options& o, tool::ConfigSettings* s, std::string* erro
   }
   if (o.Has("filter-file")) {
     std::u16string filter;
-    if (tool::CheckInputFile(o.Value("filter-file"), true, error) != 0 || !tool::ReadTextFile(o.Value("filter-file"), &filter))
+    if (tool::CheckInputFile(o.Value("filter-file"), true, error) != 0 ||
+        !tool::ReadTextFile(o.Value("filter-file"), &filter))
       return *error = "--filter-file: " + (error->empty() ? "cannot read " + o.Value("filter-file") : *error), false;
     s->filter = filter;
   }
@@ -95,7 +107,8 @@ int RunConfig(const tool::Args& args) {
   tool::Options options;
   std::string error;
   if (!options.Parse(args, kSpecs, &error)) return tool::UsageError(kName, error);
-  if (!options.Positional().empty()) return tool::UsageError(kName, "unexpected argument '" + options.Positional()[0] + "'");
+  if (!options.Positional().empty())
+    return tool::UsageError(kName, "unexpected argument '" + options.Positional()[0] + "'");
   tool::ConfigSettings settings;
   if (!Settings(options, &settings, &error)) return tool::UsageError(kName, error);
   tool::Session session;

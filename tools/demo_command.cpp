@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "base/text.h"
-#include "platform/host/security/accounts.h"
 #include "platform/host/evt/event_channels.h"
 #include "platform/host/host.h"
+#include "platform/host/security/accounts.h"
 #include "render/event_file_reader.h"
 #include "tools/collection.h"
 #include "tools/command.h"
@@ -78,8 +78,8 @@ int RunDemo(const tool::Args& args) {
   tool::CollectOutcome first, second;
   if (!tool::CollectOnce(session, request, &first, &error)) return tool::Failure(kName, error);
   tool::PrintOutcome(first);
-  std::printf("\n2. %zu new events are logged.\n\n3. Second collection, from the stored position %u:%u:\n",
-              kNewEvents, first.lastRecord, first.lastTime);
+  std::printf("\n2. %zu new events are logged.\n\n3. Second collection, from the stored position %u:%u:\n", kNewEvents,
+              first.lastRecord, first.lastTime);
   if (!LogNewEvents()) return tool::Failure(kName, "the new events could not be logged");
   if (!tool::CollectOnce(session, request, &second, &error)) return tool::Failure(kName, error);
   tool::PrintOutcome(second);

@@ -27,11 +27,15 @@ std::vector<uint8_t> SidBytes(const std::u16string& text) {
   return bytes;
 }
 
-EvtxUserValue Text(std::u16string name, std::u16string value) { return {std::move(name), EvtxValue::String(std::move(value))}; }
+EvtxUserValue Text(std::u16string name, std::u16string value) {
+  return {std::move(name), EvtxValue::String(std::move(value))};
+}
 EvtxUserValue Number(std::u16string name, EVT_VARIANT_TYPE type, uint64_t value) {
   return {std::move(name), EvtxValue::Integer(type, value)};
 }
-EvtxUserValue SidValue(std::u16string name, const std::u16string& sid) { return {std::move(name), EvtxValue::Sid(SidBytes(sid))}; }
+EvtxUserValue SidValue(std::u16string name, const std::u16string& sid) {
+  return {std::move(name), EvtxValue::Sid(SidBytes(sid))};
+}
 
 // A GUID that differs from `base` only in its last byte, for task instances.
 GUID Numbered(GUID base, uint8_t n) {
@@ -89,32 +93,32 @@ EvtxEventSpec Audit(const DemoIdentity& id, uint16_t eventId, uint16_t task, boo
 
 EvtxEventSpec Logon(const DemoIdentity& id, int64_t seconds, const DemoAccount& who, uint32_t logonType,
                     uint64_t logonId, const std::u16string& address) {
-  return Audit(id, 4624, 12544, true, seconds,
-               {SidValue(u"SubjectUserSid", u"S-1-5-18"), Text(u"SubjectUserName", id.computer + u"$"),
-                Text(u"SubjectDomainName", u"WORKGROUP"), Number(u"SubjectLogonId", EvtVarTypeHexInt64, 0x3E7),
-                SidValue(u"TargetUserSid", who.sid), Text(u"TargetUserName", who.name),
-                Text(u"TargetDomainName", who.domain), Number(u"TargetLogonId", EvtVarTypeHexInt64, logonId),
-                Number(u"LogonType", EvtVarTypeUInt32, logonType), Text(u"LogonProcessName", u"User32 "),
-                Text(u"AuthenticationPackageName", u"Negotiate"), Text(u"WorkstationName", id.computer),
-                Text(u"ProcessName", u"C:\\Windows\\System32\\svchost.exe"), Text(u"IpAddress", address),
-                Text(u"IpPort", address == u"-" ? u"-" : u"0")});
+  return Audit(
+      id, 4624, 12544, true, seconds,
+      {SidValue(u"SubjectUserSid", u"S-1-5-18"), Text(u"SubjectUserName", id.computer + u"$"),
+       Text(u"SubjectDomainName", u"WORKGROUP"), Number(u"SubjectLogonId", EvtVarTypeHexInt64, 0x3E7),
+       SidValue(u"TargetUserSid", who.sid), Text(u"TargetUserName", who.name), Text(u"TargetDomainName", who.domain),
+       Number(u"TargetLogonId", EvtVarTypeHexInt64, logonId), Number(u"LogonType", EvtVarTypeUInt32, logonType),
+       Text(u"LogonProcessName", u"User32 "), Text(u"AuthenticationPackageName", u"Negotiate"),
+       Text(u"WorkstationName", id.computer), Text(u"ProcessName", u"C:\\Windows\\System32\\svchost.exe"),
+       Text(u"IpAddress", address), Text(u"IpPort", address == u"-" ? u"-" : u"0")});
 }
 
 EvtxEventSpec Logoff(const DemoIdentity& id, int64_t seconds, const DemoAccount& who, uint64_t logonId) {
-  return Audit(id, 4634, 12545, true, seconds,
-               {SidValue(u"TargetUserSid", who.sid), Text(u"TargetUserName", who.name),
-                Text(u"TargetDomainName", who.domain), Number(u"TargetLogonId", EvtVarTypeHexInt64, logonId),
-                Number(u"LogonType", EvtVarTypeUInt32, 2)});
+  return Audit(
+      id, 4634, 12545, true, seconds,
+      {SidValue(u"TargetUserSid", who.sid), Text(u"TargetUserName", who.name), Text(u"TargetDomainName", who.domain),
+       Number(u"TargetLogonId", EvtVarTypeHexInt64, logonId), Number(u"LogonType", EvtVarTypeUInt32, 2)});
 }
 
 EvtxEventSpec FailedLogon(const DemoIdentity& id, int64_t seconds, const std::u16string& name,
                           const std::u16string& address) {
-  return Audit(id, 4625, 12544, false, seconds,
-               {SidValue(u"SubjectUserSid", u"S-1-5-18"), Text(u"SubjectUserName", id.computer + u"$"),
-                SidValue(u"TargetUserSid", u"S-1-0-0"), Text(u"TargetUserName", name),
-                Text(u"TargetDomainName", id.computer), Number(u"Status", EvtVarTypeHexInt32, 0xC000006D),
-                Number(u"SubStatus", EvtVarTypeHexInt32, 0xC000006A), Number(u"LogonType", EvtVarTypeUInt32, 3),
-                Text(u"IpAddress", address), Text(u"IpPort", u"51544")});
+  return Audit(
+      id, 4625, 12544, false, seconds,
+      {SidValue(u"SubjectUserSid", u"S-1-5-18"), Text(u"SubjectUserName", id.computer + u"$"),
+       SidValue(u"TargetUserSid", u"S-1-0-0"), Text(u"TargetUserName", name), Text(u"TargetDomainName", id.computer),
+       Number(u"Status", EvtVarTypeHexInt32, 0xC000006D), Number(u"SubStatus", EvtVarTypeHexInt32, 0xC000006A),
+       Number(u"LogonType", EvtVarTypeUInt32, 3), Text(u"IpAddress", address), Text(u"IpPort", u"51544")});
 }
 
 EvtxEventSpec Task(const DemoIdentity& id, uint16_t eventId, uint16_t task, int64_t seconds, uint8_t run,
@@ -157,13 +161,12 @@ std::vector<EvtxEventSpec> DemoApplicationEvents(const DemoIdentity& id) {
       Classic(id, ch, u"Winlogon", 6000, 0, 4, 140, {u"SessionEnv"}),
       Classic(id, ch, u"MsiInstaller", 1033, 0, 4, 1800,
               {u"Contoso Notes", u"4.2.1", u"1033", u"0", u"Contoso Ltd.", u"(NULL)", u""}, alice),
-      Classic(id, ch, u"MsiInstaller", 11707, 0, 4, 1801, {u"Product: Contoso Notes -- Installation completed successfully."},
-              alice),
+      Classic(id, ch, u"MsiInstaller", 11707, 0, 4, 1801,
+              {u"Product: Contoso Notes -- Installation completed successfully."}, alice),
       Classic(id, ch, u"Application Error", 1000, 0, 2, 5400,
-              {u"notes.exe", u"4.2.1.0", u"65e5a3c0", u"ntdll.dll", u"10.0.19041.3636", u"c3e1d9f8",
-               u"c0000005", u"00000000000a1b2c", u"1f2c", u"01da6e1c9e0f3a40",
-               u"C:\\Program Files\\Contoso\\Notes\\notes.exe", u"C:\\Windows\\SYSTEM32\\ntdll.dll",
-               u"7b1c6f0e-2d4a-4f3b-9c8e-5a6d7e8f9012", u"", u""},
+              {u"notes.exe", u"4.2.1.0", u"65e5a3c0", u"ntdll.dll", u"10.0.19041.3636", u"c3e1d9f8", u"c0000005",
+               u"00000000000a1b2c", u"1f2c", u"01da6e1c9e0f3a40", u"C:\\Program Files\\Contoso\\Notes\\notes.exe",
+               u"C:\\Windows\\SYSTEM32\\ntdll.dll", u"7b1c6f0e-2d4a-4f3b-9c8e-5a6d7e8f9012", u"", u""},
               alice),
       Classic(id, ch, u"Windows Error Reporting", 1001, 0, 4, 5460,
               {u"0", u"APPCRASH", u"Not available", u"0", u"notes.exe", u"4.2.1.0"}),
@@ -176,8 +179,7 @@ std::vector<EvtxEventSpec> DemoApplicationEvents(const DemoIdentity& id) {
 std::vector<EvtxEventSpec> DemoSystemEvents(const DemoIdentity& id) {
   const char16_t* ch = u"System";
   std::vector<EvtxEventSpec> e = {
-      Classic(id, ch, u"EventLog", 6009, 0x8000, 4, 0,
-              {u"10.00.", u"19045", u"Multiprocessor Free", u"0"}),
+      Classic(id, ch, u"EventLog", 6009, 0x8000, 4, 0, {u"10.00.", u"19045", u"Multiprocessor Free", u"0"}),
       Classic(id, ch, u"EventLog", 6005, 0x8000, 4, 1, {}),
       Classic(id, ch, u"Service Control Manager", 7036, 0x4000, 4, 30, {u"Windows Event Log", u"running"}),
       Classic(id, ch, u"Service Control Manager", 7036, 0x4000, 4, 31, {u"Task Scheduler", u"running"}),
@@ -239,17 +241,21 @@ std::vector<EvtxEventSpec> DemoTaskSchedulerEvents(const DemoIdentity& id) {
     int64_t start = 3600 * 6 * run;
     GUID instance = Numbered(kTaskScheduler, run);
     e.push_back(Task(id, 100, 100, start, run,
-                     {Text(u"TaskName", task), {u"InstanceId", EvtxValue::Guid(instance)},
+                     {Text(u"TaskName", task),
+                      {u"InstanceId", EvtxValue::Guid(instance)},
                       Text(u"UserContext", u"NT AUTHORITY\\SYSTEM")}));
     e.push_back(Task(id, 200, 200, start + 1, run,
-                     {Text(u"TaskName", task), Text(u"ActionName", u"%windir%\\system32\\defrag.exe"),
+                     {Text(u"TaskName", task),
+                      Text(u"ActionName", u"%windir%\\system32\\defrag.exe"),
                       {u"TaskInstanceId", EvtxValue::Guid(instance)}}));
     e.push_back(Task(id, 201, 201, start + 95, run,
-                     {Text(u"TaskName", task), {u"TaskInstanceId", EvtxValue::Guid(instance)},
+                     {Text(u"TaskName", task),
+                      {u"TaskInstanceId", EvtxValue::Guid(instance)},
                       Text(u"ActionName", u"%windir%\\system32\\defrag.exe"),
                       Number(u"ResultCode", EvtVarTypeUInt32, 0)}));
     e.push_back(Task(id, 102, 102, start + 96, run,
-                     {Text(u"TaskName", task), Text(u"UserContext", u"NT AUTHORITY\\SYSTEM"),
+                     {Text(u"TaskName", task),
+                      Text(u"UserContext", u"NT AUTHORITY\\SYSTEM"),
                       {u"InstanceId", EvtxValue::Guid(instance)}}));
   }
   Number(e);

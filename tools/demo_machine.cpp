@@ -4,11 +4,11 @@
 #include <fstream>
 
 #include "platform/formats/evtx_value.h"
-#include "platform/host/security/accounts.h"
-#include "platform/host/security/audit_policy.h"
 #include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/registry/registry_file.h"
 #include "platform/host/registry/registry_values.h"
+#include "platform/host/security/accounts.h"
+#include "platform/host/security/audit_policy.h"
 #include "tools/demo_events.h"
 #include "tools/demo_message_files.h"
 
@@ -81,7 +81,8 @@ void WriteClassicLogKeys(host::Computer& computer) {
                                        Source(u"EventLog", u"%SystemRoot%\\System32\\netevent.dll"),
                                        Source(u"Service Control Manager", u"%SystemRoot%\\System32\\services.exe"),
                                        Source(u"Tcpip", u"%SystemRoot%\\System32\\netevent.dll")}));
-  host::ClassicLogConfig security = ClassicLog(u"Security", {Source(u"Security", u"%SystemRoot%\\System32\\MsAuditE.dll")});
+  host::ClassicLogConfig security =
+      ClassicLog(u"Security", {Source(u"Security", u"%SystemRoot%\\System32\\MsAuditE.dll")});
   security.retention = 0xFFFFFFFFu;  // a full log keeps its events and is archived
   security.autoBackup = true;
   host::CreateClassicLog(computer, security);
@@ -109,8 +110,9 @@ host::RegistryKey::KeyPtr Key(host::Computer& computer, const std::u16string& pa
 // The auditing publisher's source of the Security log names no message file:
 // its texts are found through the publisher's registration.
 void WriteAuditingSourceKey(host::Computer& computer) {
-  auto key = Key(computer, u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Security\\"
-                           u"Microsoft-Windows-Security-Auditing");
+  auto key = Key(computer,
+                 u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Security\\"
+                 u"Microsoft-Windows-Security-Auditing");
   host::SetStringValue(*key, u"ProviderGuid", u"{54849625-5478-4994-A5BA-3E3B0328C30D}");
 }
 
@@ -177,8 +179,7 @@ bool WriteLogFiles(const std::string& dir, const DemoIdentity& identity, std::st
          WriteLog(logs + "System.evtx", DemoSystemEvents(identity), error) &&
          WriteLog(logs + "Security.evtx", security, error) &&
          WriteLog(logs + "Archive-Security-2024-03-03-18-06-41-000.evtx", archived, error) &&
-         WriteLog(logs + "Microsoft-Windows-TaskScheduler%4Operational.evtx", DemoTaskSchedulerEvents(identity),
-                  error);
+         WriteLog(logs + "Microsoft-Windows-TaskScheduler%4Operational.evtx", DemoTaskSchedulerEvents(identity), error);
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ namespace {
 constexpr char kName[] = "filter add";
 
 const std::vector<tool::OptionSpec> kSpecs = {
-    {"exclude", false}, {"include", false}, {"priority", true}, {"name", true},    {"description", true},
-    {"log", true},      {"event-id", true}, {"level", true},    {"type", true},    {"category", true},
-    {"source", true},   {"user", true},     {"computer", true}, {"string", true},  {"keywords", true},
+    {"exclude", false}, {"include", false}, {"priority", true},   {"name", true},   {"description", true},
+    {"log", true},      {"event-id", true}, {"level", true},      {"type", true},   {"category", true},
+    {"source", true},   {"user", true},     {"computer", true},   {"string", true}, {"keywords", true},
     {"from", true},     {"to", true},       tool::kMachineOption,
 };
 
@@ -74,7 +74,8 @@ bool SetCriteria(IECFilters* filters, IECFilter* f, const tool::Options& o, cons
     call(what, (f->*put)(com::Bstr(cmr::Utf8ToUtf16(o.Value(option))).Get()));
     flags |= flag;
   };
-  if (o.Has("name")) call("IECFilter::DisplayName", f->put_DisplayName(com::Bstr(cmr::Utf8ToUtf16(o.Value("name"))).Get()));
+  if (o.Has("name"))
+    call("IECFilter::DisplayName", f->put_DisplayName(com::Bstr(cmr::Utf8ToUtf16(o.Value("name"))).Get()));
   text("description", "IECFilter::Description", &IECFilter::put_Description, 0);
   text("log", "IECFilter::EventLog", &IECFilter::put_EventLog, tool::kFlagEventLog);
   text("event-id", "IECFilter::EventID", &IECFilter::put_EventID, tool::kFlagEventId);
@@ -119,14 +120,14 @@ int RunAdd(const tool::Args& args) {
   std::string error;
   if (!options.Parse(args, kSpecs, &error)) return tool::UsageError(kName, error);
   if (options.Positional().size() != 1) return tool::UsageError(kName, "give one filter file");
-  if (options.Has("exclude") && options.Has("include")) return tool::UsageError(kName, "--include or --exclude, not both");
+  if (options.Has("exclude") && options.Has("include"))
+    return tool::UsageError(kName, "--include or --exclude, not both");
   int32_t priority = 0;
   if (options.Has("priority") && !tool::ParseSignedNumber(options.Value("priority"), &priority))
     return tool::UsageError(kName, tool::BadValue("priority", options.Value("priority"), "takes a number"));
   CriteriaNumbers numbers;
   if (!CheckCriteria(options, &numbers, &error)) return tool::UsageError(kName, error);
-  if (int bad = tool::CheckFilterFile(options.Positional()[0], false, &error))
-    return tool::Refuse(kName, bad, error);
+  if (int bad = tool::CheckFilterFile(options.Positional()[0], false, &error)) return tool::Refuse(kName, bad, error);
   tool::Session session;
   if (!session.Open(kName, options)) return 1;
   tool::FilterFile file;

@@ -1,7 +1,7 @@
 #include "tools/filter_client.h"
 
-#include "base/com/bstr.h"
 #include <filesystem>
+#include "base/com/bstr.h"
 
 #include "tools/com_calls.h"
 #include "tools/option_values.h"
@@ -18,8 +18,7 @@ bool Items(Enumerator* enumerator, const char* what, std::vector<com::Ptr<I>>* i
   Calls call(error);
   com::Ptr<IUnknown> unknown;
   com::Ptr<IEnumVARIANT> walk;
-  if (!call(what, enumerator->get__NewEnum(unknown.Receive())) || !call("IEnumVARIANT", unknown.As(walk)))
-    return false;
+  if (!call(what, enumerator->get__NewEnum(unknown.Receive())) || !call("IEnumVARIANT", unknown.As(walk))) return false;
   for (;;) {
     VARIANT v;
     VariantInit(&v);
@@ -50,7 +49,8 @@ bool FilterFile::Commit(std::string* error) {
 bool FilterFile::List(bool excluding, std::vector<com::Ptr<IECFilter>>* filters, std::string* error) {
   Calls call(error);
   com::Ptr<IECFilterEnum> list;
-  HRESULT hr = excluding ? filters_->get_ExcludingFilters(list.Receive()) : filters_->get_IncludingFilters(list.Receive());
+  HRESULT hr =
+      excluding ? filters_->get_ExcludingFilters(list.Receive()) : filters_->get_IncludingFilters(list.Receive());
   return call(excluding ? "IECFilters::ExcludingFilters" : "IECFilters::IncludingFilters", hr) &&
          Items<IECFilter>(list.Get(), "IECFilterEnum::_NewEnum", filters, error);
 }

@@ -14,8 +14,7 @@ int EditLogs(const char* name, bool add, const tool::Args& args) {
   std::string error;
   if (!options.Parse(args, {tool::kMachineOption}, &error)) return tool::UsageError(name, error);
   if (options.Positional().size() != 2) return tool::UsageError(name, "give the filter file and a log name");
-  if (int bad = tool::CheckFilterFile(options.Positional()[0], !add, &error))
-    return tool::Refuse(name, bad, error);
+  if (int bad = tool::CheckFilterFile(options.Positional()[0], !add, &error)) return tool::Refuse(name, bad, error);
   std::u16string log = cmr::Utf8ToUtf16(options.Positional()[1]);
   tool::Session session;
   if (!session.Open(name, options)) return 1;

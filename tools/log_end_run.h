@@ -12,9 +12,9 @@
 namespace tool {
 
 struct LogEndRun {
-  HRESULT hr = E_FAIL;     // ITask::Run's result
-  std::string error;       // its failure text
-  TaskResults results;     // the results it wrote (read when the run succeeded)
+  HRESULT hr = E_FAIL;  // ITask::Run's result
+  std::string error;    // its failure text
+  TaskResults results;  // the results it wrote (read when the run succeeded)
 };
 
 // Runs `task` with `settings` (the log, audit requirements, ...) on the

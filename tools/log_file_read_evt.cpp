@@ -24,13 +24,13 @@ std::u16string HexNumber(uint32_t value) {
 }
 
 std::u16string EventTypeText(uint16_t type) {
-  const char16_t* name = type == EVENTLOG_ERROR_TYPE           ? u"error"
-                         : type == EVENTLOG_WARNING_TYPE       ? u"warning"
-                         : type == EVENTLOG_INFORMATION_TYPE   ? u"information"
-                         : type == EVENTLOG_AUDIT_SUCCESS      ? u"audit success"
-                         : type == EVENTLOG_AUDIT_FAILURE      ? u"audit failure"
-                         : type == 0                           ? u"success"
-                                                               : nullptr;
+  const char16_t* name = type == EVENTLOG_ERROR_TYPE         ? u"error"
+                         : type == EVENTLOG_WARNING_TYPE     ? u"warning"
+                         : type == EVENTLOG_INFORMATION_TYPE ? u"information"
+                         : type == EVENTLOG_AUDIT_SUCCESS    ? u"audit success"
+                         : type == EVENTLOG_AUDIT_FAILURE    ? u"audit failure"
+                         : type == 0                         ? u"success"
+                                                             : nullptr;
   return name ? Number(type) + u" (" + name + u")" : Number(type);
 }
 

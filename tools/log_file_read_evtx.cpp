@@ -12,15 +12,15 @@ namespace tool {
 namespace {
 
 constexpr const char* kSystemNames[EvtSystemPropertyIdEND] = {
-    "ProviderName", "ProviderGuid", "EventID",   "Qualifiers", "Level",   "Task",     "Opcode",  "Keywords",
-    "TimeCreated",  "EventRecordID", "ActivityID", "RelatedActivityID", "ProcessID", "ThreadID", "Channel",
-    "Computer",     "UserID",       "Version"};
+    "ProviderName", "ProviderGuid", "EventID",     "Qualifiers",    "Level",      "Task",
+    "Opcode",       "Keywords",     "TimeCreated", "EventRecordID", "ActivityID", "RelatedActivityID",
+    "ProcessID",    "ThreadID",     "Channel",     "Computer",      "UserID",     "Version"};
 
 const char* TypeName(DWORD type) {
-  static const char* const kNames[] = {"Null",    "String", "AnsiString", "SByte",    "Byte",    "Int16",
-                                       "UInt16",  "Int32",  "UInt32",     "Int64",    "UInt64",  "Single",
-                                       "Double",  "Boolean", "Binary",    "Guid",     "SizeT",   "FileTime",
-                                       "SysTime", "Sid",    "HexInt32",   "HexInt64"};
+  static const char* const kNames[] = {"Null",    "String",  "AnsiString", "SByte",   "Byte",   "Int16",
+                                       "UInt16",  "Int32",   "UInt32",     "Int64",   "UInt64", "Single",
+                                       "Double",  "Boolean", "Binary",     "Guid",    "SizeT",  "FileTime",
+                                       "SysTime", "Sid",     "HexInt32",   "HexInt64"};
   DWORD base = type & ~static_cast<DWORD>(EVT_VARIANT_TYPE_ARRAY);
   if (base < sizeof(kNames) / sizeof(kNames[0])) return kNames[base];
   return base == EvtVarTypeEvtHandle ? "EvtHandle" : base == EvtVarTypeEvtXml ? "EvtXml" : "Unknown";
@@ -49,9 +49,11 @@ EVT_VARIANT Element(const EVT_VARIANT& array, DWORD i) {
     case EvtVarTypeInt16: v.Int16Val = array.Int16Arr[i]; break;
     case EvtVarTypeUInt16: v.UInt16Val = array.UInt16Arr[i]; break;
     case EvtVarTypeInt32: v.Int32Val = array.Int32Arr[i]; break;
-    case EvtVarTypeUInt32: case EvtVarTypeHexInt32: v.UInt32Val = array.UInt32Arr[i]; break;
+    case EvtVarTypeUInt32:
+    case EvtVarTypeHexInt32: v.UInt32Val = array.UInt32Arr[i]; break;
     case EvtVarTypeInt64: v.Int64Val = array.Int64Arr[i]; break;
-    case EvtVarTypeUInt64: case EvtVarTypeHexInt64: v.UInt64Val = array.UInt64Arr[i]; break;
+    case EvtVarTypeUInt64:
+    case EvtVarTypeHexInt64: v.UInt64Val = array.UInt64Arr[i]; break;
     case EvtVarTypeBoolean: v.BooleanVal = array.BooleanArr[i]; break;
     case EvtVarTypeGuid: v.GuidVal = &array.GuidArr[i]; break;
     case EvtVarTypeSid: v.SidVal = array.SidArr[i]; break;
@@ -91,7 +93,8 @@ struct Wevtapi {
     if (module == nullptr) return false;
     query = reinterpret_cast<PFN_EvtQuery>(GetProcAddress(module, "EvtQuery"));
     next = reinterpret_cast<PFN_EvtNext>(GetProcAddress(module, "EvtNext"));
-    createRenderContext = reinterpret_cast<PFN_EvtCreateRenderContext>(GetProcAddress(module, "EvtCreateRenderContext"));
+    createRenderContext =
+        reinterpret_cast<PFN_EvtCreateRenderContext>(GetProcAddress(module, "EvtCreateRenderContext"));
     render = reinterpret_cast<PFN_EvtRender>(GetProcAddress(module, "EvtRender"));
     close = reinterpret_cast<PFN_EvtClose>(GetProcAddress(module, "EvtClose"));
     return query && next && createRenderContext && render && close;

@@ -18,8 +18,8 @@ void PrintLogTable(const std::vector<LogRow>& logs) {
   std::vector<TableRow> rows;
   for (const auto& log : logs) {
     std::string display = cmr::Utf16ToUtf8(log.displayName);
-    rows.push_back({cmr::Utf16ToUtf8(log.name), display.empty() ? "-" : display, ApiName(log.api),
-                    ApiName(log.apiUsed), log.enabled ? "yes" : "no", std::to_string(log.records)});
+    rows.push_back({cmr::Utf16ToUtf8(log.name), display.empty() ? "-" : display, ApiName(log.api), ApiName(log.apiUsed),
+                    log.enabled ? "yes" : "no", std::to_string(log.records)});
   }
   PrintTable(stdout, {"NAME", "DISPLAY NAME", "API", "USED", "ENABLED", "RECORDS"}, rows, {5});
   std::printf("%zu log%s\n", logs.size(), logs.size() == 1 ? "" : "s");

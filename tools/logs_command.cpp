@@ -17,7 +17,8 @@ int RunLogs(const tool::Args& args) {
   tool::Options options;
   std::string error;
   if (!options.Parse(args, {{"json", false}, tool::kMachineOption}, &error)) return tool::UsageError(kName, error);
-  if (!options.Positional().empty()) return tool::UsageError(kName, "unexpected argument '" + options.Positional()[0] + "'");
+  if (!options.Positional().empty())
+    return tool::UsageError(kName, "unexpected argument '" + options.Positional()[0] + "'");
   tool::Progress progress;
   progress.Show("Loading the machine...");
   tool::Session session;
@@ -31,19 +32,16 @@ int RunLogs(const tool::Args& args) {
     return tool::Failure(kName, error);
   }
   progress.Show("Listing the logs...");
-  HRESULT hr = tool::RunTask(session.component(), session.machine().ComputerArgument(), tool::WidePath(configFile),
-                             {}, &error);
+  HRESULT hr =
+      tool::RunTask(session.component(), session.machine().ComputerArgument(), tool::WidePath(configFile), {}, &error);
   progress.Clear();
   if (FAILED(hr)) return tool::Failure(kName, "the task failed: " + error);
   tool::TaskResults results;
   if (!tool::ReadTextFile(configFile, &xml) || !tool::ReadResults(session.component(), xml, &results, &error))
     return tool::Failure(kName, error.empty() ? "cannot read the results" : error);
-  if (results.errorCode != 0)
-    return tool::Failure(kName, "listing failed: " + cmr::Utf16ToUtf8(results.errorText));
-  if (options.Has("json"))
-    tool::PrintLogJson(results.logs);
-  else
-    tool::PrintLogTable(results.logs);
+  if (results.errorCode != 0) return tool::Failure(kName, "listing failed: " + cmr::Utf16ToUtf8(results.errorText));
+  if (options.Has("json")) tool::PrintLogJson(results.logs);
+  else tool::PrintLogTable(results.logs);
   return 0;
 }
 

@@ -1,7 +1,7 @@
 #include "tools/machine_accounts.h"
 
-#include "platform/host/security/accounts.h"
 #include "platform/host/registry/registry_values.h"
+#include "platform/host/security/accounts.h"
 #include "platform/host/security/sid_value.h"
 
 namespace tool {

@@ -81,8 +81,7 @@ bool CheckIndexedText(const std::string& option, const std::string& text, uint32
                       std::string* rest, std::string* error) {
   size_t equals = text.find('=');
   std::string number = text.substr(0, equals);
-  if (equals == std::string::npos || !IsDigits(number) || !ParseNumber(number, index) || *index == 0 ||
-      *index > max) {
+  if (equals == std::string::npos || !IsDigits(number) || !ParseNumber(number, index) || *index == 0 || *index > max) {
     *error = BadValue(option, text, "takes N=TEXT with N from 1 to " + std::to_string(max));
     return false;
   }

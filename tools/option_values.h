@@ -13,8 +13,7 @@ namespace tool {
 std::string BadValue(const std::string& option, const std::string& value, const std::string& why);
 
 // A decimal or 0x-hexadecimal number from 0 to `max`.
-bool CheckNumber(const std::string& option, const std::string& text, uint32_t max, uint32_t* value,
-                 std::string* error);
+bool CheckNumber(const std::string& option, const std::string& text, uint32_t max, uint32_t* value, std::string* error);
 
 // A list of decimal numbers and ranges ("4624,4700-4705") as the filter's
 // number ranges take it: each number up to `max`, no range running backwards,

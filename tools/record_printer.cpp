@@ -56,8 +56,7 @@ void RecordPrinter::Print(const PrintedRecord& record) {
       if (typeWidth)
         std::printf("  %-*s  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), static_cast<int>(typeWidth),
                     f.type.c_str(), cmr::VisibleText(f.text).c_str());
-      else
-        std::printf("  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), cmr::VisibleText(f.text).c_str());
+      else std::printf("  %-*s  %s\n", static_cast<int>(width), f.name.c_str(), cmr::VisibleText(f.text).c_str());
     }
   }
 }

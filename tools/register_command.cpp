@@ -12,14 +12,15 @@ int Registration(const char* name, bool add, const tool::Args& args) {
   tool::Options options;
   std::string error;
   if (!options.Parse(args, {tool::kMachineOption}, &error)) return tool::UsageError(name, error);
-  if (!options.Positional().empty()) return tool::UsageError(name, "unexpected argument '" + options.Positional()[0] + "'");
+  if (!options.Positional().empty())
+    return tool::UsageError(name, "unexpected argument '" + options.Positional()[0] + "'");
   tool::Session session;
   if (!session.Open(name, options)) return 1;
   const tool::Component& component = session.component();
   HRESULT hr = add ? component.Register() : component.Unregister();
   if (FAILED(hr))
-    return tool::Failure(name, std::string(add ? "DllRegisterServer" : "DllUnregisterServer") + " failed: " +
-                                   tool::FailureText(hr));
+    return tool::Failure(
+        name, std::string(add ? "DllRegisterServer" : "DllUnregisterServer") + " failed: " + tool::FailureText(hr));
   if (session.machine().Temporary()) {
     std::printf("%s %s on the demonstration machine (not kept; use --machine DIR to keep it)\n",
                 add ? "Registered" : "Unregistered", component.Path().c_str());

@@ -15,8 +15,8 @@ namespace {
 constexpr char kName[] = "run";
 
 const std::vector<tool::OptionSpec> kSpecs = {
-    {"save-path", true}, {"product", true}, {"process-backups", false}, {"delete-backups", true},
-    {"buffer-size", true}, tool::kMachineOption,
+    {"save-path", true},      {"product", true},     {"process-backups", false},
+    {"delete-backups", true}, {"buffer-size", true}, tool::kMachineOption,
 };
 
 bool Switches(const tool::Options& o, tool::RunSwitches* s, std::string* error) {

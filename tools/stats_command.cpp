@@ -43,11 +43,11 @@ std::string EventIdText(LONG id) {
 
 void Print(const std::u16string& log, const LogStatistics& s, bool json) {
   if (json) {
-    std::printf("{\"Log\":%s,\"OldestRecordDate\":%u,\"OldestEventId\":%u,\"NewestRecordDate\":%u,"
-                "\"NewestEventId\":%u,\"EventLogFull\":%s}\n",
-                cmr::JsonString(log).c_str(), static_cast<uint32_t>(s.oldestDate), static_cast<uint32_t>(s.oldestId),
-                static_cast<uint32_t>(s.newestDate), static_cast<uint32_t>(s.newestId),
-                s.full ? "true" : "false");
+    std::printf(
+        "{\"Log\":%s,\"OldestRecordDate\":%u,\"OldestEventId\":%u,\"NewestRecordDate\":%u,"
+        "\"NewestEventId\":%u,\"EventLogFull\":%s}\n",
+        cmr::JsonString(log).c_str(), static_cast<uint32_t>(s.oldestDate), static_cast<uint32_t>(s.oldestId),
+        static_cast<uint32_t>(s.newestDate), static_cast<uint32_t>(s.newestId), s.full ? "true" : "false");
     return;
   }
   std::printf("log     %s\n", cmr::Utf16ToUtf8(log).c_str());

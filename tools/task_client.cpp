@@ -23,14 +23,11 @@ void ApplySettings(ITaskConfig* config, const ConfigSettings& s, Calls& call) {
   if (s.loadFromEvtFile) call("SetLoadFromEvtFile", config->SetLoadFromEvtFile(Bstr(*s.loadFromEvtFile).Get()));
   if (s.filter) call("SetFilter", config->SetFilter(Bstr(*s.filter).Get()));
   if (s.compactName) call("UseCompactLogName", config->UseCompactLogName(Bstr(*s.compactName).Get()));
-  if (s.lastPosition)
-    call("SetLastPosition", config->SetLastPosition(s.lastPosition->first, s.lastPosition->second));
+  if (s.lastPosition) call("SetLastPosition", config->SetLastPosition(s.lastPosition->first, s.lastPosition->second));
   if (s.preferredApi) call("PreferredAPI", config->put_PreferredAPI(*s.preferredApi));
   for (const auto& [type, second] : s.auditTypes) {
-    if (second)
-      call("AddPolicyAuditEventTypeEx", config->AddPolicyAuditEventTypeEx(type, *second));
-    else
-      call("AddPolicyAuditEventType", config->AddPolicyAuditEventType(type));
+    if (second) call("AddPolicyAuditEventTypeEx", config->AddPolicyAuditEventTypeEx(type, *second));
+    else call("AddPolicyAuditEventType", config->AddPolicyAuditEventType(type));
   }
   if (s.seekLastFirstRun) call("SeekLastFirstRun", config->put_SeekLastFirstRun(Bool(*s.seekLastFirstRun)));
   if (s.resolveSids) call("ResolveSIDs", config->put_ResolveSIDs(VARIANT_TRUE));
@@ -174,8 +171,7 @@ bool WriteTextFile(const std::string& path, const std::u16string& text, std::str
   try {
     cmr::WriteFileReplacing(
         WidePath(path),
-        [&](FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() ? "" : failure; },
-        failure);
+        [&](FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() ? "" : failure; }, failure);
   } catch (const std::exception& e) {
     *error = e.what();
     return false;

@@ -20,7 +20,7 @@ struct ConfigSettings {
   std::optional<std::u16string> filter;
   std::optional<std::u16string> compactName;
   std::optional<std::pair<uint32_t, uint32_t>> lastPosition;  // record number, time written
-  std::optional<int32_t> preferredApi;                       // the ITaskConfig.PreferredAPI choice 0..3
+  std::optional<int32_t> preferredApi;                        // the ITaskConfig.PreferredAPI choice 0..3
   std::vector<std::pair<int32_t, std::optional<int32_t>>> auditTypes;
   std::optional<bool> seekLastFirstRun;
   bool resolveSids = false;

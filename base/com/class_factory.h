@@ -20,10 +20,8 @@ class ClassFactory final : public Object<IClassFactory> {
   }
 
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock)
-      Module::Lock();
-    else
-      Module::Unlock();
+    if (lock) Module::Lock();
+    else Module::Unlock();
     return S_OK;
   }
 };

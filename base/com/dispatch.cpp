@@ -111,16 +111,25 @@ HRESULT StoreOut(VARIANT& value, const VARIANT& target) {
   // the caller's, as for any [out] parameter.
   switch (want) {
     case VT_BSTR: *target.pbstrVal = converted.bstrVal; break;
-    case VT_DISPATCH: case VT_UNKNOWN: *target.ppunkVal = converted.punkVal; break;
+    case VT_DISPATCH:
+    case VT_UNKNOWN: *target.ppunkVal = converted.punkVal; break;
     case VT_BOOL: *target.pboolVal = converted.boolVal; break;
-    case VT_I1: case VT_UI1: *target.pbVal = converted.bVal; break;
-    case VT_I2: case VT_UI2: *target.puiVal = converted.uiVal; break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: *target.pulVal = converted.ulVal; break;
+    case VT_I1:
+    case VT_UI1: *target.pbVal = converted.bVal; break;
+    case VT_I2:
+    case VT_UI2: *target.puiVal = converted.uiVal; break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR: *target.pulVal = converted.ulVal; break;
     case VT_R4: *target.pfltVal = converted.fltVal; break;
-    case VT_I8: case VT_UI8: case VT_R8: case VT_DATE: case VT_CY: *target.pullVal = converted.ullVal; break;
-    default:
-      VariantClear(&converted);
-      return DISP_E_TYPEMISMATCH;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+    case VT_DATE:
+    case VT_CY: *target.pullVal = converted.ullVal; break;
+    default: VariantClear(&converted); return DISP_E_TYPEMISMATCH;
   }
   return S_OK;
 }
@@ -155,8 +164,7 @@ const Param* RetvalOf(const Member& m) {
 HRESULT CheckNamedArgs(const DISPPARAMS& params, WORD flags) {
   if (params.cNamedArgs == 0) return S_OK;
   bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-  if (!put || params.cNamedArgs != 1 || !params.rgdispidNamedArgs ||
-      params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+  if (!put || params.cNamedArgs != 1 || !params.rgdispidNamedArgs || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
     return DISP_E_NONAMEDARGS;
   return S_OK;
 }

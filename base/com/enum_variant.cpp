@@ -47,9 +47,8 @@ HRESULT EnumVariant::Share(const VARIANT* items, size_t count, IUnknown* owner, 
     std::shared_ptr<const void> hold;
     if (owner) {
       owner->AddRef();
-      hold = std::shared_ptr<const void>(owner, [](const void* p) {
-        static_cast<IUnknown*>(const_cast<void*>(p))->Release();
-      });
+      hold = std::shared_ptr<const void>(
+          owner, [](const void* p) { static_cast<IUnknown*>(const_cast<void*>(p))->Release(); });
     }
     return Publish(new EnumVariant(items, count, std::move(hold)), result);
   });
@@ -93,9 +92,7 @@ HRESULT EnumVariant::Reset() {
 HRESULT EnumVariant::Clone(IEnumVARIANT** copy) {
   if (!copy) return E_POINTER;
   *copy = nullptr;
-  return Guarded([&]() -> HRESULT {
-    return Publish(new EnumVariant(items_, count_, keepAlive_, position_), copy);
-  });
+  return Guarded([&]() -> HRESULT { return Publish(new EnumVariant(items_, count_, keepAlive_, position_), copy); });
 }
 
 }  // namespace com

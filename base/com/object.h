@@ -74,8 +74,7 @@ class DispatchLayer : public I... {
 };
 
 template <class Dual, class... I>
-  requires(!std::is_void_v<Dual>)
-class DispatchLayer<Dual, I...> : public I... {
+requires(!std::is_void_v<Dual>) class DispatchLayer<Dual, I...> : public I... {
  public:
 #ifdef _WIN32
   // The system's dispatch over the module's embedded type library.
@@ -95,8 +94,7 @@ class DispatchLayer<Dual, I...> : public I... {
     (*info)->AddRef();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                          DISPID* dispids) override {
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     HRESULT status = S_OK;
     ITypeInfo* info = plat::ModuleTypeInfo(__uuidof(Dual), &status);
@@ -121,8 +119,7 @@ class DispatchLayer<Dual, I...> : public I... {
     *info = nullptr;
     return DISP_E_BADINDEX;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                          DISPID* dispids) override {
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
     const dispatch::Interface* d = DispatchDescription<Dual>::Get();
     if (!d) return E_NOTIMPL;
     return dispatch::GetIDsOfNames(*d, riid, names, count, dispids);

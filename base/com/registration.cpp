@@ -18,8 +18,8 @@ HRESULT FromWin32(LONG code) { return code == ERROR_SUCCESS ? S_OK : HRESULT_FRO
 class Key {
  public:
   Key(HKEY parent, const std::u16string& path) {
-    status_ = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                              &key_, nullptr);
+    status_ = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_,
+                              nullptr);
   }
   ~Key() {
     if (key_) RegCloseKey(key_);

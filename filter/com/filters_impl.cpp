@@ -23,8 +23,8 @@ bool FileExists(const std::u16string& path) {
 // Narrow text in the thread's ANSI code page; false with the last error set.
 bool ToThreadAnsi(std::u16string_view text, std::string& narrow) {
   std::u16string source(text);
-  int bytes = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, source.c_str(), -1, nullptr, 0, nullptr,
-                                  nullptr);
+  int bytes =
+      WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, source.c_str(), -1, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return false;
   narrow.assign(static_cast<size_t>(bytes), '\0');
   if (WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, source.c_str(), -1, narrow.data(), bytes, nullptr,
@@ -107,7 +107,9 @@ HRESULT CFiltersImpl::put_UseFilter(VARIANT_BOOL value) {
   return S_OK;
 }
 
-HRESULT CFiltersImpl::get_EventLogs(IECEventLogEnum** value) { return CEventLogEnumImpl::Create(set_.EventLogs, value); }
+HRESULT CFiltersImpl::get_EventLogs(IECEventLogEnum** value) {
+  return CEventLogEnumImpl::Create(set_.EventLogs, value);
+}
 
 HRESULT CFiltersImpl::put_EventLogs(IECEventLogEnum* value) {
   if (value != nullptr) return E_NOTIMPL;

@@ -28,15 +28,15 @@
 // declares an interface states its IID once with __CRT_UUID_DECL.
 template <class T>
 const GUID& __mingw_uuidof();
-#define __CRT_UUID_DECL(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8)     \
-  template <>                                                              \
-  inline const GUID& __mingw_uuidof<type>() {                              \
+#define __CRT_UUID_DECL(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8)  \
+  template <>                                                             \
+  inline const GUID& __mingw_uuidof<type>() {                             \
     static const GUID id = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}; \
-    return id;                                                             \
-  }                                                                        \
-  template <>                                                              \
-  inline const GUID& __mingw_uuidof<type*>() {                             \
-    return __mingw_uuidof<type>();                                         \
+    return id;                                                            \
+  }                                                                       \
+  template <>                                                             \
+  inline const GUID& __mingw_uuidof<type*>() {                            \
+    return __mingw_uuidof<type>();                                        \
   }
 #define __uuidof(type) __mingw_uuidof<__typeof__(type)>()
 

@@ -32,8 +32,8 @@
 // 4-byte boundary, the SID, the insertion strings, the data, padding, and a
 // copy of Length in the last four bytes.
 struct EVENTLOGRECORD {
-  DWORD Length;         // size of the whole record including the closing length
-  DWORD Reserved;       // 'LfLe' (0x654c664c)
+  DWORD Length;    // size of the whole record including the closing length
+  DWORD Reserved;  // 'LfLe' (0x654c664c)
   DWORD RecordNumber;
   DWORD TimeGenerated;  // seconds since 1970-01-01 00:00:00 UTC
   DWORD TimeWritten;
@@ -43,7 +43,7 @@ struct EVENTLOGRECORD {
   WORD EventCategory;
   WORD ReservedFlags;
   DWORD ClosingRecordNumber;
-  DWORD StringOffset;   // offsets are from the start of the record
+  DWORD StringOffset;  // offsets are from the start of the record
   DWORD UserSidLength;
   DWORD UserSidOffset;
   DWORD DataLength;

@@ -138,7 +138,12 @@ enum EVT_SEEK_FLAGS {
 };
 
 enum EVT_LOGIN_CLASS { EvtRpcLogin = 1 };
-enum EVT_RPC_LOGIN_FLAGS { EvtRpcLoginAuthDefault = 0, EvtRpcLoginAuthNegotiate, EvtRpcLoginAuthKerberos, EvtRpcLoginAuthNTLM };
+enum EVT_RPC_LOGIN_FLAGS {
+  EvtRpcLoginAuthDefault = 0,
+  EvtRpcLoginAuthNegotiate,
+  EvtRpcLoginAuthKerberos,
+  EvtRpcLoginAuthNTLM
+};
 struct EVT_RPC_LOGIN {
   LPWSTR Server;
   LPWSTR User;
@@ -185,7 +190,12 @@ enum EVT_CHANNEL_CONFIG_PROPERTY_ID {
   EvtChannelConfigPropertyIdEND
 };
 
-enum EVT_CHANNEL_TYPE { EvtChannelTypeAdmin = 0, EvtChannelTypeOperational, EvtChannelTypeAnalytic, EvtChannelTypeDebug };
+enum EVT_CHANNEL_TYPE {
+  EvtChannelTypeAdmin = 0,
+  EvtChannelTypeOperational,
+  EvtChannelTypeAnalytic,
+  EvtChannelTypeDebug
+};
 
 enum EVT_PUBLISHER_METADATA_PROPERTY_ID {
   EvtPublisherMetadataPublisherGuid = 0,
@@ -245,7 +255,11 @@ enum EVT_FORMAT_MESSAGE_FLAGS {
   EvtFormatMessageXml
 };
 
-enum EVT_EXPORTLOG_FLAGS { EvtExportLogChannelPath = 0x1, EvtExportLogFilePath = 0x2, EvtExportLogTolerateQueryErrors = 0x1000 };
+enum EVT_EXPORTLOG_FLAGS {
+  EvtExportLogChannelPath = 0x1,
+  EvtExportLogFilePath = 0x2,
+  EvtExportLogTolerateQueryErrors = 0x1000
+};
 
 enum EVT_SUBSCRIBE_FLAGS { EvtSubscribeToFutureEvents = 1 };
 
@@ -258,25 +272,41 @@ extern "C" {
 typedef EVT_HANDLE(WINAPI* PFN_EvtOpenSession)(int loginClass, PVOID login, DWORD timeout, DWORD flags);
 typedef BOOL(WINAPI* PFN_EvtClose)(EVT_HANDLE object);
 typedef EVT_HANDLE(WINAPI* PFN_EvtOpenChannelEnum)(EVT_HANDLE session, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtNextChannelPath)(EVT_HANDLE channelEnum, DWORD bufferSize, LPWSTR buffer, PDWORD bufferUsed);
+typedef BOOL(WINAPI* PFN_EvtNextChannelPath)(EVT_HANDLE channelEnum, DWORD bufferSize, LPWSTR buffer,
+                                             PDWORD bufferUsed);
 typedef EVT_HANDLE(WINAPI* PFN_EvtOpenLog)(EVT_HANDLE session, LPCWSTR path, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtGetLogInfo)(EVT_HANDLE log, int propertyId, DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
+typedef BOOL(WINAPI* PFN_EvtGetLogInfo)(EVT_HANDLE log, int propertyId, DWORD bufferSize, PEVT_VARIANT buffer,
+                                        PDWORD bufferUsed);
 typedef EVT_HANDLE(WINAPI* PFN_EvtQuery)(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtNext)(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, DWORD timeout, DWORD flags, PDWORD returned);
-typedef BOOL(WINAPI* PFN_EvtSeek)(EVT_HANDLE resultSet, LONGLONG position, EVT_HANDLE bookmark, DWORD timeout, DWORD flags);
+typedef BOOL(WINAPI* PFN_EvtNext)(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, DWORD timeout,
+                                  DWORD flags, PDWORD returned);
+typedef BOOL(WINAPI* PFN_EvtSeek)(EVT_HANDLE resultSet, LONGLONG position, EVT_HANDLE bookmark, DWORD timeout,
+                                  DWORD flags);
 typedef EVT_HANDLE(WINAPI* PFN_EvtCreateRenderContext)(DWORD valuePathsCount, LPCWSTR* valuePaths, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtRender)(EVT_HANDLE context, EVT_HANDLE fragment, DWORD flags, DWORD bufferSize, PVOID buffer, PDWORD bufferUsed, PDWORD propertyCount);
-typedef BOOL(WINAPI* PFN_EvtExportLog)(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWSTR targetFilePath, DWORD flags);
+typedef BOOL(WINAPI* PFN_EvtRender)(EVT_HANDLE context, EVT_HANDLE fragment, DWORD flags, DWORD bufferSize,
+                                    PVOID buffer, PDWORD bufferUsed, PDWORD propertyCount);
+typedef BOOL(WINAPI* PFN_EvtExportLog)(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWSTR targetFilePath,
+                                       DWORD flags);
 typedef EVT_HANDLE(WINAPI* PFN_EvtOpenChannelConfig)(EVT_HANDLE session, LPCWSTR channelPath, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtGetChannelConfigProperty)(EVT_HANDLE channelConfig, int propertyId, DWORD flags, DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
-typedef EVT_HANDLE(WINAPI* PFN_EvtOpenPublisherMetadata)(EVT_HANDLE session, LPCWSTR publisherId, LPCWSTR logFilePath, LCID locale, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtGetPublisherMetadataProperty)(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags, DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
+typedef BOOL(WINAPI* PFN_EvtGetChannelConfigProperty)(EVT_HANDLE channelConfig, int propertyId, DWORD flags,
+                                                      DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
+typedef EVT_HANDLE(WINAPI* PFN_EvtOpenPublisherMetadata)(EVT_HANDLE session, LPCWSTR publisherId, LPCWSTR logFilePath,
+                                                         LCID locale, DWORD flags);
+typedef BOOL(WINAPI* PFN_EvtGetPublisherMetadataProperty)(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags,
+                                                          DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
 typedef BOOL(WINAPI* PFN_EvtGetObjectArraySize)(EVT_HANDLE objectArray, PDWORD objectArraySize);
-typedef BOOL(WINAPI* PFN_EvtGetObjectArrayProperty)(EVT_HANDLE objectArray, DWORD propertyId, DWORD arrayIndex, DWORD flags, DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
-typedef BOOL(WINAPI* PFN_EvtFormatMessage)(EVT_HANDLE publisherMetadata, EVT_HANDLE event, DWORD messageId, DWORD valueCount, PEVT_VARIANT values, DWORD flags, DWORD bufferSize, LPWSTR buffer, PDWORD bufferUsed);
+typedef BOOL(WINAPI* PFN_EvtGetObjectArrayProperty)(EVT_HANDLE objectArray, DWORD propertyId, DWORD arrayIndex,
+                                                    DWORD flags, DWORD bufferSize, PEVT_VARIANT buffer,
+                                                    PDWORD bufferUsed);
+typedef BOOL(WINAPI* PFN_EvtFormatMessage)(EVT_HANDLE publisherMetadata, EVT_HANDLE event, DWORD messageId,
+                                           DWORD valueCount, PEVT_VARIANT values, DWORD flags, DWORD bufferSize,
+                                           LPWSTR buffer, PDWORD bufferUsed);
 typedef EVT_HANDLE(WINAPI* PFN_EvtOpenEventMetadataEnum)(EVT_HANDLE publisherMetadata, DWORD flags);
 typedef EVT_HANDLE(WINAPI* PFN_EvtNextEventMetadata)(EVT_HANDLE eventMetadataEnum, DWORD flags);
-typedef BOOL(WINAPI* PFN_EvtGetEventMetadataProperty)(EVT_HANDLE eventMetadata, int propertyId, DWORD flags, DWORD eventMetadataPropertyBufferSize, PEVT_VARIANT eventMetadataPropertyBuffer, PDWORD eventMetadataPropertyBufferUsed);
+typedef BOOL(WINAPI* PFN_EvtGetEventMetadataProperty)(EVT_HANDLE eventMetadata, int propertyId, DWORD flags,
+                                                      DWORD eventMetadataPropertyBufferSize,
+                                                      PEVT_VARIANT eventMetadataPropertyBuffer,
+                                                      PDWORD eventMetadataPropertyBufferUsed);
 typedef EVT_HANDLE(WINAPI* PFN_EvtCreateBookmark)(LPCWSTR bookmarkXml);
 typedef BOOL(WINAPI* PFN_EvtUpdateBookmark)(EVT_HANDLE bookmark, EVT_HANDLE event);
 }

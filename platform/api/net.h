@@ -25,7 +25,9 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
+
 #include <dsgetdc.h>
 #include <iphlpapi.h>
 #include <lm.h>

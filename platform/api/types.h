@@ -154,7 +154,8 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define MAKELANGID(p, s) ((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
 #define PRIMARYLANGID(lgid) (static_cast<WORD>(lgid) & 0x3ff)
 #define SUBLANGID(lgid) (static_cast<WORD>(lgid) >> 10)
-#define MAKELCID(lgid, srtid) ((static_cast<DWORD>(static_cast<WORD>(srtid)) << 16) | static_cast<DWORD>(static_cast<WORD>(lgid)))
+#define MAKELCID(lgid, srtid) \
+  ((static_cast<DWORD>(static_cast<WORD>(srtid)) << 16) | static_cast<DWORD>(static_cast<WORD>(lgid)))
 #define LANGIDFROMLCID(lcid) (static_cast<WORD>(lcid))
 #define LANG_NEUTRAL 0x00
 #define LANG_ENGLISH 0x09
@@ -169,9 +170,11 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
-#define HRESULT_FROM_WIN32(x) \
-  (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x) : static_cast<HRESULT>((static_cast<uint32_t>(x) & 0x0000FFFF) | 0x80070000u))
-#define MAKE_HRESULT(sev, fac, code) \
-  (static_cast<HRESULT>((static_cast<uint32_t>(sev) << 31) | (static_cast<uint32_t>(fac) << 16) | static_cast<uint32_t>(code)))
+#define HRESULT_FROM_WIN32(x)                             \
+  (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x) \
+                                : static_cast<HRESULT>((static_cast<uint32_t>(x) & 0x0000FFFF) | 0x80070000u))
+#define MAKE_HRESULT(sev, fac, code)                                                              \
+  (static_cast<HRESULT>((static_cast<uint32_t>(sev) << 31) | (static_cast<uint32_t>(fac) << 16) | \
+                        static_cast<uint32_t>(code)))
 
 #endif  // _WIN32

@@ -23,8 +23,8 @@ static_assert(std::endian::native == std::endian::little, "the .evt layout is re
 inline constexpr uint32_t kEvtSignature = 0x654c664c;
 
 // ELF_LOGFILE_HEADER::Flags.
-inline constexpr uint32_t ELF_LOGFILE_HEADER_DIRTY = 0x0001;  // written to since the header was last flushed
-inline constexpr uint32_t ELF_LOGFILE_HEADER_WRAP = 0x0002;   // the data area has wrapped around
+inline constexpr uint32_t ELF_LOGFILE_HEADER_DIRTY = 0x0001;     // written to since the header was last flushed
+inline constexpr uint32_t ELF_LOGFILE_HEADER_WRAP = 0x0002;      // the data area has wrapped around
 inline constexpr uint32_t ELF_LOGFILE_LOGFULL_WRITTEN = 0x0004;  // a write failed because the log was full
 inline constexpr uint32_t ELF_LOGFILE_ARCHIVE_SET = 0x0008;
 
@@ -42,8 +42,8 @@ struct ELF_LOGFILE_HEADER {
   uint32_t OldestRecordNumber;   // 0 when the log is empty
   uint32_t MaxSize;
   uint32_t Flags;
-  uint32_t Retention;            // seconds; 0 overwrite as needed, kEvtRetainForever never
-  uint32_t EndHeaderSize;        // 0x30
+  uint32_t Retention;      // seconds; 0 overwrite as needed, kEvtRetainForever never
+  uint32_t EndHeaderSize;  // 0x30
 };
 static_assert(sizeof(ELF_LOGFILE_HEADER) == 0x30);
 
@@ -57,7 +57,7 @@ struct ELF_EOF_RECORD {
   uint32_t EndRecord;            // offset of this end-of-file record
   uint32_t CurrentRecordNumber;
   uint32_t OldestRecordNumber;
-  uint32_t RecordSizeEnd;        // 0x28
+  uint32_t RecordSizeEnd;  // 0x28
 };
 static_assert(sizeof(ELF_EOF_RECORD) == 0x28);
 

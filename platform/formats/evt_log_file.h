@@ -77,8 +77,8 @@ class EvtLogFile {
   // The records, oldest first (reads the image).
   std::vector<EvtRecord> Records() const;
 
-  uint32_t OldestRecordNumber() const { return oldest_; }     // 0 when empty
-  uint32_t CurrentRecordNumber() const { return current_; }   // number of the next record
+  uint32_t OldestRecordNumber() const { return oldest_; }    // 0 when empty
+  uint32_t CurrentRecordNumber() const { return current_; }  // number of the next record
   uint32_t RecordCount() const { return oldest_ == 0 ? 0 : current_ - oldest_; }
   uint32_t MaxSize() const { return maxSize_; }
   uint32_t Retention() const { return retention_; }

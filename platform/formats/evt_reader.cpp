@@ -157,8 +157,7 @@ bool EvtScanner::UseEofRecord(const EvtRing& ring) {
   out_.startOffset = eof.BeginRecord;
   claimedOldest_ = eof.OldestRecordNumber;
   claimedCurrent_ = eof.CurrentRecordNumber;
-  if (eof.EndRecord != *pos)
-    Note(*pos, "the end-of-file record gives its own offset as " + Hex(eof.EndRecord));
+  if (eof.EndRecord != *pos) Note(*pos, "the end-of-file record gives its own offset as " + Hex(eof.EndRecord));
   return true;
 }
 
@@ -212,8 +211,8 @@ void EvtScanner::Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_
   if (end) Note(pos, "the records do not reach the end-of-file record");
 }
 
-std::optional<std::vector<uint8_t>> EvtScanner::RecordAt(const EvtRing& ring, uint32_t pos,
-                                                         std::optional<uint32_t> end, std::string* why) const {
+std::optional<std::vector<uint8_t>> EvtScanner::RecordAt(const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
+                                                         std::string* why) const {
   if (!ring.Fits(pos, 8)) {
     *why = "the file ends inside a record";
     return std::nullopt;
@@ -276,8 +275,7 @@ void EvtScanner::SettleNumbers(bool claimsTrusted, bool claimsCount) {
     if (claimedOldest_ < firstNumber_) out_.skipped += firstNumber_ - claimedOldest_;
     if (claimedCurrent_ > out_.currentRecordNumber) out_.skipped += claimedCurrent_ - out_.currentRecordNumber;
   }
-  if (claimsTrusted &&
-      (out_.oldestRecordNumber != claimedOldest_ || out_.currentRecordNumber != claimedCurrent_))
+  if (claimsTrusted && (out_.oldestRecordNumber != claimedOldest_ || out_.currentRecordNumber != claimedCurrent_))
     Note(out_.startOffset, "the log claims records " + std::to_string(claimedOldest_) + " to " +
                                std::to_string(claimedCurrent_ - 1) + " but records " +
                                std::to_string(out_.oldestRecordNumber) + " to " +

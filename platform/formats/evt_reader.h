@@ -54,12 +54,12 @@ struct EvtFile {
   uint32_t oldestRecordNumber = 0;   // 0 when there are no records
   uint32_t currentRecordNumber = 0;  // the number the next record gets
 
-  std::vector<EvtRecord> records;           // oldest first (ReadEvtFile only)
-  uint32_t recordCount = 0;                 // records read
+  std::vector<EvtRecord> records;  // oldest first (ReadEvtFile only)
+  uint32_t recordCount = 0;        // records read
   // Records known to be lost: gaps between the numbers read, and numbers the
   // header or end-of-file record claims that were not read.
   uint32_t skipped = 0;
-  std::vector<EvtDiagnostic> diagnostics;   // empty for a sound file
+  std::vector<EvtDiagnostic> diagnostics;  // empty for a sound file
 
   uint32_t Flags() const { return header.Flags; }
   bool Dirty() const { return (header.Flags & ELF_LOGFILE_HEADER_DIRTY) != 0; }

@@ -29,8 +29,8 @@ std::string Describe(const char* what, uint32_t offset, uint32_t length) {
 
 std::vector<uint8_t> BuildEvtRecord(const EvtRecordFields& f) {
   if (f.strings.size() > std::numeric_limits<uint16_t>::max()) return {};
-  uint64_t content = kEvtRecordFixedSize + (f.source.size() + 1) * 2 + (f.computer.size() + 1) * 2 + f.sid.size() +
-                     f.data.size();
+  uint64_t content =
+      kEvtRecordFixedSize + (f.source.size() + 1) * 2 + (f.computer.size() + 1) * 2 + f.sid.size() + f.data.size();
   for (const auto& s : f.strings) content += (s.size() + 1) * 2;
   const uint64_t padding = 4 - content % 4;  // 1 to 4, never 0
   const uint64_t length = content + padding + 4;
@@ -72,8 +72,7 @@ std::string CheckEvtRecordFrame(std::span<const uint8_t> bytes) {
   if (length < kEvtRecordMinSize || length % 4 != 0)
     return "record length " + std::to_string(length) + " is not a valid record size";
   if (length != bytes.size())
-    return "record length " + std::to_string(length) + " does not match its " + std::to_string(bytes.size()) +
-           " bytes";
+    return "record length " + std::to_string(length) + " does not match its " + std::to_string(bytes.size()) + " bytes";
   if (LoadAt<uint32_t>(bytes, length - 4) != length) return "record's closing length does not match its length";
   return {};
 }
@@ -113,8 +112,7 @@ std::u16string EvtRecordView::Computer() const {
 }
 
 std::span<const uint8_t> EvtRecordView::Field(uint32_t offset, uint32_t length) const {
-  if (length == 0 || offset < kEvtRecordFixedSize || offset > ContentEnd() || length > ContentEnd() - offset)
-    return {};
+  if (length == 0 || offset < kEvtRecordFixedSize || offset > ContentEnd() || length > ContentEnd() - offset) return {};
   return bytes_.subspan(offset, length);
 }
 
@@ -178,10 +176,8 @@ std::vector<std::string> EvtRecordView::Problems() const {
   const auto h = Header();
   std::u16string text;
   const auto afterSource = ReadText(kEvtRecordFixedSize, &text);
-  if (!afterSource)
-    problems.push_back("source name has no end");
-  else if (!ReadText(*afterSource, &text))
-    problems.push_back("computer name has no end");
+  if (!afterSource) problems.push_back("source name has no end");
+  else if (!ReadText(*afterSource, &text)) problems.push_back("computer name has no end");
   if (h.UserSidLength != 0 && Sid().empty()) problems.push_back(Describe("SID", h.UserSidOffset, h.UserSidLength));
   if (h.DataLength != 0 && Data().empty()) problems.push_back(Describe("data", h.DataOffset, h.DataLength));
   bool complete = false;

@@ -35,21 +35,18 @@ void EvtRing::ForEachPiece(uint32_t offset, size_t n, Copy copy) const {
 }
 
 void EvtRing::Read(std::span<const uint8_t> file, uint32_t offset, std::span<uint8_t> out) const {
-  ForEachPiece(offset, out.size(), [&](uint32_t at, size_t done, size_t take) {
-    std::memcpy(out.data() + done, file.data() + at, take);
-  });
+  ForEachPiece(offset, out.size(),
+               [&](uint32_t at, size_t done, size_t take) { std::memcpy(out.data() + done, file.data() + at, take); });
 }
 
 void EvtRing::Read(const EvtSource& file, uint32_t offset, std::span<uint8_t> out) const {
-  ForEachPiece(offset, out.size(), [&](uint32_t at, size_t done, size_t take) {
-    file.Read(at, out.subspan(done, take));
-  });
+  ForEachPiece(offset, out.size(),
+               [&](uint32_t at, size_t done, size_t take) { file.Read(at, out.subspan(done, take)); });
 }
 
 void EvtRing::Write(std::span<uint8_t> file, uint32_t offset, std::span<const uint8_t> in) const {
-  ForEachPiece(offset, in.size(), [&](uint32_t at, size_t done, size_t take) {
-    std::memcpy(file.data() + at, in.data() + done, take);
-  });
+  ForEachPiece(offset, in.size(),
+               [&](uint32_t at, size_t done, size_t take) { std::memcpy(file.data() + at, in.data() + done, take); });
 }
 
 }  // namespace formats

@@ -36,7 +36,7 @@ bool IsNull(const Substitution& s, const std::vector<InstanceValue>& values) {
 struct EvtxChunkParser::Template {
   EvtxEvent tree;  // values are the literal texts
   std::vector<Substitution> subs;
-  uint32_t sharedBase = 0;  // where the literal texts start in the chunk's shared values
+  uint32_t sharedBase = 0;           // where the literal texts start in the chunk's shared values
   std::vector<uint8_t> mayLeaveOut;  // per node: whether leftOut() can be true for it
   bool ok = false;
 };
@@ -122,7 +122,7 @@ bool EvtxChunkParser::parseFragment(size_t& pos, size_t end, EvtxTreeBuilder& ou
         Template local;
         EvtxTreeBuilder b(local.tree);
         if (Base(token) == kTokOpenStart ? !parseElement(pos, end, local, b, 0)
-                                          : !parseValueToken(token, pos, end, local, b))
+                                         : !parseValueToken(token, pos, end, local, b))
           return false;
         share(local);
         Instance none;
@@ -391,13 +391,11 @@ bool EvtxChunkParser::parseValueToken(uint8_t token, size_t& pos, size_t end, Te
       b.add(n);
       return true;
     }
-    default:
-      return fail("unexpected Binary XML token", at);
+    default: return fail("unexpected Binary XML token", at);
   }
 }
 
-void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& inst, EvtxTreeBuilder& out,
-                                  int depth) {
+void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& inst, EvtxTreeBuilder& out, int depth) {
   const EvtxNode& n = t.tree.nodes[index];
   switch (n.kind) {
     case EvtxNodeKind::Element:
@@ -420,8 +418,7 @@ void EvtxChunkParser::instantiate(const Template& t, uint32_t index, Instance& i
       out.add(copy);
       return;
     }
-    default:
-      out.add(n);
+    default: out.add(n);
   }
 }
 
@@ -446,7 +443,7 @@ inline bool EvtxChunkParser::leftOut(const Template& t, const EvtxNode& n, const
 }
 
 inline void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, Instance& inst, EvtxTreeBuilder& out,
-                                       int depth) {
+                                              int depth) {
   const Substitution& s = t.subs[sub];
   if (s.id >= inst.values.size()) return;
   InstanceValue& v = inst.values[s.id];

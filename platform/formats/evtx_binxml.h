@@ -72,7 +72,8 @@ class EvtxChunkParser {
   std::unordered_map<uint32_t, uint32_t> nameIds_;
   std::unordered_map<uint32_t, std::unique_ptr<Template>> templates_;
   std::vector<Instance> instances_;
-  size_t lastNodes_ = 0, lastValues_ = 0;  // the sizes of the last event parsed  // the values of the template instance at each fragment depth, reused
+  size_t lastNodes_ = 0, lastValues_ = 0;  // the sizes of the last event parsed  // the values of the template instance
+                                           // at each fragment depth, reused
   EvtxEvent* event_ = nullptr;
   bool definition_ = false;  // parsing a template definition (whose element starts have a dependency identifier)
   std::string error_;

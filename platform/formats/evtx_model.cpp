@@ -5,10 +5,12 @@ namespace formats {
 namespace {
 
 constexpr std::u16string_view kKnownNames[kEvtxKnownNameCount] = {
-    u"Provider", u"EventID", u"Version", u"Level", u"Task", u"Opcode", u"Keywords", u"TimeCreated",
-    u"EventRecordID", u"Correlation", u"Execution", u"Channel", u"Computer", u"Security",
-    u"System", u"EventData", u"UserData", u"Data", u"Name", u"Guid", u"EventSourceName", u"Qualifiers",
-    u"SystemTime", u"ActivityID", u"RelatedActivityID", u"ProcessID", u"ThreadID", u"UserID"};
+    u"Provider",        u"EventID",    u"Version",     u"Level",         u"Task",
+    u"Opcode",          u"Keywords",   u"TimeCreated", u"EventRecordID", u"Correlation",
+    u"Execution",       u"Channel",    u"Computer",    u"Security",      u"System",
+    u"EventData",       u"UserData",   u"Data",        u"Name",          u"Guid",
+    u"EventSourceName", u"Qualifiers", u"SystemTime",  u"ActivityID",    u"RelatedActivityID",
+    u"ProcessID",       u"ThreadID",   u"UserID"};
 
 }  // namespace
 

@@ -24,12 +24,34 @@ inline constexpr uint32_t kEvtxSharedValue = 0x80000000u;
 // Names that readers of events look nodes up by (the System properties and
 // the user data); a name table knows the ids it gave them.
 enum EvtxKnownName : uint8_t {
-  kEvtxNameProvider, kEvtxNameEventID, kEvtxNameVersion, kEvtxNameLevel, kEvtxNameTask, kEvtxNameOpcode,
-  kEvtxNameKeywords, kEvtxNameTimeCreated, kEvtxNameEventRecordID, kEvtxNameCorrelation, kEvtxNameExecution,
-  kEvtxNameChannel, kEvtxNameComputer, kEvtxNameSecurity,  // the property elements of System, in this order
-  kEvtxNameSystem, kEvtxNameEventData, kEvtxNameUserData, kEvtxNameData, kEvtxNameName, kEvtxNameGuid,
-  kEvtxNameEventSourceName, kEvtxNameQualifiers, kEvtxNameSystemTime, kEvtxNameActivityID,
-  kEvtxNameRelatedActivityID, kEvtxNameProcessID, kEvtxNameThreadID, kEvtxNameUserID,
+  kEvtxNameProvider,
+  kEvtxNameEventID,
+  kEvtxNameVersion,
+  kEvtxNameLevel,
+  kEvtxNameTask,
+  kEvtxNameOpcode,
+  kEvtxNameKeywords,
+  kEvtxNameTimeCreated,
+  kEvtxNameEventRecordID,
+  kEvtxNameCorrelation,
+  kEvtxNameExecution,
+  kEvtxNameChannel,
+  kEvtxNameComputer,
+  kEvtxNameSecurity,  // the property elements of System, in this order
+  kEvtxNameSystem,
+  kEvtxNameEventData,
+  kEvtxNameUserData,
+  kEvtxNameData,
+  kEvtxNameName,
+  kEvtxNameGuid,
+  kEvtxNameEventSourceName,
+  kEvtxNameQualifiers,
+  kEvtxNameSystemTime,
+  kEvtxNameActivityID,
+  kEvtxNameRelatedActivityID,
+  kEvtxNameProcessID,
+  kEvtxNameThreadID,
+  kEvtxNameUserID,
   kEvtxKnownNameCount
 };
 
@@ -147,8 +169,7 @@ inline const EvtxValue* EvtxEvent::contentValue(const EvtxNode& n) const {
   const EvtxNode* only = nullptr;
   size_t count = 0;
   for (const EvtxNode* c = firstChild(n); c; c = next(*c)) {
-    if (c->kind == EvtxNodeKind::Element || c->kind == EvtxNodeKind::Attribute || c->kind == EvtxNodeKind::PI)
-      continue;
+    if (c->kind == EvtxNodeKind::Element || c->kind == EvtxNodeKind::Attribute || c->kind == EvtxNodeKind::PI) continue;
     only = c;
     ++count;
   }

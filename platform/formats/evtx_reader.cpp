@@ -201,8 +201,8 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
     diagnostics.push_back(ChunkText(index) + "truncated");
     end = chunk.size();
   } else {
-    info.recordsChecksumValid = EvtxCrc32(chunk.subspan(kEvtxChunkHeaderSize, end - kEvtxChunkHeaderSize)) ==
-                                EvtxLoad<uint32_t>(chunk, 52);
+    info.recordsChecksumValid =
+        EvtxCrc32(chunk.subspan(kEvtxChunkHeaderSize, end - kEvtxChunkHeaderSize)) == EvtxLoad<uint32_t>(chunk, 52);
     if (!info.recordsChecksumValid) diagnostics.push_back(ChunkText(index) + "event records checksum mismatch");
   }
   if (infoOut) *infoOut = info;
@@ -225,8 +225,8 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
       continue;
     }
     if (state == RecordState::Whole) {
-      diagnostics.push_back(ChunkText(index) + "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8)) +
-                            ": " + error + ", skipped");
+      diagnostics.push_back(ChunkText(index) + "record " + std::to_string(EvtxLoad<uint64_t>(chunk, pos + 8)) + ": " +
+                            error + ", skipped");
       pos += size;
       continue;
     }
@@ -251,9 +251,8 @@ EvtxReadResult EvtxReader::readAll() const {
   std::vector<std::vector<EvtxRecord>> chunks(chunkCount_);
   for (size_t i = 0; i < chunkCount_; ++i) readChunk(i, chunks[i], result.diagnostics);
   std::erase_if(chunks, [](const std::vector<EvtxRecord>& c) { return c.empty(); });
-  std::stable_sort(chunks.begin(), chunks.end(), [](const auto& a, const auto& b) {
-    return a.front().recordId < b.front().recordId;
-  });
+  std::stable_sort(chunks.begin(), chunks.end(),
+                   [](const auto& a, const auto& b) { return a.front().recordId < b.front().recordId; });
   size_t total = 0;
   for (const auto& c : chunks) total += c.size();
   result.records.reserve(total);

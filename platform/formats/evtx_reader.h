@@ -94,9 +94,9 @@ class EvtxReader {
 
 // One used chunk of a file, by its header: where its records stand in the log.
 struct EvtxChunkEntry {
-  size_t index = 0;          // the chunk's place in the file
+  size_t index = 0;  // the chunk's place in the file
   uint64_t firstRecordId = 0, lastRecordId = 0;
-  uint64_t count = 0;        // records, by the header's record numbers
+  uint64_t count = 0;  // records, by the header's record numbers
 };
 
 // The used chunks of a file in log order (oldest first, so a log that

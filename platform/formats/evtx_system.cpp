@@ -8,8 +8,21 @@ const EvtxValue kNull;
 // The child elements of System that hold properties, in the order of their
 // known names (kEvtxNameProvider ... kEvtxNameSecurity).
 enum SystemElement {
-  kProvider, kEventID, kVersion, kLevel, kTask, kOpcode, kKeywords, kTimeCreated, kEventRecordID,
-  kCorrelation, kExecution, kChannel, kComputer, kSecurity, kSystemElementCount
+  kProvider,
+  kEventID,
+  kVersion,
+  kLevel,
+  kTask,
+  kOpcode,
+  kKeywords,
+  kTimeCreated,
+  kEventRecordID,
+  kCorrelation,
+  kExecution,
+  kChannel,
+  kComputer,
+  kSecurity,
+  kSystemElementCount
 };
 
 using SystemElements = std::array<const EvtxNode*, kSystemElementCount>;

@@ -25,13 +25,22 @@ namespace {
 // Size of one fixed-size element of a type, 0 for variable-size types.
 size_t FixedSize(uint8_t t) {
   switch (t) {
-    case EvtVarTypeSByte: case EvtVarTypeByte: return 1;
-    case EvtVarTypeInt16: case EvtVarTypeUInt16: return 2;
-    case EvtVarTypeInt32: case EvtVarTypeUInt32: case EvtVarTypeSingle: case EvtVarTypeBoolean:
+    case EvtVarTypeSByte:
+    case EvtVarTypeByte: return 1;
+    case EvtVarTypeInt16:
+    case EvtVarTypeUInt16: return 2;
+    case EvtVarTypeInt32:
+    case EvtVarTypeUInt32:
+    case EvtVarTypeSingle:
+    case EvtVarTypeBoolean:
     case EvtVarTypeHexInt32: return 4;
-    case EvtVarTypeInt64: case EvtVarTypeUInt64: case EvtVarTypeDouble: case EvtVarTypeFileTime:
+    case EvtVarTypeInt64:
+    case EvtVarTypeUInt64:
+    case EvtVarTypeDouble:
+    case EvtVarTypeFileTime:
     case EvtVarTypeHexInt64: return 8;
-    case EvtVarTypeGuid: case EvtVarTypeSysTime: return 16;
+    case EvtVarTypeGuid:
+    case EvtVarTypeSysTime: return 16;
     default: return 0;
   }
 }
@@ -56,7 +65,6 @@ void DecodeFixedScalar(uint8_t t, const uint8_t* p, size_t size, EvtxValue& v) {
   if (t == EvtVarTypeBoolean) raw = raw != 0;
   v.bits = raw;
 }
-
 
 void StripNuls(std::u16string& s) {
   while (!s.empty() && s.back() == 0) s.pop_back();
@@ -107,9 +115,7 @@ bool DecodeScalar(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
       return true;
     case EvtVarTypeBinary:
     case EvtVarTypeEvtXml:
-    case kEvtxBinXmlType:
-      out.bytes.assign(data.begin(), data.end());
-      return true;
+    case kEvtxBinXmlType: out.bytes.assign(data.begin(), data.end()); return true;
     case EvtVarTypeSizeT:
       if (data.size() != 4 && data.size() != 8) return false;
       DecodeFixedScalar(EvtVarTypeUInt64, data.data(), data.size(), out);
@@ -187,8 +193,8 @@ EvtxValue EvtxValue::Integer(EVT_VARIANT_TYPE t, uint64_t raw) {
   size_t size = t == EvtVarTypeSizeT ? 8 : FixedSize(static_cast<uint8_t>(t));
   if (size && size < 8) {
     unsigned shift = static_cast<unsigned>(64 - size * 8);
-    raw = IsSigned(v.type) ? static_cast<uint64_t>(static_cast<int64_t>(raw << shift) >> shift)
-                           : (raw << shift) >> shift;
+    raw =
+        IsSigned(v.type) ? static_cast<uint64_t>(static_cast<int64_t>(raw << shift) >> shift) : (raw << shift) >> shift;
   }
   if (t == EvtVarTypeBoolean) raw = raw != 0;
   v.bits = raw;

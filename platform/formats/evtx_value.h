@@ -39,9 +39,7 @@ struct EvtxValue {
   double asDouble() const;  // Single or Double
   GUID asGuid() const;      // Guid; zero GUID otherwise
   SYSTEMTIME asSystemTime() const;
-  std::string_view asAnsi() const {
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-  }
+  std::string_view asAnsi() const { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
 
   static EvtxValue Null() { return {}; }
   static EvtxValue String(std::u16string s);
@@ -81,11 +79,11 @@ std::u16string EvtxValueText(const EvtxValue& value);
 void AppendEvtxValueText(const EvtxValue& value, std::u16string& out);
 
 // Helpers shared by the renderer and the tests.
-std::u16string EvtxSidText(std::span<const uint8_t> sid);       // "S-1-5-18"; empty if malformed
+std::u16string EvtxSidText(std::span<const uint8_t> sid);  // "S-1-5-18"; empty if malformed
 bool ParseEvtxSid(std::u16string_view text, std::vector<uint8_t>& sid);
-std::u16string EvtxGuidText(const GUID& g);                     // "{XXXXXXXX-XXXX-...}"
-bool ParseEvtxGuid(std::u16string_view text, GUID& g);          // with or without braces
-std::u16string EvtxFileTimeText(uint64_t filetime);             // "2013-10-23T16:22:39.9735000Z"
+std::u16string EvtxGuidText(const GUID& g);             // "{XXXXXXXX-XXXX-...}"
+bool ParseEvtxGuid(std::u16string_view text, GUID& g);  // with or without braces
+std::u16string EvtxFileTimeText(uint64_t filetime);     // "2013-10-23T16:22:39.9735000Z"
 
 // Converts a value to `target` the way EvtRender delivers System properties
 // (for instance the text "4624" to UInt16). Null stays Null; a value that

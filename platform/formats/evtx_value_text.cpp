@@ -95,9 +95,7 @@ void AppendFileTime(std::u16string& out, uint64_t ft) {
                  static_cast<unsigned>(sod % 60), ft % kTicksPerSecond);
 }
 
-void AppendSid(std::u16string& out, const std::vector<uint8_t>& sid) {
-  out += EvtxSidText(sid);
-}
+void AppendSid(std::u16string& out, const std::vector<uint8_t>& sid) { out += EvtxSidText(sid); }
 
 void AppendScalarText(const EvtxValue& v, std::u16string& out) {
   switch (v.baseType()) {
@@ -106,16 +104,21 @@ void AppendScalarText(const EvtxValue& v, std::u16string& out) {
     case EvtVarTypeAnsiString:
       for (uint8_t c : v.bytes) out.push_back(c);  // code page 1252 taken as Latin-1
       return;
-    case EvtVarTypeSByte: case EvtVarTypeInt16: case EvtVarTypeInt32: case EvtVarTypeInt64:
-      AppendNumber(out, v.asInt64());
-      return;
-    case EvtVarTypeByte: case EvtVarTypeUInt16: case EvtVarTypeUInt32: case EvtVarTypeUInt64:
-      AppendNumber(out, v.bits);
-      return;
-    case EvtVarTypeSingle: case EvtVarTypeDouble: AppendDouble(out, v.asDouble()); return;
+    case EvtVarTypeSByte:
+    case EvtVarTypeInt16:
+    case EvtVarTypeInt32:
+    case EvtVarTypeInt64: AppendNumber(out, v.asInt64()); return;
+    case EvtVarTypeByte:
+    case EvtVarTypeUInt16:
+    case EvtVarTypeUInt32:
+    case EvtVarTypeUInt64: AppendNumber(out, v.bits); return;
+    case EvtVarTypeSingle:
+    case EvtVarTypeDouble: AppendDouble(out, v.asDouble()); return;
     case EvtVarTypeBoolean: out += v.bits ? u"true" : u"false"; return;
     case EvtVarTypeGuid: out += EvtxGuidText(v.asGuid()); return;
-    case EvtVarTypeSizeT: case EvtVarTypeHexInt32: case EvtVarTypeHexInt64: AppendHex(out, v.bits); return;
+    case EvtVarTypeSizeT:
+    case EvtVarTypeHexInt32:
+    case EvtVarTypeHexInt64: AppendHex(out, v.bits); return;
     case EvtVarTypeFileTime: AppendFileTime(out, v.bits); return;
     case EvtVarTypeSysTime: {
       SYSTEMTIME st = v.asSystemTime();
@@ -154,13 +157,20 @@ bool ParseInteger(std::u16string_view s, uint64_t& out) {
 
 bool IsIntegerType(uint8_t t) {
   switch (t) {
-    case EvtVarTypeSByte: case EvtVarTypeByte: case EvtVarTypeInt16: case EvtVarTypeUInt16:
-    case EvtVarTypeInt32: case EvtVarTypeUInt32: case EvtVarTypeInt64: case EvtVarTypeUInt64:
-    case EvtVarTypeBoolean: case EvtVarTypeSizeT: case EvtVarTypeFileTime: case EvtVarTypeHexInt32:
-    case EvtVarTypeHexInt64:
-      return true;
-    default:
-      return false;
+    case EvtVarTypeSByte:
+    case EvtVarTypeByte:
+    case EvtVarTypeInt16:
+    case EvtVarTypeUInt16:
+    case EvtVarTypeInt32:
+    case EvtVarTypeUInt32:
+    case EvtVarTypeInt64:
+    case EvtVarTypeUInt64:
+    case EvtVarTypeBoolean:
+    case EvtVarTypeSizeT:
+    case EvtVarTypeFileTime:
+    case EvtVarTypeHexInt32:
+    case EvtVarTypeHexInt64: return true;
+    default: return false;
   }
 }
 
@@ -214,9 +224,9 @@ bool ParseEvtxSid(std::u16string_view text, std::vector<uint8_t>& sid) {
 
 std::u16string EvtxGuidText(const GUID& g) {
   char buf[40];
-  int n = std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2,
-                        g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
-                        g.Data4[7]);
+  int n =
+      std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
+                    g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
   std::u16string out;
   AppendAscii(out, buf, static_cast<size_t>(n));
   return out;

@@ -127,7 +127,9 @@ class ChunkWriter {
   size_t pos() const { return buf_.size(); }
   void byte(uint8_t b) { buf_.push_back(b); }
   template <typename T>
-  void put(T v) { EvtxAppend<T>(buf_, v); }
+  void put(T v) {
+    EvtxAppend<T>(buf_, v);
+  }
 
   void fragmentHeader() {
     for (uint8_t b : {uint8_t{kTokFragmentHeader}, uint8_t{1}, uint8_t{1}, uint8_t{0}}) byte(b);
@@ -266,9 +268,18 @@ class ChunkWriter {
       case EvtxNodeKind::Element: element(e, n, sub); return;
       case EvtxNodeKind::Attribute: return;
       case EvtxNodeKind::Value: substitution(e, n, sub); return;
-      case EvtxNodeKind::CData: byte(kTokCData); text(v.text); return;
-      case EvtxNodeKind::CharRef: byte(kTokCharRef); put<uint16_t>(n.charRef); return;
-      case EvtxNodeKind::EntityRef: byte(kTokEntityRef); name(e.name(n)); return;
+      case EvtxNodeKind::CData:
+        byte(kTokCData);
+        text(v.text);
+        return;
+      case EvtxNodeKind::CharRef:
+        byte(kTokCharRef);
+        put<uint16_t>(n.charRef);
+        return;
+      case EvtxNodeKind::EntityRef:
+        byte(kTokEntityRef);
+        name(e.name(n));
+        return;
       case EvtxNodeKind::PI:
         byte(kTokPITarget);
         name(e.name(n));

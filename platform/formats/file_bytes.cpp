@@ -27,7 +27,7 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* out, std::stri
   if (!file) return Fail(error, "open", path);
   // Read straight into the vector, sized from the file's length; a file
   // that grows meanwhile is read to its end all the same.
-  struct stat info{};
+  struct stat info {};
   size_t expected = fstat(fileno(file.get()), &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
   out->resize(expected + 1);
   size_t used = 0;

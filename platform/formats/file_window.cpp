@@ -15,7 +15,7 @@ FileWindow::~FileWindow() {
 
 bool FileWindow::Open(const std::string& path, std::string* error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat info{};
+  struct stat info {};
   if (fd < 0 || ::fstat(fd, &info) != 0) {
     if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
     if (fd >= 0) ::close(fd);

@@ -240,10 +240,8 @@ std::u16string ValueLine(const RegTextValue& v) {
     return line + Ascii(hex);
   }
   char prefix[24];
-  if (v.type == kRegBinary)
-    std::snprintf(prefix, sizeof prefix, "hex:");
-  else
-    std::snprintf(prefix, sizeof prefix, "hex(%x):", v.type);
+  if (v.type == kRegBinary) std::snprintf(prefix, sizeof prefix, "hex:");
+  else std::snprintf(prefix, sizeof prefix, "hex(%x):", v.type);
   return HexList(line + Ascii(prefix), v.data);
 }
 
@@ -253,7 +251,8 @@ std::string WriteRegText(const std::vector<RegTextKey>& keys) {
   std::u16string text = std::u16string(kHeader) + u"\r\n\r\n";
   for (const auto& key : keys) {
     text += (key.remove ? u"[-" : u"[") + key.path + u"]\r\n";
-    for (const auto& v : key.values) text += (v.remove ? (v.name.empty() ? u"@" : Quote(v.name)) + u"=-" : ValueLine(v)) + u"\r\n";
+    for (const auto& v : key.values)
+      text += (v.remove ? (v.name.empty() ? u"@" : Quote(v.name)) + u"=-" : ValueLine(v)) + u"\r\n";
     text += u"\r\n";
   }
   std::string bytes = "\xFF\xFE";

@@ -10,7 +10,9 @@ template <class C, plat::IfText<C> = 0>
 inline HANDLE OpenEventLogW(const C* server, const plat::Same<C>* source) {
   return ::OpenEventLogW(plat::W(server), plat::W(source));
 }
-inline HANDLE OpenEventLogW(std::nullptr_t, const char16_t* source) { return ::OpenEventLogW(nullptr, plat::W(source)); }
+inline HANDLE OpenEventLogW(std::nullptr_t, const char16_t* source) {
+  return ::OpenEventLogW(nullptr, plat::W(source));
+}
 template <class C, plat::IfText<C> = 0>
 inline HANDLE OpenBackupEventLogW(const C* server, const plat::Same<C>* file) {
   return ::OpenBackupEventLogW(plat::W(server), plat::W(file));

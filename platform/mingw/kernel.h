@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <rpc.h>
 #include <share.h>
 
@@ -21,7 +22,9 @@ inline DWORD GetModuleFileNameW(HMODULE module, C* name, DWORD size) {
   return ::GetModuleFileNameW(module, plat::W(name), size);
 }
 template <class C, plat::IfText<C> = 0>
-inline BOOL GetComputerNameW(C* buffer, LPDWORD size) { return ::GetComputerNameW(plat::W(buffer), size); }
+inline BOOL GetComputerNameW(C* buffer, LPDWORD size) {
+  return ::GetComputerNameW(plat::W(buffer), size);
+}
 template <class C, plat::IfText<C> = 0>
 inline DWORD GetEnvironmentVariableW(const C* name, plat::Same<C>* buffer, DWORD size) {
   return ::GetEnvironmentVariableW(plat::W(name), plat::W(buffer), size);
@@ -35,18 +38,26 @@ inline DWORD ExpandEnvironmentStringsW(const C* source, plat::Same<C>* destinati
   return ::ExpandEnvironmentStringsW(plat::W(source), plat::W(destination), size);
 }
 template <class C, plat::IfText<C> = 0>
-inline DWORD GetTempPathW(DWORD size, C* buffer) { return ::GetTempPathW(size, plat::W(buffer)); }
+inline DWORD GetTempPathW(DWORD size, C* buffer) {
+  return ::GetTempPathW(size, plat::W(buffer));
+}
 
 template <class C, plat::IfText<C> = 0>
 inline BOOL CreateDirectoryW(const C* path, LPSECURITY_ATTRIBUTES attributes) {
   return ::CreateDirectoryW(plat::W(path), attributes);
 }
 template <class C, plat::IfText<C> = 0>
-inline BOOL RemoveDirectoryW(const C* path) { return ::RemoveDirectoryW(plat::W(path)); }
+inline BOOL RemoveDirectoryW(const C* path) {
+  return ::RemoveDirectoryW(plat::W(path));
+}
 template <class C, plat::IfText<C> = 0>
-inline DWORD GetFileAttributesW(const C* path) { return ::GetFileAttributesW(plat::W(path)); }
+inline DWORD GetFileAttributesW(const C* path) {
+  return ::GetFileAttributesW(plat::W(path));
+}
 template <class C, plat::IfText<C> = 0>
-inline BOOL DeleteFileW(const C* path) { return ::DeleteFileW(plat::W(path)); }
+inline BOOL DeleteFileW(const C* path) {
+  return ::DeleteFileW(plat::W(path));
+}
 template <class C, plat::IfText<C> = 0>
 inline BOOL CopyFileW(const C* existing, const plat::Same<C>* target, BOOL failIfExists) {
   return ::CopyFileW(plat::W(existing), plat::W(target), failIfExists);
@@ -64,19 +75,23 @@ inline HANDLE FindFirstFileW(const C* pattern, LPWIN32_FIND_DATAW data) {
   return ::FindFirstFileW(plat::W(pattern), data);
 }
 template <class C, plat::IfText<C> = 0>
-inline HANDLE CreateFileW(const C* path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES attributes,
-                          DWORD creation, DWORD flags, HANDLE templateFile) {
+inline HANDLE CreateFileW(const C* path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES attributes, DWORD creation,
+                          DWORD flags, HANDLE templateFile) {
   return ::CreateFileW(plat::W(path), access, share, attributes, creation, flags, templateFile);
 }
 
 template <class C, plat::IfText<C> = 0>
-inline FILE* _wfopen(const C* path, const plat::Same<C>* mode) { return ::_wfopen(plat::W(path), plat::W(mode)); }
+inline FILE* _wfopen(const C* path, const plat::Same<C>* mode) {
+  return ::_wfopen(plat::W(path), plat::W(mode));
+}
 template <class C, plat::IfText<C> = 0>
 inline FILE* _wfsopen(const C* path, const plat::Same<C>* mode, int shareFlag) {
   return ::_wfsopen(plat::W(path), plat::W(mode), shareFlag);
 }
 template <class C, plat::IfText<C> = 0>
-inline int _wremove(const C* path) { return ::_wremove(plat::W(path)); }
+inline int _wremove(const C* path) {
+  return ::_wremove(plat::W(path));
+}
 template <class C, plat::IfText<C> = 0>
 inline int _wrename(const C* oldPath, const plat::Same<C>* newPath) {
   return ::_wrename(plat::W(oldPath), plat::W(newPath));
@@ -91,7 +106,9 @@ inline HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, 
   return ::CreateMutexW(attributes, initialOwner, plat::W(name));
 }
 template <class C, plat::IfText<C> = 0>
-inline void OutputDebugStringW(const C* text) { ::OutputDebugStringW(plat::W(text)); }
+inline void OutputDebugStringW(const C* text) {
+  ::OutputDebugStringW(plat::W(text));
+}
 
 template <class C, plat::IfText<C> = 0>
 inline int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, C* wide, int wideChars) {
@@ -104,7 +121,9 @@ inline int WideCharToMultiByte(UINT codePage, DWORD flags, const C* wide, int wi
 }
 
 template <class C, plat::IfText<C> = 0>
-inline HMODULE LoadLibraryW(const C* name) { return ::LoadLibraryW(plat::W(name)); }
+inline HMODULE LoadLibraryW(const C* name) {
+  return ::LoadLibraryW(plat::W(name));
+}
 template <class C, plat::IfText<C> = 0>
 inline HMODULE LoadLibraryExW(const C* name, HANDLE file, DWORD flags) {
   return ::LoadLibraryExW(plat::W(name), file, flags);

@@ -5,7 +5,9 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
+
 #include <dsgetdc.h>
 #include <lm.h>
 #include <windns.h>
@@ -26,8 +28,8 @@ inline NET_API_STATUS NetShareEnum(C* server, DWORD level, LPBYTE* buffer, DWORD
   return ::NetShareEnum(plat::W(server), level, buffer, preferredMaximum, read, total, resume);
 }
 template <class C, plat::IfText<C> = 0>
-inline DWORD DsGetDcNameW(const C* computer, const plat::Same<C>* domain, GUID* domainGuid,
-                          const plat::Same<C>* site, ULONG flags, PDOMAIN_CONTROLLER_INFOW* info) {
+inline DWORD DsGetDcNameW(const C* computer, const plat::Same<C>* domain, GUID* domainGuid, const plat::Same<C>* site,
+                          ULONG flags, PDOMAIN_CONTROLLER_INFOW* info) {
   return ::DsGetDcNameW(plat::W(computer), plat::W(domain), domainGuid, plat::W(site), flags, info);
 }
 inline DWORD DsGetDcNameW(std::nullptr_t, const char16_t* domain, GUID* domainGuid, std::nullptr_t, ULONG flags,

@@ -17,8 +17,7 @@ inline LONG RegCreateKeyExW(HKEY key, const C* subKey, DWORD reserved, plat::Sam
                            disposition);
 }
 template <class C, plat::IfText<C> = 0>
-inline LONG RegQueryValueExW(HKEY key, const C* name, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD size) {
+inline LONG RegQueryValueExW(HKEY key, const C* name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
   return ::RegQueryValueExW(key, plat::W(name), reserved, type, data, size);
 }
 template <class C, plat::IfText<C> = 0>
@@ -26,19 +25,25 @@ inline LONG RegSetValueExW(HKEY key, const C* name, DWORD reserved, DWORD type, 
   return ::RegSetValueExW(key, plat::W(name), reserved, type, data, size);
 }
 template <class C, plat::IfText<C> = 0>
-inline LONG RegDeleteValueW(HKEY key, const C* name) { return ::RegDeleteValueW(key, plat::W(name)); }
+inline LONG RegDeleteValueW(HKEY key, const C* name) {
+  return ::RegDeleteValueW(key, plat::W(name));
+}
 template <class C, plat::IfText<C> = 0>
-inline LONG RegDeleteKeyW(HKEY key, const C* subKey) { return ::RegDeleteKeyW(key, plat::W(subKey)); }
+inline LONG RegDeleteKeyW(HKEY key, const C* subKey) {
+  return ::RegDeleteKeyW(key, plat::W(subKey));
+}
 template <class C, plat::IfText<C> = 0>
-inline LONG RegDeleteTreeW(HKEY key, const C* subKey) { return ::RegDeleteTreeW(key, plat::W(subKey)); }
+inline LONG RegDeleteTreeW(HKEY key, const C* subKey) {
+  return ::RegDeleteTreeW(key, plat::W(subKey));
+}
 template <class C, plat::IfText<C> = 0>
-inline LONG RegEnumKeyExW(HKEY key, DWORD index, C* name, LPDWORD nameSize, LPDWORD reserved,
-                          plat::Same<C>* className, LPDWORD classSize, PFILETIME lastWrite) {
+inline LONG RegEnumKeyExW(HKEY key, DWORD index, C* name, LPDWORD nameSize, LPDWORD reserved, plat::Same<C>* className,
+                          LPDWORD classSize, PFILETIME lastWrite) {
   return ::RegEnumKeyExW(key, index, plat::W(name), nameSize, reserved, plat::W(className), classSize, lastWrite);
 }
 template <class C, plat::IfText<C> = 0>
-inline LONG RegEnumValueW(HKEY key, DWORD index, C* name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
-                          LPBYTE data, LPDWORD dataSize) {
+inline LONG RegEnumValueW(HKEY key, DWORD index, C* name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                          LPDWORD dataSize) {
   return ::RegEnumValueW(key, index, plat::W(name), nameSize, reserved, type, data, dataSize);
 }
 template <class C, plat::IfText<C> = 0>

@@ -1,6 +1,7 @@
 #include "platform/mingw/type_info.h"
 
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <mutex>

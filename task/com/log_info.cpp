@@ -4,7 +4,6 @@
 
 namespace cmr {
 
-
 namespace {
 
 // A copy of the text; S_OK with a null BSTR when it cannot be allocated.

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "base/com/object.h"
-#include "com/EventCollector_h.h"
 #include "base/log_info_entry.h"
+#include "com/EventCollector_h.h"
 
 namespace cmr {
 

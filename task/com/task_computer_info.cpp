@@ -5,7 +5,6 @@
 
 namespace cmr {
 
-
 HRESULT CTaskComputerInfo::get_VersionMajor(ULONG* pVal) { return ReturnValue(record_.VersionMajor, pVal); }
 
 HRESULT CTaskComputerInfo::get_VersionMinor(ULONG* pVal) { return ReturnValue(record_.VersionMinor, pVal); }

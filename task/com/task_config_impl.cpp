@@ -50,9 +50,7 @@ HRESULT CTaskConfigImpl::AddPolicyAuditEventType(INT iPolicyAuditEventType) {
   return AddPolicyAuditEventTypeEx(iPolicyAuditEventType, 1);
 }
 
-HRESULT CTaskConfigImpl::put_SeekLastFirstRun(VARIANT_BOOL value) {
-  return SetFlag(config_.SeekLastFirstRun, value);
-}
+HRESULT CTaskConfigImpl::put_SeekLastFirstRun(VARIANT_BOOL value) { return SetFlag(config_.SeekLastFirstRun, value); }
 
 HRESULT CTaskConfigImpl::AddPolicyAuditEventTypeEx(INT iPolicyAuditEvent, INT iPolicyAuditEventType) {
   return com::Guarded([&] {
@@ -86,12 +84,8 @@ HRESULT CTaskConfigImpl::put_PreferredAPI(LONG choice) {
   return S_OK;
 }
 
-HRESULT CTaskConfigImpl::put_ResolveSIDs(VARIANT_BOOL value) {
-  return SetFlag(config_.ResolveSIDs, value);
-}
+HRESULT CTaskConfigImpl::put_ResolveSIDs(VARIANT_BOOL value) { return SetFlag(config_.ResolveSIDs, value); }
 
-HRESULT CTaskConfigImpl::put_ResolveMACs(VARIANT_BOOL value) {
-  return SetFlag(config_.ResolveMACs, value);
-}
+HRESULT CTaskConfigImpl::put_ResolveMACs(VARIANT_BOOL value) { return SetFlag(config_.ResolveMACs, value); }
 
 }  // namespace cmr

@@ -26,7 +26,9 @@ class ErrorTraceTest : public ::testing::Test {
     Tracer::Instance().Shutdown();
     fs::remove(file_);
   }
-  void Open(DWORD level) { Tracer::Instance().OpenTraceFile(u"EventCollector", level, Utf8ToUtf16(file_.string()), 500); }
+  void Open(DWORD level) {
+    Tracer::Instance().OpenTraceFile(u"EventCollector", level, Utf8ToUtf16(file_.string()), 500);
+  }
   std::string Lines() { return testsupport::ReadFileText(file_); }
   fs::path file_;
 };
@@ -61,7 +63,9 @@ TEST_F(ErrorTraceTest, TraceExceptionOnlyWhenTheLevelPasses) {
 }
 
 TEST(ErrorReportA, AnsiTextIsWidenedWithTheCodePage) {
-  ReportErrorA(E_FAIL, "Gr\xFC\xDF" "e \x80");  // Windows-1252: ü ß, and the euro sign at 0x80
+  ReportErrorA(E_FAIL,
+               "Gr\xFC\xDF"
+               "e \x80");  // Windows-1252: ü ß, and the euro sign at 0x80
   EXPECT_EQ(GetErrorText(E_FAIL), u"Grüße € (Error number: 0x80004005)");
 }
 

@@ -92,8 +92,9 @@ TEST(ErrorReport, GetErrorTextConsumesTheErrorObject) {
 
 TEST(ErrorReport, Win32AndCrtReportsBuildTheirTexts) {
   EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
-  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to rename working file. Error details: The system cannot find the file "
-                                  u"specified. (Error number: 0x80004005)");
+  EXPECT_EQ(GetErrorText(E_FAIL),
+            u"Failed to rename working file. Error details: The system cannot find the file "
+            u"specified. (Error number: 0x80004005)");
   EXPECT_EQ(ReportCrtError(E_FAIL, EACCES, u"Failed to open"), E_FAIL);
   EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to open. Error details: Permission denied (Error number: 0x80004005)");
   EXPECT_EQ(ReportErrorA(E_FAIL, "narrow text"), E_FAIL);

@@ -32,23 +32,23 @@ TEST(FormatString, ErrorTextFormats) {
 }
 
 TEST(FormatString, TraceFormats) {
-  EXPECT_EQ(N(FormatString(u"%-5d|%.02d/%.02d/%.04d %.02d:%.02d:%.02d.%03d|%5d|%2d| ", uint32_t{42}, uint16_t{3},
-                           uint16_t{7}, uint16_t{2026}, uint16_t{4}, uint16_t{5}, uint16_t{6}, uint16_t{9}, uint32_t{77},
-                           uint32_t{10})),
-            "42   |03/07/2026 04:05:06.009|   77|10| ");
-  EXPECT_EQ(N(FormatString(u"%s trace file (%s). Created at %.02d/%.02d/%.02d %.02d:%.02d:%.02d.\r\n",
-                           u"EventCollector", u"", uint16_t{12}, uint16_t{6}, uint16_t{2026}, uint16_t{9}, uint16_t{0},
-                           uint16_t{5})),
-            "EventCollector trace file (). Created at 12/06/2026 09:00:05.\r\n");
+  EXPECT_EQ(
+      N(FormatString(u"%-5d|%.02d/%.02d/%.04d %.02d:%.02d:%.02d.%03d|%5d|%2d| ", uint32_t{42}, uint16_t{3}, uint16_t{7},
+                     uint16_t{2026}, uint16_t{4}, uint16_t{5}, uint16_t{6}, uint16_t{9}, uint32_t{77}, uint32_t{10})),
+      "42   |03/07/2026 04:05:06.009|   77|10| ");
+  EXPECT_EQ(
+      N(FormatString(u"%s trace file (%s). Created at %.02d/%.02d/%.02d %.02d:%.02d:%.02d.\r\n", u"EventCollector", u"",
+                     uint16_t{12}, uint16_t{6}, uint16_t{2026}, uint16_t{9}, uint16_t{0}, uint16_t{5})),
+      "EventCollector trace file (). Created at 12/06/2026 09:00:05.\r\n");
   EXPECT_EQ(N(FormatString(u"cmr: failed to trace to file %s: err=%d", u"C:\\t.log", uint32_t{5})),
             "cmr: failed to trace to file C:\\t.log: err=5");
   EXPECT_EQ(N(FormatString(u"Cannot obtain system version (%d: %s)", int32_t{6}, u"The handle is invalid.")),
             "Cannot obtain system version (6: The handle is invalid.)");
   EXPECT_EQ(N(FormatString(u"Windows %d.%d.%d, %s, platform: %d", 6u, 1u, 7601u, u"Service Pack 1", 2u)),
             "Windows 6.1.7601, Service Pack 1, platform: 2");
-  EXPECT_EQ(N(FormatString(u"{%08X-%04X-%04X-%02X%02X}", 0x1234abcdu, uint16_t{0xab}, uint16_t{1}, uint8_t{0xf},
-                           uint8_t{0})),
-            "{1234ABCD-00AB-0001-0F00}");
+  EXPECT_EQ(
+      N(FormatString(u"{%08X-%04X-%04X-%02X%02X}", 0x1234abcdu, uint16_t{0xab}, uint16_t{1}, uint8_t{0xf}, uint8_t{0})),
+      "{1234ABCD-00AB-0001-0F00}");
 }
 
 TEST(FormatString, FlagsWidthPrecisionAndSizes) {

@@ -25,8 +25,11 @@ TEST(Text, Utf8RoundTripAndRepair) {
   std::u16string text = u"a\u00E4\u20AC\U0001F600";
   EXPECT_EQ(Utf16ToUtf8(text), "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
-  EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\uFFFD");              // cut sequence
-  EXPECT_EQ(Utf8ToUtf16("\xFF" "b"), u"\uFFFD" u"b");        // invalid byte
+  EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\uFFFD");  // cut sequence
+  EXPECT_EQ(Utf8ToUtf16("\xFF"
+                        "b"),
+            u"\uFFFD"
+            u"b");                                                              // invalid byte
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");  // lone surrogate
 }
 

@@ -22,12 +22,8 @@ namespace {
 
 class TraceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    file_ = dir_ / "EventCollector.log";
-  }
-  void TearDown() override {
-    Tracer::Instance().Shutdown();
-  }
+  void SetUp() override { file_ = dir_ / "EventCollector.log"; }
+  void TearDown() override { Tracer::Instance().Shutdown(); }
   void Open(DWORD level, DWORD megabytes = 500) {
     Tracer::Instance().OpenTraceFile(u"EventCollector", level, cmr::Utf8ToUtf16(file_.string()), megabytes);
   }
@@ -46,7 +42,8 @@ TEST_F(TraceTest, HeaderLinesAndThreshold) {
   EXPECT_EQ(GetLastError(), 1234u);  // tracing leaves the last error alone
   Tracer::Instance().Shutdown();
   std::string text = testsupport::ReadFileText(file_);
-  EXPECT_TRUE(std::regex_search(text, std::regex(R"(^EventCollector trace file \(\)\. Created at \d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\r\n)")))
+  EXPECT_TRUE(std::regex_search(
+      text, std::regex(R"(^EventCollector trace file \(\)\. Created at \d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\r\n)")))
       << text;
   EXPECT_NE(text.find("|10| failure 1\r\n"), std::string::npos);
   EXPECT_NE(text.find("|30| progress x\r\n"), std::string::npos);
@@ -118,8 +115,8 @@ class TraceRegistryTest : public TraceTest {
  protected:
   void SetLevel(DWORD level) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               0);
     RegSetValueExW(key, u"EventCollector", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
     RegCloseKey(key);

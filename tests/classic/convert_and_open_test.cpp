@@ -86,8 +86,8 @@ TEST_F(ConvertTest, RefusedFileIsConvertedInTempAndReadUntilClosed) {
   EXPECT_EQ(host::CallCount("EvtExportLog"), 1u);
   ExpectRedirectionRestored();
   EXPECT_EQ(TempFiles(), std::vector<std::string>{converted});  // the plain copy is gone
-  EXPECT_EQ(reader.CurrentBackupPath(), (dir_ / "temp").u16string() + u"\\" +
-                                            std::u16string(converted.begin(), converted.end()));
+  EXPECT_EQ(reader.CurrentBackupPath(),
+            (dir_ / "temp").u16string() + u"\\" + std::u16string(converted.begin(), converted.end()));
   EXPECT_EQ(Drain(reader), Range(1, 3));
   reader.Close();
   EXPECT_TRUE(TempFiles().empty());

@@ -7,8 +7,8 @@
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
 #include "platform/host/classic/classic_report.h"
-#include "platform/host/files/paths.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/files/paths.h"
 #include "tests/classic/classic_fixture.h"
 #include "tests/support/small_address_space.h"
 

@@ -125,7 +125,8 @@ TEST_F(ReadTest, WrappedLogFileReadsInOrder) {
   ASSERT_TRUE(parsed.Wrapped());
   ASSERT_FALSE(parsed.Damaged());
 
-  for (const char16_t* path : {u"C:\\Windows\\System32\\config\\SysEvent.Evt", u"\\\\WORKSTATION1\\ADMIN$\\System32\\config\\SysEvent.Evt"}) {
+  for (const char16_t* path :
+       {u"C:\\Windows\\System32\\config\\SysEvent.Evt", u"\\\\WORKSTATION1\\ADMIN$\\System32\\config\\SysEvent.Evt"}) {
     LogHandle h(OpenBackupEventLogW(nullptr, path));
     ASSERT_TRUE(h) << GetLastError();
     EXPECT_EQ(ReadToEnd(h.get(), EVENTLOG_FORWARDS_READ, 1000), Range(parsed.oldestRecordNumber, 700));

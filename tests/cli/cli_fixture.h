@@ -2,15 +2,15 @@
 // its own, and keeps what it printed and its exit status.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <cctype>
 #include <regex>
 #include <sstream>
 #include <string>

@@ -20,8 +20,9 @@ TEST_F(Cli, CollectTwiceBringsOnlyWhatIsNew) {
 
 TEST_F(Cli, CollectReadsChannelsAndEvtxFilesIncrementally) {
   const std::string channelOut = Path("channel");
-  const std::vector<std::string> channel = {"collect", "--log", "Microsoft-Windows-TaskScheduler/Operational",
-                                            "--out", channelOut, "--process-backups", "--machine", Machine()};
+  const std::vector<std::string> channel = {"collect",   "--log",    "Microsoft-Windows-TaskScheduler/Operational",
+                                            "--out",     channelOut, "--process-backups",
+                                            "--machine", Machine()};
   Output first = Run(channel);
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_NE(first.out.find("Collected 8 records (positions 1:"), std::string::npos) << first.out;

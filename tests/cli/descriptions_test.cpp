@@ -12,17 +12,19 @@ TEST_F(Cli, CollectionsOfTheDemoMachineWriteDescriptions) {
     const char* api;
     std::vector<std::string> expected;
   } cases[] = {
-      {"Security", "classic",
+      {"Security",
+       "classic",
        {"ES  Microsoft-Windows-Security-Auditing\n  EI  4624\n  ED  Account %7\\%6 logged on (logon type %9) from %14.",
         "EI  4634\n  ED  Account %3\\%2 logged off."}},
-      {"Microsoft-Windows-TaskScheduler/Operational", "wevt",
+      {"Microsoft-Windows-TaskScheduler/Operational",
+       "wevt",
        {"ES  Microsoft-Windows-TaskScheduler\n  EI  100\n  ED  Task \"%1\" started for user \"%3\" (instance %2).",
         "EI  201\n  ED  Task \"%1\" completed the action \"%3\" with return code %4 (instance %2)."}},
   };
   for (const auto& c : cases) {
     std::string out = Path(std::string("out-") + c.api);
-    Output config = Run({"config", "--log", c.log, "--preferred-api", c.api, "--save-path", out,
-                         "--collect-resources", "--no-seek-last", "--output", Path("task.xml")});
+    Output config = Run({"config", "--log", c.log, "--preferred-api", c.api, "--save-path", out, "--collect-resources",
+                         "--no-seek-last", "--output", Path("task.xml")});
     ASSERT_EQ(config.status, 0) << config.err;
     Output run = Run({"run", Path("task.xml"), "--machine", Machine()});
     ASSERT_EQ(run.status, 0) << run.err << run.out;

@@ -25,9 +25,9 @@ std::map<std::string, std::vector<std::string>> TableRows(const std::string& out
 TEST_F(Cli, MachineInitWritesAMachineFolderAndKeepsAnExistingOne) {
   const std::string& machine = Machine();
   std::string logs = machine + "/C/Windows/System32/winevt/Logs/";
-  for (const char* file : {"Application.evtx", "System.evtx", "Security.evtx",
-                           "Archive-Security-2024-03-03-18-06-41-000.evtx",
-                           "Microsoft-Windows-TaskScheduler%4Operational.evtx"}) {
+  for (const char* file :
+       {"Application.evtx", "System.evtx", "Security.evtx", "Archive-Security-2024-03-03-18-06-41-000.evtx",
+        "Microsoft-Windows-TaskScheduler%4Operational.evtx"}) {
     EXPECT_TRUE(std::filesystem::is_regular_file(logs + file)) << file;
   }
   std::string registry = ReadText(machine + "/machine.reg");

@@ -60,8 +60,7 @@ TEST_F(Cli, ReadsTheMachineLogsByTheirWindowsPaths) {
   Output read = Run({"read", "C:\\Windows\\System32\\winevt\\Logs\\Security.evtx", "--machine", Machine()});
   ASSERT_EQ(read.status, 0) << read.err;
   // The live Security log continues the record ids of its archive.
-  EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"),
-            (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));
   EXPECT_NE(read.out.find("Sid       S-1-5-18"), std::string::npos) << read.out;
 }
 

@@ -13,10 +13,9 @@ TEST_F(Cli, StatsOfTheDemonstrationSecurityLog) {
   ASSERT_EQ(text.status, 0) << text.err;
   // The live log starts after its archive, 20 s after the demonstration
   // epoch (2024-03-04 08:00:00 UTC), and ends with a logoff.
-  EXPECT_EQ(Lines(text.out), (std::vector<std::string>{"log     Security",
-                                                       "oldest  2024-03-04 08:00:20 UTC  event 4624",
-                                                       "newest  2024-03-04 16:20:00 UTC  event 4634",
-                                                       "full    no"}));
+  EXPECT_EQ(Lines(text.out),
+            (std::vector<std::string>{"log     Security", "oldest  2024-03-04 08:00:20 UTC  event 4624",
+                                      "newest  2024-03-04 16:20:00 UTC  event 4634", "full    no"}));
   Output json = Run({"stats", "Security", "--json"});
   ASSERT_EQ(json.status, 0) << json.err;
   EXPECT_EQ(json.out,

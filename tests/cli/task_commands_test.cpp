@@ -5,8 +5,8 @@ namespace {
 
 TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
   std::string task = Path("task.xml");
-  Output made = Run({"config", "--log", "Nowhere", "--last", "5:1709539200", "--resolve-sids",
-                     "--preferred-api", "wevt-only", "--output", task});
+  Output made = Run({"config", "--log", "Nowhere", "--last", "5:1709539200", "--resolve-sids", "--preferred-api",
+                     "wevt-only", "--output", task});
   ASSERT_EQ(made.status, 0) << made.err;
   std::string document = ReadFileText(task);
   EXPECT_NE(document.find("<LogName>Nowhere</LogName>"), std::string::npos) << document;
@@ -31,15 +31,15 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
 
 TEST_F(Cli, ConfigOptionsReachTheDocument) {
   Output made = Run({"config", "--log", "System", "--load-from", "/logs/old.evt", "--audit", "3", "--audit", "2,5",
-                     "--no-seek-last", "--collect-resources", "--resolve-macs", "--compact-name", "SYS",
-                     "--last", "7:-1", "--save-path", "/out"});
+                     "--no-seek-last", "--collect-resources", "--resolve-macs", "--compact-name", "SYS", "--last",
+                     "7:-1", "--save-path", "/out"});
   ASSERT_EQ(made.status, 0) << made.err;
-  for (const char* element : {"<LoadFromEvtFile>/logs/old.evt</LoadFromEvtFile>",
-                              "<PolicyAuditEventType>3,1</PolicyAuditEventType>",
-                              "<PolicyAuditEventType>2,5</PolicyAuditEventType>", "<SeekLastFirstRun>0</SeekLastFirstRun>",
-                              "<CollectEventResources>1</CollectEventResources>", "<ResolveMACs>1</ResolveMACs>",
-                              "<CompactLogName>SYS</CompactLogName>", "<LastRecordNumber>7</LastRecordNumber>",
-                              "<LastTimeWritten>-1</LastTimeWritten>", "<SavePath>/out</SavePath>"}) {
+  for (const char* element :
+       {"<LoadFromEvtFile>/logs/old.evt</LoadFromEvtFile>", "<PolicyAuditEventType>3,1</PolicyAuditEventType>",
+        "<PolicyAuditEventType>2,5</PolicyAuditEventType>", "<SeekLastFirstRun>0</SeekLastFirstRun>",
+        "<CollectEventResources>1</CollectEventResources>", "<ResolveMACs>1</ResolveMACs>",
+        "<CompactLogName>SYS</CompactLogName>", "<LastRecordNumber>7</LastRecordNumber>",
+        "<LastTimeWritten>-1</LastTimeWritten>", "<SavePath>/out</SavePath>"}) {
     EXPECT_NE(made.out.find(element), std::string::npos) << element << "\n" << made.out;
   }
   // Writing over a file replaces it whole.

@@ -79,7 +79,8 @@ TEST_F(BackupCollection, BackupsThatCannotBeListedOrReadAreNamedInTheWarning) {
     ASSERT_EQ(Run(true), S_OK) << c.call;
     host::ClearFaults();
     const cmr::CTaskEventLog result = ReadConfig();
-    EXPECT_NE(result.Warning.find(c.warning), std::u16string::npos) << c.call << ": " << cmr::Utf16ToUtf8(result.Warning);
+    EXPECT_NE(result.Warning.find(c.warning), std::u16string::npos)
+        << c.call << ": " << cmr::Utf16ToUtf8(result.Warning);
     EXPECT_LT(EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)).size(), 1200u) << c.call;
   }
 

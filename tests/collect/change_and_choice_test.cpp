@@ -29,9 +29,7 @@ class LogChanged : public CollectFixture {
     config.SeekLastFirstRun = false;
     WriteConfig(config);
   }
-  std::vector<uint32_t> Collected() {
-    return EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(ReadConfig().EventFileName));
-  }
+  std::vector<uint32_t> Collected() { return EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(ReadConfig().EventFileName)); }
 };
 
 TEST_F(LogChanged, ReadingGoesOnAfterTheLastRecordReadWhenItIsStillThere) {
@@ -77,8 +75,8 @@ TEST_F(ChooseApi, ThePreferredInterfaceWhereTheLogExistsElseTheOther) {
     const char16_t* log;
     int32_t preferred, fallback, used;
   } cases[] = {
-      {u"ClassicOnly", 1, 2, 1}, {u"ChannelOnly", 1, 2, 2}, {u"Both", 1, 2, 1}, {u"Both", 2, 1, 2},
-      {u"ClassicOnly", 2, 1, 1}, {u"Both", 0, 1, 0},
+      {u"ClassicOnly", 1, 2, 1}, {u"ChannelOnly", 1, 2, 2}, {u"Both", 1, 2, 1},
+      {u"Both", 2, 1, 2},        {u"ClassicOnly", 2, 1, 1}, {u"Both", 0, 1, 0},
   };
   for (const Case& c : cases) {
     int32_t used = -1;
@@ -87,7 +85,8 @@ TEST_F(ChooseApi, ThePreferredInterfaceWhereTheLogExistsElseTheOther) {
   }
   int32_t used = -1;
   EXPECT_EQ(cmr::ChooseLogApi(u"", u"Nowhere", 1, 2, used), E_FAIL);
-  EXPECT_EQ(cmr::GetErrorText(E_FAIL), u"Event log 'Nowhere' does not exist (API used: NT, Vista) (Error number: 0x80004005)");
+  EXPECT_EQ(cmr::GetErrorText(E_FAIL),
+            u"Event log 'Nowhere' does not exist (API used: NT, Vista) (Error number: 0x80004005)");
   EXPECT_EQ(cmr::ChooseLogApi(u"", u"Both", 0, 0, used), E_FAIL);
   EXPECT_EQ(cmr::GetErrorText(E_FAIL), u"Failed to open log 'Both': API is not available (Error number: 0x80004005)");
   EXPECT_EQ(cmr::ChooseLogApi(u"NOSUCH", u"Both", 1, 0, used), static_cast<HRESULT>(0x80070035));

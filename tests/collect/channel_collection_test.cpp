@@ -1,9 +1,9 @@
 // Channels collected through ITask::Run with the Windows Event Log
 // interface: batches, positions, the seek and its search, a log changed
 // under the reader, and the archive chain read into the live channel.
+#include "base/format.h"
 #include "platform/api/kernel.h"
 #include "platform/host/evt/event_channels.h"
-#include "base/format.h"
 #include "tests/collect/collect_fixture.h"
 
 using namespace cmr;
@@ -105,9 +105,9 @@ TEST_F(ChannelCollection, StoredPositionNotFoundReadsFromTheOldestAndWarns) {
     uint64_t firstId;
     uint32_t record, time;
   } cases[] = {
-      {1, 2, 12345},                // the id holds another event: the next high part, then the retries
-      {1000, 5, SecondsOf(5)},      // the channel starts above the stored id
-      {1, 40, SecondsOf(40)},       // beyond the newest event
+      {1, 2, 12345},            // the id holds another event: the next high part, then the retries
+      {1000, 5, SecondsOf(5)},  // the channel starts above the stored id
+      {1, 40, SecondsOf(40)},   // beyond the newest event
   };
   for (const Case& c : cases) {
     const std::u16string channel = u"Channel" + cmr::ToText(c.record);
@@ -291,7 +291,6 @@ TEST_F(ChannelArchives, AStoredPositionInAnArchiveReadsOnFromThere) {
   EXPECT_TRUE(ReadConfig().LastEventFound) << cmr::Utf16ToUtf8(ReadConfig().Warning);
   EXPECT_EQ(Collected(), Range(6, 11));
   EXPECT_EQ(Archives(), 2u);  // of the archives read, only the first is two hours old
-
 }
 
 }  // namespace

@@ -85,9 +85,9 @@ TEST_F(ChannelDescriptions, EventDescriptionsThroughThePublisherMetadata) {
   } cases[] = {
       {kProvider, 100, u"Task %1 started by %%1."},
       {kProvider, 101, u"Task %1 finished: %2."},
-      {kProvider, 102, u"<none>"},        // in German only
-      {kProvider, 103, u"<none>"},        // its message is missing
-      {kProvider, 999, u"<none>"},        // not in the manifest
+      {kProvider, 102, u"<none>"},  // in German only
+      {kProvider, 103, u"<none>"},  // its message is missing
+      {kProvider, 999, u"<none>"},  // not in the manifest
       {u"Not-A-PE", 100, u"<none>"},
       {u"Cut-Off", 100, u"<none>"},
       {u"Unknown", 100, u"<none>"},
@@ -163,10 +163,10 @@ TEST_F(ChannelDescriptions, CollectionWritesTheDescriptionFile) {
   EXPECT_EQ(FieldOf(events[0], u"IS04"), u"the system");
 
   ExpectDescriptions(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile), {
-      {kProvider, u"100", u"Task %1 started by %%1."},
-      {kProvider, u"101", u"Task %1 finished: %2."},
-      {u"Not-A-PE", u"100", u""},
-  });
+                                                                       {kProvider, u"100", u"Task %1 started by %%1."},
+                                                                       {kProvider, u"101", u"Task %1 finished: %2."},
+                                                                       {u"Not-A-PE", u"100", u""},
+                                                                   });
 }
 
 }  // namespace

@@ -59,8 +59,7 @@ class ClassicDescriptions : public CollectFixture {
   }
 
   // The text, or "<error N>".
-  static std::u16string Text(ClassicMessageResolver& resolver, const char16_t* source, MessageFileKind kind,
-                             DWORD id) {
+  static std::u16string Text(ClassicMessageResolver& resolver, const char16_t* source, MessageFileKind kind, DWORD id) {
     std::u16string text;
     if (!resolver.GetMessageText(source, kind, id, text)) return u"<error " + cmr::ToText(GetLastError()) + u">";
     return text;
@@ -78,10 +77,10 @@ TEST_F(ClassicDescriptions, MessageTexts) {
     std::u16string expected;
   } cases[] = {
       {u"TestSource", MessageFileKind::Event, 0x100, u"User %1 logged on: %%1."},
-      {u"TestSource", MessageFileKind::Event, 0xC0000100, u"User %1 logged on: %%1."},  // severity bits dropped
+      {u"TestSource", MessageFileKind::Event, 0xC0000100, u"User %1 logged on: %%1."},      // severity bits dropped
       {u"TestSource", MessageFileKind::Parameter, 0xC0000100, u"User %1 logged on: %%1."},  // cached by id alone
       {u"TestSource", MessageFileKind::Parameter, 0x80000002, u"<error 2>"},  // only event messages drop bits
-      {u"TestSource", MessageFileKind::Event, 0x101, u"<error 2>"},  // the English table lacks it: no retry
+      {u"TestSource", MessageFileKind::Event, 0x101, u"<error 2>"},           // the English table lacks it: no retry
       {u"TestSource", MessageFileKind::Parameter, 2, u"running"},
       {u"TestSource", MessageFileKind::Event, 0x999, u"<error 2>"},
       {u"ByGuid", MessageFileKind::Event, 1000, u"Service %1 is %%2 (%%9)."},
@@ -185,11 +184,12 @@ TEST_F(ClassicDescriptions, CollectionWritesTheDescriptionFile) {
   EXPECT_EQ(FieldOf(events[0], u"IS04"), u"running then X") << "string 2 expanded, numbered after the real ones";
   EXPECT_EQ(FieldOf(events[2], u"IS02"), u"%%1") << "no parameter file: the reference stays";
 
-  ExpectDescriptions(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile), {
-      {u"Bare", u"7", u""},
-      {u"TestSource", u"1000", u"Service %1 is running (%%9)."},
-      {u"TestSource", u"256", u"User %1 logged on: X."},
-  });
+  ExpectDescriptions(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile),
+                     {
+                         {u"Bare", u"7", u""},
+                         {u"TestSource", u"1000", u"Service %1 is running (%%9)."},
+                         {u"TestSource", u"256", u"User %1 logged on: X."},
+                     });
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,9 +16,9 @@
 #include "platform/formats/evt_record.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/classic/classic_event_logs.h"
-#include "platform/host/kernel/clock.h"
-#include "platform/host/files/paths.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/files/paths.h"
+#include "platform/host/kernel/clock.h"
 #include "render/event_file_reader.h"
 #include "task/task.h"
 #include "tests/support/com_values.h"
@@ -51,7 +51,8 @@ inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
 // 300 letters that do not compress, drawn from `seed`.
 inline std::u16string Noise(uint32_t& seed) {
   std::u16string text;
-  for (int k = 0; k < 300; ++k) text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
+  for (int k = 0; k < 300; ++k)
+    text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
   return text;
 }
 

@@ -62,8 +62,9 @@ TEST(OverwriteWarning, TimesAndEstimatedLoss) {
   };
   for (const Case& c : cases) {
     const std::u16string text = cmr::OverwriteWarning(u"Security", c.last, c.first);
-    EXPECT_TRUE(text.starts_with(u"Security log overwrites occurred on this computer since the last collection. "
-                                 u"Please increase the maximum size of the Security event log. "));
+    EXPECT_TRUE(
+        text.starts_with(u"Security log overwrites occurred on this computer since the last collection. "
+                         u"Please increase the maximum size of the Security event log. "));
     EXPECT_TRUE(text.ends_with(c.tail)) << std::string(text.begin(), text.end());
   }
 }

@@ -70,13 +70,15 @@ TEST_P(RealEvtxCollection, EveryRecordOnceInOrderThenNothingNew) {
   for (size_t i = 1; i < collected.size(); ++i) {
     const uint64_t from = collected[i - 1].record + 1, to = collected[i].record - 1;
     if (from > to) continue;
-    named += from == to ? cmr::FormatString(u"Event record %I64u could not be read and was skipped. ", from)
-                        : cmr::FormatString(u"Event records %I64u to %I64u could not be read and were skipped. ", from, to);
+    named += from == to
+                 ? cmr::FormatString(u"Event record %I64u could not be read and was skipped. ", from)
+                 : cmr::FormatString(u"Event records %I64u to %I64u could not be read and were skipped. ", from, to);
   }
   EXPECT_EQ(result.Warning, named);
   // Both damaged samples have unreadable records between readable ones.
   const std::string name = GetParam();
-  EXPECT_EQ(named.empty(), name != "sample_with_a_bad_chunk_magic.evtx" && name != "sample-with-zero-data-size-event.evtx");
+  EXPECT_EQ(named.empty(),
+            name != "sample_with_a_bad_chunk_magic.evtx" && name != "sample-with-zero-data-size-event.evtx");
   if (expected.empty()) return;
 
   AdvancePosition();

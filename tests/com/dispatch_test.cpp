@@ -116,14 +116,12 @@ TEST(Dispatch, WrongArgumentsAreReported) {
   VARIANT one = I4(5);
   DISPPARAMS params = {&one, nullptr, 1, 0};
   DISPID id = IdOf(config.Get(), u"SetLastPosition");
-  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), DISP_E_BADPARAMCOUNT);
 
   VARIANT args[2] = {Bstr(u"seven"), I4(5)};
   params = {args, nullptr, 2, 0};
   UINT argErr = 99;
-  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr),
-            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 0u);
   args[1] = I4(-1);
   EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_OVERFLOW);
@@ -161,8 +159,8 @@ TEST(Dispatch, PropertyPutTakesTheNamedValue) {
   EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
             DISP_E_MEMBERNOTFOUND);
   params = {&value, &named, 1, 1};
-  EXPECT_EQ(config->Invoke(IdOf(config.Get(), u"SetSavePath"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
-                           nullptr, nullptr),
+  EXPECT_EQ(config->Invoke(IdOf(config.Get(), u"SetSavePath"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                           nullptr),
             DISP_E_NONAMEDARGS);
   VariantClear(&value);
 }
@@ -172,9 +170,9 @@ TEST(Dispatch, FailureBecomesAnExceptionFromTheErrorObject) {
   VARIANT arg = Bstr(u"<bad");
   DISPPARAMS params = {&arg, nullptr, 1, 0};
   EXCEPINFO info;
-  ASSERT_EQ(config->Invoke(IdOf(config.Get(), u"SetFilter"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info,
-                           nullptr),
-            DISP_E_EXCEPTION);
+  ASSERT_EQ(
+      config->Invoke(IdOf(config.Get(), u"SetFilter"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info, nullptr),
+      DISP_E_EXCEPTION);
   EXPECT_EQ(info.scode, E_FAIL);
   EXPECT_EQ(std::u16string(info.bstrDescription), u"Invalid task config.");
   EXPECT_EQ(std::u16string(info.bstrSource), u"EC");
@@ -255,8 +253,8 @@ TEST(TypeLibrary, TwelveClassesInClassTableOrder) {
   EXPECT_EQ(std::u16string(library.name), u"EventCollectorLib");
   EXPECT_EQ(std::u16string(library.helpString), u"EventCollector 1.0 Type Library");
   EXPECT_EQ(library.lcid, 1033u);
-  const std::vector<std::u16string> order = {u"EventLogEnum", u"EventLog", u"FilterEnum",  u"Filter",
-                                             u"FilterISEnum", u"FilterIS", u"Filters",     u"LogInfo",
+  const std::vector<std::u16string> order = {u"EventLogEnum", u"EventLog",   u"FilterEnum",  u"Filter",
+                                             u"FilterISEnum", u"FilterIS",   u"Filters",     u"LogInfo",
                                              u"Task",         u"TaskConfig", u"TaskResult2", u"TaskResult"};
   ASSERT_EQ(library.classCount, order.size());
   for (unsigned i = 0; i < library.classCount; ++i) {

@@ -6,9 +6,9 @@
 
 #include "com/EventCollector_h.h"
 #include "com/exports.h"
+#include "platform/api/kernel.h"
 #include "platform/api/registry.h"
 #include "platform/api/utf.h"
-#include "platform/api/kernel.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
 

@@ -28,10 +28,12 @@ class ThrowingLog : public com::Object<IECEventLog, com::ErrorInfoSupport<IECEve
     });
   }
   HRESULT STDMETHODCALLTYPE put_Name(BSTR) override {
-    return com::Guarded([&] {
-      gThrow();
-      return S_OK;
-    }, &cmr::ReportTaskError);
+    return com::Guarded(
+        [&] {
+          gThrow();
+          return S_OK;
+        },
+        &cmr::ReportTaskError);
   }
 };
 

@@ -111,14 +111,12 @@ namespace {
 
 TEST(ClassObjects, OneFactoryPerClassAndUnknownClassesRefused) {
   static const com::ClassEntry table[] = {
-      {&CLSID_EventLog, &com::MakeFactory<EventLogObject>},
-      {&CLSID_Filter, nullptr},  // listed, not implemented here
+      {&CLSID_EventLog, &com::MakeFactory<EventLogObject>}, {&CLSID_Filter, nullptr},  // listed, not implemented here
   };
   IClassFactory* first = nullptr;
   IClassFactory* second = nullptr;
   ASSERT_EQ(com::GetClassObject(table, 2, CLSID_EventLog, IID_IClassFactory, reinterpret_cast<void**>(&first)), S_OK);
-  ASSERT_EQ(com::GetClassObject(table, 2, CLSID_EventLog, IID_IClassFactory, reinterpret_cast<void**>(&second)),
-            S_OK);
+  ASSERT_EQ(com::GetClassObject(table, 2, CLSID_EventLog, IID_IClassFactory, reinterpret_cast<void**>(&second)), S_OK);
   EXPECT_EQ(first, second);
   EXPECT_TRUE(com::Module::CanUnload());  // a cached factory does not hold the library
 

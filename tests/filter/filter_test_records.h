@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "filter/event_filter.h"
 #include "collect/rendered_event_view.h"
+#include "filter/event_filter.h"
 #include "platform/formats/evt_record.h"
 
 namespace filtertest {

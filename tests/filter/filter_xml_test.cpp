@@ -166,9 +166,7 @@ TEST_F(FilterFile, SaveAndLoadRoundTrip) {
 }
 
 TEST_F(FilterFile, AFailedRenameLeavesTheOldFile) {
-  {
-    std::ofstream(dir.path() + "/filters.xml") << "old";
-  }
+  { std::ofstream(dir.path() + "/filters.xml") << "old"; }
   CEventFilter set;
   host::InjectFault("MoveFileExW", 1, 5);
   EXPECT_THROW(set.SaveToFile(path), std::runtime_error);
@@ -195,9 +193,7 @@ EC_CHILD_ROLE(filter_save_over_limit) {
 }
 
 TEST_F(FilterFile, AFailedWriteLeavesTheOldFile) {
-  {
-    std::ofstream(dir.path() + "/filters.xml") << "old";
-  }
+  { std::ofstream(dir.path() + "/filters.xml") << "old"; }
   EXPECT_EQ(testsupport::RunChild("filter_save_over_limit", {dir.path() + "/filters.xml"}), 0);
   EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving"));

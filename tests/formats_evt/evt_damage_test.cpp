@@ -96,8 +96,7 @@ TEST(EvtDamage, LostHeaderOrEndOfFileRecord) {
     auto image = log.Image();
     if (header)
       for (size_t i = 0; i < kEvtHeaderSize; ++i) image[i] = static_cast<uint8_t>(0xA5 + i);
-    else
-      StoreAt(std::span<uint8_t>(image), original.endOffset + 4, uint32_t{0});
+    else StoreAt(std::span<uint8_t>(image), original.endOffset + 4, uint32_t{0});
     const EvtFile file = ReadEvtFile(image);
     EXPECT_EQ(file.headerValid, !header);
     EXPECT_EQ(file.eofFound, header);

@@ -197,7 +197,8 @@ TEST(EvtLogFile, FromImageContinuesTheLog) {
   EXPECT_EQ(rebuilt->CurrentRecordNumber(), 151u);
 
   // Overwriting goes on past the gap in the numbers.
-  for (uint32_t seed = 150; seed < 250; ++seed) ASSERT_EQ(rebuilt->Append(evttest::SampleFields(seed)).status, EvtAppendStatus::Written);
+  for (uint32_t seed = 150; seed < 250; ++seed)
+    ASSERT_EQ(rebuilt->Append(evttest::SampleFields(seed)).status, EvtAppendStatus::Written);
   const EvtFile later = ReadEvtFile(rebuilt->Image());
   EXPECT_EQ(later.Report(), "");
   EXPECT_EQ(rebuilt->OldestRecordNumber(), later.records.front().Number());

@@ -11,7 +11,9 @@ using namespace formats;
 
 namespace {
 
-void Put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) { StoreAt(std::span<uint8_t>(bytes), offset, value); }
+void Put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
+  StoreAt(std::span<uint8_t>(bytes), offset, value);
+}
 
 TEST(EvtRecord, BuildThenViewGivesTheFieldsBack) {
   for (uint32_t seed = 0; seed < 40; ++seed) {

@@ -22,10 +22,23 @@ class Bx {
  public:
   Bx() : b_(512, 0) {}
   size_t pos() const { return b_.size(); }
-  Bx& u8(uint8_t v) { b_.push_back(v); return *this; }
-  Bx& u16(uint16_t v) { EvtxAppend(b_, v); return *this; }
-  Bx& u32(uint32_t v) { EvtxAppend(b_, v); return *this; }
-  Bx& str(std::u16string_view s) { u16(static_cast<uint16_t>(s.size())); EvtxAppendUtf16(b_, s); return *this; }
+  Bx& u8(uint8_t v) {
+    b_.push_back(v);
+    return *this;
+  }
+  Bx& u16(uint16_t v) {
+    EvtxAppend(b_, v);
+    return *this;
+  }
+  Bx& u32(uint32_t v) {
+    EvtxAppend(b_, v);
+    return *this;
+  }
+  Bx& str(std::u16string_view s) {
+    u16(static_cast<uint16_t>(s.size()));
+    EvtxAppendUtf16(b_, s);
+    return *this;
+  }
   Bx& name(std::u16string_view s) {
     u32(static_cast<uint32_t>(pos() + 4)).u32(0).u16(0).u16(static_cast<uint16_t>(s.size()));
     EvtxAppendUtf16(b_, s);
@@ -40,8 +53,14 @@ class Bx {
     u32(0);
     return name(n);
   }
-  Bx& attr(std::u16string_view n, bool more) { u8(more ? 0x46 : 0x06); return name(n); }
-  Bx& text(std::u16string_view s, bool more = false) { u8(more ? 0x45 : 0x05).u8(EvtVarTypeString); return str(s); }
+  Bx& attr(std::u16string_view n, bool more) {
+    u8(more ? 0x46 : 0x06);
+    return name(n);
+  }
+  Bx& text(std::u16string_view s, bool more = false) {
+    u8(more ? 0x45 : 0x05).u8(EvtVarTypeString);
+    return str(s);
+  }
   std::vector<uint8_t>& bytes() { return b_; }
 
  private:
@@ -88,8 +107,7 @@ TEST(EvtxBinXml, ContentConstructs) {
       {"character reference, plain and with more-data bit",
        [](Bx& b) { b.u8(0x02).u8(0x48).u16(60).u8(0x08).u16(38).u8(0x04); }, "<E>&#60;&#38;</E>"},
       {"entity reference, plain and with more-data bit",
-       [](Bx& b) { b.u8(0x02).u8(0x49).name(u"amp").text(u"x").u8(0x09).name(u"lt").u8(0x04); },
-       "<E>&amp;x&lt;</E>"},
+       [](Bx& b) { b.u8(0x02).u8(0x49).name(u"amp").text(u"x").u8(0x09).name(u"lt").u8(0x04); }, "<E>&amp;x&lt;</E>"},
       {"CDATA section, plain and with more-data bit",
        [](Bx& b) { b.u8(0x02).u8(0x47).str(u"a<b").u8(0x07).str(u"c").u8(0x04); },
        "<E><![CDATA[a<b]]><![CDATA[c]]></E>"},

@@ -46,8 +46,11 @@ TEST(EvtxRoundTrip, InputsThatOnceBrokeIt) {
   };
   const Case cases[] = {
       // The name is one of the template's: the template is refused.
-      {"a NUL inside a name", {1, 2}, [](EvtxRecord& r) { Rename(r, u"Data", std::u16string(u"Da\0ta", 5)); },
-       "bad template definition", 0},
+      {"a NUL inside a name",
+       {1, 2},
+       [](EvtxRecord& r) { Rename(r, u"Data", std::u16string(u"Da\0ta", 5)); },
+       "bad template definition",
+       0},
       {"repeated and decreasing ids", {5, 5, 3, 6}, nullptr, "", 2},
   };
   for (const Case& c : cases) {

@@ -171,8 +171,7 @@ TEST(EvtxSamples, PlainElementRecordReadsWhole) {
   ASSERT_EQ(values.size(), 27u);
   EXPECT_EQ(EvtxValueText(values.front().value), u"Set-Mailbox");
   EXPECT_EQ(EvtxValueText(values.back().value), u"fr-FR");
-  size_t empty = std::count_if(values.begin(), values.end(), [](const EvtxUserValue& v) {
-    return EvtxValueText(v.value).empty();
-  });
+  size_t empty = std::count_if(values.begin(), values.end(),
+                               [](const EvtxUserValue& v) { return EvtxValueText(v.value).empty(); });
   EXPECT_GT(empty, 0u) << "empty values keep their places";
 }

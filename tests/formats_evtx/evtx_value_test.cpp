@@ -37,8 +37,8 @@ TEST(EvtxValue, ArraysSplitIntoItems) {
   EXPECT_EQ(s.items[0].text, u"a");
   EXPECT_EQ(s.items[1].text, u"");
   EXPECT_EQ(s.items[2].text, u"bc");
-  EvtxValue sids = Decode(EvtVarTypeSid | EVT_VARIANT_TYPE_ARRAY,
-                          {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1});
+  EvtxValue sids =
+      Decode(EvtVarTypeSid | EVT_VARIANT_TYPE_ARRAY, {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1});
   ASSERT_EQ(sids.items.size(), 2u);
   EXPECT_EQ(EvtxValueText(sids.items[0]), u"S-1-5-18");
   EXPECT_EQ(EvtxValueText(sids.items[1]), u"S-1-1");

@@ -62,7 +62,8 @@ std::vector<EvtxRecord> SampleRecords(size_t count) {
         {u"When", EvtxValue::FileTime(130000000000000000ull)},
         {u"Who", EvtxValue::Sid(Sid(u"S-1-5-18"))},
         {u"Payload", EvtxValue::Binary({0xde, 0xad, 0xbe, 0xef})},
-        {u"Ansi", [] {
+        {u"Ansi",
+         [] {
            EvtxValue v;
            v.type = EvtVarTypeAnsiString;
            v.bytes = {'a', 'n', 's', 'i'};
@@ -120,12 +121,12 @@ TEST(EvtxWriter, ArraysCdataAndReferencesRoundTrip) {
   EvtxEventSpec s;
   s.provider = u"P";
   s.recordId = 1;
-  s.data = {{u"Strings", EvtxValue::Array(EvtVarTypeString, {EvtxValue::String(u"a"), EvtxValue::String(u""),
-                                                             EvtxValue::String(u"c")})},
+  s.data = {{u"Strings", EvtxValue::Array(EvtVarTypeString,
+                                          {EvtxValue::String(u"a"), EvtxValue::String(u""), EvtxValue::String(u"c")})},
             {u"Numbers", EvtxValue::Array(EvtVarTypeUInt32, {EvtxValue::Integer(EvtVarTypeUInt32, 1),
                                                              EvtxValue::Integer(EvtVarTypeUInt32, 2)})},
-            {u"Sids", EvtxValue::Array(EvtVarTypeSid, {EvtxValue::Sid(Sid(u"S-1-5-18")),
-                                                        EvtxValue::Sid(Sid(u"S-1-5-32-544"))})}};
+            {u"Sids", EvtxValue::Array(EvtVarTypeSid,
+                                       {EvtxValue::Sid(Sid(u"S-1-5-18")), EvtxValue::Sid(Sid(u"S-1-5-32-544"))})}};
   EvtxRecord r = BuildEvtxRecord(s);
   // Add <Extra>&amp;&#65;<![CDATA[x<y]]></Extra> under EventData by hand.
   auto names = std::make_shared<EvtxNames>(*r.event.names);

@@ -50,9 +50,7 @@ TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
   std::vector<ULONGLONG> buffer(64);
   auto* v = reinterpret_cast<EVT_VARIANT*>(buffer.data());
   DWORD used = 0;
-  auto read = [&](int id) {
-    return EvtGetChannelConfigProperty(config.get(), id, 0, 512, v, &used);
-  };
+  auto read = [&](int id) { return EvtGetChannelConfigProperty(config.get(), id, 0, 512, v, &used); };
   ASSERT_TRUE(read(EvtChannelConfigType));
   EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeUInt32));
   EXPECT_EQ(v->UInt32Val, 1u);

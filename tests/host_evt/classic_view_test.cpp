@@ -1,10 +1,10 @@
 // Events of a channel seen as classic EVENTLOGRECORDs.
+#include "platform/host/classic/classic_view.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/evtx_writer.h"
 #include "platform/formats/file_bytes.h"
 #include "platform/host/files/paths.h"
-#include "platform/formats/evtx_writer.h"
-#include "platform/host/classic/classic_view.h"
 #include "tests/host_evt/wevt_fixture.h"
 
 namespace wevttest {

@@ -1,15 +1,15 @@
 // The component's binding of Wevtapi.dll: loading, channel existence and
 // list, log file path, and the channel fields of a log info entry.
 
+#include "render/evt_api.h"
 #include "base/exceptions.h"
 #include "base/text.h"
 #include "base/trace.h"
+#include "collect/evt_channels.h"
 #include "platform/host/kernel/locale.h"
 #include "platform/host/modules/module_table.h"
-#include "render/evt_api.h"
-#include "collect/evt_channels.h"
-#include "tests/support/file_text.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/file_text.h"
 
 using namespace cmr;
 
@@ -137,7 +137,7 @@ TEST_F(EvtApiTest, ChannelInfoWithDisplayNameFromThePublisher) {
 
 TEST_F(EvtApiTest, MessageNotFoundInTheLanguageIsRetriedWithTheSystemLocale) {
   EXPECT_EQ(Info(0x040C).DisplayName, u"Test Operational");  // French: none; the system locale is English
-  host::SetSystemLocale(0x0411);                              // Japanese: none either
+  host::SetSystemLocale(0x0411);                             // Japanese: none either
   EXPECT_EQ(Info(0x040C).DisplayName, u"unchanged");
   EXPECT_EQ(host::CallCount("EvtFormatMessage"), 4u);
 }

@@ -2,8 +2,8 @@
 // texts of events are read.
 #include <vector>
 
-#include "tests/support/evt_values.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/evt_values.h"
 
 namespace wevttest {
 namespace {
@@ -55,7 +55,8 @@ TEST_F(PublisherTest, FormatMessageInsertsAndItsErrors) {
   EXPECT_EQ(Format(0xB0001211u, {}, &text), static_cast<DWORD>(ERROR_EVT_UNRESOLVED_VALUE_INSERT));
   EXPECT_EQ(text, u"Logon failed: %1");
   // A parameter reference without a text: 15030, the reference stays.
-  EXPECT_EQ(Format(0xB0001211u, {StringValue(u"%%77")}, &text), static_cast<DWORD>(ERROR_EVT_UNRESOLVED_PARAMETER_INSERT));
+  EXPECT_EQ(Format(0xB0001211u, {StringValue(u"%%77")}, &text),
+            static_cast<DWORD>(ERROR_EVT_UNRESOLVED_PARAMETER_INSERT));
   EXPECT_EQ(text, u"Logon failed: %%77");
   // No text for the id, or none in the locale: 15027.
   EXPECT_EQ(Format(0xB0009999u, {}, &text), static_cast<DWORD>(ERROR_EVT_MESSAGE_NOT_FOUND));

@@ -31,8 +31,8 @@ TEST_F(SamplesTest, EveryRecordOfEachSampleRenders) {
       for (DWORD i = 0; i < returned; ++i, ++count) {
         DWORD used = 0, properties = 0;
         for (EVT_HANDLE context : {system.get(), user.get()}) {
-          if (!EvtRender(context, events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size() * 8),
-                         buffer.data(), &used, &properties)) {
+          if (!EvtRender(context, events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size() * 8), buffer.data(),
+                         &used, &properties)) {
             ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
             buffer.resize(used / 8 + 1);
             ASSERT_TRUE(EvtRender(context, events[i], EvtRenderEventValues, used, buffer.data(), &used, &properties));

@@ -37,7 +37,8 @@ inline formats::EvtxEventSpec Spec(uint16_t id, const std::u16string& provider =
   s.eventId = id;
   s.level = 4;
   s.timeCreated = 130000000000000000ULL + id * 10000000ULL;
-  s.data.push_back({u"Text", formats::EvtxValue::String(u"value " + std::u16string(1, static_cast<char16_t>(u'0' + id % 10)))});
+  s.data.push_back(
+      {u"Text", formats::EvtxValue::String(u"value " + std::u16string(1, static_cast<char16_t>(u'0' + id % 10)))});
   return s;
 }
 

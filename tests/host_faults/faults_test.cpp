@@ -85,17 +85,44 @@ TEST_F(Faults, ComStyleCallsAnswerWithTheInjectedHResult) {
     std::function<HRESULT()> run;
   };
   const Case cases[] = {
-      {"VariantCopy", [&] { VARIANT v; VariantInit(&v); return VariantCopy(&v, &source); }},
-      {"VariantCopyInd", [&] { VARIANT v; VariantInit(&v); return VariantCopyInd(&v, &source); }},
-      {"VariantChangeTypeEx", [&] { VARIANT v; VariantInit(&v); return VariantChangeTypeEx(&v, &source, 0, 0, VT_I8); }},
+      {"VariantCopy",
+       [&] {
+         VARIANT v;
+         VariantInit(&v);
+         return VariantCopy(&v, &source);
+       }},
+      {"VariantCopyInd",
+       [&] {
+         VARIANT v;
+         VariantInit(&v);
+         return VariantCopyInd(&v, &source);
+       }},
+      {"VariantChangeTypeEx",
+       [&] {
+         VARIANT v;
+         VariantInit(&v);
+         return VariantChangeTypeEx(&v, &source, 0, 0, VT_I8);
+       }},
       {"SafeArrayGetVartype", [&] { return SafeArrayGetVartype(array, &vt); }},
       {"SafeArrayGetLBound", [&] { return SafeArrayGetLBound(array, 1, &bound); }},
       {"SafeArrayGetUBound", [&] { return SafeArrayGetUBound(array, 1, &bound); }},
       {"SafeArrayLock", [&] { return SafeArrayLock(array); }},
       {"SafeArrayAccessData", [&] { return SafeArrayAccessData(array, &data); }},
-      {"SafeArrayGetElement", [&] { LONG v = 0; return SafeArrayGetElement(array, &index, &v); }},
-      {"SafeArrayPutElement", [&] { LONG v = 1; return SafeArrayPutElement(array, &index, &v); }},
-      {"SafeArrayCopy", [&] { SAFEARRAY* copy = nullptr; return SafeArrayCopy(array, &copy); }},
+      {"SafeArrayGetElement",
+       [&] {
+         LONG v = 0;
+         return SafeArrayGetElement(array, &index, &v);
+       }},
+      {"SafeArrayPutElement",
+       [&] {
+         LONG v = 1;
+         return SafeArrayPutElement(array, &index, &v);
+       }},
+      {"SafeArrayCopy",
+       [&] {
+         SAFEARRAY* copy = nullptr;
+         return SafeArrayCopy(array, &copy);
+       }},
       {"CoCreateGuid", [&] { return CoCreateGuid(&guid); }},
   };
   for (const Case& c : cases) {

@@ -97,9 +97,9 @@ TEST(Files, HandleReadWriteSeekAndDispositions) {
   ASSERT_TRUE(GetFileSizeEx(h, &size));
   EXPECT_EQ(size.QuadPart, 10);
   // No sharing: a second open is refused while this handle is open.
-  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                        nullptr),
-            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr),
+      INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_FALSE(CloseHandle(h));

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "platform/api/errors.h"
-#include "platform/host/host.h"
 #include "platform/host/files/paths.h"
+#include "platform/host/host.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

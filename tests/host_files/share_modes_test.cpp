@@ -54,8 +54,8 @@ TEST(ShareModes, DenyWriteHoldsAgainstAnotherProcess) {
   // The last close takes the lock file away: opening files leaves no litter.
   struct stat st;
   ASSERT_EQ(stat(path.c_str(), &st), 0);
-  std::string lockFile = "/tmp/ec-share-" + std::to_string(getuid()) + "/" + std::to_string(st.st_dev) + "-" +
-                         std::to_string(st.st_ino);
+  std::string lockFile =
+      "/tmp/ec-share-" + std::to_string(getuid()) + "/" + std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino);
   EXPECT_NE(access(lockFile.c_str(), F_OK), 0);
 }
 

@@ -41,9 +41,9 @@ class MessageResources : public testsupport::FreshHost {
   static std::u16string Message(HMODULE module, DWORD id, DWORD language, DWORD flags = FORMAT_MESSAGE_IGNORE_INSERTS,
                                 const DWORD_PTR* args = nullptr) {
     LPWSTR text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | flags, module, id,
-                             language, reinterpret_cast<LPWSTR>(&text), 0,
-                             reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
+    DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | flags, module, id, language,
+                       reinterpret_cast<LPWSTR>(&text), 0, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
     if (n == 0) return u"<error " + Wide(std::to_string(GetLastError())) + u">";
     std::u16string result(text, n);
     LocalFree(text);

@@ -15,11 +15,15 @@ TEST(Utf, SurrogatePairsRoundTrip) {
 
 TEST(Utf, InvalidInputBecomesReplacementCharacter) {
   // Lone continuation byte, overlong '/', encoded surrogate, truncated sequence.
-  EXPECT_EQ(plat::Utf8ToUtf16("a\x80" "b"), u"a\uFFFDb");
+  EXPECT_EQ(plat::Utf8ToUtf16("a\x80"
+                              "b"),
+            u"a\uFFFDb");
   EXPECT_EQ(plat::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
   EXPECT_EQ(plat::Utf8ToUtf16("\xED\xA0\x80z"), u"\uFFFD\uFFFD\uFFFDz");
   EXPECT_EQ(plat::Utf8ToUtf16("x\xE2\x82"), u"x\uFFFD");
-  EXPECT_EQ(plat::Utf16ToUtf8(std::u16string({u'a', 0xDC00, u'b', 0xD800})), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(plat::Utf16ToUtf8(std::u16string({u'a', 0xDC00, u'b', 0xD800})),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
   EXPECT_FALSE(plat::IsValidUtf8("\xC3"));
   EXPECT_TRUE(plat::IsValidUtf8("\xEF\xBF\xBD"));
 }

@@ -5,9 +5,9 @@
 
 #include "base/text.h"
 #include "base/trace.h"
+#include "platform/host/machine/system_version.h"
 #include "platform/host/net/name_table.h"
 #include "platform/host/net/net_facts.h"
-#include "platform/host/machine/system_version.h"
 #include "task/computer_info.h"
 #include "tests/support/file_text.h"
 #include "tests/support/fresh_host.h"
@@ -29,8 +29,7 @@ class ComputerInfo : public testsupport::FreshHost {
     host::Host::Get().Add(u"DC1");
     host::Lock lock;
     host::Names().AddHost({u"srv1.corp.example.com", u"SRV1"}, {"10.0.0.5"});
-    cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 10, cmr::Utf8ToUtf16((dir_ / "trace.log").string()),
-                                          500);
+    cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 10, cmr::Utf8ToUtf16((dir_ / "trace.log").string()), 500);
   }
   void TearDown() override {
     cmr::Tracer::Instance().Shutdown();

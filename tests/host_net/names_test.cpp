@@ -35,8 +35,7 @@ std::string Text(const sockaddr* address) {
   char text[64] = {};
   if (address->sa_family == AF_INET)
     inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
-  else
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text, sizeof text);
+  else inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text, sizeof text);
   return text;
 }
 

@@ -4,8 +4,8 @@
 
 #include "platform/api/net.h"
 #include "platform/host/kernel/block_pool.h"
-#include "platform/host/net/net_facts.h"
 #include "platform/host/machine/system_version.h"
+#include "platform/host/net/net_facts.h"
 #include "tests/support/fresh_host.h"
 
 namespace {
@@ -58,7 +58,7 @@ TEST_F(NetManagement, WorkgroupAndDomainControllerOfTheDomain) {
             static_cast<DWORD>(ERROR_NO_SUCH_DOMAIN));
 
   host::Host::Get().Add(u"SRV1").Service<host::NetFacts>().JoinDomain(u"CORP", u"corp.example.com", u"DC1",
-                                                                         u"10.0.0.2");
+                                                                      u"10.0.0.2");
   ASSERT_EQ(DsGetDcNameW(nullptr, u"corp", nullptr, nullptr, DS_IS_FLAT_NAME | DS_RETURN_DNS_NAME, &dc),
             static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(std::u16string(dc->DomainName), u"corp.example.com");

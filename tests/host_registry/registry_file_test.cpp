@@ -75,9 +75,9 @@ TEST(RegFile, ImportEveryValueTypeThenExportAndReimport) {
   RegSetValueExW(vendor, u"Long", 0, REG_BINARY, longBlob.data(), 100);
   RegCloseKey(vendor);
 
-  ASSERT_EQ(host::ExportRegFile(host::Host::Get().Local(), u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor",
-                                dir.path() + "/out.reg"),
-            0u);
+  ASSERT_EQ(
+      host::ExportRegFile(host::Host::Get().Local(), u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", dir.path() + "/out.reg"),
+      0u);
   std::string bytes = testsupport::ReadFileText(dir.path() + "/out.reg");
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");

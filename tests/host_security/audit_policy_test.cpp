@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/api/security.h"
-#include "platform/host/security/audit_policy.h"
 #include "platform/host/registry/registry_file.h"
 #include "platform/host/registry/registry_model.h"
+#include "platform/host/security/audit_policy.h"
 #include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -69,9 +69,14 @@ TEST_F(AuditPolicyValue, BothLayoutsAreRead) {
     std::vector<ULONG> options;
     bool mode;
   } cases[] = {
-      {"Windows 2000 to 2003", host::LegacyAuditPolicyBytes(true, {0, 1, 2, 0, 0, 3, 0, 0, 1}),
-       {0, 1, 2, 0, 0, 3, 0, 0, 1}, true},
-      {"NT 4.0, auditing off", host::LegacyAuditPolicyBytes(false, {1, 0, 0, 0, 0, 0, 2}), {1, 0, 0, 0, 0, 0, 2}, false},
+      {"Windows 2000 to 2003",
+       host::LegacyAuditPolicyBytes(true, {0, 1, 2, 0, 0, 3, 0, 0, 1}),
+       {0, 1, 2, 0, 0, 3, 0, 0, 1},
+       true},
+      {"NT 4.0, auditing off",
+       host::LegacyAuditPolicyBytes(false, {1, 0, 0, 0, 0, 0, 2}),
+       {1, 0, 0, 0, 0, 0, 2},
+       false},
       {"Windows 7", SubcategoryValue(settings7, counts7), {0, 3, 0, 0, 0, 0, 0, 0, 3}, true},
       {"Windows 10", host::SubcategoryAuditPolicyBytes({2, 1, 0, 0, 0, 0, 0, 0, 0}), {2, 1, 0, 0, 0, 0, 0, 0, 0}, true},
       {"nothing audited", host::SubcategoryAuditPolicyBytes({}), {0, 0, 0, 0, 0, 0, 0, 0, 0}, false},
@@ -96,8 +101,12 @@ TEST_F(AuditPolicyValue, AbsentValueAuditsNothingAndDamagedValueFailsTheQuery) {
   std::vector<BYTE> tooManySettings = SubcategoryValue(std::vector<uint16_t>(4, 1), {3, 3});
   std::vector<BYTE> tableOutside = good;
   tableOutside[8] = 0xF0;
-  const std::vector<BYTE> damaged[] = {{}, {1, 2, 3}, std::vector<BYTE>(good.begin(), good.end() - 1), tooManySettings,
-                                       tableOutside, std::vector<BYTE>(20, 0)};
+  const std::vector<BYTE> damaged[] = {{},
+                                       {1, 2, 3},
+                                       std::vector<BYTE>(good.begin(), good.end() - 1),
+                                       tooManySettings,
+                                       tableOutside,
+                                       std::vector<BYTE>(20, 0)};
   for (const auto& data : damaged) {
     SCOPED_TRACE(data.size());
     SetValue(data);

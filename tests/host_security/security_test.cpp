@@ -5,9 +5,9 @@
 
 #include "platform/api/kernel.h"
 #include "platform/api/security.h"
+#include "platform/host/kernel/block_pool.h"
 #include "platform/host/security/accounts.h"
 #include "platform/host/security/audit_policy.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/security/lsa_policy.h"
 #include "tests/support/fresh_host.h"
 
@@ -59,12 +59,13 @@ TEST(Sids, StringFormRoundTripsThroughTheWindowsBinaryLayout) {
 }
 
 TEST(Sids, InvalidTextsFailWithInvalidSid) {
-  for (const char16_t* text : {u"", u"S-1", u"S-1-", u"S-1-5-", u"S-1-5--18", u"S-2-5-18", u"X-1-5-18", u"S-1-5-18x",
-                               u"S-1-5-4294967296", u"S-1-0x1000000000000-1", u"ZZ",
-                               u"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16"}) {
+  for (const char16_t* text :
+       {u"", u"S-1", u"S-1-", u"S-1-5-", u"S-1-5--18", u"S-2-5-18", u"X-1-5-18", u"S-1-5-18x", u"S-1-5-4294967296",
+        u"S-1-0x1000000000000-1", u"ZZ", u"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16"}) {
     PSID sid = nullptr;
     SetLastError(0);
-    EXPECT_FALSE(ConvertStringSidToSidW(text, &sid)) << std::string(text, text + std::char_traits<char16_t>::length(text));
+    EXPECT_FALSE(ConvertStringSidToSidW(text, &sid))
+        << std::string(text, text + std::char_traits<char16_t>::length(text));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_SID));
   }
 }

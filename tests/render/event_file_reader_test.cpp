@@ -132,7 +132,8 @@ namespace {
 void WriteLongEntry(const std::string& path, size_t size) {
   gzFile f = gzopen(path.c_str(), "wb1");
   std::string block(1 << 20, 'x');
-  for (size_t done = 0; done < size; done += block.size()) gzwrite(f, block.data(), static_cast<unsigned>(block.size()));
+  for (size_t done = 0; done < size; done += block.size())
+    gzwrite(f, block.data(), static_cast<unsigned>(block.size()));
   gzwrite(f, "#A~1\r\n", 6);
   gzclose(f);
 }

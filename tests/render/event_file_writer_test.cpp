@@ -11,8 +11,8 @@
 
 #include "base/exceptions.h"
 #include "base/text.h"
-#include "render/field_text.h"
 #include "platform/api/kernel.h"
+#include "render/field_text.h"
 #include "tests/render/render_test_files.h"
 #include "tests/support/child_process.h"
 
@@ -86,7 +86,8 @@ EC_CHILD_ROLE(WriteUntilTheDiskIsFull) {
   try {
     for (int i = 0; i < 2000 && code == 0; ++i) {
       std::u16string text;
-      for (int k = 0; k < 64; ++k) text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
+      for (int k = 0; k < 64; ++k)
+        text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
       writer.WriteTextField(u"IS01", text);
       writer.EndEntry();
     }
@@ -150,10 +151,17 @@ TEST_F(EventFileWriterTest, EntriesAreTaggedFieldsEndedByCrLfInUtf8) {
 // The writer escapes and converts in one pass: its bytes must be those of the
 // UTF-16 value formed first and converted as a whole afterwards.
 TEST(EventFileWriterFieldTest, FieldBytesAreTheFormedTextConvertedToUtf8) {
-  const std::u16string texts[] = {
-      u"", u"plain", u"a~b^c#d;e:f\r\n", std::u16string(u"nul\0in", 6), u"\u00E4\u07FF\u0800\u20AC",
-      u"\xD83D\xDE00 pair", u"lone\xD800", u"\xDC00lone", u"\xD800~\xDC00", u"\xD800\xD800\xDC00\xDC00",
-      u"\uFFFE\uFFFF\uFDD0\uFDEF\uFDCF\uFDF0\uFFFD"};
+  const std::u16string texts[] = {u"",
+                                  u"plain",
+                                  u"a~b^c#d;e:f\r\n",
+                                  std::u16string(u"nul\0in", 6),
+                                  u"\u00E4\u07FF\u0800\u20AC",
+                                  u"\xD83D\xDE00 pair",
+                                  u"lone\xD800",
+                                  u"\xDC00lone",
+                                  u"\xD800~\xDC00",
+                                  u"\xD800\xD800\xDC00\xDC00",
+                                  u"\uFFFE\uFFFF\uFDD0\uFDEF\uFDCF\uFDF0\uFFFD"};
   for (const std::u16string& text : texts) {
     const std::pair<FieldForm, std::u16string> forms[] = {
         {FieldForm::AsIs, text},

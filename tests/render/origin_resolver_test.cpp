@@ -63,8 +63,8 @@ TEST_F(OriginResolverTest, AnonymousAndMachineAccountsAreSkipped) {
   EXPECT_FALSE(resolver.ResolveEventOrigin(Logon4624(u"ANONYMOUS LOGON", u"10.0.0.7"), &from_, &mac_, &fqdn_));
   EXPECT_EQ(from_, u"");
   EXPECT_FALSE(resolver.ResolveEventOrigin(Logon4624(u"WS7$", u"10.0.0.7"), &from_, &mac_, &fqdn_));
-  EXPECT_FALSE(resolver.ResolveEventOrigin(Record(4625, std::vector<std::u16string>(21, u"alice")), &from_,
-                                           &mac_, &fqdn_));
+  EXPECT_FALSE(
+      resolver.ResolveEventOrigin(Record(4625, std::vector<std::u16string>(21, u"alice")), &from_, &mac_, &fqdn_));
   EXPECT_FALSE(OriginResolver::IsUsableAccountName(u"-"));
   EXPECT_FALSE(OriginResolver::IsUsableAccountName(u""));
   EXPECT_TRUE(OriginResolver::IsUsableAccountName(u"anonymous logon"));

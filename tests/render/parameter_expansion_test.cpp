@@ -26,8 +26,8 @@ class ParameterExpansion : public ::testing::Test {
     });
   }
 
-  std::map<int32_t, std::u16string> messages_{
-      {1, u"X"}, {2, u"running"}, {5, u"five"}, {7, u"%%7%%7"}, {8, u"%%2 and %%1"}, {-3, u"minus"}};
+  std::map<int32_t, std::u16string> messages_{{1, u"X"},      {2, u"running"},     {5, u"five"},
+                                              {7, u"%%7%%7"}, {8, u"%%2 and %%1"}, {-3, u"minus"}};
   std::map<int32_t, int> lookups_;
 };
 

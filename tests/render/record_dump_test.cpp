@@ -21,9 +21,9 @@ using testsupport::Typed;
 class FakeCollector : public DumpContext {
  public:
   bool resolveSids = false, collectResources = false, resolveComputerName = false;
-  std::map<std::u16string, CSidCache::SidInfo> accounts;      // by SID string
-  std::map<std::u16string, std::u16string> hostNames;         // name -> resolved
-  std::map<std::u16string, std::u16string> expansions;        // text -> expanded
+  std::map<std::u16string, CSidCache::SidInfo> accounts;  // by SID string
+  std::map<std::u16string, std::u16string> hostNames;     // name -> resolved
+  std::map<std::u16string, std::u16string> expansions;    // text -> expanded
   int written = 0;
 
   bool ResolveSids() const override { return resolveSids; }

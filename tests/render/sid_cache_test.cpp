@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/api/kernel.h"
-#include "platform/host/security/accounts.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
+#include "platform/host/security/accounts.h"
 
 using namespace cmr;
 

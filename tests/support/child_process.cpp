@@ -42,12 +42,9 @@ bool RegisterChildRole(const std::string& name, ChildRole role) {
   return true;
 }
 
-int RunChild(const std::string& role, const std::vector<std::string>& args) {
-  return WaitFor(StartChild(role, args));
-}
+int RunChild(const std::string& role, const std::vector<std::string>& args) { return WaitFor(StartChild(role, args)); }
 
-Child::Child(const std::string& role, const std::vector<std::string>& args)
-    : pid_(StartChild(role, args)) {}
+Child::Child(const std::string& role, const std::vector<std::string>& args) : pid_(StartChild(role, args)) {}
 
 Child::~Child() { Wait(); }
 

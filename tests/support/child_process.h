@@ -41,8 +41,8 @@ bool RunChildRoleIfAsked(int argc, char** argv, int* rc);
 
 #define EC_CHILD_ROLE_CAT2(a, b) a##b
 #define EC_CHILD_ROLE_CAT(a, b) EC_CHILD_ROLE_CAT2(a, b)
-#define EC_CHILD_ROLE(name)                                                        \
-  static int EC_CHILD_ROLE_CAT(ChildRole_, name)(const std::vector<std::string>&); \
-  static bool EC_CHILD_ROLE_CAT(childRoleRegistered_, name) =                      \
+#define EC_CHILD_ROLE(name)                                                         \
+  static int EC_CHILD_ROLE_CAT(ChildRole_, name)(const std::vector<std::string>&);  \
+  static bool EC_CHILD_ROLE_CAT(childRoleRegistered_, name) =                       \
       ::testsupport::RegisterChildRole(#name, EC_CHILD_ROLE_CAT(ChildRole_, name)); \
   static int EC_CHILD_ROLE_CAT(ChildRole_, name)(const std::vector<std::string>& args)

@@ -1,10 +1,10 @@
 // The audit policy check: which requirements the computer's policy does not
 // meet, their text, and the warning a collection adds.
-#include "base/error_report.h"
-#include "platform/host/security/audit_policy.h"
-#include "platform/host/kernel/block_pool.h"
-#include "platform/host/security/lsa_policy.h"
 #include "task/audit_status.h"
+#include "base/error_report.h"
+#include "platform/host/kernel/block_pool.h"
+#include "platform/host/security/audit_policy.h"
+#include "platform/host/security/lsa_policy.h"
 #include "task/audit_warning.h"
 #include "tests/task/task_fixture.h"
 
@@ -36,10 +36,16 @@ TEST_F(AuditStatus, RequirementsThatAreNotMet) {
     Pairs required, notMet;
     const char16_t* text;
   } cases[] = {
-      {"nothing audited", 0, {{1, 1}, {2, 2}}, {{1, 1}, {2, 2}},
+      {"nothing audited",
+       0,
+       {{1, 1}, {2, 2}},
+       {{1, 1}, {2, 2}},
        u"Auditing of Logon Success and Auditing of Object Access Failure"},
       {"flags 0 are always met", 0, {{1, 0}, {8, 0}}, {}, u""},
-      {"successes only", kSuccess, {{1, 1}, {1, 3}, {1, 2}}, {{1, 3}, {1, 2}},
+      {"successes only",
+       kSuccess,
+       {{1, 1}, {1, 3}, {1, 2}},
+       {{1, 3}, {1, 2}},
        u"Auditing of Logon and Auditing of Logon Failure"},
       {"categories out of range", 0, {{-1, 1}, {9, 1}, {1000, 2}, {INT32_MIN, 1}}, {}, u""},
       {"everything audited", 3, {{1, 3}, {1, 1}}, {}, u""},
@@ -80,10 +86,12 @@ TEST_F(AuditStatus, PolicyThatCannotBeReadIsAFailureWithItsText) {
     const char* call;
     const char16_t* description;
   } cases[] = {
-      {"LsaOpenPolicy", u"Cannot open security policy settings. Error details: Access is denied. (Error number: "
-                        u"0x80004005)"},
-      {"LsaQueryInformationPolicy", u"Cannot obtain security policy settings. Error details: Access is denied. "
-                                    u"(Error number: 0x80004005)"},
+      {"LsaOpenPolicy",
+       u"Cannot open security policy settings. Error details: Access is denied. (Error number: "
+       u"0x80004005)"},
+      {"LsaQueryInformationPolicy",
+       u"Cannot obtain security policy settings. Error details: Access is denied. "
+       u"(Error number: 0x80004005)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.call);
@@ -110,13 +118,22 @@ TEST_F(AuditStatus, WarningOfACollection) {
     const char16_t* evtFile;
     const char16_t* warning;
   } cases[] = {
-      {"requirements not met", {{1, 1}, {2, 2}}, nullptr, u"",
+      {"requirements not met",
+       {{1, 1}, {2, 2}},
+       nullptr,
+       u"",
        u"Before. Auditing of Logon Success and Auditing of Object Access Failure is not enabled for this server. "
        u"Adjust the audit policy settings (see product documentation for more information). "},
       {"requirements met", {{1, 0}}, nullptr, u"", u"Before. "},
-      {"policy cannot be read", {{1, 1}}, "LsaOpenPolicy", u"",
+      {"policy cannot be read",
+       {{1, 1}},
+       "LsaOpenPolicy",
+       u"",
        u"Before. Failed to obtain system audit status. Error: Access is denied."},
-      {"policy cannot be read, log from a file", {{1, 1}}, "LsaQueryInformationPolicy", u"C:\\logs\\saved.evt",
+      {"policy cannot be read, log from a file",
+       {{1, 1}},
+       "LsaQueryInformationPolicy",
+       u"C:\\logs\\saved.evt",
        u"Before. "},
   };
   for (const auto& c : cases) {

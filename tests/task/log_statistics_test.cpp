@@ -50,7 +50,8 @@ class LogStatistics : public tasktest::TaskFixture {
   // written or the log refuses one; returns how many were written.
   uint32_t Fill(const std::u16string& log, uint32_t first, uint32_t count) {
     uint32_t written = 0;
-    while (written < count && host::AppendClassicRecord(Local(), log, Record(first + written, 1600000000 + first + written)))
+    while (written < count &&
+           host::AppendClassicRecord(Local(), log, Record(first + written, 1600000000 + first + written)))
       ++written;
     return written;
   }

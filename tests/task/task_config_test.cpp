@@ -26,7 +26,11 @@ std::u16string Doc(const std::string& children) {
 TEST(TaskConfig, NewConfigurationDocument) {
   CTaskEventLog c;
   std::string xml = Xml(c);
-  EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Task CLSID=\"{3B9E6A40-2C75-4F1D-8A63-5E0D91C4B7F2}\">", 0), 0u) << xml;
+  EXPECT_EQ(
+      xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Task CLSID=\"{3B9E6A40-2C75-4F1D-8A63-5E0D91C4B7F2}\">",
+                0),
+      0u)
+      << xml;
   EXPECT_NE(xml.find("<Module file=\"Calomar.Common.EventCollector.dll\" />"), std::string::npos);
   EXPECT_NE(xml.find("<LastRecordNumber>0</LastRecordNumber>"), std::string::npos);
   EXPECT_NE(xml.find("<LastTimeWritten>-1</LastTimeWritten>"), std::string::npos);
@@ -36,11 +40,29 @@ TEST(TaskConfig, NewConfigurationDocument) {
   EXPECT_NE(xml.find("<LogInfoList />"), std::string::npos);
   EXPECT_EQ(xml.find("ComputerInfo"), std::string::npos);
   // Elements in their fixed order.
-  const char* order[] = {"<GUID>", "<LogName", "<CompactLogName", "<LoadFromEvtFile", "<ResolveSIDs>", "<ResolveMACs>",
-                         "<SavePath", "<LastRecordNumber>", "<LastTimeWritten>", "<Modules>", "<Filter",
-                         "<SeekLastFirstRun>", "<LastEventFound>", "<CollectEventResources>", "<ResolveComputerName>",
-                         "<UserLanguage>", "<PreferredAPI>", "<FallbackAPI>", "<Warning", "<ErrorStatus>",
-                         "<ErrorText", "<EventFileName", "<LogInfoList"};
+  const char* order[] = {"<GUID>",
+                         "<LogName",
+                         "<CompactLogName",
+                         "<LoadFromEvtFile",
+                         "<ResolveSIDs>",
+                         "<ResolveMACs>",
+                         "<SavePath",
+                         "<LastRecordNumber>",
+                         "<LastTimeWritten>",
+                         "<Modules>",
+                         "<Filter",
+                         "<SeekLastFirstRun>",
+                         "<LastEventFound>",
+                         "<CollectEventResources>",
+                         "<ResolveComputerName>",
+                         "<UserLanguage>",
+                         "<PreferredAPI>",
+                         "<FallbackAPI>",
+                         "<Warning",
+                         "<ErrorStatus>",
+                         "<ErrorText",
+                         "<EventFileName",
+                         "<LogInfoList"};
   size_t last = 0;
   for (const char* name : order) {
     size_t at = xml.find(name);
@@ -89,24 +111,26 @@ TEST(TaskConfig, RoundTripOfEveryField) {
 
 TEST(TaskConfig, LoadingRules) {
   CTaskEventLog c;
-  c.LoadFromString(Doc("<LogName>A</LogName><LogName>B</LogName><PolicyAuditEventType>5</PolicyAuditEventType>"
-                       "<LastTimeWritten>-1</LastTimeWritten><ErrorStatus/><Unknown>1</Unknown>"));
+  c.LoadFromString(
+      Doc("<LogName>A</LogName><LogName>B</LogName><PolicyAuditEventType>5</PolicyAuditEventType>"
+          "<LastTimeWritten>-1</LastTimeWritten><ErrorStatus/><Unknown>1</Unknown>"));
   EXPECT_EQ(c.LogName, u"B");
   EXPECT_EQ(c.LogNames, (std::vector<std::u16string>{u"A", u"B"}));
   ASSERT_EQ(c.PolicyAuditEventTypes.size(), 1u);
   EXPECT_EQ(c.PolicyAuditEventTypes[0], std::make_pair(5, 5));
   EXPECT_EQ(c.LastTimeWritten, 0xFFFFFFFFu);
-  EXPECT_EQ(c.ErrorStatus, 0);      // an ErrorStatus without text reads as 0
-  EXPECT_EQ(c.UserLanguage, 0);     // no UserLanguage element
-  EXPECT_TRUE(c.Modules.empty());   // no Modules element after a load
+  EXPECT_EQ(c.ErrorStatus, 0);     // an ErrorStatus without text reads as 0
+  EXPECT_EQ(c.UserLanguage, 0);    // no UserLanguage element
+  EXPECT_TRUE(c.Modules.empty());  // no Modules element after a load
   std::string again = Xml(c);
   EXPECT_NE(again.find("<LogName>A</LogName>\n    <LogName>B</LogName>"), std::string::npos);
 }
 
 TEST(TaskConfig, LogInfoListAndComputerInfoSurviveReload) {
   CTaskEventLog c;
-  std::u16string doc = Doc("<LogInfoList><LogInfo><LogEnabled>2</LogEnabled><LogName>L</LogName>"
-                           "<NumberOfRecords/></LogInfo></LogInfoList>");
+  std::u16string doc =
+      Doc("<LogInfoList><LogInfo><LogEnabled>2</LogEnabled><LogName>L</LogName>"
+          "<NumberOfRecords/></LogInfo></LogInfoList>");
   c.LoadFromString(doc);
   c.LoadFromString(doc);
   ASSERT_EQ(c.LogInfoList.size(), 2u);
@@ -135,12 +159,8 @@ TEST(TaskConfig, BadDocuments) {
 
 class TaskConfigFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path_ = Utf8ToUtf16((dir_ / "task.xml").string());
-  }
-  void TearDown() override {
-    host::ClearFaults();
-  }
+  void SetUp() override { path_ = Utf8ToUtf16((dir_ / "task.xml").string()); }
+  void TearDown() override { host::ClearFaults(); }
   std::string Read() { return testsupport::ReadFileText(dir_ / "task.xml"); }
   testsupport::TempDir temp_;
   fs::path dir_{temp_.path()};

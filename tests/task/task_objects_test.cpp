@@ -36,8 +36,7 @@ cmr::CTaskEventLog Committed(ITaskConfig* config) {
 TEST(TaskConfigObject, SettersReachTheDocument) {
   auto config = Make<CTaskConfigImpl, ITaskConfig>();
   EXPECT_EQ(config->Commit(nullptr), E_INVALIDARG);
-  Bstr save(u"C:\\Out"), log(u"Security"), evt(u" \t D:\\logs\\sec.evt \r\n\v"), filter(u"<Filters/>"),
-      compact(u"Sec");
+  Bstr save(u"C:\\Out"), log(u"Security"), evt(u" \t D:\\logs\\sec.evt \r\n\v"), filter(u"<Filters/>"), compact(u"Sec");
   EXPECT_EQ(config->SetSavePath(save.b), S_OK);
   EXPECT_EQ(config->SetEventLog(log.b), S_OK);
   EXPECT_EQ(config->SetLoadFromEvtFile(evt.b), S_OK);
@@ -112,8 +111,9 @@ std::u16string ResultDocument(bool withComputerInfo) {
   cmr::LogInfoEntry b;
   b.Name = u"Disabled";
   c.AddLogInfo(b);
-  if (withComputerInfo) c.SetComputerInfo(std::make_unique<cmr::ComputerInfoRecord>(
-      cmr::ComputerInfoRecord{10, 0, 0x9003, u"srv1.corp.example.com", u"corp.example.com"}));
+  if (withComputerInfo)
+    c.SetComputerInfo(std::make_unique<cmr::ComputerInfoRecord>(
+        cmr::ComputerInfoRecord{10, 0, 0x9003, u"srv1.corp.example.com", u"corp.example.com"}));
   return c.SaveToString();
 }
 

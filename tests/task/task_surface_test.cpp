@@ -139,8 +139,7 @@ class RecordingTask : public com::Object<ITask> {
   VARIANT_BOOL processBackups = 7;
   VARIANT_BOOL cleanBackups = 7;
   ULONG bufSize = 0;
-  HRESULT STDMETHODCALLTYPE Run(BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL process, VARIANT_BOOL clean,
-                                ULONG size) override {
+  HRESULT STDMETHODCALLTYPE Run(BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL process, VARIANT_BOOL clean, ULONG size) override {
     processBackups = process;
     cleanBackups = clean;
     bufSize = size;
@@ -193,8 +192,8 @@ HRESULT InvokeByName(IDispatch* object, const com::dispatch::Member& m, VARIANT*
   bool isPut = m.kind == com::dispatch::Kind::PropPut;
   DISPPARAMS params{args.data(), isPut ? &put : nullptr, static_cast<UINT>(args.size()), isPut ? 1u : 0u};
   WORD flags = m.kind == com::dispatch::Kind::PropGet ? DISPATCH_PROPERTYGET
-               : isPut                                 ? DISPATCH_PROPERTYPUT
-                                                       : DISPATCH_METHOD;
+               : isPut                                ? DISPATCH_PROPERTYPUT
+                                                      : DISPATCH_METHOD;
   EXCEPINFO info{};
   HRESULT hr = object->Invoke(m.dispid, IID_NULL, 0, flags, &params, result, &info, nullptr);
   SysFreeString(info.bstrSource);
@@ -215,11 +214,10 @@ TEST_F(Dispatch, EveryTaskInterfaceMemberIsReachedByName) {
       {com::Ptr<IDispatch>(static_cast<ITaskConfig*>(com::MakeObject<CTaskConfigImpl>().Get())), &IID_ITaskConfig},
       {com::Ptr<IDispatch>(static_cast<ITask*>(com::MakeObject<CTask>().Get())), &IID_ITask},
       {com::Ptr<IDispatch>(static_cast<ITaskResult*>(result.Get())), &IID_ITaskResult},
-      {com::Ptr<IDispatch>(static_cast<ITaskResult2*>(com::MakeObject<CTaskResult2Impl>().Get())),
-       &IID_ITaskResult2},
+      {com::Ptr<IDispatch>(static_cast<ITaskResult2*>(com::MakeObject<CTaskResult2Impl>().Get())), &IID_ITaskResult2},
       {com::Ptr<IDispatch>(static_cast<ILogInfo*>(com::MakeObject<CLogInfo>().Get())), &IID_ILogInfo},
-      {com::Ptr<IDispatch>(static_cast<ITaskComputerInfo*>(
-           com::MakeObject<CTaskComputerInfo>(cmr::ComputerInfoRecord{}).Get())),
+      {com::Ptr<IDispatch>(
+           static_cast<ITaskComputerInfo*>(com::MakeObject<CTaskComputerInfo>(cmr::ComputerInfoRecord{}).Get())),
        &IID_ITaskComputerInfo},
   };
   for (const auto& [object, iid] : objects) {

@@ -3,6 +3,7 @@
  *   flat_run_client DLL CONFIG SAVE_FOLDER
  * Prints "Run returned 0x........" and exits 0 when Run succeeded. */
 #include <windows.h>
+
 #include <oleauto.h>
 #include <stdio.h>
 

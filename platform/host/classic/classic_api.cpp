@@ -58,7 +58,7 @@ DWORD MapReaderPath(const host::ClassicReader& reader, LPCWSTR path, std::string
 DWORD WriteBackupFile(const host::ClassicReader& reader, LPCWSTR path) {
   std::string target;
   if (DWORD e = MapReaderPath(reader, path, &target)) return e;
-  struct stat info{};
+  struct stat info {};
   if (stat(target.c_str(), &info) == 0) return ERROR_ALREADY_EXISTS;
   return reader.log->WriteBackup(target);
 }
@@ -127,11 +127,13 @@ BOOL WINAPI CloseEventLog(HANDLE hEventLog) {
 }
 
 BOOL WINAPI GetNumberOfEventLogRecords(HANDLE hEventLog, PDWORD NumberOfRecords) {
-  return AnswerNumber(HOST_CALL_SITE("GetNumberOfEventLogRecords"), hEventLog, NumberOfRecords, &host::ClassicLog::Count);
+  return AnswerNumber(HOST_CALL_SITE("GetNumberOfEventLogRecords"), hEventLog, NumberOfRecords,
+                      &host::ClassicLog::Count);
 }
 
 BOOL WINAPI GetOldestEventLogRecord(HANDLE hEventLog, PDWORD OldestRecord) {
-  return AnswerNumber(HOST_CALL_SITE("GetOldestEventLogRecord"), hEventLog, OldestRecord, &host::ClassicLog::OldestNumber);
+  return AnswerNumber(HOST_CALL_SITE("GetOldestEventLogRecord"), hEventLog, OldestRecord,
+                      &host::ClassicLog::OldestNumber);
 }
 
 BOOL WINAPI GetEventLogInformation(HANDLE hEventLog, DWORD dwInfoLevel, LPVOID lpBuffer, DWORD cbBufSize,

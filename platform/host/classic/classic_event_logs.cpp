@@ -2,12 +2,12 @@
 
 #include <sys/stat.h>
 
-#include "platform/host/files/archive_name.h"
 #include "platform/host/classic/classic_channel_log.h"
 #include "platform/host/classic/classic_evt_log.h"
 #include "platform/host/classic/classic_view.h"
-#include "platform/host/kernel/clock.h"
 #include "platform/host/evt/event_channels.h"
+#include "platform/host/files/archive_name.h"
+#include "platform/host/kernel/clock.h"
 #include "platform/host/registry/registry_values.h"
 
 namespace host {
@@ -163,7 +163,7 @@ DWORD ClassicEventLogService::Archive(std::u16string_view name, std::string* arc
   std::u16string file = folder + u"\\Archive-" + s.name + u"-" + ArchiveTimeNow() + (channel ? u".evtx" : u".evt");
   std::string target;
   if (DWORD e = MapComputerPath(file, &target)) return e;
-  struct stat info{};
+  struct stat info {};
   if (stat(target.c_str(), &info) == 0) return ERROR_ALREADY_EXISTS;
   if (DWORD e = log->WriteBackup(target)) return e;
   if (archivePath) *archivePath = target;

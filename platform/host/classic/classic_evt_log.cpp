@@ -15,7 +15,7 @@ namespace host {
 namespace {
 
 bool FileState(const std::string& path, off_t* size, long long* time) {
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) != 0) return false;
   *size = info.st_size;
   *time = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
@@ -102,7 +102,8 @@ void EvtClassicLog::SetLimits(DWORD maxSize, DWORD retention) {
 void EvtClassicLog::ApplyLimits() {
   if (loadError_) return;
   // A maximum below the file's present size takes effect when the log is cleared.
-  if (auto file = formats::EvtLogFile::FromImage(WithLimits(file_.Image(), maxSize_, retention_))) Adopt(std::move(*file));
+  if (auto file = formats::EvtLogFile::FromImage(WithLimits(file_.Image(), maxSize_, retention_)))
+    Adopt(std::move(*file));
 }
 
 DWORD EvtClassicLog::Save() {

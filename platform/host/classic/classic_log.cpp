@@ -8,8 +8,8 @@
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/file_bytes.h"
 #include "platform/formats/file_window.h"
-#include "platform/host/classic/evt_file_log.h"
 #include "platform/host/classic/classic_view.h"
+#include "platform/host/classic/evt_file_log.h"
 
 namespace host {
 
@@ -26,9 +26,7 @@ size_t ClassicLog::LowerBound(uint32_t number) {
   return low;
 }
 
-uint32_t RecordListLog::NumberAt(size_t index) {
-  return formats::EvtRecordView(records_[index]).RecordNumber();
-}
+uint32_t RecordListLog::NumberAt(size_t index) { return formats::EvtRecordView(records_[index]).RecordNumber(); }
 
 namespace {
 
@@ -57,7 +55,7 @@ std::unique_ptr<ClassicLog> EvtxBackup(const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 DWORD ReadClassicBackupFile(const std::string& linuxPath, std::unique_ptr<ClassicLog>* out) {
-  struct stat info{};
+  struct stat info {};
   if (stat(linuxPath.c_str(), &info) != 0) {
     std::string folder = linuxPath.substr(0, linuxPath.find_last_of('/') + 1);
     return folder.empty() || stat(folder.c_str(), &info) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;

@@ -53,8 +53,7 @@ class ClassicLog {
 // A read-only log made of records read from a file (OpenBackupEventLogW).
 class RecordListLog : public ClassicLog {
  public:
-  RecordListLog(std::vector<std::vector<uint8_t>> records, bool full)
-      : records_(std::move(records)), full_(full) {}
+  RecordListLog(std::vector<std::vector<uint8_t>> records, bool full) : records_(std::move(records)), full_(full) {}
 
   size_t Size() override { return records_.size(); }
   uint32_t NumberAt(size_t index) override;

@@ -48,8 +48,8 @@ uint32_t EvtFileLog::LengthAt(uint32_t offset) const {
 
 void EvtFileLog::Seek(size_t index) {
   if (index == cursorIndex_) return;
-  const auto run = std::upper_bound(runs_.begin(), runs_.end(), index,
-                                    [](size_t i, const Run& r) { return i < r.firstIndex; }) - 1;
+  const auto run =
+      std::upper_bound(runs_.begin(), runs_.end(), index, [](size_t i, const Run& r) { return i < r.firstIndex; }) - 1;
   size_t at = run->firstIndex;
   uint32_t offset = run->offset;
   // Going on from the cursor inside the same run saves walking from its start.

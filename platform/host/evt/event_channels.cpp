@@ -51,7 +51,7 @@ std::shared_ptr<EventRecordLog> EventChannel::Log() {
     log_ = std::make_shared<EventRecordLog>();
     estimatedBytes_ = 0;
     loadDiagnostics.clear();
-    struct stat info{};
+    struct stat info {};
     if (stat(backingFile.c_str(), &info) != 0) return log_;  // the file need not exist yet
     std::string error;
     log_->file = EvtxFileRecords::Open(backingFile, &error);
@@ -75,7 +75,7 @@ void EventChannel::Materialize() {
 
 ULONGLONG EventChannel::FileSize() {
   Log();
-  struct stat info{};
+  struct stat info {};
   if (log_->file && stat(backingFile.c_str(), &info) == 0) return static_cast<ULONGLONG>(info.st_size);
   ULONGLONG chunks = std::max<ULONGLONG>(1, (estimatedBytes_ + kChunkPayload - 1) / kChunkPayload);
   return 4096 + chunks * 65536;

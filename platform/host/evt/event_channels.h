@@ -56,14 +56,14 @@ struct ChannelConfig {
   std::u16string name;
   DWORD type = EvtChannelTypeAdmin;  // 0 admin, 1 operational, 2 analytic, 3 debug
   bool enabled = true;
-  bool classic = false;              // a classic event log seen as a channel
-  DWORD isolation = 0;               // 0 application, 1 system, 2 custom
-  std::u16string access;             // SDDL
-  std::u16string logFilePath;        // Windows path; may hold environment variables
+  bool classic = false;        // a classic event log seen as a channel
+  DWORD isolation = 0;         // 0 application, 1 system, 2 custom
+  std::u16string access;       // SDDL
+  std::u16string logFilePath;  // Windows path; may hold environment variables
   std::u16string owningPublisher;
-  ULONGLONG maxSize = 1052672;       // bytes of the log file
-  bool retention = false;            // true: a full log keeps its events
-  bool autoBackup = false;           // with retention: a full log is archived and cleared
+  ULONGLONG maxSize = 1052672;             // bytes of the log file
+  bool retention = false;                  // true: a full log keeps its events
+  bool autoBackup = false;                 // with retention: a full log is archived and cleared
   std::vector<std::u16string> publishers;  // publishers that log to the channel
 };
 

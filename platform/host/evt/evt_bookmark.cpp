@@ -2,8 +2,8 @@
 #include "platform/api/kernel.h"
 #include "platform/api/utf.h"
 #include "platform/host/evt/evt_bookmark_text.h"
-#include "platform/host/faults/faults.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/faults/faults.h"
 
 namespace host::evt {
 namespace {

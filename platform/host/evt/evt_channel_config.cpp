@@ -2,8 +2,8 @@
 #include "platform/api/kernel.h"
 #include "platform/host/evt/evt_objects.h"
 #include "platform/host/evt/evt_variant_buffer.h"
-#include "platform/host/faults/faults.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/faults/faults.h"
 
 using namespace host::evt;
 using formats::EvtxValue;

@@ -10,11 +10,11 @@
 #include "platform/api/utf.h"
 #include "platform/formats/evtx_system.h"
 #include "platform/host/evt/evt_objects.h"
+#include "platform/host/evt/wevtapi.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/modules/message_inserts.h"
 #include "platform/host/modules/message_table.h"
 #include "platform/host/modules/pe_image.h"
-#include "platform/host/evt/wevtapi.h"
 
 using namespace host::evt;
 using formats::EvtxValue;
@@ -43,7 +43,8 @@ DWORD FindMessage(const host::Publisher& p, LANGID language, DWORD id, std::u16s
         return 0;
       }
     }
-    if (FindFileMessage(p.messageFile.get(), lang, id, text) || FindFileMessage(p.parameterFile.get(), lang, id, text)) {
+    if (FindFileMessage(p.messageFile.get(), lang, id, text) ||
+        FindFileMessage(p.parameterFile.get(), lang, id, text)) {
       return 0;
     }
   }

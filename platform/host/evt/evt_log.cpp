@@ -5,11 +5,11 @@
 
 #include "platform/api/kernel.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/kernel/clock.h"
 #include "platform/host/evt/evt_log_source.h"
 #include "platform/host/evt/evt_variant_buffer.h"
-#include "platform/host/faults/faults.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/faults/faults.h"
+#include "platform/host/kernel/clock.h"
 
 using namespace host::evt;
 using formats::EvtxValue;
@@ -24,7 +24,7 @@ ULONGLONG FileTimeOf(const struct timespec& t) {
 }
 
 EvtxValue LogInfoValue(host::EventChannel* channel, const host::EventRecordLog& log, const std::string& file, int id) {
-  struct stat info{};
+  struct stat info {};
   bool hasFile = !file.empty() && stat(file.c_str(), &info) == 0;
   switch (id) {
     case EvtLogCreationTime:
@@ -96,7 +96,7 @@ BOOL WINAPI EvtExportLog(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWST
   if (DWORD e = OpenLogSource(session, path, kind == EvtExportLogChannelPath, &source)) return Fail(e);
   std::string target;
   if (DWORD e = MapSessionPath(*source.computer, targetFilePath, &target)) return Fail(e);
-  struct stat info{};
+  struct stat info {};
   if (stat(target.c_str(), &info) == 0) return Fail(ERROR_FILE_EXISTS);
   std::string error;
   if (!formats::WriteEvtxFile(target, source.log->copyAll(), error)) {

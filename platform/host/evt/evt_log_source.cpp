@@ -25,7 +25,7 @@ DWORD OpenLogSource(EVT_HANDLE session, std::u16string_view path, bool isChannel
     return 0;
   }
   if (DWORD e = MapSessionPath(*out->computer, path, &out->file)) return e;
-  struct stat info{};
+  struct stat info {};
   if (stat(out->file.c_str(), &info) != 0) return ERROR_FILE_NOT_FOUND;
   if (S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
   out->log = std::make_shared<EventRecordLog>();

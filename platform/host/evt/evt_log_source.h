@@ -14,7 +14,7 @@ struct LogSource {
   Computer* computer = nullptr;
   EventChannel* channel = nullptr;  // null for a file
   std::shared_ptr<EventRecordLog> log;
-  std::string file;                  // Linux path of a file, or of the channel's backing file
+  std::string file;  // Linux path of a file, or of the channel's backing file
 };
 
 // Opens `path` as a channel name or a file path. Returns 0 or the error:

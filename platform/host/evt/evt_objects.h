@@ -46,9 +46,9 @@ struct ChannelEnum : Object {
 // EvtOpenLog: a channel of a computer or an .evtx file.
 struct LogObject : Object {
   std::u16string server;
-  std::u16string channel;                    // channel name, or empty for a file
-  std::string file;                          // Linux path of a file
-  std::shared_ptr<EventRecordLog> fileLog;   // the events of a file
+  std::u16string channel;                   // channel name, or empty for a file
+  std::string file;                         // Linux path of a file
+  std::shared_ptr<EventRecordLog> fileLog;  // the events of a file
 };
 
 // A query's result set over a log. Positions are absolute (see
@@ -62,7 +62,7 @@ struct ResultSet : Object {
   uint64_t reverseEnd = 0;  // for a reverse query: the absolute end when it was opened
   int64_t next = 0;         // logical position (index in query order from the start)
   int64_t current = -1;
-  std::u16string channel;   // the channel queried, empty for a file
+  std::u16string channel;  // the channel queried, empty for a file
 };
 
 struct Event : Object {

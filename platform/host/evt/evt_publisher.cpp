@@ -3,8 +3,8 @@
 #include "platform/api/kernel.h"
 #include "platform/host/evt/evt_objects.h"
 #include "platform/host/evt/evt_variant_buffer.h"
-#include "platform/host/faults/faults.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/faults/faults.h"
 
 using namespace host::evt;
 using formats::EvtxValue;
@@ -63,8 +63,8 @@ EVT_HANDLE WINAPI EvtOpenPublisherMetadata(EVT_HANDLE session, LPCWSTR publisher
   return Add(metadata);
 }
 
-BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags,
-                                            DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed) {
+BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags, DWORD bufferSize,
+                                            PEVT_VARIANT buffer, PDWORD bufferUsed) {
   if (DWORD e = HOST_FAULT("EvtGetPublisherMetadataProperty")) return Fail(e);
   if (flags != 0 || !bufferUsed) return Fail(ERROR_INVALID_PARAMETER);
   host::Lock lock;

@@ -11,8 +11,8 @@
 #include "platform/formats/evtx_reader.h"
 #include "platform/host/evt/evt_log_source.h"
 #include "platform/host/evt/evt_objects.h"
-#include "platform/host/faults/faults.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/faults/faults.h"
 
 using namespace host::evt;
 

@@ -9,8 +9,8 @@
 #include "platform/host/evt/evt_bookmark_text.h"
 #include "platform/host/evt/evt_objects.h"
 #include "platform/host/evt/evt_variant_buffer.h"
-#include "platform/host/faults/faults.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/faults/faults.h"
 
 using namespace host::evt;
 

@@ -1,9 +1,9 @@
 // EvtOpenSession, EvtClose, and the channel enumeration.
 #include "platform/api/kernel.h"
 #include "platform/host/evt/evt_objects.h"
+#include "platform/host/evt/wevtapi.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/net/reachable.h"
-#include "platform/host/evt/wevtapi.h"
 
 using namespace host::evt;
 

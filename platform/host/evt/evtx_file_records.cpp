@@ -12,8 +12,8 @@ std::shared_ptr<EvtxFileRecords> EvtxFileRecords::Open(const std::string& path, 
     return nullptr;
   }
   if (!file->reader_->headerValid()) {
-    if (error) *error = file->reader_->headerDiagnostics().empty() ? "not an .evtx file"
-                                                                    : file->reader_->headerDiagnostics()[0];
+    if (error)
+      *error = file->reader_->headerDiagnostics().empty() ? "not an .evtx file" : file->reader_->headerDiagnostics()[0];
     return nullptr;
   }
   file->diagnostics_ = file->reader_->headerDiagnostics();
@@ -27,9 +27,7 @@ std::shared_ptr<EvtxFileRecords> EvtxFileRecords::Open(const std::string& path, 
   return file;
 }
 
-uint64_t EvtxFileRecords::newestRecordId() const {
-  return chunks_.empty() ? 0 : chunks_.back().lastRecordId;
-}
+uint64_t EvtxFileRecords::newestRecordId() const { return chunks_.empty() ? 0 : chunks_.back().lastRecordId; }
 
 bool EvtxFileRecords::load(size_t chunk) {
   if (chunk == cached_) return true;

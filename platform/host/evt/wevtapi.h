@@ -25,8 +25,8 @@ BOOL WINAPI EvtGetChannelConfigProperty(EVT_HANDLE channelConfig, int propertyId
                                         PEVT_VARIANT buffer, PDWORD bufferUsed);
 EVT_HANDLE WINAPI EvtOpenPublisherMetadata(EVT_HANDLE session, LPCWSTR publisherId, LPCWSTR logFilePath, LCID locale,
                                            DWORD flags);
-BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags,
-                                            DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);
+BOOL WINAPI EvtGetPublisherMetadataProperty(EVT_HANDLE publisherMetadata, int propertyId, DWORD flags, DWORD bufferSize,
+                                            PEVT_VARIANT buffer, PDWORD bufferUsed);
 BOOL WINAPI EvtGetObjectArraySize(EVT_HANDLE objectArray, PDWORD objectArraySize);
 BOOL WINAPI EvtGetObjectArrayProperty(EVT_HANDLE objectArray, DWORD propertyId, DWORD arrayIndex, DWORD flags,
                                       DWORD bufferSize, PEVT_VARIANT buffer, PDWORD bufferUsed);

@@ -1,7 +1,7 @@
 // The host's Wevtapi.dll: a built-in module whose exports are the Evt*
 // functions, loadable with LoadLibraryW("Wevtapi.dll").
-#include "platform/host/modules/module_table.h"
 #include "platform/host/evt/wevtapi.h"
+#include "platform/host/modules/module_table.h"
 
 namespace host {
 namespace {

@@ -76,20 +76,20 @@ void SetFaultError(DWORD error);
 }  // namespace host
 
 // The counter of call `name` at this place in the code, found once.
-#define HOST_CALL_SITE(name)                                 \
-  ([]() -> ::host::CallSite& {                               \
+#define HOST_CALL_SITE(name)                                       \
+  ([]() -> ::host::CallSite& {                                     \
     static ::host::CallSite& hostCallSite = ::host::SiteFor(name); \
-    return hostCallSite;                                     \
+    return hostCallSite;                                           \
   }())
 
 // Counts call `name`; the error to fail with, or 0.
 #define HOST_FAULT(name) ::host::FaultAt(HOST_CALL_SITE(name))
 
 // Counts call `name`; on a fault sets the last error and returns `value`.
-#define HOST_FAULT_RETURN(name, value)              \
-  do {                                              \
-    if (DWORD hostFault = HOST_FAULT(name)) {       \
-      ::host::SetFaultError(hostFault);             \
-      return value;                                 \
-    }                                               \
+#define HOST_FAULT_RETURN(name, value)        \
+  do {                                        \
+    if (DWORD hostFault = HOST_FAULT(name)) { \
+      ::host::SetFaultError(hostFault);       \
+      return value;                           \
+    }                                         \
   } while (0)

@@ -13,8 +13,8 @@ std::u16string ArchiveTimeText(ULONGLONG fileTime) {
   SYSTEMTIME st{};
   FileTimeToSystemTime(&ft, &st);
   char text[64];
-  snprintf(text, sizeof text, "%04u-%02u-%02u-%02u-%02u-%02u-%03u", st.wYear, st.wMonth, st.wDay, st.wHour,
-           st.wMinute, st.wSecond, st.wMilliseconds);
+  snprintf(text, sizeof text, "%04u-%02u-%02u-%02u-%02u-%02u-%03u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+           st.wSecond, st.wMilliseconds);
   return plat::Utf8ToUtf16(text);
 }
 

@@ -13,10 +13,10 @@
 #include <mutex>
 
 #include "platform/api/kernel.h"
-#include "platform/host/kernel/errno_map.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/files/file_info.h"
 #include "platform/host/files/share_lock.h"
+#include "platform/host/kernel/errno_map.h"
 
 namespace {
 
@@ -35,7 +35,15 @@ bool ParseMode(const WCHAR* text, Mode* mode) {
   for (const WCHAR* p = text + 1; *p && *p != u','; ++p) {
     switch (*p) {
       case u'+': mode->read = mode->write = true; break;
-      case u'b': case u't': case u'c': case u'n': case u'N': case u'S': case u'R': case u'T': case u'D': break;
+      case u'b':
+      case u't':
+      case u'c':
+      case u'n':
+      case u'N':
+      case u'S':
+      case u'R':
+      case u'T':
+      case u'D': break;
       case u' ': break;
       default: return false;
     }
@@ -128,7 +136,10 @@ FILE* _wfsopen(const WCHAR* path, const WCHAR* modeText, int shareFlag) {
   if (!host::MapPathArgument(path, &p)) return FailWith(GetLastError());
   struct stat st;
   if (stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FailWith(ERROR_ACCESS_DENIED);
-  int flags = O_CLOEXEC | (mode.read && mode.write ? O_RDWR : mode.write ? O_WRONLY : O_RDONLY) |
+  int flags = O_CLOEXEC |
+              (mode.read && mode.write ? O_RDWR
+               : mode.write            ? O_WRONLY
+                                       : O_RDONLY) |
               (mode.create ? O_CREAT : 0) | (mode.append ? O_APPEND : 0);
   int fd = open(p.c_str(), flags, 0666);
   if (fd < 0) return FailWith(errno == ENOENT ? host::MissingPathError(p) : host::Win32FromErrno(errno));

@@ -7,18 +7,18 @@
 #include <cerrno>
 
 #include "platform/api/kernel.h"
-#include "platform/host/kernel/errno_map.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/files/file_info.h"
+#include "platform/host/files/share_lock.h"
+#include "platform/host/kernel/errno_map.h"
 #include "platform/host/kernel/handles.h"
 #include "platform/host/kernel/last_error.h"
-#include "platform/host/files/share_lock.h"
 
 namespace {
 
 constexpr DWORD kGenericAll = 0x10000000u;
 constexpr DWORD kDelete = 0x00010000u;
-constexpr DWORD kReadBits = GENERIC_READ | kGenericAll | 0x0001u;             // FILE_READ_DATA
+constexpr DWORD kReadBits = GENERIC_READ | kGenericAll | 0x0001u;              // FILE_READ_DATA
 constexpr DWORD kWriteBits = GENERIC_WRITE | kGenericAll | 0x0002u | 0x0004u;  // FILE_WRITE_DATA, FILE_APPEND_DATA
 
 class FileObject : public host::KernelObject {
@@ -78,16 +78,20 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  int fd = open(p.c_str(), OpenFlags(read, write || creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING, creation),
-                0666);
+  int fd = open(p.c_str(),
+                OpenFlags(read, write || creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING, creation), 0666);
   if (fd < 0) {
     int e = errno;
     SetLastError(e == EEXIST ? ERROR_FILE_EXISTS : e == ENOENT ? host::MissingPathError(p) : host::Win32FromErrno(e));
     return INVALID_HANDLE_VALUE;
   }
   auto file = std::make_shared<FileObject>(fd);
-  host::ShareRequest request{read, write, (access & kDelete) != 0, (shareMode & FILE_SHARE_READ) != 0,
-                             (shareMode & FILE_SHARE_WRITE) != 0, (shareMode & FILE_SHARE_DELETE) != 0};
+  host::ShareRequest request{read,
+                             write,
+                             (access & kDelete) != 0,
+                             (shareMode & FILE_SHARE_READ) != 0,
+                             (shareMode & FILE_SHARE_WRITE) != 0,
+                             (shareMode & FILE_SHARE_DELETE) != 0};
   if (DWORD e = file->share.Acquire(fd, request)) {
     SetLastError(e);
     return INVALID_HANDLE_VALUE;

@@ -1,14 +1,14 @@
 #include "platform/host/files/file_info.h"
 
 #include "platform/api/kernel.h"
-#include "platform/host/kernel/clock.h"
 #include "platform/host/files/paths.h"
+#include "platform/host/kernel/clock.h"
 
 namespace host {
 
 FILETIME FileTimeOf(const struct timespec& t) {
-  ULONGLONG v = kUnixEpochAsFileTime + static_cast<ULONGLONG>(t.tv_sec) * 10000000ULL +
-                static_cast<ULONGLONG>(t.tv_nsec) / 100;
+  ULONGLONG v =
+      kUnixEpochAsFileTime + static_cast<ULONGLONG>(t.tv_sec) * 10000000ULL + static_cast<ULONGLONG>(t.tv_nsec) / 100;
   return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)};
 }
 

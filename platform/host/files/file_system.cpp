@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/api/kernel.h"
-#include "platform/host/kernel/errno_map.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/files/file_info.h"
-#include "platform/host/kernel/last_error.h"
 #include "platform/host/files/share_lock.h"
+#include "platform/host/kernel/errno_map.h"
+#include "platform/host/kernel/last_error.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "platform/api/utf.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/files/file_info.h"
-#include "platform/host/kernel/handles.h"
 #include "platform/host/host.h"
+#include "platform/host/kernel/handles.h"
 
 namespace {
 

@@ -119,8 +119,7 @@ DWORD MapPath(std::u16string_view path, std::string* linuxPath) {
   if (path.empty()) return ERROR_INVALID_NAME;
   Lock lock;
   if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == u':')
-    return MapDrivePath(Host::Get().Local(), path[0], SplitComponents(path.substr(2)), ERROR_PATH_NOT_FOUND,
-                        linuxPath);
+    return MapDrivePath(Host::Get().Local(), path[0], SplitComponents(path.substr(2)), ERROR_PATH_NOT_FOUND, linuxPath);
   if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return MapUncPath(path.substr(2), linuxPath);
   std::string plain = plat::Utf16ToUtf8(path);
   for (char& c : plain)

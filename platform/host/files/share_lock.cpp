@@ -28,8 +28,7 @@ int OpenGated(const std::string& path, bool create) {
     if (fd < 0) return -1;
     SetByteLock(fd, F_WRLCK, kGate, true);
     struct stat opened, current;
-    if (fstat(fd, &opened) == 0 && stat(path.c_str(), &current) == 0 && opened.st_ino == current.st_ino)
-      return fd;
+    if (fstat(fd, &opened) == 0 && stat(path.c_str(), &current) == 0 && opened.st_ino == current.st_ino) return fd;
     close(fd);
   }
 }
@@ -48,8 +47,8 @@ bool Conflicts(int fd, const ShareRequest& r) {
 }
 
 void Hold(int fd, const ShareRequest& r) {
-  const std::pair<bool, off_t> holds[] = {{r.read, kReader},         {r.write, kWriter},
-                                          {r.remove, kDeleter},      {!r.shareRead, kDenyRead},
+  const std::pair<bool, off_t> holds[] = {{r.read, kReader},           {r.write, kWriter},
+                                          {r.remove, kDeleter},        {!r.shareRead, kDenyRead},
                                           {!r.shareWrite, kDenyWrite}, {!r.shareDelete, kDenyDelete}};
   for (auto [wanted, byte] : holds)
     if (wanted) SetByteLock(fd, F_RDLCK, byte, false);

@@ -8,8 +8,8 @@
 
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string_view>
 #include <vector>

@@ -11,10 +11,10 @@ namespace {
 
 // Windows-1252 0x80..0x9F; 0 marks the five bytes it leaves undefined,
 // which Windows maps to the same-valued control characters.
-constexpr char16_t k1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E,
-    0x0178};
+constexpr char16_t k1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char16_t FromAnsi(unsigned char b) {
   if (b >= 0x80 && b < 0xA0 && k1252High[b - 0x80]) return k1252High[b - 0x80];
@@ -78,8 +78,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars,
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::u16string_view in(wide, wideChars == -1 ? std::char_traits<char16_t>::length(wide) + 1
-                                               : static_cast<size_t>(wideChars));
+  std::u16string_view in(
+      wide, wideChars == -1 ? std::char_traits<char16_t>::length(wide) + 1 : static_cast<size_t>(wideChars));
   std::string out;
   if (codePage == CP_UTF8) {
     if (defaultChar || usedDefault) {  // as documented for UTF-8

@@ -21,8 +21,8 @@
 #include "platform/api/kernel.h"
 #include "platform/api/utf.h"
 #include "platform/host/faults/faults.h"
-#include "platform/host/kernel/handles.h"
 #include "platform/host/files/ofd_lock.h"
+#include "platform/host/kernel/handles.h"
 
 namespace {
 
@@ -157,8 +157,7 @@ std::shared_ptr<MutexState> NamedState(const std::u16string& name, bool* existed
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
   HOST_FAULT_RETURN("CreateMutexW", nullptr);
   bool existed = false;
-  std::shared_ptr<MutexState> state =
-      name && *name ? NamedState(name, &existed) : std::make_shared<MutexState>();
+  std::shared_ptr<MutexState> state = name && *name ? NamedState(name, &existed) : std::make_shared<MutexState>();
   if (!state) {
     SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;

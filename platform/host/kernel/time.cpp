@@ -2,8 +2,8 @@
 #include <chrono>
 
 #include "platform/api/kernel.h"
-#include "platform/host/kernel/clock.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/kernel/clock.h"
 
 namespace {
 
@@ -12,9 +12,7 @@ constexpr ULONGLONG kTicksPerDay = 86400ULL * 1000 * kTicksPerMs;
 
 ULONGLONG FromFileTime(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
-FILETIME ToFileTime(ULONGLONG v) {
-  return FILETIME{static_cast<DWORD>(v & 0xFFFFFFFFu), static_cast<DWORD>(v >> 32)};
-}
+FILETIME ToFileTime(ULONGLONG v) { return FILETIME{static_cast<DWORD>(v & 0xFFFFFFFFu), static_cast<DWORD>(v >> 32)}; }
 
 // Days since 1601-01-01 <-> civil date (proleptic Gregorian).
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {

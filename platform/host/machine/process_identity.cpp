@@ -11,10 +11,10 @@
 #include "platform/api/kernel.h"
 #include "platform/api/utf.h"
 #include "platform/host/faults/faults.h"
-#include "platform/host/host.h"
-#include "platform/host/modules/modules.h"
 #include "platform/host/files/paths.h"
+#include "platform/host/host.h"
 #include "platform/host/machine/system_version.h"
+#include "platform/host/modules/modules.h"
 
 namespace host {
 namespace {

@@ -14,10 +14,10 @@
 
 #include "platform/api/kernel.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/files/paths.h"
 #include "platform/host/modules/message_modules.h"
 #include "platform/host/modules/message_table.h"
 #include "platform/host/modules/module_table.h"
-#include "platform/host/files/paths.h"
 #include "platform/host/modules/pe_image.h"
 
 namespace host {
@@ -59,8 +59,8 @@ DWORD Find(HMODULE module, std::shared_ptr<DataModule>* data) {
 DWORD ReadImage(const std::string& path, std::vector<uint8_t>* bytes) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  if (!fs::exists(path, ec)) return fs::is_directory(fs::path(path).parent_path(), ec) ? ERROR_FILE_NOT_FOUND
-                                                                                      : ERROR_PATH_NOT_FOUND;
+  if (!fs::exists(path, ec))
+    return fs::is_directory(fs::path(path).parent_path(), ec) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   if (fs::is_directory(path, ec)) return ERROR_ACCESS_DENIED;
   auto size = fs::file_size(path, ec);
   if (ec || size > kMaxImageBytes) return ERROR_BAD_EXE_FORMAT;

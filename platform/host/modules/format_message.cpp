@@ -78,10 +78,8 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
   }
   host::InsertArguments args;
   args.ignore = (flags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
-  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY)
-    args.array = reinterpret_cast<const DWORD_PTR*>(arguments);
-  else
-    args.list = arguments;
+  if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) args.array = reinterpret_cast<const DWORD_PTR*>(arguments);
+  else args.list = arguments;
   std::u16string text;
   DWORD e = host::ExpandMessage(raw, args, &text);
   if (!e) e = host::Deliver(flags, text, buffer, size);

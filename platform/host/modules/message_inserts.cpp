@@ -42,8 +42,9 @@ std::u16string FormatArgument(const std::string& format, DWORD_PTR value) {
   if (format.empty()) return WideFromPointer(value);
   char conversion = format.back();
   if (conversion == 's' || conversion == 'S') {
-    std::u16string text = conversion == 's' ? WideFromPointer(value)
-                                            : plat::Utf8ToUtf16(value ? reinterpret_cast<const char*>(value) : "(null)");
+    std::u16string text = conversion == 's'
+                              ? WideFromPointer(value)
+                              : plat::Utf8ToUtf16(value ? reinterpret_cast<const char*>(value) : "(null)");
     std::string spec = format.substr(0, format.size() - 1);
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, ("%" + spec + "s").c_str(), plat::Utf16ToUtf8(text).c_str());

@@ -11,9 +11,9 @@
 namespace host {
 
 struct InsertArguments {
-  bool ignore = true;              // FORMAT_MESSAGE_IGNORE_INSERTS: inserts stay as written
+  bool ignore = true;                // FORMAT_MESSAGE_IGNORE_INSERTS: inserts stay as written
   const DWORD_PTR* array = nullptr;  // FORMAT_MESSAGE_ARGUMENT_ARRAY
-  va_list* list = nullptr;         // otherwise
+  va_list* list = nullptr;           // otherwise
 };
 
 // Returns 0 and the expanded text, or ERROR_INVALID_PARAMETER when an insert

@@ -156,7 +156,8 @@ DWORD PeImage::NamedTypeResource(std::u16string_view typeName, WORD name, std::s
   if (!Entry(types & ~kSubdirectory, name, &names) || !(names & kSubdirectory)) return ERROR_RESOURCE_NAME_NOT_FOUND;
   uint32_t directory = names & ~kSubdirectory;
   if (!EvtxFits(resources_, directory, kDirectoryHeader)) return ERROR_RESOURCE_DATA_NOT_FOUND;
-  size_t count = size_t{EvtxLoad<uint16_t>(resources_, directory + 12)} + EvtxLoad<uint16_t>(resources_, directory + 14);
+  size_t count =
+      size_t{EvtxLoad<uint16_t>(resources_, directory + 12)} + EvtxLoad<uint16_t>(resources_, directory + 14);
   if (count == 0 || !EvtxFits(resources_, directory + kDirectoryHeader, kDirectoryEntry)) {
     return ERROR_RESOURCE_LANG_NOT_FOUND;
   }

@@ -89,8 +89,9 @@ constexpr Message kMessages[] = {
     {1503, u"The event log file has changed between read operations."},
     {1722, u"The RPC server is unavailable."},
     {1726, u"The remote procedure call failed."},
-    {1787, u"The security database on the server does not have a computer account for this workstation trust "
-           u"relationship."},
+    {1787,
+     u"The security database on the server does not have a computer account for this workstation trust "
+     u"relationship."},
     {1804, u"The specified datatype is invalid."},
     {1812, u"The specified image file did not contain a resource section."},
     {1813, u"The specified resource type cannot be found in the image file."},
@@ -103,19 +104,23 @@ constexpr Message kMessages[] = {
     {15002, u"The publisher metadata cannot be found in the resource."},
     {15003, u"The template for an event definition cannot be found in the resource (error = %1)."},
     {15004, u"The specified publisher name is invalid."},
-    {15005, u"The event data raised by the publisher is not compatible with the event template definition in the "
-            u"publisher's manifest."},
+    {15005,
+     u"The event data raised by the publisher is not compatible with the event template definition in the "
+     u"publisher's manifest."},
     {15007, u"The specified channel could not be found."},
     {15008, u"The specified XML text was not well-formed. See Extended Error for more details."},
     {15010, u"Configuration error."},
-    {15011, u"The query result is stale or invalid and must be recreated. This may be due to the log being cleared "
-            u"or rolling over after the query result was created."},
+    {15011,
+     u"The query result is stale or invalid and must be recreated. This may be due to the log being cleared "
+     u"or rolling over after the query result was created."},
     {15012, u"The query result is currently at an invalid position."},
     {15013, u"Registered MSXML doesn't support validation."},
-    {15022, u"The requested operation cannot be performed over an enabled direct channel. The channel must first "
-            u"be disabled."},
-    {15024, u"Publisher property %1!s! contains an invalid value. The value has an invalid type, is outside of its "
-            u"valid range, cannot be changed, or is not supported by this type of publisher."},
+    {15022,
+     u"The requested operation cannot be performed over an enabled direct channel. The channel must first "
+     u"be disabled."},
+    {15024,
+     u"Publisher property %1!s! contains an invalid value. The value has an invalid type, is outside of its "
+     u"valid range, cannot be changed, or is not supported by this type of publisher."},
     {15027, u"The message resource is present but the message was not found in the message table."},
     {15028, u"The message ID for the desired message could not be found."},
     {15029, u"The substitution string for insert index (%1) could not be found."},
@@ -125,8 +130,9 @@ constexpr Message kMessages[] = {
     {15034, u"The resource is too old and is not supported."},
     {15035, u"The resource is too new and is not supported."},
     {15036, u"The channel at index %1!d! of the query can't be opened."},
-    {15037, u"The publisher has been disabled and its resource is not available. This usually occurs when the "
-            u"publisher is in the process of being uninstalled or upgraded."},
+    {15037,
+     u"The publisher has been disabled and its resource is not available. This usually occurs when the "
+     u"publisher is in the process of being uninstalled or upgraded."},
     {15100, u"The resource loader failed to find MUI file."},
     // HRESULTs of COM and OLE Automation.
     {0x80004001u, u"Not implemented"},

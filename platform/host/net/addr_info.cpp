@@ -8,9 +8,9 @@
 #include "platform/api/kernel.h"
 #include "platform/api/net.h"
 #include "platform/api/utf.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/host.h"
+#include "platform/host/kernel/block_pool.h"
 #include "platform/host/net/name_resolution.h"
 
 namespace {
@@ -84,8 +84,8 @@ Entry* BuildList(const host::Resolution& r, const Query& q, USHORT port, NameOf 
 
 // Both calls: checks the arguments, resolves and builds the list.
 template <class Entry, class NameOf>
-int AddrInfo(host::CallSite& call, const std::optional<std::u16string>& node, const std::optional<std::u16string>& service,
-             const Entry* hints, Entry** result, NameOf nameOf) {
+int AddrInfo(host::CallSite& call, const std::optional<std::u16string>& node,
+             const std::optional<std::u16string>& service, const Entry* hints, Entry** result, NameOf nameOf) {
   if (!result) return WSAEINVAL;
   *result = nullptr;
   Query q;

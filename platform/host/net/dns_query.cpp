@@ -5,8 +5,8 @@
 
 #include "platform/api/net.h"
 #include "platform/api/utf.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/kernel/block_pool.h"
 #include "platform/host/net/name_table.h"
 
 namespace {
@@ -15,8 +15,8 @@ constexpr DWORD kTtl = 3600;
 constexpr DWORD kCharSetUnicode = 1;
 
 struct Answer {
-  std::u16string ptrName;     // PTR
-  host::IpAddress address;    // A, AAAA
+  std::u16string ptrName;   // PTR
+  host::IpAddress address;  // A, AAAA
 };
 
 // 0 and the answers, or the DNS status of the question.

@@ -1,8 +1,8 @@
 // DsGetDcNameW: the controller of a domain that some computer of the host
 // belongs to.
 #include "platform/api/net.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/kernel/block_pool.h"
 #include "platform/host/net/net_facts.h"
 #include "platform/host/net/reachable.h"
 
@@ -52,14 +52,13 @@ DWORD DsGetDcNameW(LPCWSTR computerName, LPCWSTR domainName, GUID* /*domainGuid*
   const host::NetFacts* domain = FindDomain(*asking, domainName, flags);
   if (!domain || !ControllerAnswers(*domain)) return ERROR_NO_SUCH_DOMAIN;
   bool flat = (flags & DS_RETURN_FLAT_NAME) != 0;
-  std::u16string address = domain->domainControllerAddress.empty() ? domain->domainController
-                                                                    : domain->domainControllerAddress;
+  std::u16string address =
+      domain->domainControllerAddress.empty() ? domain->domainController : domain->domainControllerAddress;
   void* block = host::BuildBlock(host::NetApiBlocks(), [&](host::BlockWriter& w) {
     auto* info = w.Take<DOMAIN_CONTROLLER_INFOW>();
     info->DomainControllerName = w.String(u"\\\\" + domain->domainController);
     info->DomainControllerAddress = w.String(u"\\\\" + address);
-    info->DomainControllerAddressType =
-        domain->domainControllerAddress.empty() ? DS_NETBIOS_ADDRESS : DS_INET_ADDRESS;
+    info->DomainControllerAddressType = domain->domainControllerAddress.empty() ? DS_NETBIOS_ADDRESS : DS_INET_ADDRESS;
     info->DomainGuid = GUID{};
     info->DomainName = w.String(flat ? domain->langroup : domain->dnsDomain);
     info->DnsForestName = w.String(domain->dnsDomain);

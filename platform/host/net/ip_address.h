@@ -11,7 +11,7 @@
 namespace host {
 
 struct IpAddress {
-  int family = AF_INET;  // AF_INET or AF_INET6 (the platform's values)
+  int family = AF_INET;          // AF_INET or AF_INET6 (the platform's values)
   std::array<BYTE, 16> bytes{};  // network order; IPv4 uses the first 4
 
   // Strict dotted IPv4 ("10.0.0.5") or IPv6 text ("fe80::1"); false otherwise.

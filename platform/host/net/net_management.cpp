@@ -1,10 +1,10 @@
 // NetServerGetInfo, NetWkstaGetInfo, NetShareEnum and NetApiBufferFree.
 #include "platform/api/net.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/kernel/block_pool.h"
+#include "platform/host/machine/system_version.h"
 #include "platform/host/net/net_facts.h"
 #include "platform/host/net/reachable.h"
-#include "platform/host/machine/system_version.h"
 
 namespace {
 

@@ -24,10 +24,8 @@ BSTR AllocateBytes(const void* data, UINT bytes) {
   uint32_t count = bytes;
   std::memcpy(block, &count, kPrefix);
   char* text = block + kPrefix;
-  if (data)
-    std::memcpy(text, data, bytes);
-  else
-    std::memset(text, 0, bytes);
+  if (data) std::memcpy(text, data, bytes);
+  else std::memset(text, 0, bytes);
   std::memset(text + bytes, 0, 2 * sizeof(OLECHAR));
   return reinterpret_cast<BSTR>(text);
 }

@@ -37,9 +37,7 @@ class ErrorObject final : public ICreateErrorInfo, public IErrorInfo {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetSource(LPOLESTR source) override { return Store(source_, source); }
-  HRESULT STDMETHODCALLTYPE SetDescription(LPOLESTR description) override {
-    return Store(description_, description);
-  }
+  HRESULT STDMETHODCALLTYPE SetDescription(LPOLESTR description) override { return Store(description_, description); }
   HRESULT STDMETHODCALLTYPE SetHelpFile(LPOLESTR helpFile) override { return Store(helpFile_, helpFile); }
   HRESULT STDMETHODCALLTYPE SetHelpContext(DWORD helpContext) override {
     helpContext_ = helpContext;
@@ -66,10 +64,8 @@ class ErrorObject final : public ICreateErrorInfo, public IErrorInfo {
 
   static HRESULT Store(Text& field, LPOLESTR text) {
     try {
-      if (text)
-        field = std::u16string(text);
-      else
-        field.reset();
+      if (text) field = std::u16string(text);
+      else field.reset();
       return S_OK;
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;

@@ -185,7 +185,8 @@ HRESULT SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** dest) {
   VARTYPE vt;
   HRESULT hr = SafeArrayGetVartype(source, &vt);
   if (FAILED(hr)) return hr;
-  SAFEARRAY* copy = AllocateDescriptor(vt, source->cDims, source->fFeatures & ~(FADF_AUTO | FADF_STATIC | FADF_EMBEDDED | FADF_FIXEDSIZE),
+  SAFEARRAY* copy = AllocateDescriptor(vt, source->cDims,
+                                       source->fFeatures & ~(FADF_AUTO | FADF_STATIC | FADF_EMBEDDED | FADF_FIXEDSIZE),
                                        source->cbElements);
   if (!copy) return E_OUTOFMEMORY;
   std::memcpy(copy->rgsabound, source->rgsabound, source->cDims * sizeof(SAFEARRAYBOUND));

@@ -11,35 +11,27 @@ namespace host {
 size_t ValueSize(VARTYPE baseType) {
   switch (baseType) {
     case VT_I1:
-    case VT_UI1:
-      return 1;
+    case VT_UI1: return 1;
     case VT_I2:
     case VT_UI2:
-    case VT_BOOL:
-      return 2;
+    case VT_BOOL: return 2;
     case VT_I4:
     case VT_UI4:
     case VT_INT:
     case VT_UINT:
     case VT_R4:
-    case VT_ERROR:
-      return 4;
+    case VT_ERROR: return 4;
     case VT_I8:
     case VT_UI8:
     case VT_R8:
     case VT_CY:
-    case VT_DATE:
-      return 8;
+    case VT_DATE: return 8;
     case VT_BSTR:
     case VT_DISPATCH:
-    case VT_UNKNOWN:
-      return sizeof(void*);
-    case VT_VARIANT:
-      return sizeof(VARIANT);
-    case VT_DECIMAL:
-      return 16;
-    default:
-      return 0;
+    case VT_UNKNOWN: return sizeof(void*);
+    case VT_VARIANT: return sizeof(VARIANT);
+    case VT_DECIMAL: return 16;
+    default: return 0;
   }
 }
 
@@ -69,8 +61,8 @@ HRESULT CopyOwnedValue(VARIANT* dest, const VARIANT* source) {
     case VT_BSTR:
       dest->bstrVal = nullptr;
       if (source->bstrVal) {
-        dest->bstrVal = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(source->bstrVal),
-                                              SysStringByteLen(source->bstrVal));
+        dest->bstrVal =
+            SysAllocStringByteLen(reinterpret_cast<LPCSTR>(source->bstrVal), SysStringByteLen(source->bstrVal));
         if (!dest->bstrVal) return E_OUTOFMEMORY;
       }
       return S_OK;
@@ -79,9 +71,7 @@ HRESULT CopyOwnedValue(VARIANT* dest, const VARIANT* source) {
       dest->punkVal = source->punkVal;
       if (dest->punkVal) dest->punkVal->AddRef();
       return S_OK;
-    default:
-      std::memcpy(&dest->llVal, &source->llVal, sizeof(VARIANT) - offsetof(VARIANT, llVal));
-      return S_OK;
+    default: std::memcpy(&dest->llVal, &source->llVal, sizeof(VARIANT) - offsetof(VARIANT, llVal)); return S_OK;
   }
 }
 

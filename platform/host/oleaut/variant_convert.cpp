@@ -62,8 +62,10 @@ bool IntegerRange(VARTYPE vt, Range& r) {
     case VT_UI1: r = {0, UINT8_MAX}; return true;
     case VT_I2: r = {INT16_MIN, INT16_MAX}; return true;
     case VT_UI2: r = {0, UINT16_MAX}; return true;
-    case VT_I4: case VT_INT: r = {INT32_MIN, INT32_MAX}; return true;
-    case VT_UI4: case VT_UINT: r = {0, UINT32_MAX}; return true;
+    case VT_I4:
+    case VT_INT: r = {INT32_MIN, INT32_MAX}; return true;
+    case VT_UI4:
+    case VT_UINT: r = {0, UINT32_MAX}; return true;
     case VT_I8: r = {INT64_MIN, INT64_MAX}; return true;
     case VT_UI8: r = {0, UINT64_MAX}; return true;
     default: return false;
@@ -127,7 +129,10 @@ bool ParseRadix(const std::u16string& t, Number& out) {
   uint64_t value = 0;
   for (size_t i = 2; i < t.size(); ++i) {
     char16_t c = t[i];
-    int d = (c >= u'0' && c <= u'9') ? c - u'0' : (c >= u'a' && c <= u'f') ? c - u'a' + 10 : (c >= u'A' && c <= u'F') ? c - u'A' + 10 : 99;
+    int d = (c >= u'0' && c <= u'9')   ? c - u'0'
+            : (c >= u'a' && c <= u'f') ? c - u'a' + 10
+            : (c >= u'A' && c <= u'F') ? c - u'A' + 10
+                                       : 99;
     if (d >= base) return false;
     value = value * base + d;
     if (value > UINT32_MAX) return false;
@@ -203,12 +208,15 @@ HRESULT ToNumber(const VARIANT& v, Number& n) {
     case VT_I2: n = Number::Signed(v.iVal); return S_OK;
     case VT_UI2: n = Number::Unsigned(v.uiVal); return S_OK;
     case VT_BOOL: n = Number::Signed(v.boolVal); return S_OK;
-    case VT_I4: case VT_INT: n = Number::Signed(v.lVal); return S_OK;
-    case VT_UI4: case VT_UINT: n = Number::Unsigned(v.ulVal); return S_OK;
+    case VT_I4:
+    case VT_INT: n = Number::Signed(v.lVal); return S_OK;
+    case VT_UI4:
+    case VT_UINT: n = Number::Unsigned(v.ulVal); return S_OK;
     case VT_I8: n = Number::Signed(v.llVal); return S_OK;
     case VT_UI8: n = Number::Unsigned(v.ullVal); return S_OK;
     case VT_R4: n = Number::Real(v.fltVal); return S_OK;
-    case VT_R8: case VT_DATE: n = Number::Real(v.dblVal); return S_OK;
+    case VT_R8:
+    case VT_DATE: n = Number::Real(v.dblVal); return S_OK;
     case VT_CY: n = Number::Real(static_cast<double>(v.cyVal.int64) / 10000.0); return S_OK;
     case VT_BSTR: return ParseNumber(v.bstrVal, n);
     default: return DISP_E_TYPEMISMATCH;
@@ -342,8 +350,7 @@ HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT& out) {
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* source, LCID, USHORT flags, VARTYPE vt) {
   if (DWORD e = HOST_FAULT("VariantChangeTypeEx")) return host::FaultHResult(e);
   if (!dest || !source) return E_INVALIDARG;
-  if (!host::IsValidVariantType(source->vt) || !host::IsValidVariantType(vt) || (vt & VT_BYREF) ||
-      vt == VT_VARIANT)
+  if (!host::IsValidVariantType(source->vt) || !host::IsValidVariantType(vt) || (vt & VT_BYREF) || vt == VT_VARIANT)
     return DISP_E_BADVARTYPE;
   VARIANT value;
   VariantInit(&value);

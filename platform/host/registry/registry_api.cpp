@@ -191,8 +191,8 @@ LONG RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
   return ERROR_SUCCESS;
 }
 
-LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPWSTR className,
-                   LPDWORD classSize, PFILETIME lastWriteTime) {
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPWSTR className, LPDWORD classSize,
+                   PFILETIME lastWriteTime) {
   if (DWORD e = HOST_FAULT("RegEnumKeyExW")) return static_cast<LONG>(e);
   host::Lock lock;
   LONG error;

@@ -38,10 +38,8 @@ void Apply(Computer& computer, const formats::RegTextKey& entry) {
   bool created;
   RegistryKey::KeyPtr key = Registry::Create(root, rest, &created);
   for (const auto& v : entry.values) {
-    if (v.remove)
-      key->RemoveValue(v.name);
-    else
-      key->SetValue(v.name, v.type, v.data);
+    if (v.remove) key->RemoveValue(v.name);
+    else key->SetValue(v.name, v.type, v.data);
   }
 }
 

@@ -57,7 +57,8 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
 }
 
 bool RegistryKey::RemoveValue(std::u16string_view name) {
-  auto it = std::find_if(values_.begin(), values_.end(), [&](const RegistryValue& v) { return EqualNoCase(v.name, name); });
+  auto it =
+      std::find_if(values_.begin(), values_.end(), [&](const RegistryValue& v) { return EqualNoCase(v.name, name); });
   if (it == values_.end()) return false;
   values_.erase(it);
   Touch();

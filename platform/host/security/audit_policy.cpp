@@ -41,8 +41,8 @@ bool ParseSubcategories(const std::vector<BYTE>& data, AuditPolicyInfo* policy) 
   if (data.size() < kSubcategoryHeader) return false;
   uint32_t categories = Load<uint32_t>(data, 4);
   uint32_t table = Load<uint32_t>(data, 8);
-  if (categories == 0 || table < kSubcategoryHeader || table > data.size() ||
-      (data.size() - table) / 2 != categories || (data.size() - table) % 2 != 0) {
+  if (categories == 0 || table < kSubcategoryHeader || table > data.size() || (data.size() - table) / 2 != categories ||
+      (data.size() - table) % 2 != 0) {
     return false;
   }
   std::vector<uint16_t> counts(categories);
@@ -52,7 +52,8 @@ bool ParseSubcategories(const std::vector<BYTE>& data, AuditPolicyInfo* policy) 
   policy->options.assign(categories, 0);
   size_t offset = kSubcategoryHeader;
   for (uint32_t c = 0; c < categories; ++c) {
-    for (uint16_t s = 0; s < counts[c]; ++s, offset += 2) policy->options[c] |= Load<uint16_t>(data, offset) & kAuditBits;
+    for (uint16_t s = 0; s < counts[c]; ++s, offset += 2)
+      policy->options[c] |= Load<uint16_t>(data, offset) & kAuditBits;
   }
   policy->auditingMode = std::any_of(policy->options.begin(), policy->options.end(), [](ULONG o) { return o != 0; });
   return true;
@@ -90,7 +91,8 @@ std::vector<BYTE> SubcategoryAuditPolicyBytes(const AuditCategoryOptions& option
   Append<uint32_t>(out, static_cast<uint32_t>(kAuditCategoryCount));
   Append<uint32_t>(out, static_cast<uint32_t>(kSubcategoryHeader + 2 * settings + 2));
   for (size_t c = 0; c < kAuditCategoryCount; ++c) {
-    for (uint16_t s = 0; s < kSubcategoryCounts[c]; ++s) Append<uint16_t>(out, static_cast<uint16_t>(options[c] & kAuditBits));
+    for (uint16_t s = 0; s < kSubcategoryCounts[c]; ++s)
+      Append<uint16_t>(out, static_cast<uint16_t>(options[c] & kAuditBits));
   }
   Append<uint16_t>(out, 0);  // the spare value
   for (uint16_t count : kSubcategoryCounts) Append<uint16_t>(out, count);

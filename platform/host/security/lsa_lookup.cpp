@@ -2,9 +2,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/host/security/accounts.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/kernel/block_pool.h"
+#include "platform/host/security/accounts.h"
 #include "platform/host/security/lsa_policy.h"
 #include "platform/host/security/lsa_status.h"
 

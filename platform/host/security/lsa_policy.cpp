@@ -1,12 +1,12 @@
 // LsaOpenPolicy, LsaClose, LsaFreeMemory and LsaQueryInformationPolicy.
 #include "platform/host/security/lsa_policy.h"
 
-#include "platform/host/security/audit_policy.h"
-#include "platform/host/kernel/block_pool.h"
 #include "platform/host/faults/faults.h"
+#include "platform/host/kernel/block_pool.h"
 #include "platform/host/kernel/handle_table.h"
-#include "platform/host/security/lsa_status.h"
 #include "platform/host/net/reachable.h"
+#include "platform/host/security/audit_policy.h"
+#include "platform/host/security/lsa_status.h"
 
 namespace host {
 namespace {
@@ -26,8 +26,8 @@ NTSTATUS QueryAuditEvents(Computer& computer, PVOID* buffer) {
   if (DWORD e = ReadAuditPolicy(computer, &policy)) return NtStatusFromWin32(e);
   void* block = BuildBlock(LsaBlocks(), [&](BlockWriter& w) {
     auto* info = w.Take<POLICY_AUDIT_EVENTS_INFO>();
-    info->EventAuditingOptions = static_cast<PPOLICY_AUDIT_EVENT_OPTIONS>(
-        w.Bytes(policy.options.data(), policy.options.size() * sizeof(ULONG)));
+    info->EventAuditingOptions =
+        static_cast<PPOLICY_AUDIT_EVENT_OPTIONS>(w.Bytes(policy.options.data(), policy.options.size() * sizeof(ULONG)));
     info->AuditingMode = policy.auditingMode ? TRUE : FALSE;
     info->MaximumAuditEventCount = static_cast<ULONG>(policy.options.size());
   });

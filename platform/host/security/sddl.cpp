@@ -19,8 +19,8 @@ constexpr Token kAceTypes[] = {
 };
 
 constexpr Token kAceFlags[] = {
-    {u"CI", CONTAINER_INHERIT_ACE}, {u"OI", OBJECT_INHERIT_ACE},         {u"NP", NO_PROPAGATE_INHERIT_ACE},
-    {u"IO", INHERIT_ONLY_ACE},      {u"ID", INHERITED_ACE},              {u"SA", SUCCESSFUL_ACCESS_ACE_FLAG},
+    {u"CI", CONTAINER_INHERIT_ACE},  {u"OI", OBJECT_INHERIT_ACE}, {u"NP", NO_PROPAGATE_INHERIT_ACE},
+    {u"IO", INHERIT_ONLY_ACE},       {u"ID", INHERITED_ACE},      {u"SA", SUCCESSFUL_ACCESS_ACE_FLAG},
     {u"FA", FAILED_ACCESS_ACE_FLAG},
 };
 
@@ -64,8 +64,10 @@ bool ParseRights(std::u16string_view text, DWORD* mask) {
   if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
     ULONGLONG v = 0;
     for (char16_t c : text.substr(2)) {
-      int d = (c >= u'0' && c <= u'9') ? c - u'0' : (c >= u'a' && c <= u'f') ? c - u'a' + 10
-              : (c >= u'A' && c <= u'F') ? c - u'A' + 10 : -1;
+      int d = (c >= u'0' && c <= u'9')   ? c - u'0'
+              : (c >= u'a' && c <= u'f') ? c - u'a' + 10
+              : (c >= u'A' && c <= u'F') ? c - u'A' + 10
+                                         : -1;
       if (d < 0 || (v = v * 16 + d) > 0xFFFFFFFFull) return false;
     }
     *mask = static_cast<DWORD>(v);

@@ -21,7 +21,7 @@ struct SddlAce {
 
 struct SddlAcl {
   bool present = false;
-  bool null = false;  // NO_ACCESS_CONTROL: present, but no ACL at all
+  bool null = false;                        // NO_ACCESS_CONTROL: present, but no ACL at all
   SECURITY_DESCRIPTOR_CONTROL control = 0;  // SE_*_PROTECTED, SE_*_AUTO_INHERITED, ...
   std::vector<SddlAce> aces;
 };
