@@ -38,6 +38,7 @@ bool ETWEventLog::Open(const std::u16string& server, const std::u16string& path,
 
 bool ETWEventLog::Close() {
   CloseBatch();
+  contexts_.reset();
   CloseEvtHandle(api_, resultSet_);
   resultSet_ = nullptr;
   return true;
@@ -84,9 +85,9 @@ bool ETWEventLog::ReadOne(std::unique_ptr<RenderedEvent>& event) {
   if (batchNext_ >= batchCount_) Fetch();
   if (batchNext_ >= batchCount_) return false;
   EvtHandleGuard handle(api_, batch_[batchNext_++]);
-  auto rendered = std::make_unique<RenderedEvent>();
-  rendered->Render(api_.RenderFunctions(), handle.get(), true);
-  event = std::move(rendered);
+  if (!contexts_) contexts_ = std::make_unique<EvtRenderContexts>(api_.RenderFunctions());
+  if (!event) event = std::make_unique<RenderedEvent>();
+  event->Render(*contexts_, handle.get(), true);
   return true;
 }
 

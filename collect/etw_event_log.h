@@ -52,8 +52,9 @@ class ETWEventLog {
   // path; the new result set replaces the previous one.
   bool OpenQuery();
 
-  // The next event, rendered with its user values, into `event`; at the end
-  // `end` is set (and `event` kept). Fetches ReaderParameter events at once.
+  // The next event, rendered with its user values, into `event` (an event
+  // there is rendered over); at the end `end` is set (and `event` kept).
+  // Fetches ReaderParameter events at once.
   bool GetNextRecord(std::unique_ptr<RenderedEvent>& event, bool& end);
   // Positions just after the event with that id and creation time; not
   // found leaves the reader before the oldest event.
@@ -102,6 +103,8 @@ class ETWEventLog {
   void FindBackupFiles(const std::u16string& computer, const std::u16string& channel);
 
   EvtApi api_;
+  // Made at the first event rendered, closed with the result set.
+  std::unique_ptr<EvtRenderContexts> contexts_;
   EVT_HANDLE resultSet_ = nullptr;
   uint16_t backupAge_;
   EtwQueryKind kind_ = EtwQueryKind::Channel;

@@ -22,63 +22,57 @@ std::unique_ptr<BYTE[]> CopyValues(const std::vector<EVT_VARIANT>& values) {
 
 }  // namespace
 
-EVT_HANDLE RenderedEvent::CreateContext(const EvtRenderFunctions& api, DWORD flags) {
-  EVT_HANDLE context = api.CreateRenderContext(0, nullptr, flags);
-  cmr::ThrowLastErrorIfFalse(context != nullptr);
-  return context;
-}
-
-void RenderedEvent::CloseKeepingLastError(const EvtRenderFunctions& api, EVT_HANDLE handle) {
-  DWORD error = GetLastError();
-  api.Close(handle);
+EvtRenderContexts::~EvtRenderContexts() {
+  const DWORD error = GetLastError();
+  if (user_ != nullptr) api_.Close(user_);
+  if (system_ != nullptr) api_.Close(system_);
   SetLastError(error);
 }
 
-RenderedEvent::Block RenderedEvent::RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event) {
-  Block block;
+EVT_HANDLE EvtRenderContexts::Get(EVT_HANDLE& context, DWORD flags) {
+  if (context == nullptr) {
+    context = api_.CreateRenderContext(0, nullptr, flags);
+    cmr::ThrowLastErrorIfFalse(context != nullptr);
+  }
+  return context;
+}
+
+DWORD RenderedEvent::RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event,
+                                  std::unique_ptr<BYTE[]>& bytes, DWORD& capacity) {
   DWORD used = 0;
   DWORD count = 0;
-  if (api.Render(context, event, EvtRenderEventValues, 0, nullptr, &used, &count)) return block;
+  if (api.Render(context, event, EvtRenderEventValues, capacity, bytes.get(), &used, &count)) return count;
   DWORD error = GetLastError();
   if (error != ERROR_INSUFFICIENT_BUFFER) throw cmr::Win32Exception(error);
-  block.bytes = std::make_unique<BYTE[]>(used);
-  if (!api.Render(context, event, EvtRenderEventValues, used, block.bytes.get(), &used, &count)) {
+  capacity = 0;  // stays so should the allocation fail
+  bytes = std::make_unique<BYTE[]>(used);
+  capacity = used;
+  if (!api.Render(context, event, EvtRenderEventValues, capacity, bytes.get(), &used, &count)) {
     throw cmr::Win32Exception(GetLastError());
   }
-  block.count = count;
-  return block;
+  return count;
 }
 
 void RenderedEvent::Render(const EvtRenderFunctions& api, EVT_HANDLE event, bool withUserData) {
-  EVT_HANDLE systemContext = CreateContext(api, EvtRenderContextSystem);
-  try {
-    Block system = RenderValues(api, systemContext, event);
-    system_ = std::move(system.bytes);
-    systemCount_ = system.count;
-    if (withUserData) {
-      EVT_HANDLE userContext = CreateContext(api, EvtRenderContextUser);
-      try {
-        Block user = RenderValues(api, userContext, event);
-        user_ = std::move(user.bytes);
-        userCount_ = user.count;
-      } catch (...) {
-        CloseKeepingLastError(api, userContext);
-        throw;
-      }
-      CloseKeepingLastError(api, userContext);
-    }
-  } catch (...) {
-    CloseKeepingLastError(api, systemContext);
-    throw;
-  }
-  CloseKeepingLastError(api, systemContext);
+  EvtRenderContexts contexts(api);
+  Render(contexts, event, withUserData);
+}
+
+void RenderedEvent::Render(EvtRenderContexts& contexts, EVT_HANDLE event, bool withUserData) {
+  systemCount_ = userCount_ = 0;
+  const DWORD system = RenderValues(contexts.Api(), contexts.System(), event, system_, systemCapacity_);
+  const DWORD user = withUserData ? RenderValues(contexts.Api(), contexts.User(), event, user_, userCapacity_) : 0;
+  systemCount_ = system;
+  userCount_ = user;
 }
 
 void RenderedEvent::Assign(const std::vector<EVT_VARIANT>& system, const std::vector<EVT_VARIANT>& user) {
   system_ = CopyValues(system);
   systemCount_ = static_cast<DWORD>(system.size());
+  systemCapacity_ = systemCount_ * sizeof(EVT_VARIANT);
   user_ = CopyValues(user);
   userCount_ = static_cast<DWORD>(user.size());
+  userCapacity_ = userCount_ * sizeof(EVT_VARIANT);
 }
 
 const EVT_VARIANT* RenderedEvent::SystemValue(DWORD index) const {

@@ -20,6 +20,29 @@ struct EvtRenderFunctions {
   PFN_EvtClose Close = nullptr;
 };
 
+// The system and the user render context, made when first asked for and
+// used for every event a reader renders; closed (keeping the thread's last
+// error) when this goes.
+class EvtRenderContexts {
+ public:
+  explicit EvtRenderContexts(const EvtRenderFunctions& api) : api_(api) {}
+  ~EvtRenderContexts();
+  EvtRenderContexts(const EvtRenderContexts&) = delete;
+  EvtRenderContexts& operator=(const EvtRenderContexts&) = delete;
+
+  const EvtRenderFunctions& Api() const { return api_; }
+  // Raise cmr::Win32Exception with the last error when the context cannot
+  // be made.
+  EVT_HANDLE System() { return Get(system_, EvtRenderContextSystem); }
+  EVT_HANDLE User() { return Get(user_, EvtRenderContextUser); }
+
+ private:
+  EVT_HANDLE Get(EVT_HANDLE& context, DWORD flags);
+  EvtRenderFunctions api_;
+  EVT_HANDLE system_ = nullptr;
+  EVT_HANDLE user_ = nullptr;
+};
+
 class RenderedEvent {
  public:
   RenderedEvent() = default;
@@ -30,6 +53,10 @@ class RenderedEvent {
   // Renders the event's system values and, when withUserData, its user
   // values. Raises cmr::Win32Exception with the last error on failure.
   void Render(const EvtRenderFunctions& api, EVT_HANDLE event, bool withUserData);
+  // The same through contexts kept for many events; the value buffers of
+  // the event rendered before are reused. After a failure the event holds
+  // no values.
+  void Render(EvtRenderContexts& contexts, EVT_HANDLE event, bool withUserData);
 
   // Takes values rendered elsewhere (copied; pointers inside them must stay
   // valid while this object is used).
@@ -60,17 +87,16 @@ class RenderedEvent {
   const EVT_VARIANT* UserValues() const { return reinterpret_cast<const EVT_VARIANT*>(user_.get()); }
 
  private:
-  struct Block {
-    std::unique_ptr<BYTE[]> bytes;
-    DWORD count = 0;
-  };
-  static Block RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event);
-  static EVT_HANDLE CreateContext(const EvtRenderFunctions& api, DWORD flags);
-  static void CloseKeepingLastError(const EvtRenderFunctions& api, EVT_HANDLE handle);
+  // Renders the values into `bytes` (of `capacity` bytes), growing it when
+  // too small; the count of values.
+  static DWORD RenderValues(const EvtRenderFunctions& api, EVT_HANDLE context, EVT_HANDLE event,
+                            std::unique_ptr<BYTE[]>& bytes, DWORD& capacity);
   const EVT_VARIANT* TypedSystemValue(DWORD index, DWORD type) const;
 
   std::unique_ptr<BYTE[]> system_;
   std::unique_ptr<BYTE[]> user_;
+  DWORD systemCapacity_ = 0;
+  DWORD userCapacity_ = 0;
   DWORD systemCount_ = 0;
   DWORD userCount_ = 0;
 };

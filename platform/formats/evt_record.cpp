@@ -85,16 +85,22 @@ EVENTLOGRECORD EvtRecordView::Header() const {
 
 size_t EvtRecordView::ContentEnd() const { return bytes_.size() >= 4 ? bytes_.size() - 4 : 0; }
 
-std::optional<size_t> EvtRecordView::ReadText(size_t offset, std::u16string* out) const {
-  out->clear();
+std::optional<size_t> EvtRecordView::TextEnd(size_t offset) const {
   const size_t end = ContentEnd();
-  while (offset + 2 <= end) {
-    const auto unit = LoadAt<char16_t>(bytes_, offset);
-    offset += 2;
-    if (unit == 0) return offset;
-    out->push_back(unit);
+  for (; offset + 2 <= end; offset += 2) {
+    if (bytes_[offset] == 0 && bytes_[offset + 1] == 0) return offset;
   }
   return std::nullopt;
+}
+
+std::optional<size_t> EvtRecordView::ReadText(size_t offset, std::u16string* out) const {
+  const std::optional<size_t> nul = TextEnd(offset);
+  // A text without end is read up to the last whole unit before ContentEnd().
+  const size_t stop = nul ? *nul : offset + (ContentEnd() > offset ? (ContentEnd() - offset) / 2 * 2 : 0);
+  out->resize((stop - offset) / 2);
+  if (!out->empty()) std::memcpy(out->data(), bytes_.data() + offset, stop - offset);
+  if (!nul) return std::nullopt;
+  return *nul + 2;
 }
 
 std::u16string EvtRecordView::Source() const {
@@ -143,6 +149,19 @@ std::vector<std::u16string> EvtRecordView::ReadStrings(bool* complete) const {
   return strings;
 }
 
+bool EvtRecordView::StringsComplete() const {
+  const auto h = Header();
+  if (h.NumStrings == 0) return true;
+  if (h.StringOffset < kEvtRecordFixedSize) return false;
+  size_t offset = h.StringOffset;
+  for (uint16_t i = 0; i < h.NumStrings; ++i) {
+    const auto nul = offset < ContentEnd() ? TextEnd(offset) : std::nullopt;
+    if (!nul) return false;
+    offset = *nul + 2;
+  }
+  return true;
+}
+
 std::vector<std::u16string> EvtRecordView::Strings() const {
   bool complete = false;
   return ReadStrings(&complete);
@@ -174,15 +193,12 @@ std::vector<std::string> EvtRecordView::Problems() const {
     return problems;
   }
   const auto h = Header();
-  std::u16string text;
-  const auto afterSource = ReadText(kEvtRecordFixedSize, &text);
-  if (!afterSource) problems.push_back("source name has no end");
-  else if (!ReadText(*afterSource, &text)) problems.push_back("computer name has no end");
+  const auto sourceEnd = TextEnd(kEvtRecordFixedSize);
+  if (!sourceEnd) problems.push_back("source name has no end");
+  else if (!TextEnd(*sourceEnd + 2)) problems.push_back("computer name has no end");
   if (h.UserSidLength != 0 && Sid().empty()) problems.push_back(Describe("SID", h.UserSidOffset, h.UserSidLength));
   if (h.DataLength != 0 && Data().empty()) problems.push_back(Describe("data", h.DataOffset, h.DataLength));
-  bool complete = false;
-  ReadStrings(&complete);
-  if (!complete)
+  if (!StringsComplete())
     problems.push_back("insertion strings are cut off by the end of the record (" + std::to_string(h.NumStrings) +
                        " expected)");
   return problems;

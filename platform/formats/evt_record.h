@@ -77,7 +77,11 @@ class EvtRecordView {
   // Reads a NUL-terminated UTF-16 text from offset up to ContentEnd(); the
   // offset after the NUL, or nullopt when the text has no end.
   std::optional<size_t> ReadText(size_t offset, std::u16string* out) const;
+  // The offset of the NUL that ends the text at offset, without reading it.
+  std::optional<size_t> TextEnd(size_t offset) const;
   std::vector<std::u16string> ReadStrings(bool* complete) const;
+  // Whether all NumStrings strings end inside the record.
+  bool StringsComplete() const;
   std::span<const uint8_t> Field(uint32_t offset, uint32_t length) const;
 
   std::span<const uint8_t> bytes_;
