@@ -1,5 +1,6 @@
 // Writes seeds for the fuzz targets with the project's own writers: a task
-// configuration, a filter document, an event file and one .evtx chunk.
+// configuration, a filter document, an event file, one .evtx chunk and an
+// event manifest resource.
 //   make_fuzz_seeds FOLDER   (makes FOLDER/config_xml, FOLDER/filter_xml, ...)
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "filter/event_filter.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
+#include "platform/formats/wevt_template.h"
 #include "render/event_file_writer.h"
 #include "task/task_event_log.h"
 
@@ -85,6 +87,17 @@ std::string ChunkSeed() {
   return std::string(bytes.begin() + 4096, bytes.begin() + 4096 + formats::kEvtxChunkSize);
 }
 
+// Two providers: one with channels and events, one empty.
+std::string ManifestSeed() {
+  formats::WevtProvider provider;
+  provider.guid = {0x7d3c1b2a, 0x4e5f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
+  provider.messageId = 0x90000001u;
+  provider.channels = {{16, u"Fuzz/Operational", 0x10}, {17, u"Fuzz/Admin", formats::kWevtNoMessage}};
+  provider.events = {{100, 0, 16, 4, 1, 100, 0x8000000000000000ull, 0x11}, {101, 2, 17, 2, 0, 7, 0, 0x12}};
+  const std::vector<uint8_t> bytes = formats::WriteWevtTemplate({provider, formats::WevtProvider{}});
+  return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +110,7 @@ int main(int argc, char** argv) {
     Save(top / "config_xml" / "task.xml", ConfigSeed());
     Save(top / "filter_xml" / "filter.xml", FilterSeed());
     Save(top / "evtx_chunk" / "chunk", ChunkSeed());
+    Save(top / "wevt_template" / "manifest", ManifestSeed());
     if (!WriteEventFile(top / "event_file" / "sample.adevt")) {
       std::cerr << "make_fuzz_seeds: cannot write the event file seed\n";
       return 1;

@@ -11,7 +11,7 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${FUZZ_BUILD_DIR:-$top/build-fuzz}
 seconds=${FUZZ_SECONDS:-20}
-all_targets=(evt evtx evtx_chunk reg_text message_table config_xml filter_xml event_file)
+all_targets=(evt evtx evtx_chunk reg_text message_table wevt_template config_xml filter_xml event_file)
 read -r -a targets <<< "${FUZZ_TARGETS:-${all_targets[*]}}"
 
 cmake -S "$top" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DCMAKE_BUILD_TYPE=Debug \
@@ -24,7 +24,7 @@ bin="$build_dir/fuzz"
 
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
-mkdir -p "$seeds"/{evt,evtx,evtx_chunk,reg_text,message_table,config_xml,filter_xml,event_file}
+mkdir -p "$seeds"/{evt,evtx,evtx_chunk,reg_text,message_table,wevt_template,config_xml,filter_xml,event_file}
 logs="$top/../shared/testdata/logs"
 if [ -d "$logs" ]; then
   find "$logs" -maxdepth 1 -iname '*.evt' -size -2M -exec cp {} "$seeds/evt/" \;
@@ -38,6 +38,8 @@ else
 fi
 "$bin/make_fuzz_seeds" "$seeds"
 find "$bin/fixtures" -maxdepth 1 -name '*.dll' -exec cp {} "$seeds/message_table/" \; 2>/dev/null || true
+# The event manifests the message DLL fixtures carry.
+find "$bin/fixtures" -name 'manifest.bin' -exec cp {} "$seeds/wevt_template/" \; 2>/dev/null || true
 printf 'LfLe' > "$seeds/evt/magic"
 printf 'ElfFile\0' > "$seeds/evtx/magic"
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\r\n"Name"="value"\r\n"Num"=dword:00000010\r\n"Bin"=hex:01,02,03\r\n"Multi"=hex(7):41,00,00,00,00,00\r\n@="default"\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\r\n' > "$seeds/reg_text/sample.reg"

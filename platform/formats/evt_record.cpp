@@ -87,6 +87,14 @@ size_t EvtRecordView::ContentEnd() const { return bytes_.size() >= 4 ? bytes_.si
 
 std::optional<size_t> EvtRecordView::TextEnd(size_t offset) const {
   const size_t end = ContentEnd();
+  // Four units at a time while none of them is zero (a zero unit borrows
+  // into its own top bit), then unit by unit.
+  constexpr uint64_t kLowBits = 0x0001000100010001ull, kHighBits = 0x8000800080008000ull;
+  for (; offset + 8 <= end; offset += 8) {
+    uint64_t units = 0;
+    std::memcpy(&units, bytes_.data() + offset, sizeof units);
+    if (((units - kLowBits) & ~units & kHighBits) != 0) break;
+  }
   for (; offset + 2 <= end; offset += 2) {
     if (bytes_[offset] == 0 && bytes_[offset + 1] == 0) return offset;
   }

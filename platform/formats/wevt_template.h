@@ -22,6 +22,8 @@ struct WevtChannel {
   uint32_t id = 0;
   std::u16string name;
   uint32_t messageId = kWevtNoMessage;
+
+  bool operator==(const WevtChannel&) const = default;
 };
 
 struct WevtEvent {
@@ -33,6 +35,8 @@ struct WevtEvent {
   uint16_t task = 0;
   uint64_t keywords = 0;
   uint32_t messageId = kWevtNoMessage;
+
+  bool operator==(const WevtEvent&) const = default;
 };
 
 struct WevtProvider {
@@ -40,6 +44,8 @@ struct WevtProvider {
   uint32_t messageId = kWevtNoMessage;
   std::vector<WevtChannel> channels;
   std::vector<WevtEvent> events;
+
+  bool operator==(const WevtProvider&) const = default;
 };
 
 // The providers of a manifest resource. False with `problem` set when the

@@ -67,9 +67,18 @@ class ManifestReader {
            EvtxFits(bytes_, first, size_t{*count} * size);
   }
 
+  // Definitions of blocks that several descriptors point at are read again
+  // each time; the definitions read in all may not exceed what the bytes
+  // could hold, which keeps a small resource from growing without end.
+  bool WithinResource(size_t& read, uint32_t count, size_t size) {
+    read += count;
+    return read <= bytes_.size() / size;
+  }
+
   bool ReadChannels(size_t at, std::vector<WevtChannel>& channels) {
     uint32_t count = 0;
     if (!Definitions(at, at + 12, kChannelDefinition, &count)) return Fail("channel definitions outside the resource");
+    if (!WithinResource(channelsRead_, count, kChannelDefinition)) return Fail("channel definitions read too often");
     for (uint32_t i = 0; i < count; ++i) {
       size_t d = at + 12 + size_t{i} * kChannelDefinition;
       WevtChannel channel;
@@ -94,6 +103,7 @@ class ManifestReader {
   bool ReadEvents(size_t at, std::vector<WevtEvent>& events) {
     uint32_t count = 0;
     if (!Definitions(at, at + 16, kEventDefinition, &count)) return Fail("event definitions outside the resource");
+    if (!WithinResource(eventsRead_, count, kEventDefinition)) return Fail("event definitions read too often");
     for (uint32_t i = 0; i < count; ++i) {
       size_t d = at + 16 + size_t{i} * kEventDefinition;
       WevtEvent e;
@@ -112,6 +122,7 @@ class ManifestReader {
 
   std::span<const uint8_t> bytes_;
   std::string* problem_;
+  size_t channelsRead_ = 0, eventsRead_ = 0;
 };
 
 }  // namespace

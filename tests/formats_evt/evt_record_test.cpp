@@ -61,7 +61,6 @@ TEST(EvtRecord, DamagedFieldsStayInsideTheRecord) {
   fields.strings = {u"one", u"two"};
   fields.data = {1, 2, 3};
   const auto good = BuildEvtRecord(fields);
-  const auto h = EvtRecordView(good).Header();
 
   auto bytes = good;
   Put32(bytes, offsetof(EVENTLOGRECORD, UserSidOffset), 0xFFFFFFF0u);
@@ -80,11 +79,29 @@ TEST(EvtRecord, DamagedFieldsStayInsideTheRecord) {
   EXPECT_EQ(EvtRecordView(bytes).Problems().size(), 1u);
 
   // Every prefix of a record, viewed on its own: whatever is cut off is
-  // reported.
-  for (size_t n = 0; n <= good.size(); ++n) {
-    const EvtRecordView prefix(std::span<const uint8_t>(good.data(), n));
-    (void)prefix.Fields();
-    EXPECT_EQ(prefix.Problems().empty(), n >= h.DataOffset + h.DataLength + 4) << n;
+  // reported. Texts of every length around the four units the end of a
+  // text is looked for at once, and units with one zero byte, which end
+  // nothing.
+  auto longTexts = fields;
+  longTexts.strings = {u"",
+                       u"abc",
+                       u"abcd",
+                       u"abcdefg",
+                       u"abcdefgh",
+                       u"abcdefghijk",
+                       u"\x0100",
+                       u"a\x0100\x0001"
+                       u"b\x0200"
+                       u"cdef"};
+  const auto longRecord = BuildEvtRecord(longTexts);
+  EXPECT_EQ(EvtRecordView(longRecord).Strings(), longTexts.strings);
+  for (const auto& record : {good, longRecord}) {
+    const auto h = EvtRecordView(record).Header();
+    for (size_t n = 0; n <= record.size(); ++n) {
+      const EvtRecordView prefix(std::span<const uint8_t>(record.data(), n));
+      (void)prefix.Fields();
+      EXPECT_EQ(prefix.Problems().empty(), n >= h.DataOffset + h.DataLength + 4) << n;
+    }
   }
 }
 
