@@ -266,6 +266,7 @@ TEST_F(ChannelArchives, ArchivesThatCannotBeListedOrReadAreNamedInTheWarning) {
   };
   const Case cases[] = {
       {"EvtOpenChannelConfig", u"The archived backups of the log could not be listed ("},
+      {"FindFirstFileW", u"The archived backups of the log could not be listed ("},
       {"FindNextFileW", u"The archived backups of the log could not be listed ("},
       {"EvtQuery", u"An archived backup of the log could not be read ("},
       {"EvtSeek", u"An archived backup of the log could not be read ("},
