@@ -11,25 +11,13 @@
 #include "platform/host/evt/event_channels.h"
 #include "platform/host/evt/wevtapi.h"
 #include "tests/support/fresh_host.h"
+#include "tests/support/scoped_handle.h"
 #include "tests/support/temp_dir.h"
 
 namespace wevttest {
 
 // Closes an Evt handle at the end of a scope.
-class Handle {
- public:
-  explicit Handle(EVT_HANDLE h = nullptr) : h_(h) {}
-  ~Handle() {
-    if (h_) EvtClose(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  EVT_HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  EVT_HANDLE h_;
-};
+using Handle = testsupport::ScopedHandle<EVT_HANDLE, EvtClose>;
 
 inline formats::EvtxEventSpec Spec(uint16_t id, const std::u16string& provider = u"TestSource") {
   formats::EvtxEventSpec s;
