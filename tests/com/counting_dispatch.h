@@ -6,19 +6,30 @@
 
 namespace comtest {
 
-inline VARIANT Bstr(const char16_t* s) {
+// An empty VARIANT of the type; the caller sets its value.
+inline VARIANT Of(VARTYPE vt) {
   VARIANT v;
   VariantInit(&v);
-  v.vt = VT_BSTR;
+  v.vt = vt;
+  return v;
+}
+
+inline VARIANT Bstr(const char16_t* s) {
+  VARIANT v = Of(VT_BSTR);
   v.bstrVal = SysAllocString(s);
   return v;
 }
 
 inline VARIANT I4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
+  VARIANT v = Of(VT_I4);
   v.lVal = value;
+  return v;
+}
+
+// A VARIANT that holds the object without a reference of its own.
+inline VARIANT Dispatch(IDispatch* object) {
+  VARIANT v = Of(VT_DISPATCH);
+  v.pdispVal = object;
   return v;
 }
 

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/formats/evt_record.h"
-#include "platform/host/faults/faults.h"
-#include "platform/host/host.h"
 #include "platform/host/net/name_table.h"
+#include "tests/support/fresh_host.h"
 
 using namespace cmr;
 
@@ -32,18 +31,16 @@ std::vector<uint8_t> Logon4624(const std::u16string& user, const std::u16string&
   return Record(4624, s);
 }
 
-class OriginResolverTest : public ::testing::Test {
+class OriginResolverTest : public testsupport::FreshHost {
  protected:
   void SetUp() override {
-    host::Host::Get().Reset();
-    host::ClearFaults();
+    FreshHost::SetUp();
     host::Lock lock;
     host::Names().AddHost({u"ws7.corp.example.com", u"WS7"}, {"10.0.0.7"});
     host::Names().SetMac("10.0.0.7", kMac);
     host::Names().AddHost({u"srv1.corp.example.com", u"SRV1"}, {"10.0.0.1"});
     host::Names().SetMac("10.0.0.1", {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF});
   }
-  void TearDown() override { host::ClearFaults(); }
 
   std::u16string from_, mac_, fqdn_;
 };
