@@ -1,6 +1,9 @@
-// Helpers of the COM tests: VARIANT values, and a minimal IDispatch that
-// counts its references (its default value, DISPID_VALUE, is the number 7).
+// Helpers of the COM tests: VARIANT values, the thread's error object, and a
+// minimal IDispatch that counts its references (its default value,
+// DISPID_VALUE, is the number 7).
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include "platform/api/oleauto.h"
 
@@ -31,6 +34,19 @@ inline VARIANT Dispatch(IDispatch* object) {
   VARIANT v = Of(VT_DISPATCH);
   v.pdispVal = object;
   return v;
+}
+
+// Sets the thread's error object: the description and, when given, the source.
+inline void SetThreadError(const char16_t* description, const char16_t* source = nullptr) {
+  ICreateErrorInfo* create = nullptr;
+  ASSERT_EQ(CreateErrorInfo(&create), S_OK);
+  ASSERT_EQ(create->SetDescription(const_cast<LPOLESTR>(description)), S_OK);
+  if (source) create->SetSource(const_cast<LPOLESTR>(source));
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)), S_OK);
+  EXPECT_EQ(SetErrorInfo(0, info), S_OK);
+  info->Release();
+  create->Release();
 }
 
 class CountingDispatch final : public IDispatch {
