@@ -19,11 +19,7 @@ class BackupCollection : public CollectFixture {
     Configure(u"Custom");
   }
   std::string ConfigDir() const { return dir_.path() + "/machine/C/Windows/System32/config"; }
-  size_t Archives() const {
-    size_t n = 0;
-    for (const auto& e : fs::directory_iterator(ConfigDir())) n += e.path().filename().string().starts_with("Archive-");
-    return n;
-  }
+  size_t Archives() const { return CollectFixture::Archives(ConfigDir()); }
   // Appends records a minute apart on the virtual clock.
   void Grow(uint32_t first, uint32_t count) {
     for (uint32_t i = first; i < first + count; ++i) {

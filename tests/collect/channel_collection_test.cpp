@@ -206,11 +206,7 @@ class ChannelArchives : public ChannelCollection {
     MakeChannel(u"Test/Chain", 1, u"%SystemRoot%\\System32\\winevt\\Logs\\Chain.evtx");
   }
   std::string LogsDir() const { return dir_.path() + "/machine/C/Windows/System32/winevt/Logs"; }
-  size_t Archives() const {
-    size_t n = 0;
-    for (const auto& e : fs::directory_iterator(LogsDir())) n += e.path().filename().string().starts_with("Archive-");
-    return n;
-  }
+  size_t Archives() const { return CollectFixture::Archives(LogsDir()); }
   void Archive() {
     host::AdvanceClock(3600000);
     host::Lock lock;

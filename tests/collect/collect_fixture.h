@@ -145,9 +145,9 @@ class CollectFixture : public testsupport::ClassicHost {
 
   // The message DLLs built for the tests, copied into the local computer's
   // System32 under the test's folder, with "notpe.dll" (no image at all)
-  // and "cut.dll" (the first `cutOf` cut off its end); false when the build
-  // made no such DLLs.
-  bool InstallMessageDlls(const std::vector<std::string>& dlls, double cutOf) {
+  // and "cut.dll" (the first DLL cut to the fraction `keep` of its size);
+  // false when the build made no such DLLs.
+  bool InstallMessageDlls(const std::vector<std::string>& dlls, double keep) {
     if (kFixtures.empty() || !fs::exists(kFixtures / dlls.front())) return false;
     fs::path system32 = fs::path(dir_.path()) / "C/Windows/System32";
     fs::create_directories(system32);
@@ -155,7 +155,7 @@ class CollectFixture : public testsupport::ClassicHost {
     std::ofstream(system32 / "notpe.dll") << "This is not a PE image.";
     std::ifstream whole(kFixtures / dlls.front(), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
-    std::ofstream(system32 / "cut.dll", std::ios::binary) << bytes.substr(0, static_cast<size_t>(bytes.size() * cutOf));
+    std::ofstream(system32 / "cut.dll", std::ios::binary) << bytes.substr(0, static_cast<size_t>(bytes.size() * keep));
     Local().SetRoot(dir_.path());
     return true;
   }
@@ -251,6 +251,12 @@ class CollectFixture : public testsupport::ClassicHost {
     for (const auto& e : fs::directory_iterator(where)) files.push_back(e.path().filename().string());
     std::sort(files.begin(), files.end());
     return files;
+  }
+  // How many archives of logs the folder holds.
+  static size_t Archives(const std::string& folder, const std::string& prefix = "Archive-") {
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(folder)) n += e.path().filename().string().starts_with(prefix);
+    return n;
   }
   // The event files runs published there: no work files of a run.
   std::vector<std::string> PublishedFiles(const std::string& folder = {}) const {
