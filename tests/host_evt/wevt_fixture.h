@@ -6,8 +6,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/api/kernel.h"
+#include "platform/formats/evtx_writer.h"
 #include "platform/host/evt/event_channels.h"
 #include "platform/host/evt/wevtapi.h"
 #include "tests/support/fresh_host.h"
@@ -28,6 +30,18 @@ inline formats::EvtxEventSpec Spec(uint16_t id, const std::u16string& provider =
   s.data.push_back(
       {u"Text", formats::EvtxValue::String(u"value " + std::u16string(1, static_cast<char16_t>(u'0' + id % 10)))});
   return s;
+}
+
+// Records of the events Spec(0) to Spec(count - 1), with the record ids
+// from `firstId` on.
+inline std::vector<formats::EvtxRecord> Records(uint16_t count, uint64_t firstId) {
+  std::vector<formats::EvtxRecord> records;
+  for (uint16_t i = 0; i < count; ++i) {
+    formats::EvtxEventSpec spec = Spec(i);
+    spec.recordId = firstId + i;
+    records.push_back(formats::BuildEvtxRecord(spec));
+  }
+  return records;
 }
 
 class WevtTest : public testsupport::FreshHost {
