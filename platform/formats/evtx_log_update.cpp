@@ -100,7 +100,10 @@ bool PlanEvtxAppend(const EvtxReader& reader, const EvtxRecord& record, size_t m
   header.firstChunk = order.empty() ? index : order.front().index;
   header.lastChunk = index;
   header.nextRecordId = record.recordId + 1;
-  header.chunkCount = static_cast<uint16_t>(std::min<size_t>(std::max(reader.chunkCount(), index + 1), 0xFFFF));
+  // Chunks in use: a file made larger in advance has unused (zero) chunks
+  // after them, which the count leaves out.
+  const size_t inUse = fresh ? 0 : reader.header().chunkCount;
+  header.chunkCount = static_cast<uint16_t>(std::min<size_t>(std::max(inUse, index + 1), 0xFFFF));
   update.pieces.push_back({0, EvtxHeaderBytes(header)});
   return true;
 }

@@ -10,6 +10,7 @@
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/formats/evtx_xml.h"
+#include "platform/formats/file_bytes.h"
 #include "tests/formats_evtx/evtx_test_util.h"
 #include "tests/support/shell_command.h"
 
@@ -362,4 +363,28 @@ TEST(EvtxLogUpdate, AFileThatIsNoLogIsLeftAlone) {
   EXPECT_FALSE(PlanEvtxAppend(EvtxReader(garbage), Big(1), 4, update, error));
   EXPECT_NE(error.find("not an .evtx log"), std::string::npos) << error;
   EXPECT_TRUE(update.pieces.empty());
+}
+
+// Windows' own files: an append starts a chunk of its own after the newest
+// (whose bytes this writer would not give back), in the unused space the file
+// was made with or at its end, and the file header counts the chunks in use:
+// the file reads as before, without a report, with the new records after.
+TEST(EvtxLogUpdate, AppendsToAWindowsFileKeepEveryRecord) {
+  for (const char* name : {"security.evtx", "system.evtx"}) {
+    const std::string path = evtxtest::SamplePath(name);
+    if (path.empty()) GTEST_SKIP() << "samples not available";
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(ReadFileBytes(path, &file));
+    const EvtxReadResult before = ReadEvtx(file);
+    ASSERT_FALSE(before.records.empty()) << name;
+    for (uint64_t k = 1; k <= 3; ++k)
+      ApplyEvtxUpdate(PlanAppend(file, Big(before.records.back().recordId + k), 4096), file);
+    std::vector<std::string> diagnostics;
+    const std::vector<uint64_t> ids = Ids(file, &diagnostics);
+    EXPECT_TRUE(diagnostics.empty()) << name << ": " << diagnostics[0];
+    ASSERT_EQ(ids.size(), before.records.size() + 3) << name;
+    EXPECT_TRUE(std::equal(before.records.begin(), before.records.end(), ids.begin(),
+                           [](const EvtxRecord& r, uint64_t id) { return r.recordId == id; }))
+        << name;
+  }
 }
