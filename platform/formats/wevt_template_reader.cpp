@@ -59,35 +59,33 @@ class ManifestReader {
     return true;
   }
 
-  // The count of an element's definitions of `size` bytes starting at
-  // `first`; false when they do not fit.
-  bool Definitions(size_t element, size_t first, size_t size, uint32_t* count) {
-    *count = EvtxLoad<uint32_t>(bytes_, element + 8);
-    return EvtxFits(bytes_, element, first - element) && *count <= kMaxCount &&
-           EvtxFits(bytes_, first, size_t{*count} * size);
-  }
-
+  // Calls `read` with the offset of each of an element's definitions of
+  // `size` bytes, which start at `first`; false when they do not fit.
   // Definitions of blocks that several descriptors point at are read again
-  // each time; the definitions read in all may not exceed what the bytes
-  // could hold, which keeps a small resource from growing without end.
-  bool WithinResource(size_t& read, uint32_t count, size_t size) {
-    read += count;
-    return read <= bytes_.size() / size;
+  // each time: those read in all (`readSoFar`) may not exceed what the
+  // bytes could hold, which keeps a small resource from growing without end.
+  template <typename F>
+  bool ForEachDefinition(size_t element, size_t first, size_t size, const char* what, size_t& readSoFar, F read) {
+    const uint32_t count = EvtxLoad<uint32_t>(bytes_, element + 8);
+    if (!EvtxFits(bytes_, element, first - element) || count > kMaxCount ||
+        !EvtxFits(bytes_, first, size_t{count} * size))
+      return Fail(std::string(what) + " definitions outside the resource");
+    readSoFar += count;
+    if (readSoFar > bytes_.size() / size) return Fail(std::string(what) + " definitions read too often");
+    for (uint32_t i = 0; i < count; ++i)
+      if (!read(first + size_t{i} * size)) return false;
+    return true;
   }
 
   bool ReadChannels(size_t at, std::vector<WevtChannel>& channels) {
-    uint32_t count = 0;
-    if (!Definitions(at, at + 12, kChannelDefinition, &count)) return Fail("channel definitions outside the resource");
-    if (!WithinResource(channelsRead_, count, kChannelDefinition)) return Fail("channel definitions read too often");
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t d = at + 12 + size_t{i} * kChannelDefinition;
+    return ForEachDefinition(at, at + 12, kChannelDefinition, "channel", channelsRead_, [&](size_t d) {
       WevtChannel channel;
       channel.id = EvtxLoad<uint32_t>(bytes_, d);
       channel.messageId = EvtxLoad<uint32_t>(bytes_, d + 12);
       if (!ReadName(EvtxLoad<uint32_t>(bytes_, d + 4), channel.name)) return Fail("channel name outside the resource");
       channels.push_back(std::move(channel));
-    }
-    return true;
+      return true;
+    });
   }
 
   // A size-prefixed UTF-16 string; the size counts itself.
@@ -101,11 +99,7 @@ class ManifestReader {
   }
 
   bool ReadEvents(size_t at, std::vector<WevtEvent>& events) {
-    uint32_t count = 0;
-    if (!Definitions(at, at + 16, kEventDefinition, &count)) return Fail("event definitions outside the resource");
-    if (!WithinResource(eventsRead_, count, kEventDefinition)) return Fail("event definitions read too often");
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t d = at + 16 + size_t{i} * kEventDefinition;
+    return ForEachDefinition(at, at + 16, kEventDefinition, "event", eventsRead_, [&](size_t d) {
       WevtEvent e;
       e.id = EvtxLoad<uint16_t>(bytes_, d);
       e.version = EvtxLoad<uint8_t>(bytes_, d + 2);
@@ -116,8 +110,8 @@ class ManifestReader {
       e.keywords = EvtxLoad<uint64_t>(bytes_, d + 8);
       e.messageId = EvtxLoad<uint32_t>(bytes_, d + 16);
       events.push_back(e);
-    }
-    return true;
+      return true;
+    });
   }
 
   std::span<const uint8_t> bytes_;

@@ -1,15 +1,15 @@
 // What the error reports write to the trace file.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
+#include <optional>
 
 #include "base/error_report.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/errors.h"
-#include "tests/support/file_text.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/trace_file.h"
 
 namespace fs = std::filesystem;
 using namespace cmr;
@@ -18,19 +18,10 @@ namespace {
 
 class ErrorTraceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    file_ = fs::temp_directory_path() / ("ec-errtrace-" + std::to_string(getpid()) + ".log");
-    fs::remove(file_);
-  }
-  void TearDown() override {
-    Tracer::Instance().Shutdown();
-    fs::remove(file_);
-  }
-  void Open(DWORD level) {
-    Tracer::Instance().OpenTraceFile(u"EventCollector", level, Utf8ToUtf16(file_.string()), 500);
-  }
-  std::string Lines() { return testsupport::ReadFileText(file_); }
-  fs::path file_;
+  void Open(DWORD level) { trace_.emplace(fs::path(dir_.path()) / "trace.log", level); }
+  std::string Lines() { return trace_->Text(); }
+  testsupport::TempDir dir_;
+  std::optional<testsupport::TraceFile> trace_;
 };
 
 TEST_F(ErrorTraceTest, Win32ReportTracesTwice) {

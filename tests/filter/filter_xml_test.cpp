@@ -1,8 +1,6 @@
 // The filter document: reading, derived flags, writing and the file forms.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <fstream>
 #include <stdexcept>
 
@@ -13,7 +11,9 @@
 #include "platform/host/faults/faults.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_text.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thrown_text.h"
 
 using namespace cmr;
 
@@ -83,12 +83,11 @@ TEST(FilterXml, EntriesWithoutElementContent) {
 TEST(FilterXml, ErrorsCarryTheirTexts) {
   CEventFilter set;
   EXPECT_THROW(set.LoadFromString("<Filters><IncludingFilters>"), std::runtime_error);
-  try {
-    set.LoadFromString(Filters("<Filter><Name>a</Name></Filter><Filter><EventID>10-5</EventID></Filter>").c_str());
-    FAIL();
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "Invalid EventID filter");
-  }
+  EXPECT_EQ(
+      testsupport::ThrownText([&] {
+        set.LoadFromString(Filters("<Filter><Name>a</Name></Filter><Filter><EventID>10-5</EventID></Filter>").c_str());
+      }),
+      "Invalid EventID filter");
   EXPECT_EQ(set.IncludingFilters.size(), 1u) << "what was read before the fault stays";
 }
 
@@ -179,17 +178,12 @@ TEST_F(FilterFile, AFailedRenameLeavesTheOldFile) {
 
 // Saves a large set with the file size limited, as a full disk would stop it.
 EC_CHILD_ROLE(filter_save_over_limit) {
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{4096, 4096};
-  setrlimit(RLIMIT_FSIZE, &limit);
+  testsupport::LimitFileSize(4096);
   CEventFilter set;
   for (int i = 0; i < 200; ++i) set.AddIncludingFilter(i);
-  try {
-    set.SaveToFile(cmr::Utf8ToUtf16(args.at(0)));
-  } catch (const std::exception& e) {
-    return std::string(e.what()) == "xml config file save error" ? 0 : 2;
-  }
-  return 1;
+  return testsupport::ThrownText([&] { set.SaveToFile(cmr::Utf8ToUtf16(args.at(0))); }) == "xml config file save error"
+             ? 0
+             : 1;
 }
 
 TEST_F(FilterFile, AFailedWriteLeavesTheOldFile) {
