@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/api/wide.h"
 #include "tests/support/evt_values.h"
 
 using namespace cmr;
@@ -58,7 +59,7 @@ TEST(VariantText, NumbersByType) {
 TEST(VariantText, TextsBinaryAndGuid) {
   EXPECT_EQ(VariantToText(Typed(EvtVarTypeNull)), u"NULL");
   EVT_VARIANT v = Typed(EvtVarTypeString);
-  v.StringVal = u"Security";
+  v.StringVal = plat::W(u"Security");
   EXPECT_EQ(VariantToText(v), u"Security");
   v = Typed(EvtVarTypeAnsiString);
   v.AnsiStringVal = "narrow";
