@@ -6,11 +6,15 @@
 # The programs get the folder of real logs as a Windows path (EC_TESTDATA_DIR)
 # and run two at a time; one that fails, ends without GoogleTest's closing
 # line or runs no test fails the run. Temporary folders are the prefix's own.
+# The local time is 5:30 hours ahead of UTC, so that a local time taken for
+# UTC (or an hour-only offset) shows in the times of records and files.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 testdata=$1
 shift
 
+export TZ=Asia/Kolkata
+[ -e /usr/share/zoneinfo/$TZ ] || echo "note: no time zone data ($TZ); the programs run in UTC" >&2
 source "$here/fresh_prefix.sh"
 
 if [ -d "$testdata" ]; then
