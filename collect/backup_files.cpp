@@ -76,6 +76,10 @@ std::u16string ArchivePattern(const std::u16string& baseName) {
          u"-???.evt?";
 }
 
+bool FoundNoArchives(uint32_t error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+}
+
 std::u16string BackupListWarning(const std::u16string& failure) {
   return u"The archived backups of the log could not be listed (" + failure +
          u"): records that only they hold were not read. ";

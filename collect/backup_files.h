@@ -27,6 +27,10 @@ std::u16string BackupListWarning(const std::u16string& failure);
 // (`problem`: its path and why): its records were not collected.
 std::u16string UnreadBackupWarning(const std::u16string& problem);
 
+// Whether a search for archives that failed with `error` only found none
+// (no such file or folder), rather than failing to look.
+bool FoundNoArchives(uint32_t error);
+
 // True when the name's time is at least `hours` hours ago; 0 hours: never.
 bool IsOldEnough(const std::u16string& fileName, uint16_t hours);
 

@@ -99,7 +99,12 @@ void ETWEventLog::FindBackupFiles(const std::u16string& computer, const std::u16
   Trace(30, u"enumerating files: %s", search);
   WIN32_FIND_DATAW data{};
   HANDLE find = FindFirstFileW(search.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
+  if (find == INVALID_HANDLE_VALUE) {
+    // No archive is no failure; a search that could not look is.
+    const DWORD error = GetLastError();
+    if (FoundNoArchives(error)) return;
+    throw Win32Exception(error);
+  }
   std::vector<std::u16string> names;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(plat::U(data.cFileName));

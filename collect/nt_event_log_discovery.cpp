@@ -52,13 +52,23 @@ struct Match {
   std::u16string directory;
   HANDLE find = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAW data{};
+  DWORD failure = ERROR_SUCCESS;  // the first search that could not look
 };
+
+// One search of the directory; a search that could not look (rather than
+// finding nothing) is kept as the match's failure.
+bool Search(const std::u16string& directory, const std::u16string& pattern, Match& match) {
+  match.find = FindIn(directory, pattern, match.data);
+  if (match.find != INVALID_HANDLE_VALUE) return true;
+  const DWORD error = GetLastError();
+  if (!FoundNoArchives(error) && match.failure == ERROR_SUCCESS) match.failure = error;
+  return false;
+}
 
 bool LookIn(const std::u16string& directory, const std::u16string& pattern1, const std::u16string& pattern2,
             Match& match) {
-  match.find = FindIn(directory, pattern1, match.data);
-  if (match.find == INVALID_HANDLE_VALUE && pattern2 != pattern1) match.find = FindIn(directory, pattern2, match.data);
-  if (match.find == INVALID_HANDLE_VALUE) return false;
+  if (!Search(directory, pattern1, match) && (pattern2 == pattern1 || !Search(directory, pattern2, match)))
+    return false;
   match.directory = directory;
   if (match.directory.back() != u'\\') match.directory += u'\\';
   return true;
@@ -136,7 +146,11 @@ void NTEventLog::FindBackupFiles(bool isLocal, const std::u16string& computer, c
   Match match;
   bool found = !site.directory.empty() && LookBesideLogFile(isLocal, computer, root, site, p1, p2, match);
   if (!found) found = LookInSystemFolders(isLocal, computer, root, p1, p2, match);
-  if (!found) return;
+  if (!found) {
+    // Nothing found is no failure unless a place could not be searched.
+    if (match.failure != ERROR_SUCCESS) throw Win32Exception(match.failure);
+    return;
+  }
   Trace(30, u"enumerating files...");
   do {
     if (match.data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;

@@ -2,14 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "base/error_report.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/errors.h"
-#include "tests/support/file_text.h"
 #include "tests/support/system_text.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/trace_file.h"
 
 namespace fs = std::filesystem;
 using namespace cmr;
@@ -18,13 +19,10 @@ namespace {
 
 class ErrorTraceTest : public ::testing::Test {
  protected:
-  void TearDown() override { Tracer::Instance().Shutdown(); }
-  void Open(DWORD level) {
-    Tracer::Instance().OpenTraceFile(u"EventCollector", level, Utf8ToUtf16(file_.string()), 500);
-  }
-  std::string Lines() { return testsupport::ReadFileText(file_); }
+  void Open(DWORD level) { trace_.emplace(fs::path(dir_.path()) / "trace.log", level); }
+  std::string Lines() { return trace_->Text(); }
   testsupport::TempDir dir_;
-  fs::path file_ = fs::path(dir_.path()) / "errors.log";
+  std::optional<testsupport::TraceFile> trace_;
 };
 
 TEST_F(ErrorTraceTest, Win32ReportTracesTwice) {

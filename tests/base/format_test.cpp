@@ -13,24 +13,6 @@ namespace {
 
 std::string N(const std::u16string& s) { return std::string(s.begin(), s.end()); }
 
-TEST(FormatString, ErrorTextFormats) {
-  std::u16string d = u"Access is denied.";
-  EXPECT_EQ(N(FormatString(u"%s (Code:%d)", d, int32_t{5})), "Access is denied. (Code:5)");
-  EXPECT_EQ(N(FormatString(u"%s. Error details: %s (Code:%d)", u"Failed to open the event log", d, int32_t{5})),
-            "Failed to open the event log. Error details: Access is denied. (Code:5)");
-  // A zlib error number and a code of 2^31 or more print signed.
-  EXPECT_EQ(N(FormatString(u"%s (Code:%d)", u"stream error", -2)), "stream error (Code:-2)");
-  EXPECT_EQ(N(FormatString(u"(Code:%d)", uint32_t{0x80000000u})), "(Code:-2147483648)");
-  EXPECT_EQ(N(FormatString(u"%s: %s exception: %s", u"Ctx", u"Win32", u"T")), "Ctx: Win32 exception: T");
-  EXPECT_EQ(N(FormatString(u"Error: %s, HR: %X", u"x", int32_t(0x80004005u))), "Error: x, HR: 80004005");
-  EXPECT_EQ(N(FormatString(u"Win32 Error: %d(%s), HR: %X.", uint32_t{2}, u"m", int32_t(0x80004005u))),
-            "Win32 Error: 2(m), HR: 80004005.");
-  EXPECT_EQ(N(FormatString(u"CRT Error: %s(%d), HR: %X", u"m", 13, int32_t(0x80004005u))),
-            "CRT Error: m(13), HR: 80004005");
-  EXPECT_EQ(N(FormatString(u"Error 0x%X", int32_t(0x80004005u))), "Error 0x80004005");
-  EXPECT_EQ(N(FormatString(u"%s (Error number: 0x%X)", u"D", int32_t(0x80004005u))), "D (Error number: 0x80004005)");
-}
-
 TEST(FormatString, TraceFormats) {
   EXPECT_EQ(
       N(FormatString(u"%-5d|%.02d/%.02d/%.04d %.02d:%.02d:%.02d.%03d|%5d|%2d| ", uint32_t{42}, uint16_t{3}, uint16_t{7},

@@ -13,6 +13,7 @@
 #include "platform/host/modules/modules.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_text.h"
+#include "tests/support/registry_values.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -114,12 +115,7 @@ TEST_F(TraceTest, TwoProcessesLeaveOnlyWholeLines) {
 class TraceRegistryTest : public TraceTest {
  protected:
   void SetLevel(DWORD level) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              0);
-    RegSetValueExW(key, u"EventCollector", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
-    RegCloseKey(key);
+    ASSERT_TRUE(testsupport::SetRegistryDword(u"Software\\Calomar Overseer\\Tracing", u"EventCollector", level));
   }
   // The executable seems to live in this test's folder, so the Tracing
   // folder beside it is the test's own.

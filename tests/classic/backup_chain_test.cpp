@@ -22,13 +22,7 @@ class BackupChainTest : public ClassicTest {
   }
   // A log that archives itself when full, with `count` records appended.
   void FillArchivingLog(uint32_t count) {
-    host::ClassicLogConfig config;
-    config.name = u"Custom";
-    config.file = u"%SystemRoot%\\System32\\config\\Custom.evt";
-    config.maxSize = 0x10000;
-    config.retention = 0xFFFFFFFF;
-    config.autoBackup = true;
-    host::CreateClassicLog(Local(), config);
+    MakeLog(Local(), u"Custom", 0x10000, 0xFFFFFFFF, u"%SystemRoot%\\System32\\config\\Custom.evt", true);
     for (uint32_t i = 1; i <= count; ++i) {
       host::AdvanceClock(1000);
       ASSERT_NE(host::AppendClassicRecord(Local(), u"Custom", Fields(i, 30)), 0u);

@@ -11,28 +11,14 @@
 #include "platform/api/eventlog.h"
 #include "platform/api/kernel.h"
 #include "platform/formats/evt_record.h"
-#include "platform/host/classic/classic_event_logs.h"
-#include "platform/host/kernel/clock.h"
-#include "tests/support/fresh_host.h"
+#include "tests/support/classic_host.h"
+#include "tests/support/scoped_handle.h"
 #include "tests/support/temp_dir.h"
 
 namespace classictest {
 
 // Closes a classic event-log handle at the end of a scope.
-class LogHandle {
- public:
-  explicit LogHandle(HANDLE h = nullptr) : h_(h) {}
-  ~LogHandle() {
-    if (h_) CloseEventLog(h_);
-  }
-  LogHandle(const LogHandle&) = delete;
-  LogHandle& operator=(const LogHandle&) = delete;
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
+using LogHandle = testsupport::ScopedHandle<HANDLE, CloseEventLog>;
 
 inline formats::EvtRecordFields Fields(uint32_t eventId, size_t textLength = 8) {
   formats::EvtRecordFields f;
@@ -80,32 +66,10 @@ inline std::vector<uint32_t> ReadToEnd(HANDLE h, DWORD direction, DWORD size = 0
   }
 }
 
-inline std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
-  std::vector<uint32_t> v;
-  for (uint32_t n = first; n <= last; ++n) v.push_back(n);
-  return v;
-}
+using testsupport::Range;
 
-class ClassicTest : public testsupport::FreshHost {
+class ClassicTest : public testsupport::ClassicHost {
  protected:
-  void SetUp() override {
-    FreshHost::SetUp();
-    host::UseVirtualClock(130000000000000000ULL);
-  }
-  void TearDown() override {
-    FreshHost::TearDown();
-    host::UseRealClock();
-  }
-
-  void MakeLog(host::Computer& computer, const std::u16string& name, DWORD maxSize = 0x80000, DWORD retention = 0,
-               const std::u16string& file = u"") {
-    host::ClassicLogConfig config;
-    config.name = name;
-    config.maxSize = maxSize;
-    config.retention = retention;
-    config.file = file;
-    host::CreateClassicLog(computer, config);
-  }
   void Append(host::Computer& computer, const std::u16string& log, uint32_t first, uint32_t count,
               size_t textLength = 8) {
     for (uint32_t i = 0; i < count; ++i) {

@@ -95,13 +95,7 @@ TEST_F(OpenTest, ClearWithBackupAndBackupFiles) {
 TEST_F(OpenTest, FullLogWithAutoBackupIsArchivedBesideItsFile) {
   Local().SetRoot(dir_.string());
   std::filesystem::create_directories(dir_ / "C/Windows/System32/config");
-  host::ClassicLogConfig config;
-  config.name = u"Custom";
-  config.file = u"%SystemRoot%\\System32\\config\\Custom.evt";
-  config.maxSize = 0x10000;
-  config.retention = formats::kEvtRetainForever;
-  config.autoBackup = true;
-  host::CreateClassicLog(Local(), config);
+  MakeLog(Local(), u"Custom", 0x10000, formats::kEvtRetainForever, u"%SystemRoot%\\System32\\config\\Custom.evt", true);
   uint32_t last = 0;
   for (uint32_t i = 1; i <= 800; ++i) {
     host::AdvanceClock(1);  // archives of one millisecond would share their name

@@ -15,18 +15,11 @@ class BackupCollection : public CollectFixture {
     Local().SetRoot(dir_.path() + "/machine");
     fs::create_directories(ConfigDir());
     SetSystemRoot();
-    MakeLog(u"Custom", 0x10000, 0xFFFFFFFF, true, u"%SystemRoot%\\System32\\config\\Custom.evt");
-    cmr::CTaskEventLog config;
-    config.LogName = u"Custom";
-    config.SeekLastFirstRun = false;
-    WriteConfig(config);
+    MakeLog(u"Custom", 0x10000, 0xFFFFFFFF, u"%SystemRoot%\\System32\\config\\Custom.evt", true);
+    Configure(u"Custom");
   }
   std::string ConfigDir() const { return dir_.path() + "/machine/C/Windows/System32/config"; }
-  size_t Archives() const {
-    size_t n = 0;
-    for (const auto& e : fs::directory_iterator(ConfigDir())) n += e.path().filename().string().starts_with("Archive-");
-    return n;
-  }
+  size_t Archives() const { return CollectFixture::Archives(ConfigDir()); }
   // Appends records a minute apart on the virtual clock.
   void Grow(uint32_t first, uint32_t count) {
     for (uint32_t i = first; i < first + count; ++i) {
@@ -36,11 +29,8 @@ class BackupCollection : public CollectFixture {
   }
   std::vector<uint32_t> RunAndCollect(WORD deleteAfterHours = 0) {
     EXPECT_EQ(Run(true, deleteAfterHours), S_OK);
-    const cmr::CTaskEventLog result = ReadConfig();
-    EXPECT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
-    EXPECT_TRUE(result.LastEventFound) << cmr::Utf16ToUtf8(result.Warning);
-    if (result.EventFileName.empty()) return {};
-    std::vector<uint32_t> ids = EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName));
+    EXPECT_TRUE(ReadConfig().LastEventFound) << cmr::Utf16ToUtf8(ReadConfig().Warning);
+    std::vector<uint32_t> ids = Collected();
     AdvancePosition();
     return ids;
   }
@@ -78,18 +68,14 @@ TEST_F(BackupCollection, BackupsThatCannotBeListedOrReadAreNamedInTheWarning) {
     host::InjectFault(c.call, c.nth, ERROR_ACCESS_DENIED);
     ASSERT_EQ(Run(true), S_OK) << c.call;
     host::ClearFaults();
-    const cmr::CTaskEventLog result = ReadConfig();
-    EXPECT_NE(result.Warning.find(c.warning), std::u16string::npos)
-        << c.call << ": " << cmr::Utf16ToUtf8(result.Warning);
-    EXPECT_LT(EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)).size(), 1200u) << c.call;
+    EXPECT_NE(ReadConfig().Warning.find(c.warning), std::u16string::npos)
+        << c.call << ": " << cmr::Utf16ToUtf8(ReadConfig().Warning);
+    EXPECT_LT(Collected().size(), 1200u) << c.call;
   }
 
-  CTask task;
-  testsupport::Bstr save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
-  ASSERT_EQ(task.Run(nullptr, save.b, file.b, nullptr, VARIANT_TRUE, 0, 0x400), S_OK);
-  const cmr::CTaskEventLog result = ReadConfig();
-  EXPECT_EQ(result.Warning, u"");
-  EXPECT_EQ(EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)), Range(1, 1200));
+  ASSERT_EQ(RunOn(nullptr), S_OK);
+  EXPECT_EQ(ReadConfig().Warning, u"");
+  EXPECT_EQ(Collected(), Range(1, 1200));
 }
 
 TEST_F(BackupCollection, ReadBackupsAreDeletedOnlyWhenOldEnough) {

@@ -24,12 +24,8 @@ class LogChanged : public CollectFixture {
     SetSystemRoot();  // where backups are looked for: a run that cannot tell warns
     MakeLog(u"Custom");
     Append(u"Custom", 1, 200);
-    cmr::CTaskEventLog config;
-    config.LogName = u"Custom";
-    config.SeekLastFirstRun = false;
-    WriteConfig(config);
+    Configure(u"Custom");
   }
-  std::vector<uint32_t> Collected() { return EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(ReadConfig().EventFileName)); }
 };
 
 TEST_F(LogChanged, ReadingGoesOnAfterTheLastRecordReadWhenItIsStillThere) {
@@ -96,11 +92,9 @@ TEST_F(ChooseApi, AChannelOnlyLogIsCollectedThroughTheWindowsEventLog) {
   host::ChannelConfig channel;
   channel.name = u"ChannelOnly";
   host::AddChannel(Local(), channel);
-  cmr::CTaskEventLog config;
-  config.LogName = u"ChannelOnly";
-  WriteConfig(config);
+  Configure(u"ChannelOnly", 0, 0, true);
   ASSERT_EQ(Run(), S_OK);  // classic preferred, missing: the channel, empty, so 1:1
-  EXPECT_EQ(ReadConfig().ErrorStatus, 0) << cmr::Utf16ToUtf8(ReadConfig().ErrorText);
+  EXPECT_TRUE(Collected().empty());
   EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_ChannelOnly_1_1_1_1.adevt");
 }
 

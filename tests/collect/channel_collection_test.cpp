@@ -33,22 +33,10 @@ class ChannelCollection : public CollectFixture {
   void Append(uint32_t first, uint32_t count, const std::u16string& channel = u"TestChannel") {
     for (uint32_t n = first; n < first + count; ++n) ASSERT_NE(host::AppendEvent(Local(), channel, EventSpec(n)), 0u);
   }
+  // A configuration of the channel read through the Windows Event Log alone.
   void Configure(uint32_t lastRecord = 0, uint32_t lastTime = 0, bool seekLast = false,
                  const std::u16string& channel = u"TestChannel") {
-    cmr::CTaskEventLog config;
-    config.LogName = channel;
-    config.LastRecordNumber = lastRecord;
-    config.LastTimeWritten = lastTime;
-    config.SeekLastFirstRun = seekLast;
-    config.PreferredAPI = 2;
-    config.FallbackAPI = 0;
-    WriteConfig(config);
-  }
-  std::vector<uint32_t> Collected() {
-    const cmr::CTaskEventLog result = ReadConfig();
-    EXPECT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
-    if (result.EventFileName.empty()) return {};
-    return EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName));
+    CollectFixture::Configure(channel, lastRecord, lastTime, seekLast, 2);
   }
 };
 
@@ -218,11 +206,7 @@ class ChannelArchives : public ChannelCollection {
     MakeChannel(u"Test/Chain", 1, u"%SystemRoot%\\System32\\winevt\\Logs\\Chain.evtx");
   }
   std::string LogsDir() const { return dir_.path() + "/machine/C/Windows/System32/winevt/Logs"; }
-  size_t Archives() const {
-    size_t n = 0;
-    for (const auto& e : fs::directory_iterator(LogsDir())) n += e.path().filename().string().starts_with("Archive-");
-    return n;
-  }
+  size_t Archives() const { return CollectFixture::Archives(LogsDir()); }
   void Archive() {
     host::AdvanceClock(3600000);
     host::Lock lock;
@@ -266,6 +250,7 @@ TEST_F(ChannelArchives, ArchivesThatCannotBeListedOrReadAreNamedInTheWarning) {
   };
   const Case cases[] = {
       {"EvtOpenChannelConfig", u"The archived backups of the log could not be listed ("},
+      {"FindFirstFileW", u"The archived backups of the log could not be listed ("},
       {"FindNextFileW", u"The archived backups of the log could not be listed ("},
       {"EvtQuery", u"An archived backup of the log could not be read ("},
       {"EvtSeek", u"An archived backup of the log could not be read ("},
@@ -320,11 +305,6 @@ class RemoteChannel : public ChannelCollection {
       ASSERT_NE(host::AppendEvent(*srv_, u"Remote/Chain", spec), 0u);
     }
   }
-  HRESULT RunOnServer() {
-    CTask task;
-    testsupport::Bstr computer(u"SRV1"), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
-    return task.Run(computer.b, save.b, file.b, nullptr, VARIANT_TRUE, 0, 0x1000);
-  }
 
   host::Computer* srv_ = nullptr;
 };
@@ -340,7 +320,7 @@ TEST_F(RemoteChannel, ArchivesAreFoundThroughTheSharesAndReadIntoTheLiveChannel)
   ASSERT_TRUE(fs::exists(dir_.path() + "/srv1/C/Windows/System32/winevt/Logs"));
   Append(4, 2);
   Configure(0, 0, false, u"Remote/Chain");
-  ASSERT_EQ(RunOnServer(), S_OK);
+  ASSERT_EQ(RunOn(u"SRV1"), S_OK);
   EXPECT_EQ(Collected(), Range(1, 5));
 }
 

@@ -22,17 +22,7 @@ class ChannelDescriptions : public CollectFixture {
  protected:
   void SetUp() override {
     CollectFixture::SetUp();
-    if (kFixtures.empty() || !fs::exists(kFixtures / "descr_publisher.dll")) {
-      GTEST_SKIP() << "message DLL fixtures were not built (no MinGW binutils)";
-    }
-    fs::path system32 = fs::path(dir_.path()) / "C/Windows/System32";
-    fs::create_directories(system32);
-    fs::copy_file(kFixtures / "descr_publisher.dll", system32 / "descr_publisher.dll");
-    std::ofstream(system32 / "notpe.dll") << "This is not a PE image.";
-    std::ifstream whole(kFixtures / "descr_publisher.dll", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
-    std::ofstream(system32 / "cut.dll", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    Local().SetRoot(dir_.path());
+    if (!InstallMessageDlls({"descr_publisher.dll"}, 0.5)) GTEST_SKIP() << kNoMessageDlls;
     Local().Environment()[u"SystemRoot"] = u"C:\\Windows";
 
     AddPublisher(kProvider, u"{7d3c1b2a-4e5f-4a6b-8c9d-0e1f2a3b4c5d}", u"descr_publisher.dll");
@@ -147,26 +137,17 @@ TEST_F(ChannelDescriptions, CollectionWritesTheDescriptionFile) {
   Append(kProvider, 101, {u"\\Defrag", u"ok"});
   Append(u"Not-A-PE", 100, {u"x"});
   Append(kProvider, 100, {u"\\Backup", u"%%1"});
-  cmr::CTaskEventLog config;
-  config.LogName = kChannel;
-  config.SeekLastFirstRun = false;
-  config.PreferredAPI = 2;
-  config.FallbackAPI = 0;
-  config.CollectEventResources = true;
-  config.UserLanguage = 0x0409;
-  WriteConfig(config);
+  ConfigureWithDescriptions(kChannel, 2);
   ASSERT_EQ(Run(), S_OK) << cmr::Utf16ToUtf8(ReadConfig().ErrorText);
-  std::u16string eventFile = ReadConfig().EventFileName;
-  ASSERT_FALSE(eventFile.empty());
-  auto events = ReadEntries(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile));
+  auto events = ReadEntries(EventFilePath());
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(FieldOf(events[0], u"IS04"), u"the system");
 
-  ExpectDescriptions(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile), {
-                                                                       {kProvider, u"100", u"Task %1 started by %%1."},
-                                                                       {kProvider, u"101", u"Task %1 finished: %2."},
-                                                                       {u"Not-A-PE", u"100", u""},
-                                                                   });
+  ExpectDescriptions(EventFilePath(), {
+                                          {kProvider, u"100", u"Task %1 started by %%1."},
+                                          {kProvider, u"101", u"Task %1 finished: %2."},
+                                          {u"Not-A-PE", u"100", u""},
+                                      });
 }
 
 }  // namespace

@@ -22,17 +22,7 @@ class ClassicDescriptions : public CollectFixture {
  protected:
   void SetUp() override {
     CollectFixture::SetUp();
-    if (kFixtures.empty() || !fs::exists(kFixtures / "descr_events.dll")) {
-      GTEST_SKIP() << "message DLL fixtures were not built (no MinGW binutils)";
-    }
-    fs::path system32 = fs::path(dir_.path()) / "C/Windows/System32";
-    fs::create_directories(system32);
-    for (const char* dll : {"descr_events.dll", "descr_params.dll"}) fs::copy_file(kFixtures / dll, system32 / dll);
-    std::ofstream(system32 / "notpe.dll") << "This is not a PE image.";
-    std::ifstream whole(kFixtures / "descr_events.dll", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
-    std::ofstream(system32 / "cut.dll", std::ios::binary) << bytes.substr(0, bytes.size() / 3);
-    Local().SetRoot(dir_.path());
+    if (!InstallMessageDlls({"descr_events.dll", "descr_params.dll"}, 1.0 / 3)) GTEST_SKIP() << kNoMessageDlls;
 
     host::ClassicLogConfig config;
     config.name = u"Application";
@@ -44,18 +34,11 @@ class ClassicDescriptions : public CollectFixture {
         {u"ByGuid", u"", u"", u""},
     };
     host::CreateClassicLog(Local(), config);
-    SetString(u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\ByGuid", u"ProviderGuid", kPublisherGuid);
-    SetString(std::u16string(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WINEVT\\Publishers\\") + kPublisherGuid,
-              u"MessageFileName", std::u16string(kSystem32) + u"descr_events.dll");
-  }
-
-  static void SetString(const std::u16string& path, const char16_t* name, const std::u16string& value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              0);
-    RegSetValueExW(key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
-    RegCloseKey(key);
+    ASSERT_TRUE(testsupport::SetRegistryString(u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\ByGuid",
+                                               u"ProviderGuid", kPublisherGuid, REG_EXPAND_SZ));
+    ASSERT_TRUE(testsupport::SetRegistryString(
+        std::u16string(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WINEVT\\Publishers\\") + kPublisherGuid,
+        u"MessageFileName", std::u16string(kSystem32) + u"descr_events.dll", REG_EXPAND_SZ));
   }
 
   // The text, or "<error N>".
@@ -169,27 +152,19 @@ TEST_F(ClassicDescriptions, CollectionWritesTheDescriptionFile) {
   add(u"TestSource", 1000, {u"svc"});
   add(u"Bare", 7, {u"%%1"});
   add(u"TestSource", 0xC0000100, {u"bob"});
-  cmr::CTaskEventLog config;
-  config.LogName = u"Application";
-  config.SeekLastFirstRun = false;
-  config.CollectEventResources = true;
-  config.UserLanguage = 0x0409;
-  WriteConfig(config);
+  ConfigureWithDescriptions(u"Application", 0);
   ASSERT_EQ(Run(), S_OK);
-  std::u16string eventFile = ReadConfig().EventFileName;
-  ASSERT_FALSE(eventFile.empty());
 
-  auto events = ReadEntries(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile));
+  auto events = ReadEntries(EventFilePath());
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(FieldOf(events[0], u"IS04"), u"running then X") << "string 2 expanded, numbered after the real ones";
   EXPECT_EQ(FieldOf(events[2], u"IS02"), u"%%1") << "no parameter file: the reference stays";
 
-  ExpectDescriptions(OutDir() + "/" + cmr::Utf16ToUtf8(eventFile),
-                     {
-                         {u"Bare", u"7", u""},
-                         {u"TestSource", u"1000", u"Service %1 is running (%%9)."},
-                         {u"TestSource", u"256", u"User %1 logged on: X."},
-                     });
+  ExpectDescriptions(EventFilePath(), {
+                                          {u"Bare", u"7", u""},
+                                          {u"TestSource", u"1000", u"Service %1 is running (%%9)."},
+                                          {u"TestSource", u"256", u"User %1 logged on: X."},
+                                      });
 }
 
 }  // namespace

@@ -12,17 +12,15 @@
 #include <vector>
 
 #include "base/text.h"
-#include "platform/api/registry.h"
 #include "platform/formats/evt_record.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/evt/wevtapi.h"
 #include "platform/host/files/paths.h"
-#include "platform/host/kernel/clock.h"
 #include "render/event_file_reader.h"
 #include "task/task.h"
+#include "tests/support/classic_host.h"
 #include "tests/support/com_values.h"
-#include "tests/support/fresh_host.h"
+#include "tests/support/registry_values.h"
 #include "tests/support/temp_dir.h"
 
 namespace collecttest {
@@ -31,12 +29,15 @@ using namespace cmr;
 
 namespace fs = std::filesystem;
 
+using testsupport::Range;
+
 // The folder of the message DLLs the build makes for the tests.
 #ifdef EC_FIXTURE_DLL_DIR
 inline const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
 #else
 inline const fs::path kFixtures;
 #endif
+inline constexpr char kNoMessageDlls[] = "message DLL fixtures were not built (no MinGW binutils)";
 
 inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
   formats::EvtRecordFields f;
@@ -46,14 +47,6 @@ inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
   f.timeGenerated = timeWritten;
   f.strings = {u"text " + cmr::ToText(eventId)};
   return f;
-}
-
-// 300 letters that do not compress, drawn from `seed`.
-inline std::u16string Noise(uint32_t& seed) {
-  std::u16string text;
-  for (int k = 0; k < 300; ++k)
-    text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
-  return text;
 }
 
 // An event of a channel or an .evtx file: event id n, a text naming it,
@@ -119,28 +112,13 @@ inline std::vector<uint32_t> EventIds(const std::string& path) {
   return ids;
 }
 
-class CollectFixture : public testsupport::FreshHost {
+class CollectFixture : public testsupport::ClassicHost {
  protected:
   void SetUp() override {
-    FreshHost::SetUp();
-    host::UseVirtualClock(130000000000000000ULL);
+    ClassicHost::SetUp();
     host::SetWevtapiAvailable(true);
   }
-  void TearDown() override {
-    FreshHost::TearDown();
-    host::UseRealClock();
-  }
 
-  void MakeLog(const std::u16string& name, DWORD maxSize = 0x80000, DWORD retention = 0, bool autoBackup = false,
-               const std::u16string& file = u"") {
-    host::ClassicLogConfig config;
-    config.name = name;
-    config.maxSize = maxSize;
-    config.retention = retention;
-    config.autoBackup = autoBackup;
-    config.file = file;
-    host::CreateClassicLog(Local(), config);
-  }
   // Appends events first..first+count-1, each written a second after the last.
   void Append(const std::u16string& log, uint32_t first, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) {
@@ -151,17 +129,8 @@ class CollectFixture : public testsupport::FreshHost {
   // The computer's system root in its registry, as Windows keeps it; a
   // remote computer's when `computer` names one.
   static void SetSystemRoot(const std::u16string& root = u"C:\\Windows", const char16_t* computer = nullptr) {
-    HKEY machine = HKEY_LOCAL_MACHINE, key = nullptr;
-    if (computer) {
-      ASSERT_EQ(RegConnectRegistryW(computer, HKEY_LOCAL_MACHINE, &machine), 0);
-    }
-    ASSERT_EQ(RegCreateKeyExW(machine, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              0);
-    RegSetValueExW(key, u"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
-                   static_cast<DWORD>((root.size() + 1) * sizeof(char16_t)));
-    RegCloseKey(key);
-    if (computer) RegCloseKey(machine);
+    ASSERT_TRUE(testsupport::SetRegistryString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"SystemRoot", root,
+                                               REG_SZ, computer));
   }
 
   // Another computer "SRV1" with its drive C: under the test's folder and
@@ -172,6 +141,50 @@ class CollectFixture : public testsupport::FreshHost {
     fs::create_directories(dir_.path() + "/srv1/C/Windows/System32");
     SetSystemRoot(u"C:\\Windows", u"SRV1");
     return srv;
+  }
+
+  // The message DLLs built for the tests, copied into the local computer's
+  // System32 under the test's folder, with "notpe.dll" (no image at all)
+  // and "cut.dll" (the first DLL cut to the fraction `keep` of its size);
+  // false when the build made no such DLLs.
+  bool InstallMessageDlls(const std::vector<std::string>& dlls, double keep) {
+    if (kFixtures.empty() || !fs::exists(kFixtures / dlls.front())) return false;
+    fs::path system32 = fs::path(dir_.path()) / "C/Windows/System32";
+    fs::create_directories(system32);
+    for (const auto& dll : dlls) fs::copy_file(kFixtures / dll, system32 / dll);
+    std::ofstream(system32 / "notpe.dll") << "This is not a PE image.";
+    std::ifstream whole(kFixtures / dlls.front(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+    std::ofstream(system32 / "cut.dll", std::ios::binary) << bytes.substr(0, static_cast<size_t>(bytes.size() * keep));
+    Local().SetRoot(dir_.path());
+    return true;
+  }
+
+  // A configuration of the log read from the beginning (or from the stored
+  // position), through `api` alone when one is named (1 classic, 2 channel).
+  static cmr::CTaskEventLog Configuration(const std::u16string& log, uint32_t lastRecord = 0, uint32_t lastTime = 0,
+                                          bool seekLast = false, int32_t api = 0) {
+    cmr::CTaskEventLog config;
+    config.LogName = log;
+    config.LastRecordNumber = lastRecord;
+    config.LastTimeWritten = lastTime;
+    config.SeekLastFirstRun = seekLast;
+    if (api != 0) {
+      config.PreferredAPI = api;
+      config.FallbackAPI = 0;
+    }
+    return config;
+  }
+  void Configure(const std::u16string& log, uint32_t lastRecord = 0, uint32_t lastTime = 0, bool seekLast = false,
+                 int32_t api = 0) {
+    WriteConfig(Configuration(log, lastRecord, lastTime, seekLast, api));
+  }
+  // The configuration that also collects the events' descriptions, in English.
+  void ConfigureWithDescriptions(const std::u16string& log, int32_t api) {
+    cmr::CTaskEventLog config = Configuration(log, 0, 0, false, api);
+    config.CollectEventResources = true;
+    config.UserLanguage = 0x0409;
+    WriteConfig(config);
   }
 
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }
@@ -187,11 +200,29 @@ class CollectFixture : public testsupport::FreshHost {
 
   // ITask::Run of the configuration file on the local computer.
   HRESULT Run(bool processBackups = false, WORD deleteBackups = 0, const char16_t* product = nullptr) {
+    return RunOn(u"WORKSTATION1", processBackups, deleteBackups, product);
+  }
+  // ITask::Run on `computer` (NULL: the local computer as the caller names it).
+  HRESULT RunOn(const char16_t* computer, bool processBackups = true, WORD deleteBackups = 0,
+                const char16_t* product = nullptr) {
     CTask task;
-    testsupport::Bstr computer(u"WORKSTATION1"), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
+    testsupport::Bstr name(computer ? computer : u""), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
     testsupport::Bstr productName(product ? product : u"");
-    return task.Run(computer.b, save.b, file.b, product ? productName.b : nullptr,
+    return task.Run(computer ? name.b : nullptr, save.b, file.b, product ? productName.b : nullptr,
                     processBackups ? VARIANT_TRUE : VARIANT_FALSE, static_cast<VARIANT_BOOL>(deleteBackups), 0x400);
+  }
+
+  // The path of the event file the last run named ("" when it named none).
+  std::string EventFilePath() const {
+    const std::u16string name = ReadConfig().EventFileName;
+    return name.empty() ? std::string() : OutDir() + "/" + cmr::Utf16ToUtf8(name);
+  }
+  // The event ids of the last run's event file, in order, after a run that
+  // succeeded.
+  std::vector<uint32_t> Collected() const {
+    EXPECT_EQ(ReadConfig().ErrorStatus, 0) << cmr::Utf16ToUtf8(ReadConfig().ErrorText);
+    const std::string path = EventFilePath();
+    return path.empty() ? std::vector<uint32_t>() : EventIds(path);
   }
 
   // The stored position moved to the last record of the run's event file,
@@ -211,21 +242,31 @@ class CollectFixture : public testsupport::FreshHost {
     WriteConfig(config);
   }
 
-  std::vector<std::string> EventFiles() const {
+  // The names of the files in the folder (the save folder when none is
+  // named), sorted.
+  std::vector<std::string> EventFiles(const std::string& folder = {}) const {
+    const std::string where = folder.empty() ? OutDir() : folder;
     std::vector<std::string> files;
-    if (!fs::exists(OutDir())) return files;
-    for (const auto& e : fs::directory_iterator(OutDir())) files.push_back(e.path().filename().string());
+    if (!fs::exists(where)) return files;
+    for (const auto& e : fs::directory_iterator(where)) files.push_back(e.path().filename().string());
     std::sort(files.begin(), files.end());
     return files;
+  }
+  // How many archives of logs the folder holds.
+  static size_t Archives(const std::string& folder, const std::string& prefix = "Archive-") {
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(folder)) n += e.path().filename().string().starts_with(prefix);
+    return n;
+  }
+  // The event files runs published there: no work files of a run.
+  std::vector<std::string> PublishedFiles(const std::string& folder = {}) const {
+    std::vector<std::string> names;
+    for (const std::string& name : EventFiles(folder))
+      if (name.ends_with(".adevt") && !name.ends_with("_last.adevt")) names.push_back(name);
+    return names;
   }
 
   testsupport::TempDir dir_;
 };
-
-inline std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
-  std::vector<uint32_t> v;
-  for (uint32_t n = first; n <= last; ++n) v.push_back(n);
-  return v;
-}
 
 }  // namespace collecttest

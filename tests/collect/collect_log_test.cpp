@@ -9,27 +9,12 @@ using namespace cmr;
 namespace collecttest {
 namespace {
 
-class CollectLog : public CollectFixture {
- protected:
-  void Configure(uint32_t lastRecord = 0, uint32_t lastTime = 0, bool seekLast = false) {
-    cmr::CTaskEventLog config;
-    config.LogName = u"Custom";
-    config.LastRecordNumber = lastRecord;
-    config.LastTimeWritten = lastTime;
-    config.SeekLastFirstRun = seekLast;
-    WriteConfig(config);
-  }
-  std::vector<uint32_t> Collected() {
-    const cmr::CTaskEventLog result = ReadConfig();
-    if (result.EventFileName.empty()) return {};
-    return EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName));
-  }
-};
+class CollectLog : public CollectFixture {};
 
 TEST_F(CollectLog, FirstRunCollectsEverythingAndTheNextOnlyWhatIsNew) {
   MakeLog(u"Custom");
   Append(u"Custom", 1, 5);
-  Configure();
+  Configure(u"Custom");
   ASSERT_EQ(Run(), S_OK);
   cmr::CTaskEventLog result = ReadConfig();
   EXPECT_EQ(result.ErrorStatus, 0);
@@ -51,7 +36,7 @@ TEST_F(CollectLog, FirstRunCollectsEverythingAndTheNextOnlyWhatIsNew) {
 
 TEST_F(CollectLog, SeekLastFirstRunOnAnEmptyLogTakesTheSpecialPosition) {
   MakeLog(u"Custom");
-  Configure(0, 0, true);
+  Configure(u"Custom", 0, 0, true);
   ASSERT_EQ(Run(), S_OK);  // 1:1, the name tells the caller; no record in it
   EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_Custom_1_1_1_1.adevt");
   EXPECT_TRUE(Collected().empty());
@@ -63,7 +48,7 @@ TEST_F(CollectLog, SeekLastFirstRunOnAnEmptyLogTakesTheSpecialPosition) {
 
 TEST_F(CollectLog, SeekLastFirstRunStartsAfterTheNewestRecord) {
   MakeLog(u"Custom");
-  Configure(0, 0, true);
+  Configure(u"Custom", 0, 0, true);
   Append(u"Custom", 1, 4);
   ASSERT_EQ(Run(), S_OK);  // the newest record's position, an empty file
   EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_Custom_4_4d7c6d04_4_4d7c6d04.adevt");
@@ -81,7 +66,7 @@ TEST_F(CollectLog, StoredPositionNotFoundReadsFromTheOldestAndWarns) {
     uint32_t record, time;
   } cases[] = {{2, 12345}, {99, 1300000099}};  // other time; record number not in the log (87)
   for (const Case& c : cases) {
-    Configure(c.record, c.time);
+    Configure(u"Custom", c.record, c.time);
     ASSERT_EQ(Run(), S_OK);
     const cmr::CTaskEventLog result = ReadConfig();
     EXPECT_FALSE(result.LastEventFound);
@@ -94,7 +79,7 @@ TEST_F(CollectLog, StoredPositionNotFoundReadsFromTheOldestAndWarns) {
 TEST_F(CollectLog, SpecialPositionReadsFromTheBeginningWithoutSeeking) {
   MakeLog(u"Custom");
   Append(u"Custom", 1, 3);
-  Configure(1, 1);
+  Configure(u"Custom", 1, 1);
   ASSERT_EQ(Run(true), S_OK);
   EXPECT_TRUE(ReadConfig().LastEventFound);
   EXPECT_EQ(Collected(), Range(1, 3));
@@ -121,7 +106,7 @@ TEST_F(CollectLog, AFilterRejectedRecordStillMovesTheLastPosition) {
 TEST_F(CollectLog, AnExistingFinalFileIsReplaced) {
   MakeLog(u"Custom");
   Append(u"Custom", 1, 2);
-  Configure();
+  Configure(u"Custom");
   fs::create_directories(OutDir());
   std::ofstream(OutDir() + "/WORKSTATION1_Custom_1_4d7c6d01_2_4d7c6d02.adevt") << "old";
   ASSERT_EQ(Run(), S_OK);
@@ -129,7 +114,7 @@ TEST_F(CollectLog, AnExistingFinalFileIsReplaced) {
 }
 
 TEST_F(CollectLog, MissingLogAndUnusableSaveFolderFailTheRun) {
-  Configure();
+  Configure(u"Custom");
   EXPECT_EQ(Run(), E_FAIL);
   EXPECT_EQ(ReadConfig().ErrorText,
             u"Event log 'Custom' does not exist (API used: NT, Vista) (Error number: 0x80004005)");

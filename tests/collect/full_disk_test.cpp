@@ -1,22 +1,12 @@
 // A work file that cannot be finished (the disk is full when the compressed
 // stream is flushed at its close): the run fails, no event file is left,
 // and the next run collects the same records again.
-#include <sys/resource.h>
-
-#include <csignal>
-
+#include "tests/support/full_disk.h"
 #include "tests/collect/collect_fixture.h"
 #include "tests/support/child_process.h"
 
 namespace collecttest {
 namespace {
-
-// Files may grow to `bytes` until the limit is lifted again.
-void LimitFileSize(rlim_t bytes) {
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{bytes, RLIM_INFINITY};
-  setrlimit(RLIMIT_FSIZE, &limit);
-}
 
 class FullDiskRun : public CollectFixture {
  public:
@@ -30,25 +20,21 @@ class FullDiskRun : public CollectFixture {
     uint32_t seed = 7;
     for (uint32_t i = 1; i <= 20; ++i) {
       formats::EvtRecordFields f = Fields(i, 1300000000 + i);
-      f.strings = {Noise(seed)};
+      f.strings = {testsupport::Noise(seed)};
       if (host::AppendClassicRecord(Local(), u"Custom", f) == 0) return 10;
     }
-    cmr::CTaskEventLog config;
-    config.LogName = u"Custom";
-    config.SeekLastFirstRun = false;
-    WriteConfig(config);
+    Configure(u"Custom");
 
-    LimitFileSize(3000);
+    testsupport::LimitFileSize(3000);
     if (Run() != E_FAIL) return 11;
-    LimitFileSize(RLIM_INFINITY);
+    testsupport::LimitFileSize(RLIM_INFINITY);
     cmr::CTaskEventLog failed = ReadConfig();
     if (failed.ErrorStatus != static_cast<int32_t>(E_FAIL)) return 12;
     if (failed.ErrorText.find(u"File too large") == std::u16string::npos) return 13;
     if (!failed.EventFileName.empty() || !EventFiles().empty()) return 14;
 
     if (Run() != S_OK) return 15;
-    const cmr::CTaskEventLog done = ReadConfig();
-    if (EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(done.EventFileName)) != Range(1, 20)) return 16;
+    if (Collected() != Range(1, 20)) return 16;
     TearDown();
     return 0;
   }

@@ -48,11 +48,8 @@ TEST_P(RealEvtxCollection, EveryRecordOnceInOrderThenNothingNew) {
   const std::u16string path = host::WindowsPathOf(file);
   const std::vector<Position> expected = PlatformEvents(path);
 
-  cmr::CTaskEventLog config;
-  config.LogName = u"Application";
+  cmr::CTaskEventLog config = Configuration(u"Application", 0, 0, false, 2);
   config.LoadFromEvtFile = path;
-  config.SeekLastFirstRun = false;
-  config.PreferredAPI = 2;
   config.FallbackAPI = 1;
   WriteConfig(config);
   ASSERT_EQ(Run(true), S_OK);  // backups asked for: a given file is still read alone
@@ -60,7 +57,7 @@ TEST_P(RealEvtxCollection, EveryRecordOnceInOrderThenNothingNew) {
   ASSERT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
   std::vector<Position> collected;
   if (!result.EventFileName.empty()) {
-    for (const auto& e : ReadEntries(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)))
+    for (const auto& e : ReadEntries(EventFilePath()))
       collected.push_back({cmr::ParseUInt64(FieldOf(e, u"RN"), 16), cmr::ParseUInt32(FieldOf(e, u"TWN"), 16)});
   }
   EXPECT_EQ(collected, expected);

@@ -51,16 +51,14 @@ TEST_F(RealFileCollection, EveryRecordOnceInOrderThenNothingNew) {
   const std::vector<Position> expected = PlatformRecords(path);
   ASSERT_GT(expected.size(), 100u);
 
-  cmr::CTaskEventLog config;
-  config.LogName = u"System";
+  cmr::CTaskEventLog config = Configuration(u"System");
   config.LoadFromEvtFile = path;
-  config.SeekLastFirstRun = false;
   WriteConfig(config);
   ASSERT_EQ(Run(), S_OK);
   cmr::CTaskEventLog result = ReadConfig();
   ASSERT_EQ(result.ErrorStatus, 0) << cmr::Utf16ToUtf8(result.ErrorText);
   std::vector<Position> collected;
-  for (const auto& e : ReadEntries(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName)))
+  for (const auto& e : ReadEntries(EventFilePath()))
     collected.push_back({cmr::ParseUInt32(FieldOf(e, u"RN"), 16), cmr::ParseUInt32(FieldOf(e, u"TWN"), 16)});
   EXPECT_EQ(collected, expected);
 

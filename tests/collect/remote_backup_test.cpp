@@ -15,22 +15,13 @@ class RemoteBackups : public CollectFixture {
     fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/config");
     fs::create_directories(dir_.path() + "/srv1/C/Logs");
   }
-  void CreateLog(const std::u16string& file) {
-    host::ClassicLogConfig config;
-    config.name = u"Custom";
-    config.file = file;
-    config.maxSize = 0x10000;
-    config.retention = 0xFFFFFFFF;
-    config.autoBackup = true;
-    host::CreateClassicLog(*srv_, config);
-  }
+  void CreateLog(const std::u16string& file) { MakeLog(*srv_, u"Custom", 0x10000, 0xFFFFFFFF, file, true); }
 
   host::Computer* srv_ = nullptr;
 };
 
 TEST_F(RemoteBackups, ArchivesUnderAdminShareAreReadWhenNotBesideTheLogFile) {
   CreateLog(u"%SystemRoot%\\System32\\config\\Custom.evt");
-  uint32_t archived = 0;
   for (uint32_t i = 1; i <= 900; ++i) {
     host::AdvanceClock(60000);
     ASSERT_NE(host::AppendClassicRecord(*srv_, u"Custom", Fields(i, 0)), 0u);
@@ -38,20 +29,11 @@ TEST_F(RemoteBackups, ArchivesUnderAdminShareAreReadWhenNotBesideTheLogFile) {
   // The log moves to a folder of its own; its archives stay where they were.
   CreateLog(u"C:\\Logs\\Custom.evt");
   host::ClassicLogsOf(*srv_).Reload();
-  for (const auto& e : fs::directory_iterator(dir_.path() + "/srv1/C/Windows/System32/config"))
-    archived += e.path().filename().string().starts_with("Archive-Custom-");
-  ASSERT_GE(archived, 1u);
+  ASSERT_GE(Archives(dir_.path() + "/srv1/C/Windows/System32/config", "Archive-Custom-"), 1u);
 
-  cmr::CTaskEventLog config;
-  config.LogName = u"Custom";
-  config.SeekLastFirstRun = false;
-  WriteConfig(config);
-  CTask task;
-  testsupport::Bstr computer(u"SRV1"), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
-  ASSERT_EQ(task.Run(computer.b, save.b, file.b, nullptr, VARIANT_TRUE, 0, 0x1000), S_OK);
-  const cmr::CTaskEventLog result = ReadConfig();
-  ASSERT_FALSE(result.EventFileName.empty()) << cmr::Utf16ToUtf8(result.ErrorText);
-  const std::vector<uint32_t> ids = EventIds(OutDir() + "/" + cmr::Utf16ToUtf8(result.EventFileName));
+  Configure(u"Custom");
+  ASSERT_EQ(RunOn(u"SRV1"), S_OK);
+  const std::vector<uint32_t> ids = Collected();
   ASSERT_FALSE(ids.empty());
   EXPECT_EQ(ids.front(), 1u);
   EXPECT_EQ(ids, Range(1, ids.back()));

@@ -34,15 +34,7 @@ class FakeTaskConfig : public com::Object<ITaskConfig> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetFilter(BSTR) override {
-    ICreateErrorInfo* create = nullptr;
-    CreateErrorInfo(&create);
-    create->SetDescription(const_cast<LPOLESTR>(u"Invalid task config."));
-    create->SetSource(const_cast<LPOLESTR>(u"EC"));
-    IErrorInfo* info = nullptr;
-    create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
-    SetErrorInfo(0, info);
-    info->Release();
-    create->Release();
+    comtest::SetThreadError(u"Invalid task config.", u"EC");
     return E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE AddPolicyAuditEventType(INT) override { return S_OK; }

@@ -8,11 +8,7 @@ namespace {
 struct Items {
   VARIANT v[3];
   Items() {
-    for (LONG i = 0; i < 3; ++i) {
-      VariantInit(&v[i]);
-      v[i].vt = VT_I4;
-      v[i].lVal = 10 + i;
-    }
+    for (LONG i = 0; i < 3; ++i) v[i] = comtest::I4(10 + i);
   }
 };
 
@@ -63,10 +59,7 @@ TEST(EnumVariant, CloneMovesIndependently) {
 
 TEST(EnumVariant, CopiedObjectsAreOwnedAndHandedOutWithAReference) {
   comtest::CountingDispatch object;
-  VARIANT item;
-  VariantInit(&item);
-  item.vt = VT_DISPATCH;
-  item.pdispVal = &object;
+  VARIANT item = comtest::Dispatch(&object);
   IEnumVARIANT* e = nullptr;
   ASSERT_EQ(com::EnumVariant::Copy(&item, 1, &e), S_OK);
   EXPECT_EQ(object.refs, 2u);

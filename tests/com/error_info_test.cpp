@@ -4,19 +4,11 @@
 #include <thread>
 
 #include "platform/api/oleauto.h"
+#include "tests/com/counting_dispatch.h"
 
 namespace {
 
-void SetThreadError(const char16_t* description) {
-  ICreateErrorInfo* create = nullptr;
-  ASSERT_EQ(CreateErrorInfo(&create), S_OK);
-  ASSERT_EQ(create->SetDescription(const_cast<LPOLESTR>(description)), S_OK);
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)), S_OK);
-  EXPECT_EQ(SetErrorInfo(0, info), S_OK);
-  info->Release();
-  create->Release();
-}
+using comtest::SetThreadError;
 
 std::u16string Description(IErrorInfo* info) {
   BSTR text = nullptr;

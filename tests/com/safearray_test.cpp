@@ -106,19 +106,13 @@ TEST(SafeArray, EmptyVectorAndStringOwnership) {
 TEST(SafeArray, VariantHoldingAnArrayOwnsIt) {
   CountingDispatch object;
   SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 1);
-  VARIANT item;
-  VariantInit(&item);
-  item.vt = VT_DISPATCH;
-  item.pdispVal = &object;
+  VARIANT item = comtest::Dispatch(&object);
   LONG i = 0;
   ASSERT_EQ(SafeArrayPutElement(array, &i, &item), S_OK);
   EXPECT_EQ(object.refs, 2u);
-  VARIANT holder;
-  VariantInit(&holder);
-  holder.vt = VT_ARRAY | VT_VARIANT;
+  VARIANT holder = comtest::Of(VT_ARRAY | VT_VARIANT);
   holder.parray = array;
-  VARIANT copy;
-  VariantInit(&copy);
+  VARIANT copy = comtest::Of(VT_EMPTY);
   ASSERT_EQ(VariantCopy(&copy, &holder), S_OK);  // deep copy of the array
   EXPECT_EQ(object.refs, 3u);
   VariantClear(&holder);

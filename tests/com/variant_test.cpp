@@ -9,7 +9,9 @@ namespace {
 
 using comtest::CountingDispatch;
 
+using comtest::Dispatch;
 using comtest::I4;
+using comtest::Of;
 VARIANT Text(const char16_t* s) { return comtest::Bstr(s); }
 
 TEST(Variant, LayoutMatchesWindows) {
@@ -33,13 +35,9 @@ TEST(Variant, CopyDuplicatesStringsAndClearFreesThem) {
 
 TEST(Variant, InterfacesAreAddRefedOnCopyAndReleasedOnClear) {
   CountingDispatch object;
-  VARIANT a;
-  VariantInit(&a);
-  a.vt = VT_DISPATCH;
-  a.pdispVal = &object;
+  VARIANT a = Dispatch(&object);
   object.AddRef();
-  VARIANT b;
-  VariantInit(&b);
+  VARIANT b = Of(VT_EMPTY);
   ASSERT_EQ(VariantCopy(&b, &a), S_OK);
   EXPECT_EQ(object.refs, 3u);
   // Copying over a VARIANT releases what it held.
@@ -52,12 +50,9 @@ TEST(Variant, InterfacesAreAddRefedOnCopyAndReleasedOnClear) {
 
 TEST(Variant, ReferencesAreNotOwnedButCopyIndDereferences) {
   BSTR s = SysAllocString(u"owned elsewhere");
-  VARIANT ref;
-  VariantInit(&ref);
-  ref.vt = VT_BYREF | VT_BSTR;
+  VARIANT ref = Of(VT_BYREF | VT_BSTR);
   ref.pbstrVal = &s;
-  VARIANT copy;
-  VariantInit(&copy);
+  VARIANT copy = Of(VT_EMPTY);
   ASSERT_EQ(VariantCopyInd(&copy, &ref), S_OK);
   EXPECT_EQ(copy.vt, VT_BSTR);
   EXPECT_NE(copy.bstrVal, s);
@@ -68,9 +63,7 @@ TEST(Variant, ReferencesAreNotOwnedButCopyIndDereferences) {
 }
 
 TEST(Variant, ClearRejectsUnknownTypes) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = 0x7F;
+  VARIANT v = Of(0x7F);
   EXPECT_EQ(VariantClear(&v), DISP_E_BADVARTYPE);
 }
 
@@ -102,8 +95,7 @@ TEST(VariantChangeType, TextToNumbersAndBool) {
   };
   for (const auto& c : cases) {
     VARIANT source = Text(c.text);
-    VARIANT dest;
-    VariantInit(&dest);
+    VARIANT dest = Of(VT_EMPTY);
     HRESULT hr = VariantChangeType(&dest, &source, 0, c.to);
     EXPECT_EQ(hr, c.hr) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
     if (hr == S_OK) {
@@ -119,8 +111,7 @@ TEST(VariantChangeType, TextToNumbersAndBool) {
 }
 
 std::u16string AsText(VARIANT v, USHORT flags = 0) {
-  VARIANT dest;
-  VariantInit(&dest);
+  VARIANT dest = Of(VT_EMPTY);
   EXPECT_EQ(VariantChangeType(&dest, &v, flags, VT_BSTR), S_OK);
   std::u16string s(dest.bstrVal, SysStringLen(dest.bstrVal));
   VariantClear(&dest);
@@ -129,18 +120,12 @@ std::u16string AsText(VARIANT v, USHORT flags = 0) {
 
 TEST(VariantChangeType, ValuesToText) {
   EXPECT_EQ(AsText(I4(-123)), u"-123");
-  VARIANT b;
-  VariantInit(&b);
-  b.vt = VT_BOOL;
+  VARIANT b = Of(VT_BOOL);
   b.boolVal = VARIANT_TRUE;
   EXPECT_EQ(AsText(b), u"-1");
   EXPECT_EQ(AsText(b, VARIANT_ALPHABOOL), u"True");
-  VARIANT empty;
-  VariantInit(&empty);
-  EXPECT_EQ(AsText(empty), u"");
-  VARIANT r;
-  VariantInit(&r);
-  r.vt = VT_R8;
+  EXPECT_EQ(AsText(Of(VT_EMPTY)), u"");
+  VARIANT r = Of(VT_R8);
   r.dblVal = 0.5;
   EXPECT_EQ(AsText(r), u"0.5");
 }
@@ -152,12 +137,9 @@ TEST(VariantChangeType, InPlaceAndByReference) {
   EXPECT_EQ(v.uiVal, 99);
 
   VARIANT inner = I4(5);
-  VARIANT ref;
-  VariantInit(&ref);
-  ref.vt = VT_BYREF | VT_VARIANT;
+  VARIANT ref = Of(VT_BYREF | VT_VARIANT);
   ref.pvarVal = &inner;
-  VARIANT dest;
-  VariantInit(&dest);
+  VARIANT dest = Of(VT_EMPTY);
   ASSERT_EQ(VariantChangeType(&dest, &ref, 0, VT_BSTR), S_OK);
   EXPECT_EQ(std::u16string(dest.bstrVal), u"5");
   VariantClear(&dest);
@@ -165,12 +147,8 @@ TEST(VariantChangeType, InPlaceAndByReference) {
 
 TEST(VariantChangeType, ObjectsGiveTheirDefaultValueOrAnInterface) {
   CountingDispatch object;
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_DISPATCH;
-  v.pdispVal = &object;
-  VARIANT dest;
-  VariantInit(&dest);
+  VARIANT v = Dispatch(&object);
+  VARIANT dest = Of(VT_EMPTY);
   ASSERT_EQ(VariantChangeType(&dest, &v, 0, VT_I4), S_OK);
   EXPECT_EQ(dest.lVal, 7);
   EXPECT_EQ(VariantChangeType(&dest, &v, VARIANT_NOVALUEPROP, VT_I4), DISP_E_TYPEMISMATCH);
@@ -179,9 +157,7 @@ TEST(VariantChangeType, ObjectsGiveTheirDefaultValueOrAnInterface) {
   VariantClear(&dest);
   EXPECT_EQ(object.refs, 1u);
 
-  VARIANT null;
-  VariantInit(&null);
-  null.vt = VT_NULL;
+  VARIANT null = Of(VT_NULL);
   EXPECT_EQ(VariantChangeType(&dest, &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
 }
 

@@ -1,9 +1,7 @@
 // A filter file whose save fails, by a failed rename or a full disk (the
 // POSIX file size limit of a child): the old file stays.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <fstream>
 #include <stdexcept>
 
@@ -12,7 +10,9 @@
 #include "platform/host/faults/faults.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_text.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thrown_text.h"
 
 using namespace cmr;
 
@@ -39,17 +39,12 @@ TEST_F(FilterFileFaults, AFailedRenameLeavesTheOldFile) {
 
 // Saves a large set with the file size limited, as a full disk would stop it.
 EC_CHILD_ROLE(filter_save_over_limit) {
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{4096, 4096};
-  setrlimit(RLIMIT_FSIZE, &limit);
+  testsupport::LimitFileSize(4096);
   CEventFilter set;
   for (int i = 0; i < 200; ++i) set.AddIncludingFilter(i);
-  try {
-    set.SaveToFile(cmr::Utf8ToUtf16(args.at(0)));
-  } catch (const std::exception& e) {
-    return std::string(e.what()) == "xml config file save error" ? 0 : 2;
-  }
-  return 1;
+  return testsupport::ThrownText([&] { set.SaveToFile(cmr::Utf8ToUtf16(args.at(0))); }) == "xml config file save error"
+             ? 0
+             : 1;
 }
 
 TEST_F(FilterFileFaults, AFailedWriteLeavesTheOldFile) {

@@ -9,6 +9,7 @@
 #include "filter_test_records.h"
 #include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thrown_text.h"
 
 using namespace cmr;
 
@@ -78,12 +79,11 @@ TEST(FilterXml, EntriesWithoutElementContent) {
 TEST(FilterXml, ErrorsCarryTheirTexts) {
   CEventFilter set;
   EXPECT_THROW(set.LoadFromString("<Filters><IncludingFilters>"), std::runtime_error);
-  try {
-    set.LoadFromString(Filters("<Filter><Name>a</Name></Filter><Filter><EventID>10-5</EventID></Filter>").c_str());
-    FAIL();
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "Invalid EventID filter");
-  }
+  EXPECT_EQ(
+      testsupport::ThrownText([&] {
+        set.LoadFromString(Filters("<Filter><Name>a</Name></Filter><Filter><EventID>10-5</EventID></Filter>").c_str());
+      }),
+      "Invalid EventID filter");
   EXPECT_EQ(set.IncludingFilters.size(), 1u) << "what was read before the fault stays";
 }
 

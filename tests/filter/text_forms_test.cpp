@@ -5,6 +5,7 @@
 
 #include "filter/event_filter.h"
 #include "filter/wildcard.h"
+#include "tests/support/thrown_text.h"
 
 using namespace cmr;
 
@@ -29,12 +30,7 @@ TEST(IdRanges, ParsePrintAndContain) {
   EXPECT_EQ(IdRangesToString(r), u"4624,4625,4700-4705");
   EXPECT_EQ(ParseIdRanges(u"1,"), (IdRangeList{{1, 1}, {0, 0}}));
   EXPECT_EQ(IdRangesToString({{0x80000000u, 0x80000000u}}), u"-2147483648");
-  try {
-    ParseIdRanges(u"1,10-5,20", r);
-    FAIL();
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "Invalid EventID filter");
-  }
+  EXPECT_EQ(testsupport::ThrownText([&] { ParseIdRanges(u"1,10-5,20", r); }), "Invalid EventID filter");
   EXPECT_EQ(r, (IdRangeList{{1, 1}})) << "the pieces before the bad one stay";
 }
 

@@ -10,6 +10,7 @@
 #include "platform/formats/evtx_xml.h"
 #include "tests/formats_evtx/evtx_test_util.h"
 #include "tests/support/shell_command.h"
+#include "tests/support/temp_dir.h"
 
 using namespace formats;
 
@@ -29,17 +30,17 @@ bool HasDiagnostic(const EvtxReadResult& r, const std::string& part) {
   return evtxtest::HasDiagnostic(r.diagnostics, part);
 }
 
-void CrossCheck(const std::string& tool, const std::string& command) {
+void CrossCheck(const std::string& command) {
   std::string cross = std::string(EC_SOURCE_DIR) + "/tests/formats_evtx/cross_check.py";
+  testsupport::TempDir dir;
   for (const char* name : kSamples) {
     std::string path = evtxtest::SamplePath(name);
     if (path.empty()) GTEST_SKIP() << "sample " << name << " is absent";
     EvtxReadResult r = ReadEvtxFile(path);
-    std::string mine = std::string(EC_BINARY_DIR) + "/evtx_cross_" + tool + ".jsonl";
-    {
-      std::ofstream out(mine);
-      for (const EvtxRecord& rec : r.records) out << evtxtest::RecordJson(rec);
-    }
+    std::string mine = dir.path() + "/mine.jsonl";
+    std::ofstream out(mine);
+    for (const EvtxRecord& rec : r.records) out << evtxtest::RecordJson(rec);
+    out.close();
     std::string report;
     int rc = testsupport::RunCommand("/usr/bin/python3 " + cross + " " + command + " '" + path + "' " + mine, report);
     EXPECT_EQ(rc, 0) << name << "\n" << report;
@@ -50,12 +51,12 @@ void CrossCheck(const std::string& tool, const std::string& command) {
 
 TEST(EvtxSamples, AgreeWithEvtxexport) {
   if (!testsupport::ToolAvailable("evtxexport")) GTEST_SKIP() << "evtxexport (libevtx-utils) is not installed";
-  CrossCheck("evtxexport", "evtxexport");
+  CrossCheck("evtxexport");
 }
 
 TEST(EvtxSamples, AgreeWithPythonEvtx) {
   if (!testsupport::ToolAvailable("evtx_dump.py")) GTEST_SKIP() << "python3-evtx is not installed";
-  CrossCheck("python-evtx", "python-evtx");
+  CrossCheck("python-evtx");
 }
 
 TEST(EvtxSamples, WholeSamplesReadCleanly) {

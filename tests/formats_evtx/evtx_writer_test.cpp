@@ -10,6 +10,7 @@
 #include "platform/formats/evtx_xml.h"
 #include "tests/formats_evtx/evtx_test_util.h"
 #include "tests/support/shell_command.h"
+#include "tests/support/temp_dir.h"
 
 using namespace formats;
 
@@ -191,16 +192,15 @@ TEST(EvtxWriter, ARecordLargerThanAChunkIsRefused) {
 
 TEST(EvtxWriter, IndependentReadersReadWhatWeWrite) {
   std::string cross = std::string(EC_SOURCE_DIR) + "/tests/formats_evtx/cross_check.py";
-  std::string file = std::string(EC_BINARY_DIR) + "/evtx_written.evtx";
-  std::string mine = std::string(EC_BINARY_DIR) + "/evtx_written.jsonl";
+  testsupport::TempDir dir;
+  std::string file = dir.path() + "/evtx_written.evtx", mine = dir.path() + "/evtx_written.jsonl";
   std::vector<EvtxRecord> records = SampleRecords(300);
   std::string error;
   ASSERT_TRUE(WriteEvtxFile(file, records, error)) << error;
   EvtxReadResult back = ReadEvtxFile(file);
-  {
-    std::ofstream out(mine);
-    for (const EvtxRecord& rec : back.records) out << evtxtest::RecordJson(rec);
-  }
+  std::ofstream out(mine);
+  for (const EvtxRecord& rec : back.records) out << evtxtest::RecordJson(rec);
+  out.close();
   bool any = false;
   for (const char* tool : {"evtxexport", "python-evtx"}) {
     if (!testsupport::ToolAvailable(std::string(tool) == "evtxexport" ? "evtxexport" : "evtx_dump.py")) continue;

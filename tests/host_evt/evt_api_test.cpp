@@ -9,7 +9,7 @@
 #include "platform/host/kernel/locale.h"
 #include "platform/host/modules/module_table.h"
 #include "tests/host_evt/wevt_fixture.h"
-#include "tests/support/file_text.h"
+#include "tests/support/trace_file.h"
 
 using namespace cmr;
 
@@ -41,7 +41,6 @@ class EvtApiTest : public WevtTest {
   void TearDown() override {
     api_.Unload();
     host::SetSystemLocale(0x0409);
-    cmr::Tracer::Instance().Shutdown();
     WevtTest::TearDown();
   }
 
@@ -54,11 +53,9 @@ class EvtApiTest : public WevtTest {
   }
 
   std::string TraceText(const std::function<void()>& action) {
-    auto file = dir_ / "trace.log";
-    cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 10, cmr::Utf8ToUtf16(file.string()), 10);
+    testsupport::TraceFile trace(dir_ / "trace.log", 10);
     action();
-    cmr::Tracer::Instance().Shutdown();
-    return testsupport::ReadFileText(file);
+    return trace.Text();
   }
 
   EvtApi api_;

@@ -16,12 +16,7 @@ namespace fs = std::filesystem;
 TEST_F(MachineChannelsTest, LogFilesAndRegistryMakeTheChannels) {
   fs::path logs = dir_ / "machine" / "C" / "Windows" / "System32" / "winevt" / "Logs";
   fs::create_directories(logs);
-  std::vector<formats::EvtxRecord> records;
-  for (uint16_t i = 0; i < 3; ++i) {
-    auto spec = Spec(i);
-    spec.recordId = 10 + i;
-    records.push_back(formats::BuildEvtxRecord(spec));
-  }
+  const std::vector<formats::EvtxRecord> records = Records(3, 10);
   std::string error;
   ASSERT_TRUE(formats::WriteEvtxFile((logs / "Microsoft-Windows-Test%4Operational.evtx").string(), records, error));
   ASSERT_TRUE(formats::WriteEvtxFile((logs / "Application.evtx").string(), {records[0]}, error));

@@ -153,15 +153,9 @@ TEST_F(QueryTest, FullLogWithRetentionRefusesEvents) {
 }
 
 TEST_F(QueryTest, FileQueryAndFailures) {
-  std::vector<formats::EvtxRecord> records;
-  for (uint16_t i = 0; i < 3; ++i) {
-    auto s = Spec(i);
-    s.recordId = 40 + i;
-    records.push_back(formats::BuildEvtxRecord(s));
-  }
   std::string error;
   std::string file = (dir_ / "saved.evtx").string();
-  ASSERT_TRUE(formats::WriteEvtxFile(file, records, error)) << error;
+  ASSERT_TRUE(formats::WriteEvtxFile(file, Records(3, 40), error)) << error;
   Handle query(EvtQuery(nullptr, host::WindowsPathOf(file).c_str(), nullptr, EvtQueryFilePath));
   ASSERT_TRUE(query);
   EXPECT_EQ(Next(query.get(), 10), (std::vector<uint64_t>{40, 41, 42}));

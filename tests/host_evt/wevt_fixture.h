@@ -6,30 +6,20 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/api/kernel.h"
+#include "platform/formats/evtx_writer.h"
 #include "platform/host/evt/event_channels.h"
 #include "platform/host/evt/wevtapi.h"
 #include "tests/support/fresh_host.h"
+#include "tests/support/scoped_handle.h"
 #include "tests/support/temp_dir.h"
 
 namespace wevttest {
 
 // Closes an Evt handle at the end of a scope.
-class Handle {
- public:
-  explicit Handle(EVT_HANDLE h = nullptr) : h_(h) {}
-  ~Handle() {
-    if (h_) EvtClose(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  EVT_HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  EVT_HANDLE h_;
-};
+using Handle = testsupport::ScopedHandle<EVT_HANDLE, EvtClose>;
 
 inline formats::EvtxEventSpec Spec(uint16_t id, const std::u16string& provider = u"TestSource") {
   formats::EvtxEventSpec s;
@@ -40,6 +30,18 @@ inline formats::EvtxEventSpec Spec(uint16_t id, const std::u16string& provider =
   s.data.push_back(
       {u"Text", formats::EvtxValue::String(u"value " + std::u16string(1, static_cast<char16_t>(u'0' + id % 10)))});
   return s;
+}
+
+// Records of the events Spec(0) to Spec(count - 1), with the record ids
+// from `firstId` on.
+inline std::vector<formats::EvtxRecord> Records(uint16_t count, uint64_t firstId) {
+  std::vector<formats::EvtxRecord> records;
+  for (uint16_t i = 0; i < count; ++i) {
+    formats::EvtxEventSpec spec = Spec(i);
+    spec.recordId = firstId + i;
+    records.push_back(formats::BuildEvtxRecord(spec));
+  }
+  return records;
 }
 
 class WevtTest : public testsupport::FreshHost {

@@ -70,13 +70,15 @@ TEST_F(Faults, CallNumbersCountEveryNameAndNameTheCall) {
 }
 
 TEST_F(Faults, ComStyleCallsAnswerWithTheInjectedHResult) {
-  VARIANT source;
-  VariantInit(&source);
+  VARIANT source{};
   source.vt = VT_I4;
   source.lVal = 7;
   SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 2);
   ASSERT_NE(array, nullptr);
-  LONG index = 0, bound = 0;
+  // Where the calls would put what they give; every call below fails.
+  VARIANT target{};
+  SAFEARRAY* copy = nullptr;
+  LONG index = 0, bound = 0, element = 1;
   void* data = nullptr;
   VARTYPE vt = VT_EMPTY;
   GUID guid{};
@@ -85,44 +87,17 @@ TEST_F(Faults, ComStyleCallsAnswerWithTheInjectedHResult) {
     std::function<HRESULT()> run;
   };
   const Case cases[] = {
-      {"VariantCopy",
-       [&] {
-         VARIANT v;
-         VariantInit(&v);
-         return VariantCopy(&v, &source);
-       }},
-      {"VariantCopyInd",
-       [&] {
-         VARIANT v;
-         VariantInit(&v);
-         return VariantCopyInd(&v, &source);
-       }},
-      {"VariantChangeTypeEx",
-       [&] {
-         VARIANT v;
-         VariantInit(&v);
-         return VariantChangeTypeEx(&v, &source, 0, 0, VT_I8);
-       }},
+      {"VariantCopy", [&] { return VariantCopy(&target, &source); }},
+      {"VariantCopyInd", [&] { return VariantCopyInd(&target, &source); }},
+      {"VariantChangeTypeEx", [&] { return VariantChangeTypeEx(&target, &source, 0, 0, VT_I8); }},
       {"SafeArrayGetVartype", [&] { return SafeArrayGetVartype(array, &vt); }},
       {"SafeArrayGetLBound", [&] { return SafeArrayGetLBound(array, 1, &bound); }},
       {"SafeArrayGetUBound", [&] { return SafeArrayGetUBound(array, 1, &bound); }},
       {"SafeArrayLock", [&] { return SafeArrayLock(array); }},
       {"SafeArrayAccessData", [&] { return SafeArrayAccessData(array, &data); }},
-      {"SafeArrayGetElement",
-       [&] {
-         LONG v = 0;
-         return SafeArrayGetElement(array, &index, &v);
-       }},
-      {"SafeArrayPutElement",
-       [&] {
-         LONG v = 1;
-         return SafeArrayPutElement(array, &index, &v);
-       }},
-      {"SafeArrayCopy",
-       [&] {
-         SAFEARRAY* copy = nullptr;
-         return SafeArrayCopy(array, &copy);
-       }},
+      {"SafeArrayGetElement", [&] { return SafeArrayGetElement(array, &index, &element); }},
+      {"SafeArrayPutElement", [&] { return SafeArrayPutElement(array, &index, &element); }},
+      {"SafeArrayCopy", [&] { return SafeArrayCopy(array, &copy); }},
       {"CoCreateGuid", [&] { return CoCreateGuid(&guid); }},
   };
   for (const Case& c : cases) {

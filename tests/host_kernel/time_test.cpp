@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "platform/api/kernel.h"
 #include "platform/host/kernel/clock.h"
 
@@ -7,6 +10,14 @@ namespace {
 
 FILETIME Ft(ULONGLONG v) { return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)}; }
 ULONGLONG Ticks(const FILETIME& f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; }
+
+// Every field of the time, the day of the week included.
+std::string Text(const SYSTEMTIME& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%u-%u-%u day %u %u:%u:%u.%u", t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour,
+                t.wMinute, t.wSecond, t.wMilliseconds);
+  return text;
+}
 
 TEST(Time, FileTimeAndSystemTimeRoundTrip) {
   // 2012-02-29 23:59:58.123 UTC, a Wednesday.
@@ -16,19 +27,11 @@ TEST(Time, FileTimeAndSystemTimeRoundTrip) {
   EXPECT_EQ(Ticks(ft), host::kUnixEpochAsFileTime + 1330559998123ULL * 10000);
   SYSTEMTIME back{};
   ASSERT_TRUE(FileTimeToSystemTime(&ft, &back));
-  EXPECT_EQ(back.wYear, 2012);
-  EXPECT_EQ(back.wMonth, 2);
-  EXPECT_EQ(back.wDay, 29);
-  EXPECT_EQ(back.wDayOfWeek, 3);
-  EXPECT_EQ(back.wHour, 23);
-  EXPECT_EQ(back.wMinute, 59);
-  EXPECT_EQ(back.wSecond, 58);
-  EXPECT_EQ(back.wMilliseconds, 123);
+  EXPECT_EQ(Text(back), "2012-2-29 day 3 23:59:58.123");
 
   FILETIME zero = Ft(0);
   ASSERT_TRUE(FileTimeToSystemTime(&zero, &back));
-  EXPECT_EQ(back.wYear, 1601);
-  EXPECT_EQ(back.wDayOfWeek, 1);  // Monday
+  EXPECT_EQ(Text(back), "1601-1-1 day 1 0:0:0.0");  // a Monday
   FILETIME last = Ft(0x7FFFFFFFFFFFFFFFULL);
   ASSERT_TRUE(FileTimeToSystemTime(&last, &back));
   EXPECT_EQ(back.wYear, 30828);

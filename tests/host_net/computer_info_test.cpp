@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "base/text.h"
-#include "base/trace.h"
 #include "platform/host/machine/system_version.h"
 #include "platform/host/net/name_table.h"
 #include "platform/host/net/net_facts.h"
 #include "task/computer_info.h"
-#include "tests/support/file_text.h"
 #include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/trace_file.h"
 
 namespace fs = std::filesystem;
 
@@ -29,18 +28,11 @@ class ComputerInfo : public testsupport::FreshHost {
     host::Host::Get().Add(u"DC1");
     host::Lock lock;
     host::Names().AddHost({u"srv1.corp.example.com", u"SRV1"}, {"10.0.0.5"});
-    cmr::Tracer::Instance().OpenTraceFile(u"EventCollector", 10, cmr::Utf8ToUtf16((dir_ / "trace.log").string()), 500);
+    trace_.emplace(fs::path(temp_.path()) / "trace.log", 10);
   }
-  void TearDown() override {
-    cmr::Tracer::Instance().Shutdown();
-    FreshHost::TearDown();
-  }
-  std::string TraceText() {
-    cmr::Tracer::Instance().Shutdown();
-    return testsupport::ReadFileText(dir_ / "trace.log");
-  }
+  std::string TraceText() { return trace_->Text(); }
   testsupport::TempDir temp_;
-  fs::path dir_{temp_.path()};
+  std::optional<testsupport::TraceFile> trace_;
 };
 
 TEST_F(ComputerInfo, DomainMemberGivesVersionTypeFullNameAndDnsDomain) {

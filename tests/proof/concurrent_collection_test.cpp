@@ -40,7 +40,7 @@ class ConcurrentCollection : public collecttest::CollectFixture {
   std::string MachineDir() const { return dir_.path() + "/machine"; }
   // A classic log of `count` records in the machine folder.
   void MakeFileLog(const std::u16string& name, uint32_t count) {
-    MakeLog(name, 0x2000000, 0, false, u"%SystemRoot%\\System32\\config\\" + name + u".evt");
+    MakeLog(name, 0x2000000, 0, u"%SystemRoot%\\System32\\config\\" + name + u".evt");
     Append(name, 1, count);
   }
   // The registry export that the child processes load.
@@ -50,24 +50,11 @@ class ConcurrentCollection : public collecttest::CollectFixture {
   }
   // A configuration that collects `log` from its first record.
   std::string Configure(const std::u16string& log, const std::string& name) {
-    cmr::CTaskEventLog config;
-    config.LogName = log;
-    config.SeekLastFirstRun = false;
-    config.SaveToFile(cmr::Utf8ToUtf16(dir_.path() + "/" + name));
+    Configuration(log).SaveToFile(cmr::Utf8ToUtf16(dir_.path() + "/" + name));
     return dir_.path() + "/" + name;
   }
   std::vector<std::string> Args(const std::string& config, const std::string& out) const {
     return {MachineDir(), config, out};
-  }
-  // Published event files of a folder (not the work file).
-  static std::vector<std::string> Published(const std::string& folder) {
-    std::vector<std::string> names;
-    if (!fs::exists(folder)) return names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-      const std::string name = e.path().filename().string();
-      if (name.ends_with(".adevt") && !name.ends_with("_last.adevt")) names.push_back(name);
-    }
-    return names;
   }
 };
 
@@ -86,16 +73,16 @@ TEST_F(ConcurrentCollection, TwoProcessesCollectingTwoLogsShareTheOpeningMutexAn
     testsupport::Child alpha("CollectFromMachineFolder", Args(alphaConfig, alphaOut));
     testsupport::Child beta("CollectFromMachineFolder", Args(betaConfig, betaOut));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(Published(alphaOut), std::vector<std::string>{});
-    EXPECT_EQ(Published(betaOut), std::vector<std::string>{});
+    EXPECT_EQ(PublishedFiles(alphaOut), std::vector<std::string>{});
+    EXPECT_EQ(PublishedFiles(betaOut), std::vector<std::string>{});
     mutex.Release();
     EXPECT_EQ(alpha.Wait(), 0);
     EXPECT_EQ(beta.Wait(), 0);
   }
-  ASSERT_EQ(Published(alphaOut).size(), 1u);
-  ASSERT_EQ(Published(betaOut).size(), 1u);
-  EXPECT_EQ(collecttest::EventIds(alphaOut + "/" + Published(alphaOut)[0]), collecttest::Range(1, 4000));
-  EXPECT_EQ(collecttest::EventIds(betaOut + "/" + Published(betaOut)[0]), collecttest::Range(1, 3000));
+  ASSERT_EQ(PublishedFiles(alphaOut).size(), 1u);
+  ASSERT_EQ(PublishedFiles(betaOut).size(), 1u);
+  EXPECT_EQ(collecttest::EventIds(alphaOut + "/" + PublishedFiles(alphaOut)[0]), collecttest::Range(1, 4000));
+  EXPECT_EQ(collecttest::EventIds(betaOut + "/" + PublishedFiles(betaOut)[0]), collecttest::Range(1, 3000));
 }
 
 TEST_F(ConcurrentCollection, AKilledCollectionPublishesNoPartialFileAndTheNextRunCollectsEverything) {
@@ -123,7 +110,7 @@ TEST_F(ConcurrentCollection, AKilledCollectionPublishesNoPartialFileAndTheNextRu
       victim.Kill();
     }
     // A published file is whole: it holds every record its name promises.
-    for (const std::string& name : Published(out)) {
+    for (const std::string& name : PublishedFiles(out)) {
       const std::vector<uint32_t> ids = collecttest::EventIds(out + "/" + name);
       ASSERT_FALSE(ids.empty()) << name;
       EXPECT_EQ(ids, collecttest::Range(ids.front(), ids.back())) << name;
@@ -134,7 +121,7 @@ TEST_F(ConcurrentCollection, AKilledCollectionPublishesNoPartialFileAndTheNextRu
     AdvancePosition();
     ASSERT_EQ(testsupport::RunChild("CollectFromMachineFolder", Args(config, out)), 0);
     std::vector<uint32_t> all;
-    for (const std::string& name : Published(out))
+    for (const std::string& name : PublishedFiles(out))
       for (uint32_t id : collecttest::EventIds(out + "/" + name)) all.push_back(id);
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());

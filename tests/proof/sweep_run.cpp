@@ -44,14 +44,8 @@ void SweepRun::UseMachineFolder() {
 }
 
 void SweepRun::Configure(const std::u16string& log, const std::u16string& file, DWORD api) {
-  cmr::CTaskEventLog config;
-  config.LogName = log;
+  cmr::CTaskEventLog config = Configuration(log, 0, 0, false, static_cast<int32_t>(api));
   config.LoadFromEvtFile = file;
-  config.SeekLastFirstRun = false;
-  if (api != 0) {
-    config.PreferredAPI = api;
-    config.FallbackAPI = 0;
-  }
   WriteConfig(config);
 }
 
@@ -59,7 +53,7 @@ void SweepRun::Configure(const std::u16string& log, const std::u16string& file, 
 // a live log, records a minute apart.
 void SweepRun::MakeClassicWithBackups() {
   UseMachineFolder();
-  MakeLog(u"Custom", 0x10000, 0xFFFFFFFF, true, u"%SystemRoot%\\System32\\config\\Custom.evt");
+  MakeLog(u"Custom", 0x10000, 0xFFFFFFFF, u"%SystemRoot%\\System32\\config\\Custom.evt", true);
   for (uint32_t n = 1; n <= 1300; ++n) {
     host::AdvanceClock(60000);
     if (host::AppendClassicRecord(Local(), u"Custom", collecttest::Fields(n, 0)) == 0) break;
@@ -119,10 +113,8 @@ void SweepRun::MakeEvtFile() {
 
 std::vector<uint32_t> SweepRun::Published() const {
   std::vector<uint32_t> ids;
-  for (const std::string& name : EventFiles()) {
-    if (name.ends_with("_last.adevt") || !name.ends_with(".adevt")) continue;
+  for (const std::string& name : PublishedFiles())
     for (uint32_t id : collecttest::EventIds(OutDir() + "/" + name)) ids.push_back(id);
-  }
   return ids;
 }
 

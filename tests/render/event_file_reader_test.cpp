@@ -40,6 +40,15 @@ class EventFileReaderTest : public ::testing::Test {
     std::ifstream in(path_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
+  void Overwrite(const std::string& bytes) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
+  // Opens the file and reads entries until the reader stops; how many it gave.
+  size_t ReadAll(EventFileReader& reader) {
+    EXPECT_TRUE(reader.Open(path_));
+    EventFileEntry entry;
+    size_t n = 0;
+    while (reader.Next(&entry)) ++n;
+    return n;
+  }
 
   std::string path_ = rendertest::ScratchPath("read.adevt");
 };
@@ -67,15 +76,9 @@ TEST_F(EventFileReaderTest, DecodesWhatTheWriterWrote) {
 TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
   WriteEntries(2000);
   std::string bytes = Bytes();
-  {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
-  }
+  Overwrite(bytes.substr(0, bytes.size() / 2));
   EventFileReader reader;
-  ASSERT_TRUE(reader.Open(path_));
-  EventFileEntry entry;
-  size_t n = 0;
-  while (reader.Next(&entry)) ++n;
+  size_t n = ReadAll(reader);
   EXPECT_NE(reader.Problem(), "");
   EXPECT_EQ(reader.EntriesRead(), n);
   EXPECT_GT(n, 0u);
@@ -83,14 +86,9 @@ TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
 }
 
 TEST_F(EventFileReaderTest, APlainTextFileIsNotTakenForAnEventFile) {
-  {
-    std::ofstream out(path_, std::ios::binary);
-    out << "ES~A#\r\n";
-  }
+  Overwrite("ES~A#\r\n");
   EventFileReader reader;
-  ASSERT_TRUE(reader.Open(path_));
-  EventFileEntry entry;
-  EXPECT_FALSE(reader.Next(&entry));
+  EXPECT_EQ(ReadAll(reader), 0u);
   EXPECT_EQ(reader.Problem(), "not a gzip stream");
 }
 
@@ -108,10 +106,7 @@ TEST(EventFilePrint, TextAlignsTagsAndShowsControlCharacters) {
 TEST_F(EventFileReaderTest, PrintReportsDamageAfterTheEntriesItRead) {
   WriteEntries(2000);
   std::string bytes = Bytes();
-  {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() - 4));  // the length is cut off
-  }
+  Overwrite(bytes.substr(0, bytes.size() - 4));  // the length is cut off
   FILE* out = tmpfile();
   FILE* err = tmpfile();
   EXPECT_EQ(PrintEventFile(path_, EventFileFormat::Json, out, err), 1);
@@ -181,16 +176,9 @@ TEST_F(EventFileReaderTest, BytesAfterTheGzipStreamAreDamage) {
       {"a member's first byte only", "\x1f", 3, "1 byte after the gzip stream"},
   };
   for (const Case& c : cases) {
-    {
-      std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-      out << stream << c.after;
-    }
+    Overwrite(stream + c.after);
     EventFileReader reader;
-    ASSERT_TRUE(reader.Open(path_));
-    EventFileEntry entry;
-    size_t n = 0;
-    while (reader.Next(&entry)) ++n;
-    EXPECT_EQ(n, c.entries) << c.what;
+    EXPECT_EQ(ReadAll(reader), c.entries) << c.what;
     EXPECT_EQ(reader.Problem(), c.problem) << c.what;
     FILE* out = tmpfile();
     FILE* err = tmpfile();

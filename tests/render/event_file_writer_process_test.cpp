@@ -15,12 +15,15 @@
 #include "render/event_file_writer.h"
 #include "tests/render/render_test_files.h"
 #include "tests/support/child_process.h"
+#include "tests/support/full_disk.h"
 
 using namespace cmr;
 
 using rendertest::GzipContent;
 using rendertest::ScratchPath;
 using rendertest::Wide;
+using testsupport::LimitFileSize;
+using testsupport::Noise;
 
 namespace {
 
@@ -67,14 +70,6 @@ EC_CHILD_ROLE(OpenWithFewDescriptors) {
   return 6;
 }
 
-// A disk that takes only `bytes` more bytes of a file: writes beyond fail
-// with EFBIG.
-void LimitFileSize(rlim_t bytes) {
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{bytes, bytes};
-  setrlimit(RLIMIT_FSIZE, &limit);
-}
-
 // Incompressible entries fill zlib's buffers, so a write reaches the disk
 // while entries are written: EndEntry raises, the entry stays, Close raises.
 EC_CHILD_ROLE(WriteUntilTheDiskIsFull) {
@@ -85,10 +80,7 @@ EC_CHILD_ROLE(WriteUntilTheDiskIsFull) {
   int code = 0;
   try {
     for (int i = 0; i < 2000 && code == 0; ++i) {
-      std::u16string text;
-      for (int k = 0; k < 64; ++k)
-        text.push_back(static_cast<char16_t>(u'A' + ((seed = seed * 1103515245 + 12345) >> 16) % 26));
-      writer.WriteTextField(u"IS01", text);
+      writer.WriteTextField(u"IS01", Noise(seed, 64));
       writer.EndEntry();
     }
   } catch (const cmr::ErrnoException& e) {

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/api/kernel.h"
-#include "platform/host/faults/faults.h"
-#include "platform/host/host.h"
 #include "platform/host/security/accounts.h"
+#include "tests/support/fresh_host.h"
 
 using namespace cmr;
 
@@ -22,15 +21,13 @@ class Sid {
   PSID sid_ = nullptr;
 };
 
-class SidCacheTest : public ::testing::Test {
+class SidCacheTest : public testsupport::FreshHost {
  protected:
   void SetUp() override {
-    host::Host::Get().Reset();
-    host::ClearFaults();
+    FreshHost::SetUp();
     auto& accounts = host::Host::Get().Add(u"SRV1").Service<host::Accounts>();
     accounts.Add(u"S-1-5-21-1-2-3-1104", {u"CORP", u"alice", SidTypeUser});
   }
-  void TearDown() override { host::ClearFaults(); }
 };
 
 TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {

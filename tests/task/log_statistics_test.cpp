@@ -8,6 +8,7 @@
 #include "platform/formats/evt_layout.h"
 #include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/classic/classic_readers.h"
+#include "tests/support/classic_host.h"
 #include "tests/task/task_fixture.h"
 
 using namespace cmr;
@@ -40,11 +41,7 @@ size_t OpenLogHandles() {
 class LogStatistics : public tasktest::TaskFixture {
  protected:
   void MakeLog(const std::u16string& name, DWORD maxSize = 0x80000, DWORD retention = 0) {
-    host::ClassicLogConfig config;
-    config.name = name;
-    config.maxSize = maxSize;
-    config.retention = retention;
-    host::CreateClassicLog(Local(), config);
+    testsupport::MakeClassicLog(Local(), name, maxSize, retention);
   }
   // Appends records with ids and times from `first` on until `count` are
   // written or the log refuses one; returns how many were written.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "base/replace_file.h"
 #include "base/text.h"
@@ -11,11 +12,13 @@
 #include "task/task_event_log.h"
 #include "tests/support/file_text.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thrown_text.h"
 
 namespace fs = std::filesystem;
 using cmr::CTaskEventLog;
 using cmr::Utf16ToUtf8;
 using cmr::Utf8ToUtf16;
+using testsupport::ThrownText;
 
 namespace {
 
@@ -42,31 +45,13 @@ TEST(TaskConfig, NewConfigurationDocument) {
   EXPECT_NE(xml.find("<LogInfoList />"), std::string::npos);
   EXPECT_EQ(xml.find("ComputerInfo"), std::string::npos);
   // Elements in their fixed order.
-  const char* order[] = {"<GUID>",
-                         "<LogName",
-                         "<CompactLogName",
-                         "<LoadFromEvtFile",
-                         "<ResolveSIDs>",
-                         "<ResolveMACs>",
-                         "<SavePath",
-                         "<LastRecordNumber>",
-                         "<LastTimeWritten>",
-                         "<Modules>",
-                         "<Filter",
-                         "<SeekLastFirstRun>",
-                         "<LastEventFound>",
-                         "<CollectEventResources>",
-                         "<ResolveComputerName>",
-                         "<UserLanguage>",
-                         "<PreferredAPI>",
-                         "<FallbackAPI>",
-                         "<Warning",
-                         "<ErrorStatus>",
-                         "<ErrorText",
-                         "<EventFileName",
-                         "<LogInfoList"};
+  std::istringstream order(
+      "<GUID> <LogName <CompactLogName <LoadFromEvtFile <ResolveSIDs> <ResolveMACs> <SavePath <LastRecordNumber> "
+      "<LastTimeWritten> <Modules> <Filter <SeekLastFirstRun> <LastEventFound> <CollectEventResources> "
+      "<ResolveComputerName> <UserLanguage> <PreferredAPI> <FallbackAPI> <Warning <ErrorStatus> <ErrorText "
+      "<EventFileName <LogInfoList");
   size_t last = 0;
-  for (const char* name : order) {
+  for (std::string name; order >> name;) {
     size_t at = xml.find(name);
     ASSERT_NE(at, std::string::npos) << name;
     EXPECT_GT(at, last) << name;
@@ -143,20 +128,10 @@ TEST(TaskConfig, LogInfoListAndComputerInfoSurviveReload) {
 TEST(TaskConfig, BadDocuments) {
   CTaskEventLog c;
   EXPECT_THROW(c.LoadFromString(u"<Task/>"), std::invalid_argument);
-  try {
-    c.LoadFromString(u"<Root></Root>");
-    FAIL();
-  } catch (const std::invalid_argument& e) {
-    EXPECT_STREQ(e.what(), "Invalid task config.");
-  }
+  EXPECT_EQ(ThrownText<std::invalid_argument>([&] { c.LoadFromString(u"<Root></Root>"); }), "Invalid task config.");
   EXPECT_NO_THROW(c.LoadFromString(u"<AnyName><LogName>x</LogName></AnyName>"));
   EXPECT_THROW(c.LoadFromString(u"<Task><LogName>x</Task>"), std::runtime_error);
-  try {
-    c.LoadFromString(Doc("<GUID>{bad}</GUID>"));
-    FAIL();
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "Failed to parse GUID");
-  }
+  EXPECT_EQ(ThrownText([&] { c.LoadFromString(Doc("<GUID>{bad}</GUID>")); }), "Failed to parse GUID");
 }
 
 class TaskConfigFile : public ::testing::Test {
@@ -179,12 +154,7 @@ TEST_F(TaskConfigFile, SaveAndLoad) {
   b.LoadFromFile(path_);
   EXPECT_EQ(b.LogName, u"Security");
   EXPECT_FALSE(fs::exists(Utf16ToUtf8(cmr::ReplacementPath(path_))));
-  try {
-    b.LoadFromFile(path_ + u".missing");
-    FAIL();
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "task config file open error");
-  }
+  EXPECT_EQ(ThrownText([&] { b.LoadFromFile(path_ + u".missing"); }), "task config file open error");
 }
 
 #ifndef _WIN32
@@ -200,12 +170,7 @@ TEST_F(TaskConfigFile, FailedSaveLeavesTheOldFileIntact) {
   EXPECT_EQ(Read(), before);
   EXPECT_FALSE(fs::exists(Utf16ToUtf8(cmr::ReplacementPath(path_))));
   host::InjectFault("_wfsopen", 1, ERROR_ACCESS_DENIED);
-  try {
-    a.SaveToFile(path_);
-    FAIL();
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "xml config file save error");
-  }
+  EXPECT_EQ(ThrownText([&] { a.SaveToFile(path_); }), "xml config file save error");
   EXPECT_EQ(Read(), before);
 }
 #endif

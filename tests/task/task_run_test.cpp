@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "base/exceptions.h"
-#include "platform/host/classic/classic_event_logs.h"
 #include "tests/support/child_process.h"
+#include "tests/support/classic_host.h"
 #include "tests/task/task_fixture.h"
 
 using namespace cmr;
@@ -50,6 +50,8 @@ TEST_F(TaskRun, StarListsTheChannelsAndWritesNoEventFile) {
   EXPECT_EQ(result.LogInfoList[2].Name, u"Microsoft-Windows-Test/Operational");
   // The LogName list is emptied: one LogName element with the single value.
   EXPECT_EQ(result.LogNames, std::vector<std::u16string>{u"*"});
+  ASSERT_TRUE(result.ComputerInfo);
+  EXPECT_EQ(result.ComputerInfo->Domain, u"corp.example.com");
 
   std::string trace = TraceText();
   // Skipped analytic and debug channels are still counted.
@@ -58,15 +60,6 @@ TEST_F(TaskRun, StarListsTheChannelsAndWritesNoEventFile) {
   EXPECT_EQ(trace.find("  Log: Microsoft-Windows-Test/Debug"), std::string::npos);
   EXPECT_NE(trace.find("CollectEvents started for: \\\\WORKSTATION1"), std::string::npos);
   EXPECT_NE(trace.find("CollectEvents - finished"), std::string::npos);
-}
-
-TEST_F(TaskRun, StarRunRecordsTheComputerInformation) {
-  WriteConfig(StarConfig());
-  CTask task;
-  ASSERT_EQ(Run(task), S_OK);
-  cmr::CTaskEventLog result = ReadConfig();
-  ASSERT_TRUE(result.ComputerInfo);
-  EXPECT_EQ(result.ComputerInfo->Domain, u"corp.example.com");
 }
 
 TEST_F(TaskRun, ListingFailureIsRecordedAndTheFileRewritten) {
@@ -90,11 +83,7 @@ EC_CHILD_ROLE(ListClassicLogs) {
   host::Host::Get().Reset();
   host::SetWevtapiAvailable(false);
   host::Computer& local = host::Host::Get().Local();
-  host::ClassicLogConfig log;
-  for (const char16_t* name : {u"Application", u"System"}) {
-    log.name = name;
-    host::CreateClassicLog(local, log);
-  }
+  for (const char16_t* name : {u"Application", u"System"}) testsupport::MakeClassicLog(local, name);
   formats::EvtRecordFields record;
   record.source = u"Disk";
   for (int i = 0; i < 2; ++i) host::AppendClassicRecord(local, u"System", record);
@@ -154,10 +143,7 @@ TEST_F(TaskRun, UnreadableConfigurationFails) {
   CTask task;
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"task config file open error");
-  {
-    std::ofstream out(ConfigPath());
-    out << "<Task/>";
-  }
+  std::ofstream(ConfigPath()) << "<Task/>";
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"Invalid task config.");
   EXPECT_EQ(testsupport::ReadFileText(ConfigPath()), "<Task/>");

@@ -12,7 +12,6 @@
 #include "base/com/dispatch.h"
 #include "base/error_report.h"
 #include "com/exports.h"
-#include "platform/api/registry.h"
 #include "platform/host/modules/modules.h"
 #include "task/com/log_info.h"
 #include "task/com/task_computer_info.h"
@@ -20,6 +19,7 @@
 #include "task/com/task_result_impl.h"
 #include "task/flat_run.h"
 #include "tests/support/child_process.h"
+#include "tests/support/registry_values.h"
 #include "tests/support/temp_dir.h"
 #include "tests/task/task_fixture.h"
 
@@ -98,13 +98,7 @@ TEST_F(Library, FlatRunListsLogsWithoutRegistration) {
 EC_CHILD_ROLE(LoadTracedLibrary) {
   host::Host::Get().Reset();
   host::SetExecutablePath(args.at(1));
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Calomar Overseer\\Tracing", 0, nullptr, 0, KEY_ALL_ACCESS,
-                      nullptr, &key, nullptr) != 0)
-    return 10;
-  DWORD level = 30;
-  RegSetValueExW(key, u"EventCollector", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
-  RegCloseKey(key);
+  if (!testsupport::SetRegistryDword(u"Software\\Calomar Overseer\\Tracing", u"EventCollector", 30)) return 10;
   void* library = dlopen(args.at(0).c_str(), RTLD_NOW);
   if (!library) return 11;
   dlclose(library);
@@ -123,15 +117,8 @@ TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
   EXPECT_TRUE(text.ends_with("Trace file closed.\r\n")) << text;
 }
 
-TEST(TaskErrors, NameTheTaskClassOfTheTypeLibrary) {
-  cmr::ReportTaskError(E_FAIL, u"task failed");
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-  GUID guid{};
-  info->GetGUID(&guid);
-  info->Release();
-  EXPECT_EQ(guid, CLSID_Task);
-}
+// Task errors name kClsidTask (tests/base); it is the type library's class.
+TEST(TaskErrors, NameTheTaskClassOfTheTypeLibrary) { EXPECT_EQ(cmr::kClsidTask, CLSID_Task); }
 
 // A task that records what Run was given.
 class RecordingTask : public com::Object<ITask> {
