@@ -5,9 +5,13 @@
 // runs in a child process of its own, which reports its peak resident size
 // (getrusage ru_maxrss); a child that reads nothing gives the baseline, and
 // each figure is reported above it, with the read's records per CPU second.
+// The .evtx is also exported to another file (EvtExportLog) and backed up
+// through the classic functions (BackupEventLogW of a log whose file it is),
+// both streamed a record at a time.
 // For comparison, a last child holds every record of the .evtx at once
 // (formats::ReadEvtxFile), as the host's queries did before they read files
-// a chunk at a time.
+// a chunk at a time, and one more also encodes them into one file image, as
+// an export and a backup did before they streamed.
 //
 //   log_memory_bench [scratch folder]   (default: the system's temporary folder)
 #include <sys/resource.h>
@@ -29,6 +33,7 @@
 #include "platform/formats/evtx_bytes.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
+#include "platform/host/classic/classic_event_logs.h"
 #include "platform/host/evt/wevtapi.h"
 #include "platform/host/files/paths.h"
 
@@ -185,6 +190,37 @@ size_t ReadEvt(const std::u16string& path) {
   return count;
 }
 
+// EvtExportLog of the file to `target`; the records the copy holds.
+size_t ExportEvtx(const std::u16string& path, const fs::path& target) {
+  std::u16string to = host::WindowsPathOf(target.string());
+  if (!EvtExportLog(nullptr, path.c_str(), u"*", to.c_str(), EvtExportLogFilePath)) return 0;
+  return ListEvtx(to);
+}
+
+// BackupEventLogW of a classic log whose file is the .evtx; the records the
+// copy holds.
+size_t BackupEvtx(const std::u16string& path, const fs::path& target) {
+  host::ClassicLogConfig config;
+  config.name = u"Large";
+  config.file = path;
+  config.maxSize = 0xFFFFFFFF;
+  host::CreateClassicLog(host::Host::Get().Local(), config);
+  HANDLE log = OpenEventLogW(nullptr, u"Large");
+  std::u16string to = host::WindowsPathOf(target.string());
+  const bool backedUp = log && BackupEventLogW(log, to.c_str());
+  if (log) CloseEventLog(log);
+  return backedUp ? ListEvtx(to) : 0;
+}
+
+// Every record held and the copy encoded whole in memory, as an export did
+// before it streamed.
+size_t ExportWhole(const fs::path& path) {
+  std::vector<formats::EvtxRecord> records = formats::ReadEvtxFile(path.string()).records;
+  std::vector<uint8_t> bytes;
+  std::string error;
+  return formats::WriteEvtx(records, bytes, error) ? records.size() : 0;
+}
+
 void Report(const char* what, const Measure& m, const Measure& base, uint64_t fileBytes) {
   double above = static_cast<double>(m.peakKiB - base.peakKiB) / 1024.0;
   std::printf("%-26s %10zu records  peak RSS %8.1f MiB above baseline (%.3f of the file)  %9.0f records/CPU s\n", what,
@@ -214,16 +250,23 @@ int main(int argc, char** argv) {
   Measure classic = InChild([&] { return ReadEvt(evtPath); });
   // For comparison: every record of the file held at once, as queries held
   // them before they read a chunk at a time.
+  Measure exported = InChild([&] { return ExportEvtx(evtxPath, scratch / "exported.evtx"); });
+  Measure backedUp = InChild([&] { return BackupEvtx(evtxPath, scratch / "backup.evtx"); });
   Measure whole = InChild([&] { return formats::ReadEvtxFile(evtx.string()).records.size(); });
+  Measure exportedWhole = InChild([&] { return ExportWhole(evtx); });
   uint64_t evtxSize = fs::file_size(evtx, ec), evtSize = fs::file_size(evt, ec);
   std::printf("baseline peak RSS %.1f MiB; .evtx %.1f MiB, .evt %.1f MB\n", base.peakKiB / 1024.0,
               static_cast<double>(evtxSize) / 1048576.0, static_cast<double>(evtSize) / 1e6);
   Report(".evtx read and rendered", read, base, evtxSize);
   Report(".evtx listed (log info)", list, base, evtxSize);
   Report(".evt read (ReadEventLogW)", classic, base, evtSize);
+  Report(".evtx exported", exported, base, evtxSize);
+  Report(".evtx backed up (classic)", backedUp, base, evtxSize);
   Report(".evtx all records held", whole, base, evtxSize);
+  Report(".evtx exported whole", exportedWhole, base, evtxSize);
   fs::remove_all(scratch, ec);
-  bool allRead = read.records > 0 && list.records == read.records && classic.records > 0;
+  bool allRead = read.records > 0 && list.records == read.records && classic.records > 0 &&
+                 exported.records == read.records && backedUp.records == read.records;
   if (!allRead) std::fprintf(stderr, "log_memory_bench: a reading found no records\n");
   return allRead ? 0 : 1;
 }

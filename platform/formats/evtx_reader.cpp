@@ -143,6 +143,8 @@ void EvtxReader::parseHeader() {
                                  std::to_string(header_.chunkCount) + " chunks present");
 }
 
+uint64_t EvtxReader::fileSize() const { return source_->size(); }
+
 std::span<const uint8_t> EvtxReader::chunkBytes(size_t index, std::vector<uint8_t>& buffer, size_t limit) const {
   if (index >= chunkCount_) return {};
   return source_->at(kEvtxFileHeaderSize + uint64_t{index} * kEvtxChunkSize, limit, buffer);

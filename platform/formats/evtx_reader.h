@@ -79,12 +79,16 @@ class EvtxReader {
   // record id (a log that wrapped around starts in the middle of the file).
   EvtxReadResult readAll() const;
 
+  // The size of the file in bytes.
+  uint64_t fileSize() const;
+  // The bytes of chunk `index`, up to `limit` of them (fewer when the file
+  // ends first): a view of `buffer` or of the bytes in memory.
+  std::span<const uint8_t> chunkBytes(size_t index, std::vector<uint8_t>& buffer, size_t limit) const;
+
  private:
   class Source;
   explicit EvtxReader(std::unique_ptr<Source> source);
   void parseHeader();
-  // The bytes of chunk `index` (a whole chunk, or what the file holds of it).
-  std::span<const uint8_t> chunkBytes(size_t index, std::vector<uint8_t>& buffer, size_t limit) const;
   std::unique_ptr<Source> source_;
   EvtxFileHeader header_;
   bool headerValid_ = false;

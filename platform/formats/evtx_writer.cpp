@@ -1,327 +1,29 @@
 #include "platform/formats/evtx_writer.h"
 
+#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <unordered_map>
 
-#include "platform/formats/evtx_binxml.h"
-#include "platform/formats/evtx_bytes.h"
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "platform/formats/evtx_reader.h"
 
 namespace formats {
 namespace {
 
-constexpr size_t kStringTable = 128;    // 64 offsets of names, by name hash
-constexpr size_t kTemplateTable = 384;  // 32 offsets of template definitions
-// Records fill a chunk up to here: a chunk filled to its very end is not read
-// back by every reader.
-constexpr size_t kChunkFill = kEvtxChunkSize - 8;
+constexpr size_t kMaxChunks = 0xFFFF;  // the header counts chunks in 16 bits
 
-uint16_t NameHash(std::u16string_view name) {
-  uint32_t hash = 0;
-  for (char16_t c : name) hash = hash * 65599 + c;
-  return static_cast<uint16_t>(hash);
+std::string TooLarge(const EvtxRecord& r) {
+  return "record " + std::to_string(r.recordId) + " does not fit in a chunk";
 }
 
-uint64_t Fnv(std::string_view data, uint64_t seed) {
-  uint64_t h = seed;
-  for (unsigned char c : data) h = (h ^ c) * 1099511628211ull;
-  return h;
-}
-
-// The template of an event: its structure with every value made a
-// substitution. `key` identifies the structure; `values` are in substitution order.
-struct EventShape {
-  std::string key;
-  std::vector<const EvtxValue*> values;
-};
-
-void AppendKey(std::string& key, std::u16string_view text) {
-  key.append(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-  key.append(2, '\0');
-}
-
-void Shape(const EvtxEvent& e, const EvtxNode& n, EventShape& s) {
-  s.key += static_cast<char>(n.kind);
-  static const EvtxValue null;
-  switch (n.kind) {
-    case EvtxNodeKind::Element:
-    case EvtxNodeKind::Attribute:
-      AppendKey(s.key, e.name(n));
-      // Attributes first, as they are written.
-      for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c))
-        if (c->kind == EvtxNodeKind::Attribute) Shape(e, *c, s);
-      for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c))
-        if (c->kind != EvtxNodeKind::Attribute) Shape(e, *c, s);
-      s.key += '\x7f';
-      return;
-    case EvtxNodeKind::Value: {
-      const EvtxValue* v = e.value(n);
-      if (!v) v = &null;
-      s.key += static_cast<char>(v->type);
-      s.values.push_back(v);
-      return;
-    }
-    case EvtxNodeKind::CharRef: s.key.append(reinterpret_cast<const char*>(&n.charRef), 2); return;
-    case EvtxNodeKind::EntityRef: AppendKey(s.key, e.name(n)); return;
-    case EvtxNodeKind::CData:
-    case EvtxNodeKind::PI:
-      AppendKey(s.key, e.name(n));
-      if (const EvtxValue* v = e.value(n)) AppendKey(s.key, v->text);
-      return;
-  }
-}
-
-// One chunk being filled. Offsets inside Binary XML are chunk offsets, so
-// records are written in place; a record that does not fit is rolled back.
-class ChunkWriter {
- public:
-  ChunkWriter() : buf_(kEvtxChunkHeaderSize, 0) {}
-
-  bool empty() const { return records_ == 0; }
-
-  bool append(const EvtxRecord& r) {
-    Undo undo{buf_.size(), {}, {}, {}};
-    undo_ = &undo;
-    write(r);
-    undo_ = nullptr;
-    if (buf_.size() <= kChunkFill) {
-      if (records_++ == 0) firstId_ = r.recordId;
-      lastId_ = r.recordId;
-      lastOffset_ = static_cast<uint32_t>(undo.size);
-      return true;
-    }
-    buf_.resize(undo.size);
-    for (auto it = undo.pokes.rbegin(); it != undo.pokes.rend(); ++it) EvtxStore<uint32_t>(buf_, it->first, it->second);
-    for (const auto& name : undo.names) names_.erase(name);
-    for (const auto& key : undo.templates) templates_.erase(key);
-    return false;
-  }
-
-  std::vector<uint8_t> finish() {
-    size_t free = buf_.size();
-    buf_.resize(kEvtxChunkSize, 0);
-    std::memcpy(buf_.data(), "ElfChnk", 8);
-    EvtxStore<uint64_t>(buf_, 8, firstId_);
-    EvtxStore<uint64_t>(buf_, 16, lastId_);
-    EvtxStore<uint64_t>(buf_, 24, firstId_);
-    EvtxStore<uint64_t>(buf_, 32, lastId_);
-    EvtxStore<uint32_t>(buf_, 40, 128);
-    EvtxStore<uint32_t>(buf_, 44, lastOffset_);
-    EvtxStore<uint32_t>(buf_, 48, static_cast<uint32_t>(free));
-    std::span<const uint8_t> all(buf_);
-    EvtxStore<uint32_t>(buf_, 52, EvtxCrc32(all.subspan(kEvtxChunkHeaderSize, free - kEvtxChunkHeaderSize)));
-    uint32_t crc = EvtxCrc32(all.subspan(0, 120));
-    EvtxStore<uint32_t>(buf_, 124, EvtxCrc32(all.subspan(128, kEvtxChunkHeaderSize - 128), crc));
-    return std::move(buf_);
-  }
-
- private:
-  struct Undo {
-    size_t size;
-    std::vector<std::pair<size_t, uint32_t>> pokes;
-    std::vector<std::u16string> names;
-    std::vector<std::string> templates;
-  };
-
-  size_t pos() const { return buf_.size(); }
-  void byte(uint8_t b) { buf_.push_back(b); }
-  template <typename T>
-  void put(T v) {
-    EvtxAppend<T>(buf_, v);
-  }
-
-  void fragmentHeader() {
-    for (uint8_t b : {uint8_t{kTokFragmentHeader}, uint8_t{1}, uint8_t{1}, uint8_t{0}}) byte(b);
-  }
-
-  void poke(size_t offset, uint32_t v) {
-    if (undo_) undo_->pokes.push_back({offset, EvtxLoad<uint32_t>(buf_, offset)});
-    EvtxStore<uint32_t>(buf_, offset, v);
-  }
-
-  // Appends `offset` to the chain of table slot `slot` whose links sit at `linkAt(offset)`.
-  void chain(size_t slot, uint32_t offset) {
-    uint32_t at = EvtxLoad<uint32_t>(buf_, slot);
-    if (!at) return poke(slot, offset);
-    while (uint32_t next = EvtxLoad<uint32_t>(buf_, at)) at = next;
-    poke(at, offset);
-  }
-
-  void write(const EvtxRecord& r) {
-    size_t start = pos();
-    put<uint32_t>(0x00002a2a);
-    put<uint32_t>(0);  // size, set below
-    put<uint64_t>(r.recordId);
-    put<uint64_t>(r.writtenTime);
-    fragmentHeader();
-    EventShape shape;
-    if (const EvtxNode* root = r.event.root()) Shape(r.event, *root, shape);
-    templateInstance(r.event, shape);
-    values(shape);
-    byte(kTokEof);
-    while ((pos() - start + 4) % 8) byte(0);
-    put<uint32_t>(static_cast<uint32_t>(pos() - start + 4));
-    EvtxStore<uint32_t>(buf_, start + 4, static_cast<uint32_t>(pos() - start));
-  }
-
-  void templateInstance(const EvtxEvent& e, const EventShape& shape) {
-    GUID guid;
-    uint64_t h1 = Fnv(shape.key, 14695981039346656037ull), h2 = Fnv(shape.key, 0x9e3779b97f4a7c15ull);
-    std::memcpy(&guid, &h1, 8);
-    std::memcpy(reinterpret_cast<uint8_t*>(&guid) + 8, &h2, 8);
-    byte(kTokTemplateInstance);
-    byte(1);
-    put<uint32_t>(guid.Data1);
-    auto found = templates_.find(shape.key);
-    if (found != templates_.end()) {
-      put<uint32_t>(found->second);
-      return;
-    }
-    uint32_t def = static_cast<uint32_t>(pos() + 4);
-    put<uint32_t>(def);
-    templates_.emplace(shape.key, def);
-    undo_->templates.push_back(shape.key);
-    chain(kTemplateTable + 4 * (guid.Data1 % 32), def);
-    put<uint32_t>(0);  // next definition in the same slot
-    buf_.insert(buf_.end(), reinterpret_cast<const uint8_t*>(&guid), reinterpret_cast<const uint8_t*>(&guid) + 16);
-    put<uint32_t>(0);  // size, set below
-    size_t body = pos();
-    fragmentHeader();
-    uint16_t sub = 0;
-    if (const EvtxNode* root = e.root()) element(e, *root, sub);
-    byte(kTokEof);
-    EvtxStore<uint32_t>(buf_, body - 4, static_cast<uint32_t>(pos() - body));
-  }
-
-  void name(std::u16string_view text) {
-    auto found = names_.find(std::u16string(text));
-    if (found != names_.end()) {
-      put<uint32_t>(found->second);
-      return;
-    }
-    uint32_t at = static_cast<uint32_t>(pos() + 4);
-    put<uint32_t>(at);
-    names_.emplace(std::u16string(text), at);
-    undo_->names.emplace_back(text);
-    uint16_t hash = NameHash(text);
-    chain(kStringTable + 4 * (hash % 64), at);
-    put<uint32_t>(0);  // next name in the same slot
-    put<uint16_t>(hash);
-    put<uint16_t>(static_cast<uint16_t>(text.size()));
-    EvtxAppendUtf16(buf_, text);
-    put<uint16_t>(0);
-  }
-
-  void substitution(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
-    byte(kTokNormalSubstitution);
-    put<uint16_t>(sub++);
-    const EvtxValue* v = e.value(n);
-    byte(v ? v->type : uint8_t{EvtVarTypeNull});
-  }
-
-  void element(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
-    bool hasAttributes = false, hasContent = false;
-    for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c))
-      (c->kind == EvtxNodeKind::Attribute ? hasAttributes : hasContent) = true;
-    size_t start = pos();
-    byte(hasAttributes ? kTokOpenStart | kTokMoreFlag : kTokOpenStart);
-    put<uint16_t>(0xFFFF);
-    put<uint32_t>(0);  // data size, set below
-    name(e.name(n));
-    if (hasAttributes) attributes(e, n, sub);
-    if (!hasContent) {
-      byte(kTokCloseEmpty);
-    } else {
-      byte(kTokCloseStart);
-      for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c))
-        if (c->kind != EvtxNodeKind::Attribute) content(e, *c, sub);
-      byte(kTokEnd);
-    }
-    EvtxStore<uint32_t>(buf_, start + 3, static_cast<uint32_t>(pos() - start - 7));
-  }
-
-  void attributes(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
-    size_t sizeAt = pos();
-    put<uint32_t>(0);
-    for (const EvtxNode* c = e.firstChild(n); c; c = e.next(*c)) {
-      if (c->kind != EvtxNodeKind::Attribute) continue;
-      const EvtxNode* more = e.next(*c);
-      while (more && more->kind != EvtxNodeKind::Attribute) more = e.next(*more);
-      byte(more ? kTokAttribute | kTokMoreFlag : kTokAttribute);
-      name(e.name(*c));
-      for (const EvtxNode* v = e.firstChild(*c); v; v = e.next(*v)) content(e, *v, sub);
-    }
-    EvtxStore<uint32_t>(buf_, sizeAt, static_cast<uint32_t>(pos() - sizeAt - 4));
-  }
-
-  void text(std::u16string_view t) {
-    put<uint16_t>(static_cast<uint16_t>(t.size()));
-    EvtxAppendUtf16(buf_, t);
-  }
-
-  void content(const EvtxEvent& e, const EvtxNode& n, uint16_t& sub) {
-    static const EvtxValue none;
-    const EvtxValue* found = e.value(n);
-    const EvtxValue& v = found ? *found : none;
-    switch (n.kind) {
-      case EvtxNodeKind::Element: element(e, n, sub); return;
-      case EvtxNodeKind::Attribute: return;
-      case EvtxNodeKind::Value: substitution(e, n, sub); return;
-      case EvtxNodeKind::CData:
-        byte(kTokCData);
-        text(v.text);
-        return;
-      case EvtxNodeKind::CharRef:
-        byte(kTokCharRef);
-        put<uint16_t>(n.charRef);
-        return;
-      case EvtxNodeKind::EntityRef:
-        byte(kTokEntityRef);
-        name(e.name(n));
-        return;
-      case EvtxNodeKind::PI:
-        byte(kTokPITarget);
-        name(e.name(n));
-        byte(kTokPIData);
-        text(v.text);
-        return;
-    }
-  }
-
-  void values(const EventShape& shape) {
-    put<uint32_t>(static_cast<uint32_t>(shape.values.size()));
-    size_t descriptors = pos();
-    buf_.resize(buf_.size() + 4 * shape.values.size(), 0);
-    for (size_t i = 0; i < shape.values.size(); ++i) {
-      size_t before = pos();
-      EncodeEvtxValue(*shape.values[i], buf_);
-      EvtxStore<uint16_t>(buf_, descriptors + 4 * i, static_cast<uint16_t>(pos() - before));
-      buf_[descriptors + 4 * i + 2] = shape.values[i]->type;
-    }
-  }
-
-  std::vector<uint8_t> buf_;
-  std::unordered_map<std::u16string, uint32_t> names_;
-  std::unordered_map<std::string, uint32_t> templates_;
-  Undo* undo_ = nullptr;
-  size_t records_ = 0;
-  uint64_t firstId_ = 0, lastId_ = 0;
-  uint32_t lastOffset_ = 0;
-};
-
-void FileHeader(std::vector<uint8_t>& out, size_t chunks, uint64_t nextRecordId, const EvtxWriteOptions& options) {
-  std::memcpy(out.data(), "ElfFile", 8);
-  EvtxStore<uint64_t>(out, 8, 0);
-  EvtxStore<uint64_t>(out, 16, chunks ? chunks - 1 : 0);
-  EvtxStore<uint64_t>(out, 24, nextRecordId);
-  EvtxStore<uint32_t>(out, 32, 128);
-  EvtxStore<uint16_t>(out, 36, 1);
-  EvtxStore<uint16_t>(out, 38, 3);
-  EvtxStore<uint16_t>(out, 40, static_cast<uint16_t>(kEvtxFileHeaderSize));
-  EvtxStore<uint16_t>(out, 42, static_cast<uint16_t>(chunks));
-  EvtxStore<uint32_t>(out, 120, options.dirty ? 1u : 0u);
-  EvtxStore<uint32_t>(out, 124, EvtxCrc32(std::span<const uint8_t>(out).subspan(0, 120)));
+EvtxHeaderFields HeaderOf(size_t chunks, uint64_t nextRecordId, const EvtxWriteOptions& options) {
+  EvtxHeaderFields f;
+  f.lastChunk = chunks ? chunks - 1 : 0;
+  f.nextRecordId = nextRecordId;
+  f.chunkCount = static_cast<uint16_t>(chunks);
+  f.flags = options.dirty ? 1u : 0u;
+  return f;
 }
 
 }  // namespace
@@ -330,37 +32,108 @@ bool WriteEvtx(const std::vector<EvtxRecord>& records, std::vector<uint8_t>& out
                const EvtxWriteOptions& options) {
   out.assign(kEvtxFileHeaderSize, 0);
   size_t chunks = 0;
-  ChunkWriter chunk;
+  EvtxChunkWriter chunk;
   auto flush = [&] {
-    std::vector<uint8_t> bytes = chunk.finish();
+    std::vector<uint8_t> bytes = chunk.image();
     out.insert(out.end(), bytes.begin(), bytes.end());
     ++chunks;
-    chunk = ChunkWriter();
+    chunk = EvtxChunkWriter();
   };
   for (const EvtxRecord& r : records) {
     if (chunk.append(r)) continue;
     if (chunk.empty() || (flush(), !chunk.append(r))) {
-      error = "record " + std::to_string(r.recordId) + " does not fit in a chunk";
+      error = TooLarge(r);
       return false;
     }
   }
   if (!chunk.empty()) flush();
-  if (chunks > 0xFFFF) {
+  if (chunks > kMaxChunks) {
     error = "too many chunks for one file";
     return false;
   }
-  FileHeader(out, chunks, records.empty() ? 1 : records.back().recordId + 1, options);
+  std::vector<uint8_t> header =
+      EvtxHeaderBytes(HeaderOf(chunks, records.empty() ? 1 : records.back().recordId + 1, options));
+  std::copy(header.begin(), header.end(), out.begin());
   return true;
 }
 
 bool WriteEvtxFile(const std::string& path, const std::vector<EvtxRecord>& records, std::string& error,
                    const EvtxWriteOptions& options) {
-  std::vector<uint8_t> bytes;
-  if (!WriteEvtx(records, bytes, error, options)) return false;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!file.flush()) {
-    error = "cannot write " + path;
+  EvtxFileWriter writer;
+  if (!writer.Open(path, error)) return false;
+  for (const EvtxRecord& r : records)
+    if (!writer.Add(r, error)) return false;
+  return writer.Finish(error, options);
+}
+
+EvtxFileWriter::~EvtxFileWriter() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(path_.c_str());
+}
+
+bool EvtxFileWriter::Open(const std::string& path, std::string& error) {
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    error = "cannot create " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  path_ = path;
+  return true;
+}
+
+bool EvtxFileWriter::writeAt(uint64_t offset, const std::vector<uint8_t>& bytes, std::string& error) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = "cannot write " + path_ + ": " + std::strerror(n < 0 ? errno : EIO);
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool EvtxFileWriter::flush(std::string& error) {
+  if (chunks_ == kMaxChunks) {
+    error = "too many chunks for one file";
+    return false;
+  }
+  if (!writeAt(kEvtxFileHeaderSize + uint64_t{chunks_} * kEvtxChunkSize, chunk_.image(), error)) return false;
+  ++chunks_;
+  chunk_ = EvtxChunkWriter();
+  return true;
+}
+
+bool EvtxFileWriter::Add(const EvtxRecord& record, std::string& error) {
+  if (fd_ < 0) {
+    error = "the file is not open";
+    return false;
+  }
+  if (!chunk_.append(record) && (chunk_.empty() || !flush(error) || !chunk_.append(record))) {
+    if (error.empty()) error = TooLarge(record);
+    return false;
+  }
+  nextRecordId_ = record.recordId + 1;
+  return true;
+}
+
+bool EvtxFileWriter::Finish(std::string& error, const EvtxWriteOptions& options) {
+  if (fd_ < 0) {
+    error = "the file is not open";
+    return false;
+  }
+  if (!chunk_.empty() && !flush(error)) return false;
+  std::vector<uint8_t> header = EvtxHeaderBytes(HeaderOf(chunks_, nextRecordId_, options));
+  header.resize(kEvtxFileHeaderSize, 0);
+  if (!writeAt(0, header, error)) return false;
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    error = "cannot write " + path_ + ": " + std::strerror(errno);
+    ::unlink(path_.c_str());
     return false;
   }
   return true;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/evtx_chunk_writer.h"
 #include "platform/formats/evtx_model.h"
 #include "platform/formats/evtx_system.h"
 
@@ -53,5 +54,34 @@ bool WriteEvtx(const std::vector<EvtxRecord>& records, std::vector<uint8_t>& out
                const EvtxWriteOptions& options = {});
 bool WriteEvtxFile(const std::string& path, const std::vector<EvtxRecord>& records, std::string& error,
                    const EvtxWriteOptions& options = {});
+
+// Writes an .evtx file record by record: a chunk goes to the file when it is
+// full, so only the chunk being filled is held, whatever the file's size.
+// The header is written last. A file that was not finished is removed.
+class EvtxFileWriter {
+ public:
+  EvtxFileWriter() = default;
+  EvtxFileWriter(const EvtxFileWriter&) = delete;
+  EvtxFileWriter& operator=(const EvtxFileWriter&) = delete;
+  ~EvtxFileWriter();
+
+  // Creates the file (or empties it); false with `error` set.
+  bool Open(const std::string& path, std::string& error);
+  // Adds a record after the others; false with `error` when it cannot be
+  // written (the record does not fit in a chunk, or a write failed).
+  bool Add(const EvtxRecord& record, std::string& error);
+  // Writes the last chunk and the header and closes the file.
+  bool Finish(std::string& error, const EvtxWriteOptions& options = {});
+
+ private:
+  bool flush(std::string& error);
+  bool writeAt(uint64_t offset, const std::vector<uint8_t>& bytes, std::string& error);
+
+  std::string path_;
+  int fd_ = -1;
+  EvtxChunkWriter chunk_;
+  size_t chunks_ = 0;
+  uint64_t nextRecordId_ = 1;
+};
 
 }  // namespace formats

@@ -59,26 +59,28 @@ class ManifestReader {
     return true;
   }
 
-  // The count of an element's definitions of `size` bytes starting at
-  // `first`; false when they do not fit.
-  bool Definitions(size_t element, size_t first, size_t size, uint32_t* count) {
-    *count = EvtxLoad<uint32_t>(bytes_, element + 8);
-    return EvtxFits(bytes_, element, first - element) && *count <= kMaxCount &&
-           EvtxFits(bytes_, first, size_t{*count} * size);
+  // Calls `read` with the offset of each of an element's definitions of
+  // `size` bytes, which start at `first`; false when they do not fit.
+  template <typename F>
+  bool ForEachDefinition(size_t element, size_t first, size_t size, const char* what, F read) {
+    const uint32_t count = EvtxLoad<uint32_t>(bytes_, element + 8);
+    if (!EvtxFits(bytes_, element, first - element) || count > kMaxCount ||
+        !EvtxFits(bytes_, first, size_t{count} * size))
+      return Fail(std::string(what) + " definitions outside the resource");
+    for (uint32_t i = 0; i < count; ++i)
+      if (!read(first + size_t{i} * size)) return false;
+    return true;
   }
 
   bool ReadChannels(size_t at, std::vector<WevtChannel>& channels) {
-    uint32_t count = 0;
-    if (!Definitions(at, at + 12, kChannelDefinition, &count)) return Fail("channel definitions outside the resource");
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t d = at + 12 + size_t{i} * kChannelDefinition;
+    return ForEachDefinition(at, at + 12, kChannelDefinition, "channel", [&](size_t d) {
       WevtChannel channel;
       channel.id = EvtxLoad<uint32_t>(bytes_, d);
       channel.messageId = EvtxLoad<uint32_t>(bytes_, d + 12);
       if (!ReadName(EvtxLoad<uint32_t>(bytes_, d + 4), channel.name)) return Fail("channel name outside the resource");
       channels.push_back(std::move(channel));
-    }
-    return true;
+      return true;
+    });
   }
 
   // A size-prefixed UTF-16 string; the size counts itself.
@@ -92,10 +94,7 @@ class ManifestReader {
   }
 
   bool ReadEvents(size_t at, std::vector<WevtEvent>& events) {
-    uint32_t count = 0;
-    if (!Definitions(at, at + 16, kEventDefinition, &count)) return Fail("event definitions outside the resource");
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t d = at + 16 + size_t{i} * kEventDefinition;
+    return ForEachDefinition(at, at + 16, kEventDefinition, "event", [&](size_t d) {
       WevtEvent e;
       e.id = EvtxLoad<uint16_t>(bytes_, d);
       e.version = EvtxLoad<uint8_t>(bytes_, d + 2);
@@ -106,8 +105,8 @@ class ManifestReader {
       e.keywords = EvtxLoad<uint64_t>(bytes_, d + 8);
       e.messageId = EvtxLoad<uint32_t>(bytes_, d + 16);
       events.push_back(e);
-    }
-    return true;
+      return true;
+    });
   }
 
   std::span<const uint8_t> bytes_;

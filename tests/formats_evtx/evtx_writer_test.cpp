@@ -2,12 +2,15 @@
 // and in independent readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
+#include "platform/formats/evtx_log_update.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/formats/evtx_xml.h"
+#include "platform/formats/file_bytes.h"
 #include "tests/formats_evtx/evtx_test_util.h"
 #include "tests/support/shell_command.h"
 #include "tests/support/temp_dir.h"
@@ -237,4 +240,151 @@ TEST(EvtxWriterRoundTrip, IdsThatDoNotGoUpAreSkipped) {
   ASSERT_EQ(second.records.size(), first.records.size());
   for (size_t i = 0; i < first.records.size(); ++i)
     EXPECT_EQ(RenderEvtxXml(second.records[i].event), RenderEvtxXml(first.records[i].event));
+}
+
+namespace {
+
+std::vector<uint64_t> Ids(const std::vector<uint8_t>& file, std::vector<std::string>* diagnostics = nullptr) {
+  EvtxReadResult read = ReadEvtx(file);
+  if (diagnostics) *diagnostics = read.diagnostics;
+  std::vector<uint64_t> ids;
+  for (const auto& r : read.records) ids.push_back(r.recordId);
+  return ids;
+}
+
+// An event of some 40 KB: two never share a chunk.
+EvtxRecord Big(uint64_t id) {
+  EvtxEventSpec s;
+  s.provider = u"P";
+  s.recordId = id;
+  s.data = {{u"Blob", EvtxValue::Binary(std::vector<uint8_t>(40000, static_cast<uint8_t>(id)))}};
+  return BuildEvtxRecord(s);
+}
+
+EvtxLogUpdate PlanAppend(const std::vector<uint8_t>& file, const EvtxRecord& record, size_t maxChunks) {
+  EvtxLogUpdate update;
+  std::string error;
+  EXPECT_TRUE(PlanEvtxAppend(EvtxReader(file), record, maxChunks, update, error)) << error;
+  return update;
+}
+
+std::vector<uint8_t> Written(const std::vector<EvtxRecord>& records) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(WriteEvtx(records, bytes, error)) << error;
+  return bytes;
+}
+
+}  // namespace
+
+// Records appended one at a time to a live log give the very bytes the
+// writer gives for them all at once; past its last chunk the log wraps round
+// and overwrites its oldest chunk.
+TEST(EvtxLogUpdate, AppendsGiveTheWritersBytesAndWrapRound) {
+  const std::vector<EvtxRecord> records = SampleRecords(300);
+  std::vector<uint8_t> file;
+  uint64_t overwritten = 0;
+  for (const EvtxRecord& r : records) {
+    EvtxLogUpdate update = PlanAppend(file, r, 1000);
+    EXPECT_EQ(update.overwritten, 0u);
+    ApplyEvtxUpdate(update, file);
+  }
+  const std::vector<uint8_t> whole = Written(records);
+  EXPECT_TRUE(file == whole) << "the appended file differs from the written one";
+
+  file.clear();
+  for (const EvtxRecord& r : records) {
+    EvtxLogUpdate update = PlanAppend(file, r, 2);
+    overwritten += update.overwritten;
+    ApplyEvtxUpdate(update, file);
+  }
+  std::vector<std::string> diagnostics;
+  const std::vector<uint64_t> ids = Ids(file, &diagnostics);
+  EXPECT_TRUE(diagnostics.empty()) << diagnostics[0];
+  EXPECT_EQ(file.size(), kEvtxFileHeaderSize + 2 * kEvtxChunkSize);
+  ASSERT_FALSE(ids.empty());
+  EXPECT_GT(overwritten, 0u);
+  EXPECT_EQ(ids.size() + overwritten, records.size());
+  EXPECT_EQ(ids.back(), records.back().recordId);
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+}
+
+// An append that stops after any of its writes, or half-way through one,
+// leaves every record that was there readable (those it was to overwrite
+// aside), and the next append puts the file right.
+TEST(EvtxLogUpdate, AStoppedAppendLosesNothingAndTheNextRepairs) {
+  struct Case {
+    const char* what;
+    std::vector<EvtxRecord> before;
+    size_t maxChunks;
+    size_t pieces;
+  };
+  const std::vector<EvtxRecord> sample = SampleRecords(10);
+  const Case cases[] = {
+      {"a new file", {}, 4, 4},
+      {"in the newest chunk", sample, 4, 3},
+      {"a new chunk", {Big(1)}, 4, 3},
+      {"over the oldest chunk", {Big(1), Big(2)}, 2, 4},
+  };
+  for (const Case& c : cases) {
+    const std::vector<uint8_t> base = c.before.empty() ? std::vector<uint8_t>{} : Written(c.before);
+    const uint64_t next = c.before.empty() ? 1 : c.before.back().recordId + 1;
+    const EvtxLogUpdate update = PlanAppend(base, Big(next), c.maxChunks);
+    ASSERT_EQ(update.pieces.size(), c.pieces) << c.what;
+    const std::vector<uint64_t> kept = [&] {
+      std::vector<uint64_t> ids = Ids(base);
+      ids.erase(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(update.overwritten));
+      return ids;
+    }();
+    for (size_t stop = 0; stop < 2 * update.pieces.size(); ++stop) {
+      std::vector<uint8_t> file = base;
+      EvtxLogUpdate part = update;
+      part.pieces.resize(stop / 2 + 1);
+      if (stop % 2 == 0) part.pieces.back().bytes.resize(part.pieces.back().bytes.size() / 2);
+      ApplyEvtxUpdate(part, file);
+      const std::vector<uint64_t> ids = Ids(file);
+      for (uint64_t id : kept)
+        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << c.what << ", stop " << stop << ": lost " << id;
+
+      ApplyEvtxUpdate(PlanAppend(file, Big(next + 1), c.maxChunks), file);
+      std::vector<std::string> diagnostics;
+      const std::vector<uint64_t> repaired = Ids(file, &diagnostics);
+      EXPECT_TRUE(diagnostics.empty()) << c.what << ", stop " << stop << ": " << diagnostics[0];
+      ASSERT_FALSE(repaired.empty()) << c.what;
+      EXPECT_EQ(repaired.back(), next + 1) << c.what << ", stop " << stop;
+    }
+  }
+}
+
+TEST(EvtxLogUpdate, AFileThatIsNoLogIsLeftAlone) {
+  std::vector<uint8_t> garbage(5000, 'x');
+  EvtxLogUpdate update;
+  std::string error;
+  EXPECT_FALSE(PlanEvtxAppend(EvtxReader(garbage), Big(1), 4, update, error));
+  EXPECT_NE(error.find("not an .evtx log"), std::string::npos) << error;
+  EXPECT_TRUE(update.pieces.empty());
+}
+
+// Windows' own files: an append starts a chunk of its own after the newest
+// (whose bytes this writer would not give back), in the unused space the file
+// was made with or at its end, and the file header counts the chunks in use:
+// the file reads as before, without a report, with the new records after.
+TEST(EvtxLogUpdate, AppendsToAWindowsFileKeepEveryRecord) {
+  for (const char* name : {"security.evtx", "system.evtx"}) {
+    const std::string path = evtxtest::SamplePath(name);
+    if (path.empty()) GTEST_SKIP() << "samples not available";
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(ReadFileBytes(path, &file));
+    const EvtxReadResult before = ReadEvtx(file);
+    ASSERT_FALSE(before.records.empty()) << name;
+    for (uint64_t k = 1; k <= 3; ++k)
+      ApplyEvtxUpdate(PlanAppend(file, Big(before.records.back().recordId + k), 4096), file);
+    std::vector<std::string> diagnostics;
+    const std::vector<uint64_t> ids = Ids(file, &diagnostics);
+    EXPECT_TRUE(diagnostics.empty()) << name << ": " << diagnostics[0];
+    ASSERT_EQ(ids.size(), before.records.size() + 3) << name;
+    EXPECT_TRUE(std::equal(before.records.begin(), before.records.end(), ids.begin(),
+                           [](const EvtxRecord& r, uint64_t id) { return r.recordId == id; }))
+        << name;
+  }
 }

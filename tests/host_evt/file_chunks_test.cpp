@@ -1,8 +1,14 @@
 // .evtx files read a chunk at a time: a wrapped log oldest first, counts from
 // the chunk headers, a seek that reads only the chunk it lands in, damage
 // reported and passed over, and a file far larger than the address space a
-// reader is allowed.
+// reader is allowed. A channel's log file written in place: an append
+// writes the newest chunk's end and the headers, a failed write loses
+// nothing, a clear leaves the header.
 #include <fstream>
+
+#include "platform/formats/evtx_reader.h"
+#include "platform/formats/file_bytes.h"
+#include "platform/host/faults/faults.h"
 
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/evt/evt_query_report.h"
@@ -75,6 +81,22 @@ class FileChunks : public WevtTest {
     }
     return ids;
   }
+
+  // A channel whose events are those of the file at `path`.
+  void FileChannel(const std::u16string& name, const std::string& path) {
+    host::ChannelConfig c;
+    c.name = name;
+    c.maxSize = 1 << 24;
+    host::AddFileChannel(Local(), c, path);
+  }
+
+  static std::vector<uint64_t> FileIds(const std::string& path, std::vector<std::string>* diagnostics) {
+    formats::EvtxReadResult read = formats::ReadEvtxFile(path);
+    *diagnostics = read.diagnostics;
+    std::vector<uint64_t> ids;
+    for (const auto& r : read.records) ids.push_back(r.recordId);
+    return ids;
+  }
 };
 
 TEST_F(FileChunks, AWrappedLogIsReadOldestFirst) {
@@ -115,6 +137,73 @@ TEST_F(FileChunks, DamageIsReportedAndPassedOver) {
   EXPECT_GT(ids.size(), 0u);
   ASSERT_FALSE(report.diagnostics.empty());
   EXPECT_NE(report.diagnostics[0].find("truncated"), std::string::npos) << report.diagnostics[0];
+}
+
+TEST_F(FileChunks, AnAppendWritesTheNewestChunksEndAndTheHeaders) {
+  const std::vector<uint8_t> bytes = ManyChunks(600);
+  const std::string path = Write("live.evtx", bytes);
+  FileChannel(u"Live", path);
+  host::ClearFaults();
+  EXPECT_EQ(host::AppendEvent(Local(), u"Live", Spec(7)), 601u);
+  EXPECT_EQ(host::CallCount("WriteFile"), 3u);
+  std::vector<uint8_t> after;
+  ASSERT_TRUE(formats::ReadFileBytes(path, &after));
+  ASSERT_EQ(after.size(), bytes.size());
+  const size_t newest = bytes.size() - kChunk;
+  EXPECT_TRUE(std::equal(bytes.begin() + 128, bytes.begin() + static_cast<std::ptrdiff_t>(newest), after.begin() + 128))
+      << "bytes before the newest chunk changed";
+  std::vector<std::string> diagnostics;
+  const std::vector<uint64_t> ids = FileIds(path, &diagnostics);
+  EXPECT_TRUE(diagnostics.empty()) << diagnostics[0];
+  ASSERT_EQ(ids.size(), 601u);
+  EXPECT_EQ(ids.back(), 601u);
+  host::Lock lock;
+  EXPECT_EQ(host::EventLogOf(Local()).FindChannel(u"Live")->RecordCount(), 601u);
+}
+
+// A write of an append that fails: the call fails, the file reads every
+// record it held, and the next append puts it right.
+TEST_F(FileChunks, AFailedAppendLosesNothingAndTheNextRepairs) {
+  for (unsigned failing = 1; failing <= 3; ++failing) {
+    const std::u16string name = u"Live" + std::u16string(1, static_cast<char16_t>(u'0' + failing));
+    const std::string path = Write("failing" + std::to_string(failing) + ".evtx", ManyChunks(600));
+    FileChannel(name, path);
+    host::ClearFaults();
+    host::InjectFault("WriteFile", failing, ERROR_WRITE_FAULT);
+    EXPECT_EQ(host::AppendEvent(Local(), name, Spec(7)), 0u) << failing;
+    host::ClearFaults();
+    std::vector<std::string> diagnostics;
+    std::vector<uint64_t> ids = FileIds(path, &diagnostics);
+    ASSERT_GE(ids.size(), 600u) << failing;
+    EXPECT_EQ(ids[599], 600u) << failing;
+
+    const uint64_t id = host::AppendEvent(Local(), name, Spec(8));
+    EXPECT_GT(id, 600u) << failing;
+    ids = FileIds(path, &diagnostics);
+    EXPECT_TRUE(diagnostics.empty()) << failing << ": " << diagnostics[0];
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ(ids.back(), id) << failing;
+    EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<uint64_t>()) == ids.end()) << failing;
+  }
+}
+
+// A clear with a backup: the events go to the backup file, the log file
+// keeps its header alone and ids start again at 1.
+TEST_F(FileChunks, AClearKeepsTheHeaderAloneAfterTheBackup) {
+  const std::string path = Write("cleared.evtx", ManyChunks(600));
+  FileChannel(u"Cleared", path);
+  const std::string backup = (dir_ / "backup.evtx").string();
+  {
+    host::Lock lock;
+    auto& service = host::EventLogOf(Local());
+    ASSERT_EQ(service.Clear(*service.FindChannel(u"Cleared"), host::WindowsPathOf(backup)), 0u);
+  }
+  std::vector<std::string> diagnostics;
+  EXPECT_EQ(FileIds(backup, &diagnostics).size(), 600u);
+  EXPECT_EQ(std::filesystem::file_size(path), kHeader);
+  EXPECT_EQ(host::AppendEvent(Local(), u"Cleared", Spec(1)), 1u);
+  EXPECT_EQ(FileIds(path, &diagnostics), std::vector<uint64_t>{1});
+  EXPECT_TRUE(diagnostics.empty()) << diagnostics[0];
 }
 
 // A child process whose address space is limited to far less than the file

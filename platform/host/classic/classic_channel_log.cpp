@@ -1,27 +1,13 @@
 #include "platform/host/classic/classic_channel_log.h"
 
-#include "platform/formats/evtx_writer.h"
-#include "platform/host/classic/classic_view.h"
-
 namespace host {
 
 ChannelClassicLog::ChannelClassicLog(Computer& computer, EventChannel& channel)
-    : computer_(computer.Name()), channel_(channel.config.name), log_(channel.Log()) {}
+    : EvtxClassicLog(channel.Log(), false), computer_(computer.Name()), channel_(channel.config.name) {}
 
 EventChannel* ChannelClassicLog::Channel() const {
   Computer* computer = Host::Get().Find(computer_);
   return computer ? EventLogOf(*computer).FindChannel(channel_) : nullptr;
-}
-
-std::span<const uint8_t> ChannelClassicLog::At(size_t index) {
-  const EventRecordPtr* found = log_->at(index);
-  static const EventRecordPtr none = std::make_shared<const formats::EvtxRecord>();
-  const EventRecordPtr& record = found ? *found : none;
-  if (record != cached_) {
-    cache_ = ClassicRecordOf(*record);
-    cached_ = record;
-  }
-  return cache_;
 }
 
 bool ChannelClassicLog::Full() {
@@ -32,7 +18,7 @@ bool ChannelClassicLog::Full() {
 
 DWORD ChannelClassicLog::WriteBackup(const std::string& linuxPath) {
   std::string error;
-  return formats::WriteEvtxFile(linuxPath, log_->copyAll(), error) ? 0 : ERROR_WRITE_FAULT;
+  return log_->writeTo(linuxPath, error) ? 0 : ERROR_WRITE_FAULT;
 }
 
 DWORD ChannelClassicLog::Clear() {

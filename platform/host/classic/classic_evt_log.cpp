@@ -9,7 +9,7 @@
 
 #include "platform/formats/evt_layout.h"
 #include "platform/formats/file_bytes.h"
-#include "platform/host/faults/faults.h"
+#include "platform/host/files/file_pieces.h"
 
 namespace host {
 namespace {
@@ -29,11 +29,6 @@ std::vector<uint8_t> WithLimits(std::vector<uint8_t> image, DWORD maxSize, DWORD
   header.Retention = retention;
   formats::StoreAt(std::span<uint8_t>(image), 0, header);
   return image;
-}
-
-bool WritePiece(int fd, const std::vector<uint8_t>& image, formats::EvtFilePiece piece) {
-  if (HOST_FAULT("WriteFile")) return false;
-  return pwrite(fd, image.data() + piece.offset, piece.length, piece.offset) == static_cast<ssize_t>(piece.length);
 }
 
 }  // namespace
@@ -112,12 +107,11 @@ DWORD EvtClassicLog::Save() {
   // pieces that changed, the header last.
   std::vector<formats::EvtFilePiece> pieces = file_.TakeChanges();
   if (rewriteWhole_) pieces.assign(1, formats::EvtFilePiece{0, static_cast<uint32_t>(file_.Image().size())});
-  const auto& image = file_.Image();
-  int fd = open(path_.c_str(), O_WRONLY | O_CREAT, 0644);
-  bool written = fd >= 0;
-  for (size_t i = 0; written && i < pieces.size(); ++i) written = WritePiece(fd, image, pieces[i]);
-  written = written && ftruncate(fd, static_cast<off_t>(image.size())) == 0;
-  if (fd >= 0) written = close(fd) == 0 && written;
+  const std::span<const uint8_t> image(file_.Image());
+  PieceWriter file(path_);
+  for (const formats::EvtFilePiece& piece : pieces) file.Write(piece.offset, image.subspan(piece.offset, piece.length));
+  file.Truncate(image.size());
+  const bool written = file.Close();
   NoteFileState();
   rewriteWhole_ = false;
   return written ? 0 : ERROR_WRITE_FAULT;

@@ -4,12 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/formats/evt_reader.h"
-#include "platform/formats/evtx_reader.h"
-#include "platform/formats/file_bytes.h"
 #include "platform/formats/file_window.h"
-#include "platform/host/classic/classic_view.h"
 #include "platform/host/classic/evt_file_log.h"
+#include "platform/host/classic/evtx_classic_log.h"
 
 namespace host {
 
@@ -26,8 +23,6 @@ size_t ClassicLog::LowerBound(uint32_t number) {
   return low;
 }
 
-uint32_t RecordListLog::NumberAt(size_t index) { return formats::EvtRecordView(records_[index]).RecordNumber(); }
-
 namespace {
 
 // False when the file cannot be read; *evtx tells whether it starts with
@@ -39,17 +34,6 @@ bool StartsAsEvtx(const std::string& linuxPath, bool* evtx) {
   char start[8] = {};
   *evtx = window.Read(0, start, sizeof start) == sizeof start && std::equal(kSignature, kSignature + 8, start);
   return true;
-}
-
-// The classic view of an .evtx file's events, in record-id order.
-std::unique_ptr<ClassicLog> EvtxBackup(const std::vector<uint8_t>& bytes) {
-  formats::EvtxReadResult read = formats::ReadEvtx(bytes);
-  if (!read.valid) return nullptr;
-  std::sort(read.records.begin(), read.records.end(),
-            [](const auto& a, const auto& b) { return a.recordId < b.recordId; });
-  std::vector<std::vector<uint8_t>> records;
-  for (const auto& r : read.records) records.push_back(ClassicRecordOf(r));
-  return std::make_unique<RecordListLog>(std::move(records), (read.header.flags & 2) != 0);
 }
 
 }  // namespace
@@ -68,9 +52,7 @@ DWORD ReadClassicBackupFile(const std::string& linuxPath, std::unique_ptr<Classi
     *out = EvtFileLog::Open(linuxPath, &error);
     return error;
   }
-  std::vector<uint8_t> bytes;
-  if (!formats::ReadFileBytes(linuxPath, &bytes)) return ERROR_ACCESS_DENIED;
-  *out = EvtxBackup(bytes);
+  *out = EvtxClassicLog::OpenFile(linuxPath);
   return *out ? 0 : ERROR_EVENTLOG_FILE_CORRUPT;
 }
 

@@ -47,26 +47,7 @@ class ClassicLog {
   // GetNumberOfEventLogRecords: the span of record numbers held.
   uint32_t Count() { return Size() == 0 ? 0 : NumberAt(Size() - 1) - NumberAt(0) + 1; }
   // Index of the first record whose number is at least `number` (Size() when none).
-  size_t LowerBound(uint32_t number);
-};
-
-// A read-only log made of records read from a file (OpenBackupEventLogW).
-class RecordListLog : public ClassicLog {
- public:
-  RecordListLog(std::vector<std::vector<uint8_t>> records, bool full) : records_(std::move(records)), full_(full) {}
-
-  size_t Size() override { return records_.size(); }
-  uint32_t NumberAt(size_t index) override;
-  std::span<const uint8_t> At(size_t index) override { return records_[index]; }
-  bool Full() override { return full_; }
-  uint64_t Generation() override { return 0; }
-  // A backup file is read-only: neither backed up again nor cleared.
-  DWORD WriteBackup(const std::string&) override { return ERROR_INVALID_HANDLE; }
-  DWORD Clear() override { return ERROR_INVALID_HANDLE; }
-
- private:
-  std::vector<std::vector<uint8_t>> records_;
-  bool full_;
+  virtual size_t LowerBound(uint32_t number);
 };
 
 // Reads a backup file (.evt, or .evtx in its classic view). 0 or the error:

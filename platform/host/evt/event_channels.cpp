@@ -65,12 +65,14 @@ std::shared_ptr<EventRecordLog> EventChannel::Log() {
   return log_;
 }
 
-void EventChannel::Materialize() {
-  Log();
-  if (!log_->file) return;
-  log_->materialize();
-  estimatedBytes_ = 0;
-  for (const auto& r : log_->records) estimatedBytes_ += EstimateRecordBytes(*r);
+void EventChannel::ReopenFile(uint64_t added) {
+  const uint64_t before = log_->size() + added;
+  std::string error;
+  log_->file = EvtxFileRecords::Open(backingFile, &error);
+  loadDiagnostics = log_->file ? log_->file->diagnostics() : std::vector<std::string>{error};
+  if (log_->size() < before) log_->removed += before - log_->size();
+  if (log_->file)
+    nextRecordId = std::max({nextRecordId, log_->file->newestRecordId() + 1, log_->file->header().nextRecordId});
 }
 
 ULONGLONG EventChannel::FileSize() {
@@ -149,12 +151,6 @@ DWORD EventLogService::MapComputerPath(std::u16string_view windowsPath, std::str
   return MapPath(path, linuxPath);
 }
 
-DWORD EventLogService::SaveBackingFile(EventChannel& channel) {
-  if (channel.backingFile.empty()) return 0;
-  std::string error;
-  return formats::WriteEvtxFile(channel.backingFile, channel.log_->copyAll(), error) ? 0 : ERROR_WRITE_FAULT;
-}
-
 DWORD EventLogService::MakeRoom(EventChannel& channel, uint64_t bytes) {
   auto fits = [&] {
     ULONGLONG total = channel.estimatedBytes_ + bytes;
@@ -176,30 +172,30 @@ DWORD EventLogService::MakeRoom(EventChannel& channel, uint64_t bytes) {
 }
 
 DWORD EventLogService::Append(EventChannel& channel, formats::EvtxRecord record) {
-  channel.Materialize();
+  if (!channel.backingFile.empty()) return AppendToFile(channel, record);
   uint64_t bytes = EstimateRecordBytes(record);
   if (DWORD e = MakeRoom(channel, bytes)) return e;
   channel.nextRecordId = std::max(channel.nextRecordId, record.recordId + 1);
   channel.estimatedBytes_ += bytes;
   channel.log_->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(record)));
-  return SaveBackingFile(channel);
+  return 0;
 }
 
 DWORD EventLogService::Clear(EventChannel& channel, const std::u16string& backupPath) {
-  channel.Materialize();
   auto& log = *channel.Log();
   if (!backupPath.empty()) {
     std::string target;
     if (DWORD e = MapComputerPath(backupPath, &target)) return e;
     std::string error;
-    if (!formats::WriteEvtxFile(target, log.copyAll(), error)) return ERROR_WRITE_FAULT;
+    if (!log.writeTo(target, error)) return ERROR_WRITE_FAULT;
   }
+  if (!channel.backingFile.empty()) return ClearFile(channel);
   log.removed += log.records.size();
   log.records.clear();
   ++log.generation;
   channel.estimatedBytes_ = 0;
   channel.nextRecordId = 1;
-  return SaveBackingFile(channel);
+  return 0;
 }
 
 DWORD EventLogService::Archive(EventChannel& channel, std::string* archivePath) {

@@ -3,8 +3,9 @@
 // use to set them up. The Evt* functions of Wevtapi.dll read this model.
 //
 // A channel keeps its events in memory, or in an .evtx file (its log file,
-// read a chunk at a time as readers reach its events, taken into memory and
-// written back when the log changes). Record ids are
+// read a chunk at a time as readers reach its events; an append writes the
+// chunk it changes and the file header in place, a clear leaves the header
+// alone). Record ids are
 // 64-bit and continue from the channel's next id; a full channel overwrites
 // its oldest events, archives itself ("Archive-<base>-<time>.evtx" beside the
 // log file) or refuses new events, after its retention settings.
@@ -46,10 +47,9 @@ struct EventRecordLog {
     if (file) return file->oldestRecordId();
     return records.empty() ? 0 : records.front()->recordId;
   }
-  // Every event in order (read whole from a file).
-  std::vector<formats::EvtxRecord> copyAll();
-  // Reads the file's events into `records`, so that the log can change.
-  void materialize();
+  // Writes every event in order to a new .evtx file, one at a time (a log
+  // in a file is read a chunk at a time); false with `error` set.
+  bool writeTo(const std::string& path, std::string& error);
 };
 
 struct ChannelConfig {
@@ -84,8 +84,10 @@ class EventChannel {
   // Estimated size of the log file in bytes (header plus 64 KiB chunks).
   ULONGLONG FileSize();
   uint64_t RecordCount() { return Log()->size(); }
-  // Reads a backing file's events into memory before the log changes.
-  void Materialize();
+  // Reads the backing file's chunk headers again after it was written;
+  // `added` events were appended since the log was last read, and the
+  // events the file no longer holds count as rolled out.
+  void ReopenFile(uint64_t added);
 
  private:
   friend class EventLogService;
@@ -168,7 +170,9 @@ class EventLogService {
 
  private:
   DWORD MakeRoom(EventChannel& channel, uint64_t bytes);
-  DWORD SaveBackingFile(EventChannel& channel);
+  // Append and Clear of a channel whose events are in its backing file.
+  DWORD AppendToFile(EventChannel& channel, const formats::EvtxRecord& record, bool archived = false);
+  DWORD ClearFile(EventChannel& channel);
   Computer& computer_;
   std::map<std::u16string, std::unique_ptr<EventChannel>, NoCaseLess> channels_;
   std::map<std::u16string, Publisher, NoCaseLess> publishers_;

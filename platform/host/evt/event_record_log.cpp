@@ -2,21 +2,15 @@
 
 namespace host {
 
-std::vector<formats::EvtxRecord> EventRecordLog::copyAll() {
-  std::vector<formats::EvtxRecord> all;
-  uint64_t count = size();
-  all.reserve(static_cast<size_t>(count));
-  for (uint64_t i = 0; i < count; ++i)
-    if (const EventRecordPtr* r = at(i)) all.push_back(**r);
-  return all;
-}
-
-void EventRecordLog::materialize() {
-  if (!file) return;
-  uint64_t count = file->size();
-  for (uint64_t i = 0; i < count; ++i)
-    if (const EventRecordPtr* r = file->at(i)) records.push_back(*r);
-  file.reset();
+bool EventRecordLog::writeTo(const std::string& path, std::string& error) {
+  formats::EvtxFileWriter writer;
+  if (!writer.Open(path, error)) return false;
+  const uint64_t count = size();
+  for (uint64_t i = 0; i < count; ++i) {
+    const EventRecordPtr* r = at(i);
+    if (r && !writer.Add(**r, error)) return false;
+  }
+  return writer.Finish(error);
 }
 
 }  // namespace host

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/api/kernel.h"
-#include "platform/formats/evtx_writer.h"
 #include "platform/host/evt/evt_log_source.h"
 #include "platform/host/evt/evt_variant_buffer.h"
 #include "platform/host/evt/wevtapi.h"
@@ -99,7 +98,7 @@ BOOL WINAPI EvtExportLog(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWST
   struct stat info {};
   if (stat(target.c_str(), &info) == 0) return Fail(ERROR_FILE_EXISTS);
   std::string error;
-  if (!formats::WriteEvtxFile(target, source.log->copyAll(), error)) {
+  if (!source.log->writeTo(target, error)) {
     size_t slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
     return Fail(stat(folder.c_str(), &info) != 0 ? ERROR_PATH_NOT_FOUND : ERROR_WRITE_FAULT);
