@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/api/oleauto.h"
+#include "platform/api/wide.h"
 
 namespace com {
 
@@ -31,7 +32,7 @@ class Bstr {
     return &b_;
   }
   // The text; a null BSTR is the empty text.
-  std::u16string Text() const { return b_ ? std::u16string(b_, SysStringLen(b_)) : std::u16string(); }
+  std::u16string Text() const { return b_ ? std::u16string(plat::U(b_), SysStringLen(b_)) : std::u16string(); }
 
  private:
   BSTR b_ = nullptr;

@@ -224,9 +224,9 @@ bool ParseEvtxSid(std::u16string_view text, std::vector<uint8_t>& sid) {
 
 std::u16string EvtxGuidText(const GUID& g) {
   char buf[40];
-  int n =
-      std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
-                    g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+  int n = std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                        static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
+                        g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
   std::u16string out;
   AppendAscii(out, buf, static_cast<size_t>(n));
   return out;

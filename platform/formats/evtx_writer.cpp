@@ -1,10 +1,15 @@
 #include "platform/formats/evtx_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#endif
 
 #include "platform/formats/evtx_reader.h"
 
@@ -57,6 +62,30 @@ bool WriteEvtx(const std::vector<EvtxRecord>& records, std::vector<uint8_t>& out
   return true;
 }
 
+namespace {
+
+// The file opened for writing in binary mode, and a write at an offset. On
+// Windows the C runtime has no pwrite: the write follows a seek, which is
+// sound because the writer is the only user of its descriptor.
+#ifdef _WIN32
+int OpenForWriting(const std::string& path) {
+  return ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+long long WriteAt(int fd, const uint8_t* data, size_t size, uint64_t offset) {
+  if (::_lseeki64(fd, static_cast<long long>(offset), SEEK_SET) < 0) return -1;
+  return ::_write(fd, data, static_cast<unsigned>(std::min<size_t>(size, 1u << 30)));
+}
+#else
+int OpenForWriting(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+ssize_t WriteAt(int fd, const uint8_t* data, size_t size, uint64_t offset) {
+  return ::pwrite(fd, data, size, static_cast<off_t>(offset));
+}
+#endif
+
+}  // namespace
+
 bool WriteEvtxFile(const std::string& path, const std::vector<EvtxRecord>& records, std::string& error,
                    const EvtxWriteOptions& options) {
   EvtxFileWriter writer;
@@ -73,7 +102,7 @@ EvtxFileWriter::~EvtxFileWriter() {
 }
 
 bool EvtxFileWriter::Open(const std::string& path, std::string& error) {
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  fd_ = OpenForWriting(path);
   if (fd_ < 0) {
     error = "cannot create " + path + ": " + std::strerror(errno);
     return false;
@@ -85,7 +114,7 @@ bool EvtxFileWriter::Open(const std::string& path, std::string& error) {
 bool EvtxFileWriter::writeAt(uint64_t offset, const std::vector<uint8_t>& bytes, std::string& error) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    auto n = WriteAt(fd_, bytes.data() + done, bytes.size() - done, offset + done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error = "cannot write " + path_ + ": " + std::strerror(n < 0 ? errno : EIO);

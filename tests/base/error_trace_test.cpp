@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/errors.h"
+#include "tests/support/system_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/trace_file.h"
 
@@ -27,7 +28,8 @@ class ErrorTraceTest : public ::testing::Test {
 TEST_F(ErrorTraceTest, Win32ReportTracesTwice) {
   Open(10);
   EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
-  std::string m = "Failed to rename working file. Error details: The system cannot find the file specified.";
+  std::string m = "Failed to rename working file. Error details: " +
+                  Utf16ToUtf8(testsupport::SystemErrorText(2, u"The system cannot find the file specified."));
   std::string text = Lines();
   EXPECT_NE(text.find("|10| Win32 Error: 2(" + m + "), HR: 80004005.\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("|10| Error: " + m + ", HR: 80004005\r\n"), std::string::npos) << text;
@@ -47,7 +49,8 @@ TEST_F(ErrorTraceTest, TraceExceptionOnlyWhenTheLevelPasses) {
   TraceException(Tracer::Instance(), 20, u"Failed to dump event descriptions", Win32Exception(5));
   TraceException(Tracer::Instance(), 30, u"dropped", Win32Exception(5));
   std::string text = Lines();
-  EXPECT_NE(text.find("|20| Failed to dump event descriptions: Win32 exception: Access is denied. (Code:5)\r\n"),
+  std::string denied = Utf16ToUtf8(testsupport::SystemErrorText(5, u"Access is denied."));
+  EXPECT_NE(text.find("|20| Failed to dump event descriptions: Win32 exception: " + denied + " (Code:5)\r\n"),
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("dropped"), std::string::npos);

@@ -9,6 +9,7 @@
 
 #include "collect/rendered_event_view.h"
 #include "filter/event_filter.h"
+#include "platform/api/wide.h"
 #include "platform/formats/evt_record.h"
 
 namespace filtertest {
@@ -42,7 +43,7 @@ class VistaRecord {
  public:
   VistaRecord() : system_(EvtSystemPropertyIdEND, EVT_VARIANT{}) {}
   VistaRecord& Text(EVT_SYSTEM_PROPERTY_ID id, std::u16string text) {
-    Set(id, EvtVarTypeString).StringVal = texts_.emplace_back(std::move(text)).c_str();
+    Set(id, EvtVarTypeString).StringVal = plat::W(texts_.emplace_back(std::move(text)).c_str());
     return *this;
   }
   VistaRecord& Level(uint8_t level) { return Set(EvtSystemLevel, EvtVarTypeByte).ByteVal = level, *this; }
@@ -55,7 +56,7 @@ class VistaRecord {
   VistaRecord& UserString(std::u16string text) {
     EVT_VARIANT& v = user_.emplace_back();
     v.Type = EvtVarTypeString;
-    v.StringVal = texts_.emplace_back(std::move(text)).c_str();
+    v.StringVal = plat::W(texts_.emplace_back(std::move(text)).c_str());
     return *this;
   }
   // The record as the renderer holds it, seen as the filter sees it.

@@ -1,17 +1,13 @@
 // The filter document: reading, derived flags, writing and the file forms.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <stdexcept>
 
 #include "base/text.h"
 #include "base/xml.h"
 #include "filter/event_filter.h"
 #include "filter_test_records.h"
-#include "platform/host/faults/faults.h"
-#include "tests/support/child_process.h"
 #include "tests/support/file_text.h"
-#include "tests/support/full_disk.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/thrown_text.h"
 
@@ -137,7 +133,6 @@ TEST(FilterXml, TheWrittenDocument) {
 
 class FilterFile : public ::testing::Test {
  protected:
-  void TearDown() override { host::ClearFaults(); }
   testsupport::TempDir dir;
   std::u16string path = dir.Wide("/filters.xml");
 };
@@ -162,35 +157,6 @@ TEST_F(FilterFile, SaveAndLoadRoundTrip) {
   EXPECT_EQ(loaded.IncludingFilters[0]->FilterFlags, 0x224u);
   EXPECT_EQ(FilterText(*loaded.IncludingFilters[0]), FilterText(*f));
   EXPECT_THROW(loaded.LoadFromFile(dir.Wide("/none.xml")), std::runtime_error);
-}
-
-TEST_F(FilterFile, AFailedRenameLeavesTheOldFile) {
-  { std::ofstream(dir.path() + "/filters.xml") << "old"; }
-  CEventFilter set;
-  host::InjectFault("MoveFileExW", 1, 5);
-  EXPECT_THROW(set.SaveToFile(path), std::runtime_error);
-  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
-  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving")) << "the new file is removed";
-  host::ClearFaults();
-  set.SaveToFile(path);
-  EXPECT_NE(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
-}
-
-// Saves a large set with the file size limited, as a full disk would stop it.
-EC_CHILD_ROLE(filter_save_over_limit) {
-  testsupport::LimitFileSize(4096);
-  CEventFilter set;
-  for (int i = 0; i < 200; ++i) set.AddIncludingFilter(i);
-  return testsupport::ThrownText([&] { set.SaveToFile(cmr::Utf8ToUtf16(args.at(0))); }) == "xml config file save error"
-             ? 0
-             : 1;
-}
-
-TEST_F(FilterFile, AFailedWriteLeavesTheOldFile) {
-  { std::ofstream(dir.path() + "/filters.xml") << "old"; }
-  EXPECT_EQ(testsupport::RunChild("filter_save_over_limit", {dir.path() + "/filters.xml"}), 0);
-  EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/filters.xml"), "old");
-  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/filters.xml.saving"));
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
 #include "tests/support/shell_command.h"
+#include "tests/support/testdata.h"
 
 using namespace formats;
 
 namespace {
 
-const std::string kSystemLog = EC_TESTDATA_DIR "/logs/SysEvent.Evt";
+const std::string kSystemLog = testsupport::TestdataPath("logs/SysEvent.Evt");
 
 // The real System log of a Windows XP computer, copied while the log was in
 // use: dirty, wrapped, with a record split at the end of the file.
@@ -117,7 +118,11 @@ std::vector<Exported> ParseEvtexport(const std::string& text) {
 std::string UtcText(uint32_t seconds) {
   const std::time_t t = seconds;
   std::tm tm{};
+#ifdef _WIN32
+  gmtime_s(&tm, &t);
+#else
   gmtime_r(&t, &tm);
+#endif
   char text[64];
   std::strftime(text, sizeof text, "%b %d, %Y %H:%M:%S UTC", &tm);
   return text;

@@ -5,6 +5,7 @@
 
 #include "platform/api/utf.h"
 #include "platform/formats/evtx_system.h"
+#include "tests/support/testdata.h"
 
 namespace evtxtest {
 namespace {
@@ -33,7 +34,7 @@ std::u16string Text(const formats::EvtxValue& v) { return formats::EvtxValueText
 }  // namespace
 
 std::string SamplePath(const std::string& name) {
-  std::string path = std::string(EC_TESTDATA_DIR) + "/logs/" + name;
+  std::string path = testsupport::TestdataPath("logs/" + name);
   return std::ifstream(path).good() ? path : std::string();
 }
 

@@ -9,7 +9,7 @@
 
 namespace evtxtest {
 
-// EC_TESTDATA_DIR "/logs/<name>", or empty when the file is absent.
+// The sample "logs/<name>" of the test data folder, or empty when it is absent.
 std::string SamplePath(const std::string& name);
 
 // One JSON line with the values the cross check compares (see cross_check.py).

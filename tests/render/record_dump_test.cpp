@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/exceptions.h"
+#include "platform/api/wide.h"
 #include "platform/formats/evt_record.h"
 #include "render/sid_cache.h"
 #include "tests/render/render_test_files.h"
@@ -123,7 +124,7 @@ TEST_F(RecordDumpTest, RenderedEventFieldsInOrder) {
   static BYTE sid[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
   std::vector<EVT_VARIANT> system(EvtSystemPropertyIdEND, Typed(EvtVarTypeNull));
   system[EvtSystemProviderName] = Typed(EvtVarTypeString);
-  system[EvtSystemProviderName].StringVal = u"Prov:A";
+  system[EvtSystemProviderName].StringVal = plat::W(u"Prov:A");
   system[EvtSystemEventID] = Typed(EvtVarTypeUInt16);
   system[EvtSystemEventID].UInt16Val = 4624;
   system[EvtSystemLevel] = Typed(EvtVarTypeByte);
@@ -139,14 +140,14 @@ TEST_F(RecordDumpTest, RenderedEventFieldsInOrder) {
   system[EvtSystemActivityID] = Typed(EvtVarTypeGuid);
   system[EvtSystemActivityID].GuidVal = &activity;
   system[EvtSystemComputer] = Typed(EvtVarTypeString);
-  system[EvtSystemComputer].StringVal = u"PC:1";
+  system[EvtSystemComputer].StringVal = plat::W(u"PC:1");
   system[EvtSystemUserID] = Typed(EvtVarTypeSid);
   system[EvtSystemUserID].SidVal = sid;
   system[EvtSystemVersion] = Typed(EvtVarTypeByte);
   system[EvtSystemVersion].ByteVal = 2;
   std::vector<EVT_VARIANT> user(2, Typed(EvtVarTypeString));
-  user[0].StringVal = u"x";
-  user[1].StringVal = u"%%1";
+  user[0].StringVal = plat::W(u"x");
+  user[1].StringVal = plat::W(u"%%1");
   RenderedEvent event;
   event.Assign(system, user);
 

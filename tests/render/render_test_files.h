@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,7 +18,8 @@ namespace rendertest {
 inline std::string ScratchPath(const std::string& name) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string test = info != nullptr ? info->name() : "none";
-  return "/tmp/ec-render-" + std::to_string(getpid()) + "-" + test + "-" + name;
+  std::string file = "ec-render-" + std::to_string(getpid()) + "-" + test + "-" + name;
+  return (std::filesystem::temp_directory_path() / file).string();
 }
 
 inline std::u16string Wide(const std::string& path) { return cmr::Utf8ToUtf16(path); }

@@ -8,6 +8,7 @@
 #include "base/exceptions.h"
 #include "platform/api/errors.h"
 #include "platform/api/kernel.h"
+#include "platform/api/wide.h"
 #include "tests/support/evt_values.h"
 
 using namespace cmr;
@@ -61,7 +62,7 @@ const EvtRenderFunctions kFake{FakeCreateRenderContext, FakeRender, FakeClose};
 std::vector<EVT_VARIANT> SystemValues() {
   std::vector<EVT_VARIANT> v(EvtSystemPropertyIdEND, Typed(EvtVarTypeNull));
   v[EvtSystemProviderName] = Typed(EvtVarTypeString);
-  v[EvtSystemProviderName].StringVal = u"Provider";
+  v[EvtSystemProviderName].StringVal = plat::W(u"Provider");
   v[EvtSystemEventID] = Typed(EvtVarTypeUInt16);
   v[EvtSystemEventID].UInt16Val = 5;
   v[EvtSystemTimeCreated] = Typed(EvtVarTypeFileTime);
@@ -69,7 +70,7 @@ std::vector<EVT_VARIANT> SystemValues() {
   v[EvtSystemEventRecordId] = Typed(EvtVarTypeUInt64);
   v[EvtSystemEventRecordId].UInt64Val = 1ull << 40;
   v[EvtSystemComputer] = Typed(EvtVarTypeString);
-  v[EvtSystemComputer].StringVal = u"PC1";
+  v[EvtSystemComputer].StringVal = plat::W(u"PC1");
   return v;
 }
 
@@ -78,7 +79,7 @@ class RenderedEventTest : public ::testing::Test {
   void SetUp() override {
     g_system = SystemValues();
     g_user = {Typed(EvtVarTypeString)};
-    g_user[0].StringVal = u"insert";
+    g_user[0].StringVal = plat::W(u"insert");
     g_renderError = g_contextError = 0;
     g_openContexts = 0;
   }
@@ -90,7 +91,7 @@ TEST_F(RenderedEventTest, RenderFillsSystemAndUserValuesAndClosesContexts) {
   EXPECT_EQ(g_openContexts, 0);
   EXPECT_EQ(event.SystemCount(), static_cast<DWORD>(EvtSystemPropertyIdEND));
   ASSERT_EQ(event.UserCount(), 1u);
-  EXPECT_EQ(std::u16string(event.UserValue(0).StringVal), u"insert");
+  EXPECT_EQ(std::u16string(plat::U(event.UserValue(0).StringVal)), u"insert");
   EXPECT_EQ(event.ProviderName(), u"Provider");
   EXPECT_EQ(event.Computer(), u"PC1");
   EXPECT_EQ(event.EventId(), 5);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/api/wide.h"
 #include "tests/support/evt_values.h"
 
 using namespace cmr;
@@ -38,7 +39,7 @@ TEST(VariantText, TextOfEachType) {
       {EvtVarTypeHexInt32, [](EVT_VARIANT& v) { v.UInt32Val = 0xBEEF; }, u"0xbeef"},
       {EvtVarTypeHexInt64, [](EVT_VARIANT& v) { v.UInt64Val = 0x8000000000000000ull; }, u"0x8000000000000000"},
       {EvtVarTypeNull, [](EVT_VARIANT&) {}, u"NULL"},
-      {EvtVarTypeString, [](EVT_VARIANT& v) { v.StringVal = u"Security"; }, u"Security"},
+      {EvtVarTypeString, [](EVT_VARIANT& v) { v.StringVal = plat::W(u"Security"); }, u"Security"},
       {EvtVarTypeAnsiString, [](EVT_VARIANT& v) { v.AnsiStringVal = "narrow"; }, u"narrow"},
       {EvtVarTypeBinary, [](EVT_VARIANT& v) { v.BinaryVal = kBytes, v.Count = 3; }, u"001AFF"},
       {EvtVarTypeGuid, [](EVT_VARIANT& v) { v.GuidVal = &kGuid; }, u"54849625-5478-4994-A5BA-3E3B0328C30D"},

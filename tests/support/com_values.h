@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/api/oleauto.h"
+#include "platform/api/wide.h"
 
 namespace testsupport {
 
@@ -20,7 +21,7 @@ struct Bstr {
     b = nullptr;
     return &b;
   }
-  std::u16string Text() const { return b ? std::u16string(b, SysStringLen(b)) : u"<null>"; }
+  std::u16string Text() const { return b ? std::u16string(plat::U(b), SysStringLen(b)) : u"<null>"; }
 };
 
 // Takes the thread's error object: its description, or "<none>" when there is none.

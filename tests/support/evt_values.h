@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/api/evt.h"
+#include "platform/api/wide.h"
 
 namespace testsupport {
 
@@ -14,7 +15,7 @@ inline EVT_VARIANT Typed(DWORD type) {
 
 inline EVT_VARIANT StringValue(const char16_t* text) {
   EVT_VARIANT v = Typed(EvtVarTypeString);
-  v.StringVal = text;
+  v.StringVal = plat::W(text);
   return v;
 }
 

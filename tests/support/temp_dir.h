@@ -1,8 +1,9 @@
-// A fresh folder under /tmp for one test, removed afterwards.
+// A fresh folder in the system's temporary folder for one test, removed
+// afterwards.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -11,9 +12,18 @@ namespace testsupport {
 class TempDir {
  public:
   TempDir() {
-    char pattern[] = "/tmp/ec-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot create a folder under /tmp");
-    path_ = pattern;
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path();
+    std::random_device seed;
+    std::mt19937 pick(seed());
+    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      std::string name = "ec-test-";
+      for (int i = 0; i < 8; ++i) name += letters[pick() % (sizeof letters - 1)];
+      std::error_code failed;
+      if (fs::create_directory(base / name, failed)) path_ = (base / name).string();
+    }
+    if (path_.empty()) throw std::runtime_error("cannot create a folder in " + base.string());
   }
   ~TempDir() {
     std::error_code ignored;

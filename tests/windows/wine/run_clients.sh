@@ -15,36 +15,18 @@ dll=$(realpath "$1")
 client=$(realpath "$2")
 linux_tool=${3:-}
 
-for tool in wine wineboot winepath wineserver; do
-  command -v "$tool" >/dev/null || { echo "Wine is not installed ($tool missing)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/ec-wine.XXXXXX")
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/fresh_prefix.sh"
 
 failures=0
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
-winpath() { winepath -w "$1" 2>/dev/null; }
 # HKEY_CLASSES_ROOT is exported once per state and read from the file:
 # reg_value FILE KEY [NAME] prints the value, nothing when it is missing.
 export_classes() { wine reg export HKEY_CLASSES_ROOT "$(winpath "$1")" /y >/dev/null 2>&1 || fail "reg export"; }
 reg_value() { python3 "$here/reg_value.py" "$@"; }
 
-# A fresh prefix's first start-up can fail while the machine is busy: it is
-# tried a second time, and its own output is shown when that fails too.
-if ! wineboot -i >"$work/wineboot.log" 2>&1 && ! wineboot -i >>"$work/wineboot.log" 2>&1; then
-  cat "$work/wineboot.log" >&2
-  echo "wineboot failed" >&2
-  exit 1
-fi
 wdll=$(winpath "$dll")
 
 classes=(EventLogEnum EventLog FilterEnum Filter FilterISEnum FilterIS Filters LogInfo Task TaskConfig TaskResult2 TaskResult)
