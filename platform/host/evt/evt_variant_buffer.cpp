@@ -3,29 +3,19 @@
 #include <cstring>
 
 #include "platform/api/errors.h"
+#include "platform/formats/evtx_value.h"
 
 namespace host {
 namespace {
 
 size_t Align8(size_t n) { return (n + 7) & ~static_cast<size_t>(7); }
 
-// Size of one element of a fixed-size type inside an array.
+// Size of one element inside an array in memory: the file's width for the
+// fixed-size types, a pointer's for SizeT, and a pointer slot for the rest.
 size_t ElementSize(EVT_VARIANT_TYPE t) {
-  switch (t) {
-    case EvtVarTypeSByte:
-    case EvtVarTypeByte: return 1;
-    case EvtVarTypeInt16:
-    case EvtVarTypeUInt16: return 2;
-    case EvtVarTypeInt32:
-    case EvtVarTypeUInt32:
-    case EvtVarTypeHexInt32:
-    case EvtVarTypeBoolean:
-    case EvtVarTypeSingle: return 4;
-    case EvtVarTypeGuid:
-    case EvtVarTypeSysTime: return 16;
-    case EvtVarTypeSizeT: return sizeof(size_t);
-    default: return 8;
-  }
+  if (t == EvtVarTypeSizeT) return sizeof(size_t);
+  const size_t fixed = formats::EvtxFixedValueSize(static_cast<uint8_t>(t));
+  return fixed != 0 ? fixed : 8;
 }
 
 bool IsPointerElement(EVT_VARIANT_TYPE t) {
