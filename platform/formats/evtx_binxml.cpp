@@ -83,6 +83,7 @@ bool EvtxChunkParser::fail(const char* what, size_t at) {
 
 bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std::string& error) {
   error_.clear();
+  placed_.clear();
   event = EvtxEvent{};
   event.names = names_;
   event.shared = shared_;
@@ -103,6 +104,50 @@ bool EvtxChunkParser::parseEvent(size_t begin, size_t end, EvtxEvent& event, std
   event_ = nullptr;
   if (!ok) error = error_.empty() ? "malformed Binary XML" : error_;
   return ok;
+}
+
+bool EvtxChunkParser::readInstance(size_t begin, size_t end, EvtxInstanceView& out) const {
+  out.values.clear();
+  out.key.clear();
+  return end <= chunk_.size() && readInstanceAt(begin, end, 0, out);
+}
+
+bool EvtxChunkParser::readInstanceAt(size_t begin, size_t end, int depth, EvtxInstanceView& out) const {
+  size_t pos = begin;
+  if (depth > kMaxFragmentDepth || pos >= end) return false;
+  if (Base(chunk_[pos]) == kTokFragmentHeader) {
+    if (pos + 4 > end) return false;
+    pos += 4;
+  }
+  if (pos + 10 > end || Base(chunk_[pos]) != kTokTemplateInstance) return false;
+  uint32_t defOffset = EvtxLoad<uint32_t>(chunk_, pos + 6);
+  pos += 10;
+  if (defOffset == pos) {  // the definition follows inline
+    if (pos + 24 > end) return false;
+    pos += 24 + size_t{EvtxLoad<uint32_t>(chunk_, pos + 20)};
+    if (pos > end) return false;
+  }
+  if (pos + 4 > end) return false;
+  uint32_t count = EvtxLoad<uint32_t>(chunk_, pos);
+  pos += 4;
+  if (count > (end - pos) / 4) return false;
+  out.key.append(reinterpret_cast<const char*>(&defOffset), sizeof defOffset);
+  out.key.append(reinterpret_cast<const char*>(&count), sizeof count);
+  size_t first = out.values.size();
+  size_t data = pos + size_t{count} * 4;
+  for (uint32_t i = 0; i < count; ++i) {
+    EvtxInstanceView::Value v{static_cast<uint32_t>(data), EvtxLoad<uint16_t>(chunk_, pos + 4 * i),
+                              chunk_[pos + 4 * i + 2]};
+    out.values.push_back(v);
+    out.key.push_back(static_cast<char>(v.type));
+    data += v.size;
+  }
+  if (data > end || (data < end && Base(chunk_[data]) != kTokEof)) return false;
+  for (size_t i = first; i < first + count; ++i) {
+    EvtxInstanceView::Value v = out.values[i];
+    if (v.type == kEvtxBinXmlType && !readInstanceAt(v.offset, size_t{v.offset} + v.size, depth + 1, out)) return false;
+  }
+  return true;
 }
 
 bool EvtxChunkParser::parseFragment(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth) {
@@ -459,6 +504,7 @@ inline void EvtxChunkParser::emitSubstitution(const Template& t, uint32_t sub, I
   EvtxNode n;
   if (v.placed == kEvtxNone) {
     v.placed = static_cast<uint32_t>(event_->values.size());
+    placed_.push_back({v.offset, v.size, v.type});
     DecodeEvtxValue(v.type, chunk_.subspan(v.offset, v.size), event_->values.emplace_back());
   }
   n.kind = EvtxNodeKind::Value;

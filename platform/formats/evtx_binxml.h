@@ -36,6 +36,21 @@ enum EvtxToken : uint8_t {
   kTokMoreFlag = 0x40,
 };
 
+// A record's Binary XML when it is one template instance and nothing else
+// (a fragment header, the instance, its values, an end of fragment), and so
+// is every value of it that is Binary XML: where each value stands, and a
+// key of the templates and value types (the instances of one key have the
+// same tree, but for the values).
+struct EvtxInstanceView {
+  struct Value {
+    uint32_t offset;  // in the chunk
+    uint32_t size;
+    uint8_t type;
+  };
+  std::vector<Value> values;  // of the instance, then of the nested ones
+  std::string key;
+};
+
 class EvtxChunkParser {
  public:
   explicit EvtxChunkParser(std::span<const uint8_t> chunk);
@@ -45,10 +60,19 @@ class EvtxChunkParser {
   // names become this chunk's names). False with `error` on malformed data.
   bool parseEvent(size_t begin, size_t end, EvtxEvent& event, std::string& error);
 
+  // Reads the Binary XML at [begin, end) as one template instance, with the
+  // bounds checks that parseEvent makes of it; false when it is anything
+  // else or does not fit (parseEvent then tells which).
+  bool readInstance(size_t begin, size_t end, EvtxInstanceView& out) const;
+  // Where the values of the event parsed last came from: the instance value
+  // that event.values[i] was decoded from.
+  const std::vector<EvtxInstanceView::Value>& placedValues() const { return placed_; }
+
  private:
   struct Template;
   struct Instance;
 
+  bool readInstanceAt(size_t begin, size_t end, int depth, EvtxInstanceView& out) const;
   bool parseFragment(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth);
   bool parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBuilder& out, int depth);
   const Template* templateAt(uint32_t offset);
@@ -75,6 +99,7 @@ class EvtxChunkParser {
   size_t lastNodes_ = 0, lastValues_ = 0;  // the sizes of the last event parsed  // the values of the template instance
                                            // at each fragment depth, reused
   EvtxEvent* event_ = nullptr;
+  std::vector<EvtxInstanceView::Value> placed_;
   bool definition_ = false;  // parsing a template definition (whose element starts have a dependency identifier)
   std::string error_;
 };

@@ -178,24 +178,23 @@ std::vector<EvtxChunkEntry> EvtxChunkOrder(const EvtxReader& reader, std::vector
   return order;
 }
 
-bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
-                           EvtxChunkInfo* infoOut) const {
-  if (index >= chunkCount_) return false;
-  std::vector<uint8_t> buffer;
+std::span<const uint8_t> EvtxReader::openChunk(size_t index, std::vector<uint8_t>& buffer, EvtxChunkInfo& info,
+                                               size_t& end, std::vector<std::string>& diagnostics) const {
+  if (index >= chunkCount_) return {};
   std::span<const uint8_t> chunk = chunkBytes(index, buffer, kEvtxChunkSize);
   if (chunk.size() < kEvtxChunkHeaderSize) {
     diagnostics.push_back(ChunkText(index) + "cannot be read, skipped");
-    return false;
+    return {};
   }
   if (std::memcmp(chunk.data(), kChunkSignature, 8) != 0) {
     // Space allocated beyond the chunks in use is zero; anything else is damage.
     if (!AllZero(chunk)) diagnostics.push_back(ChunkText(index) + "bad signature, skipped");
     else if (index < header_.chunkCount) diagnostics.push_back(ChunkText(index) + "empty, skipped");
-    return false;
+    return {};
   }
-  EvtxChunkInfo info = ParseChunkInfo(chunk);
+  info = ParseChunkInfo(chunk);
   if (!info.headerChecksumValid) diagnostics.push_back(ChunkText(index) + "header checksum mismatch");
-  size_t end = info.freeSpaceOffset;
+  end = info.freeSpaceOffset;
   if (end < kEvtxChunkHeaderSize || end > kEvtxChunkSize) {
     diagnostics.push_back(ChunkText(index) + "bad free space offset");
     end = chunk.size();
@@ -207,21 +206,18 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
         EvtxCrc32(chunk.subspan(kEvtxChunkHeaderSize, end - kEvtxChunkHeaderSize)) == EvtxLoad<uint32_t>(chunk, 52);
     if (!info.recordsChecksumValid) diagnostics.push_back(ChunkText(index) + "event records checksum mismatch");
   }
-  if (infoOut) *infoOut = info;
+  return chunk;
+}
 
-  EvtxChunkParser parser(chunk);
+void ScanEvtxRecords(std::span<const uint8_t> chunk, size_t index, size_t end, const EvtxRecordVisitor& visit,
+                     std::vector<std::string>& diagnostics) {
   std::string error, problem;
   size_t pos = kEvtxChunkHeaderSize;
   while (pos + kRecordOverhead <= end) {
     RecordState state = CheckRecord(chunk, pos, end, &problem);
     if (state != RecordState::Whole && AllZero(chunk.subspan(pos, end - pos))) break;  // unused space
-    EvtxRecord record;
     size_t size = EvtxLoad<uint32_t>(chunk, pos + 4);
-    bool parsed = state != RecordState::Broken && parser.parseEvent(pos + 24, pos + size - 4, record.event, error);
-    if (parsed) {
-      record.recordId = EvtxLoad<uint64_t>(chunk, pos + 8);
-      record.writtenTime = EvtxLoad<uint64_t>(chunk, pos + 16);
-      records.push_back(std::move(record));
+    if (state != RecordState::Broken && visit(pos, size, error)) {
       if (state == RecordState::BadSizeCopy) diagnostics.push_back(ChunkText(index) + problem + ", read anyway");
       pos += size;
       continue;
@@ -239,6 +235,28 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
                           (next < end ? ", skipped to offset " + std::to_string(next) : ", rest of chunk skipped"));
     pos = next;
   }
+}
+
+bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
+                           EvtxChunkInfo* infoOut) const {
+  std::vector<uint8_t> buffer;
+  EvtxChunkInfo info;
+  size_t end = 0;
+  std::span<const uint8_t> chunk = openChunk(index, buffer, info, end, diagnostics);
+  if (chunk.empty()) return false;
+  if (infoOut) *infoOut = info;
+  EvtxChunkParser parser(chunk);
+  ScanEvtxRecords(
+      chunk, index, end,
+      [&](size_t pos, size_t size, std::string& error) {
+        EvtxRecord record;
+        if (!parser.parseEvent(pos + 24, pos + size - 4, record.event, error)) return false;
+        record.recordId = EvtxLoad<uint64_t>(chunk, pos + 8);
+        record.writtenTime = EvtxLoad<uint64_t>(chunk, pos + 16);
+        records.push_back(std::move(record));
+        return true;
+      },
+      diagnostics);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -71,6 +72,11 @@ class EvtxReader {
   // the chunk was skipped (bad signature, unused). Diagnostics are appended.
   bool readChunk(size_t index, std::vector<EvtxRecord>& records, std::vector<std::string>& diagnostics,
                  EvtxChunkInfo* info = nullptr) const;
+  // The bytes of chunk `index` when it is in use, its header in `info` and
+  // the end of its records in `end`; damage is reported in `diagnostics`.
+  // Empty when the chunk is skipped (bad signature, unused, unreadable).
+  std::span<const uint8_t> openChunk(size_t index, std::vector<uint8_t>& buffer, EvtxChunkInfo& info, size_t& end,
+                                     std::vector<std::string>& diagnostics) const;
   // Reads the header of chunk `index` alone; false when the chunk has no
   // chunk signature (unused or damaged).
   bool readChunkHeader(size_t index, EvtxChunkInfo& info) const;
@@ -95,6 +101,18 @@ class EvtxReader {
   size_t chunkCount_ = 0;
   std::vector<std::string> headerDiagnostics_;
 };
+
+// Checks or parses the Binary XML of one record of a chunk: the record
+// stands at `pos` and takes `size` bytes; false with `error` set when it is
+// malformed.
+using EvtxRecordVisitor = std::function<bool(size_t pos, size_t size, std::string& error)>;
+
+// Walks the records of an opened chunk up to `end`, handing each one that
+// looks whole to `visit`. A record that is not read, and damage between
+// records, are reported ("chunk 3: record 7: ..., skipped"); the walk goes
+// on with the next whole record.
+void ScanEvtxRecords(std::span<const uint8_t> chunk, size_t index, size_t end, const EvtxRecordVisitor& visit,
+                     std::vector<std::string>& diagnostics);
 
 // One used chunk of a file, by its header: where its records stand in the log.
 struct EvtxChunkEntry {

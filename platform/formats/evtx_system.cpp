@@ -5,6 +5,27 @@ namespace {
 
 const EvtxValue kNull;
 
+constexpr std::array<EVT_VARIANT_TYPE, EvtSystemPropertyIdEND> kPropertyTypes = {
+    EvtVarTypeString,    // ProviderName
+    EvtVarTypeGuid,      // ProviderGuid
+    EvtVarTypeUInt16,    // EventID
+    EvtVarTypeUInt16,    // Qualifiers
+    EvtVarTypeByte,      // Level
+    EvtVarTypeUInt16,    // Task
+    EvtVarTypeByte,      // Opcode
+    EvtVarTypeHexInt64,  // Keywords
+    EvtVarTypeFileTime,  // TimeCreated
+    EvtVarTypeUInt64,    // EventRecordId
+    EvtVarTypeGuid,      // ActivityID
+    EvtVarTypeGuid,      // RelatedActivityID
+    EvtVarTypeUInt32,    // ProcessID
+    EvtVarTypeUInt32,    // ThreadID
+    EvtVarTypeString,    // Channel
+    EvtVarTypeString,    // Computer
+    EvtVarTypeSid,       // UserID
+    EvtVarTypeByte,      // Version
+};
+
 // The child elements of System that hold properties, in the order of their
 // known names (kEvtxNameProvider ... kEvtxNameSecurity).
 enum SystemElement {
@@ -62,26 +83,29 @@ struct Extractor {
 
   // Points `slot` at the content of `n` as `type`; a value that needs a
   // conversion is kept in `out.converted`. A missing node leaves the slot Null.
-  void set(const EvtxValue*& slot, const EvtxNode* n, EVT_VARIANT_TYPE type) {
-    if (!n) return;
+  const EvtxValue* set(const EvtxValue*& slot, const EvtxNode* n, EVT_VARIANT_TYPE type) {
+    if (!n) return &kNull;
     const EvtxValue* v = e.contentValue(*n);
     if (v && (v->isNull() || v->type == type)) {
       slot = v;
-      return;
+      return v;
     }
     slot = &out.converted.emplace_front(ConvertEvtxValue(v ? *v : EvtxValue::String(e.text(*n)), type));
+    return v;
   }
 
-  void fromContent(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, EVT_VARIANT_TYPE type) {
-    set(out.values[id], elements[elem], type);
+  void property(EVT_SYSTEM_PROPERTY_ID id, const EvtxNode* n) {
+    out.contents[id] = set(out.values[id], n, kPropertyTypes[id]);
   }
+
+  void fromContent(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem) { property(id, elements[elem]); }
 
   const EvtxNode* attribute(SystemElement elem, EvtxKnownName name) const {
     return Child(e, elements[elem], EvtxNodeKind::Attribute, name);
   }
 
-  void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, EvtxKnownName name, EVT_VARIANT_TYPE type) {
-    set(out.values[id], attribute(elem, name), type);
+  void fromAttribute(EVT_SYSTEM_PROPERTY_ID id, SystemElement elem, EvtxKnownName name) {
+    property(id, attribute(elem, name));
   }
 };
 
@@ -139,31 +163,34 @@ void VisitUserValues(const EvtxEvent& e, F f) {
 
 void GetEvtxSystemRefs(const EvtxEvent& event, EvtxSystemRefs& out) {
   out.values.fill(&kNull);
+  out.contents.fill(&kNull);
   out.eventSourceName = &kNull;
   const EvtxNode* system = Child(event, event.root(), EvtxNodeKind::Element, kEvtxNameSystem);
   if (!system) return;
   SystemElements elements = FindSystemElements(event, *system);
   Extractor x{event, out, elements};
-  x.fromAttribute(EvtSystemProviderName, kProvider, kEvtxNameName, EvtVarTypeString);
-  x.fromAttribute(EvtSystemProviderGuid, kProvider, kEvtxNameGuid, EvtVarTypeGuid);
+  x.fromAttribute(EvtSystemProviderName, kProvider, kEvtxNameName);
+  x.fromAttribute(EvtSystemProviderGuid, kProvider, kEvtxNameGuid);
   x.set(out.eventSourceName, x.attribute(kProvider, kEvtxNameEventSourceName), EvtVarTypeString);
-  x.fromContent(EvtSystemEventID, kEventID, EvtVarTypeUInt16);
-  x.fromAttribute(EvtSystemQualifiers, kEventID, kEvtxNameQualifiers, EvtVarTypeUInt16);
-  x.fromContent(EvtSystemVersion, kVersion, EvtVarTypeByte);
-  x.fromContent(EvtSystemLevel, kLevel, EvtVarTypeByte);
-  x.fromContent(EvtSystemTask, kTask, EvtVarTypeUInt16);
-  x.fromContent(EvtSystemOpcode, kOpcode, EvtVarTypeByte);
-  x.fromContent(EvtSystemKeywords, kKeywords, EvtVarTypeHexInt64);
-  x.fromAttribute(EvtSystemTimeCreated, kTimeCreated, kEvtxNameSystemTime, EvtVarTypeFileTime);
-  x.fromContent(EvtSystemEventRecordId, kEventRecordID, EvtVarTypeUInt64);
-  x.fromAttribute(EvtSystemActivityID, kCorrelation, kEvtxNameActivityID, EvtVarTypeGuid);
-  x.fromAttribute(EvtSystemRelatedActivityID, kCorrelation, kEvtxNameRelatedActivityID, EvtVarTypeGuid);
-  x.fromAttribute(EvtSystemProcessID, kExecution, kEvtxNameProcessID, EvtVarTypeUInt32);
-  x.fromAttribute(EvtSystemThreadID, kExecution, kEvtxNameThreadID, EvtVarTypeUInt32);
-  x.fromContent(EvtSystemChannel, kChannel, EvtVarTypeString);
-  x.fromContent(EvtSystemComputer, kComputer, EvtVarTypeString);
-  x.fromAttribute(EvtSystemUserID, kSecurity, kEvtxNameUserID, EvtVarTypeSid);
+  x.fromContent(EvtSystemEventID, kEventID);
+  x.fromAttribute(EvtSystemQualifiers, kEventID, kEvtxNameQualifiers);
+  x.fromContent(EvtSystemVersion, kVersion);
+  x.fromContent(EvtSystemLevel, kLevel);
+  x.fromContent(EvtSystemTask, kTask);
+  x.fromContent(EvtSystemOpcode, kOpcode);
+  x.fromContent(EvtSystemKeywords, kKeywords);
+  x.fromAttribute(EvtSystemTimeCreated, kTimeCreated, kEvtxNameSystemTime);
+  x.fromContent(EvtSystemEventRecordId, kEventRecordID);
+  x.fromAttribute(EvtSystemActivityID, kCorrelation, kEvtxNameActivityID);
+  x.fromAttribute(EvtSystemRelatedActivityID, kCorrelation, kEvtxNameRelatedActivityID);
+  x.fromAttribute(EvtSystemProcessID, kExecution, kEvtxNameProcessID);
+  x.fromAttribute(EvtSystemThreadID, kExecution, kEvtxNameThreadID);
+  x.fromContent(EvtSystemChannel, kChannel);
+  x.fromContent(EvtSystemComputer, kComputer);
+  x.fromAttribute(EvtSystemUserID, kSecurity, kEvtxNameUserID);
 }
+
+EVT_VARIANT_TYPE EvtxSystemPropertyType(EVT_SYSTEM_PROPERTY_ID id) { return kPropertyTypes[id]; }
 
 EvtxSystem GetEvtxSystem(const EvtxEvent& event) {
   EvtxSystemRefs refs;

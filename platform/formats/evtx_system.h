@@ -26,11 +26,17 @@ struct EvtxSystem {
 
 EvtxSystem GetEvtxSystem(const EvtxEvent& event);
 
+// The type EvtRender gives a System property.
+EVT_VARIANT_TYPE EvtxSystemPropertyType(EVT_SYSTEM_PROPERTY_ID id);
+
 // The same properties without copying them: each points at the event's own
 // value, at a Null value, or at `converted` when the property's type had to
 // change. Valid while the event and this object live (not copyable).
 struct EvtxSystemRefs {
   std::array<const EvtxValue*, EvtSystemPropertyIdEND> values{};
+  // What each property was taken from before its type changed: the event's
+  // own value, a Null value, or null when the content was mixed text.
+  std::array<const EvtxValue*, EvtSystemPropertyIdEND> contents{};
   const EvtxValue* eventSourceName = nullptr;
   std::forward_list<EvtxValue> converted;
 

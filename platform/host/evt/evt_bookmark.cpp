@@ -79,7 +79,7 @@ BOOL WINAPI EvtUpdateBookmark(EVT_HANDLE bookmark, EVT_HANDLE event) {
   auto ev = As<Event>(event);
   if (!mark || !ev) return Fail(ERROR_INVALID_HANDLE);
   mark->channel = ev->channel;
-  mark->recordId = ev->record->recordId;
+  mark->recordId = ev->RecordId();
   mark->set = true;
   return TRUE;
 }

@@ -145,13 +145,13 @@ DWORD FormatWith(const host::Publisher& p, LANGID language, const std::u16string
 }
 
 // The message id that `flags` asks for, or false (15027) when there is none.
-bool MessageIdFor(const host::Publisher& p, const Event* event, DWORD flags, DWORD* id) {
+bool MessageIdFor(const host::Publisher& p, Event* event, DWORD flags, DWORD* id) {
   if (flags == EvtFormatMessageProvider) {
     *id = p.messageId;
     return p.messageId != 0xFFFFFFFFu;
   }
   if (!event) return false;
-  auto system = formats::GetEvtxSystem(event->record->event);
+  auto system = formats::GetEvtxSystem(event->Record().event);
   if (flags == EvtFormatMessageChannel) {
     for (const auto& ref : p.channels) {
       if (host::EqualNoCase(ref.path, system[EvtSystemChannel].text)) {
@@ -198,7 +198,7 @@ BOOL WINAPI EvtFormatMessage(EVT_HANDLE publisherMetadata, EVT_HANDLE event, DWO
   std::vector<EvtxValue> inserts;
   for (DWORD i = 0; i < valueCount; ++i) inserts.push_back(FromVariant(values[i]));
   if (!valueCount && ev && flags == EvtFormatMessageEvent) {
-    for (auto& v : formats::GetEvtxUserValues(ev->record->event)) inserts.push_back(std::move(v.value));
+    for (auto& v : formats::GetEvtxUserValues(ev->Record().event)) inserts.push_back(std::move(v.value));
   }
   std::u16string text;
   DWORD result = FormatWith(p, language, message, inserts, &text);

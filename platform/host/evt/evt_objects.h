@@ -65,9 +65,19 @@ struct ResultSet : Object {
   std::u16string channel;  // the channel queried, empty for a file
 };
 
+// An event handed out by EvtNext: a record held in memory, or the place of
+// a record in a chunk of a file (its tree is parsed when it is asked for).
 struct Event : Object {
   EventRecordPtr record;
+  std::shared_ptr<formats::EvtxChunkRecords> chunk;
+  size_t index = 0;  // in chunk
   std::u16string channel;
+
+  const formats::EvtxRecord& Record() {
+    if (!record) record = chunk->record(index);
+    return *record;
+  }
+  uint64_t RecordId() const { return record ? record->recordId : chunk->recordId(index); }
 };
 
 struct RenderContext : Object {

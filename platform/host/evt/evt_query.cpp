@@ -42,12 +42,28 @@ Range LogicalRange(const ResultSet& rs) {
   return {static_cast<int64_t>(rs.reverseEnd) - 1 - newest, static_cast<int64_t>(rs.reverseEnd) - 1 - removed};
 }
 
-// The record at a logical position, or null.
-const host::EventRecordPtr* RecordAt(const ResultSet& rs, int64_t logical) {
+// The index in the log of a logical position, or -1.
+int64_t LogIndex(const ResultSet& rs, int64_t logical) {
   int64_t absolute = rs.reverse ? static_cast<int64_t>(rs.reverseEnd) - 1 - logical : logical;
   int64_t index = absolute - static_cast<int64_t>(rs.log->removed);
-  if (index < 0) return nullptr;
-  return rs.log->at(static_cast<uint64_t>(index));
+  return index < 0 ? -1 : index;
+}
+
+// The record at a logical position, or null.
+const host::EventRecordPtr* RecordAt(const ResultSet& rs, int64_t logical) {
+  int64_t index = LogIndex(rs, logical);
+  return index < 0 ? nullptr : rs.log->at(static_cast<uint64_t>(index));
+}
+
+// The event at a logical position; false when there is none. An event of a
+// file keeps its chunk, not a tree.
+bool EventAt(const ResultSet& rs, int64_t logical, Event& event) {
+  int64_t index = LogIndex(rs, logical);
+  if (index < 0) return false;
+  if (rs.log->file) return rs.log->file->chunkAt(static_cast<uint64_t>(index), event.chunk, event.index);
+  const host::EventRecordPtr* record = rs.log->at(static_cast<uint64_t>(index));
+  if (record) event.record = *record;
+  return record != nullptr;
 }
 
 bool IsStale(const ResultSet& rs) {
@@ -126,10 +142,8 @@ BOOL WINAPI EvtNext(EVT_HANDLE resultSet, DWORD eventsSize, PEVT_HANDLE events, 
   int64_t at = rs->next, last = LogicalRange(*rs).last;
   for (; count < eventsSize && at <= last; ++at) {
     // An event of a file that could not be read is passed over.
-    const auto* record = RecordAt(*rs, at);
-    if (!record) continue;
     auto event = std::make_shared<Event>();
-    event->record = *record;
+    if (!EventAt(*rs, at, *event)) continue;
     event->channel = rs->channel;
     events[count++] = Add(event);
   }

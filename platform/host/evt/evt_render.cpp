@@ -17,8 +17,16 @@ using namespace host::evt;
 namespace {
 
 // The system or the user values of an event, written without copying them.
-DWORD WriteEventValues(const formats::EvtxRecord& record, DWORD contextFlags, DWORD bufferSize, PVOID buffer,
-                       PDWORD bufferUsed, PDWORD count) {
+DWORD WriteEventValues(Event& event, DWORD contextFlags, DWORD bufferSize, PVOID buffer, PDWORD bufferUsed,
+                       PDWORD count) {
+  if (event.chunk) {
+    // A record of a file: its values are read from its chunk, without a tree.
+    auto values = contextFlags == EvtRenderContextSystem ? event.chunk->systemValues(event.index)
+                                                         : event.chunk->userValues(event.index);
+    *count = static_cast<DWORD>(values.size());
+    return host::WriteVariants(values, bufferSize, buffer, bufferUsed);
+  }
+  const formats::EvtxRecord& record = *event.record;
   if (contextFlags == EvtRenderContextSystem) {
     formats::EvtxSystemRefs system;
     formats::GetEvtxSystemRefs(record.event, system);
@@ -73,12 +81,11 @@ BOOL WINAPI EvtRender(EVT_HANDLE context, EVT_HANDLE fragment, DWORD flags, DWOR
   if (!event) return Fail(ERROR_INVALID_HANDLE);
   if (flags == EvtRenderEventXml) {
     if (context) return Fail(ERROR_INVALID_PARAMETER);
-    return RenderText(formats::RenderEvtxXml(event->record->event), bufferSize, buffer, bufferUsed, propertyCount);
+    return RenderText(formats::RenderEvtxXml(event->Record().event), bufferSize, buffer, bufferUsed, propertyCount);
   }
   if (flags != EvtRenderEventValues) return Fail(ERROR_INVALID_PARAMETER);
   auto rc = As<RenderContext>(context);
   if (!rc) return Fail(ERROR_INVALID_HANDLE);
-  if (DWORD e = WriteEventValues(*event->record, rc->flags, bufferSize, buffer, bufferUsed, propertyCount))
-    return Fail(e);
+  if (DWORD e = WriteEventValues(*event, rc->flags, bufferSize, buffer, bufferUsed, propertyCount)) return Fail(e);
   return TRUE;
 }

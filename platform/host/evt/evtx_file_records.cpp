@@ -29,30 +29,40 @@ std::shared_ptr<EvtxFileRecords> EvtxFileRecords::Open(const std::string& path, 
 
 uint64_t EvtxFileRecords::newestRecordId() const { return chunks_.empty() ? 0 : chunks_.back().lastRecordId; }
 
-bool EvtxFileRecords::load(size_t chunk) {
-  if (chunk == cached_) return true;
-  std::vector<formats::EvtxRecord> read;
+void EvtxFileRecords::load(size_t chunk) {
+  if (chunk == cached_) return;
   std::vector<std::string> found;
-  reader_->readChunk(chunks_[chunk].index, read, found);
+  records_ = formats::EvtxChunkRecords::Read(*reader_, chunks_[chunk].index, found);
   ++parsed_;
-  records_.clear();
-  records_.reserve(read.size());
-  for (auto& r : read) records_.push_back(std::make_shared<const formats::EvtxRecord>(std::move(r)));
   cached_ = chunk;
   if (!seen_[chunk]) {
     seen_[chunk] = true;
     diagnostics_.insert(diagnostics_.end(), found.begin(), found.end());
-    if (records_.size() < chunks_[chunk].count) skipped_ += chunks_[chunk].count - records_.size();
+    size_t read = records_ ? records_->size() : 0;
+    if (read < chunks_[chunk].count) skipped_ += chunks_[chunk].count - read;
   }
-  return true;
+}
+
+size_t EvtxFileRecords::chunkOf(uint64_t position) const {
+  return static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), position) - starts_.begin()) - 1;
 }
 
 const EventRecordPtr* EvtxFileRecords::at(uint64_t position) {
-  if (position >= total_) return nullptr;
-  size_t chunk = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), position) - starts_.begin()) - 1;
-  load(chunk);
-  uint64_t index = position - starts_[chunk];
-  return index < records_.size() ? &records_[static_cast<size_t>(index)] : nullptr;
+  std::shared_ptr<formats::EvtxChunkRecords> chunk;
+  size_t index = 0;
+  if (!chunkAt(position, chunk, index)) return nullptr;
+  return &chunk->record(index);
+}
+
+bool EvtxFileRecords::chunkAt(uint64_t position, std::shared_ptr<formats::EvtxChunkRecords>& chunk, size_t& index) {
+  if (position >= total_) return false;
+  size_t c = chunkOf(position);
+  load(c);
+  uint64_t i = position - starts_[c];
+  if (!records_ || i >= records_->size()) return false;
+  chunk = records_;
+  index = static_cast<size_t>(i);
+  return true;
 }
 
 uint64_t EvtxFileRecords::positionOf(uint64_t recordId, bool* exact) {
@@ -64,9 +74,9 @@ uint64_t EvtxFileRecords::positionOf(uint64_t recordId, bool* exact) {
   size_t chunk = static_cast<size_t>(it - chunks_.begin());
   if (recordId < it->firstRecordId) return starts_[chunk];
   load(chunk);
-  for (size_t i = 0; i < records_.size(); ++i) {
-    if (records_[i]->recordId < recordId) continue;
-    *exact = records_[i]->recordId == recordId;
+  for (size_t i = 0; records_ && i < records_->size(); ++i) {
+    if (records_->recordId(i) < recordId) continue;
+    *exact = records_->recordId(i) == recordId;
     return starts_[chunk] + i;
   }
   return chunk + 1 < starts_.size() ? starts_[chunk + 1] : total_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/evtx_chunk_records.h"
 #include "platform/formats/evtx_reader.h"
 
 namespace host {
@@ -26,6 +27,9 @@ class EvtxFileRecords {
   // The record at a position (0 is the oldest); null past the end or when
   // that record could not be read from its chunk (reported in diagnostics()).
   const EventRecordPtr* at(uint64_t position);
+  // The same record without its tree: the chunk that holds it and its place
+  // there; false when at() would give null.
+  bool chunkAt(uint64_t position, std::shared_ptr<formats::EvtxChunkRecords>& chunk, size_t& index);
   // The position of the record with this id, or of the first one after it
   // (size() when there is none); `exact` tells which. Looks at the chunk
   // headers and parses only the chunk that holds the id.
@@ -41,14 +45,16 @@ class EvtxFileRecords {
   size_t chunksParsed() const { return parsed_; }
 
  private:
-  bool load(size_t chunk);
+  void load(size_t chunk);
+  // The chunk of a position and the place of its record in records_.
+  size_t chunkOf(uint64_t position) const;
   std::unique_ptr<formats::EvtxReader> reader_;
   std::vector<formats::EvtxChunkEntry> chunks_;  // in log order
   std::vector<uint64_t> starts_;                 // position of each chunk's first record
   uint64_t total_ = 0;
   size_t cached_ = SIZE_MAX;
-  std::vector<EventRecordPtr> records_;  // those of chunk cached_
-  std::vector<bool> seen_;               // chunks whose diagnostics are in
+  std::shared_ptr<formats::EvtxChunkRecords> records_;  // those of chunk cached_; null when it was skipped
+  std::vector<bool> seen_;                              // chunks whose diagnostics are in
   std::vector<std::string> diagnostics_;
   uint64_t skipped_ = 0;
   size_t parsed_ = 0;
