@@ -135,7 +135,7 @@ bool EvtxChunkParser::readInstanceAt(size_t begin, size_t end, int depth, EvtxIn
   out.key.append(reinterpret_cast<const char*>(&count), sizeof count);
   size_t first = out.values.size();
   size_t data = pos + size_t{count} * 4;
-  for (uint32_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     EvtxInstanceView::Value v{static_cast<uint32_t>(data), EvtxLoad<uint16_t>(chunk_, pos + 4 * i),
                               chunk_[pos + 4 * i + 2]};
     out.values.push_back(v);
@@ -200,7 +200,7 @@ bool EvtxChunkParser::parseTemplateInstance(size_t& pos, size_t end, EvtxTreeBui
   Instance& inst = instances_[static_cast<size_t>(depth)];  // parseFragment keeps depth within kMaxFragmentDepth
   inst.values.assign(count, InstanceValue{});
   size_t data = pos + size_t{count} * 4;
-  for (uint32_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     InstanceValue& v = inst.values[i];
     v.size = EvtxLoad<uint16_t>(chunk_, pos + 4 * i);
     v.type = chunk_[pos + 4 * i + 2];
