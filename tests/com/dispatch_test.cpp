@@ -8,48 +8,18 @@
 #include "base/com/object.h"
 #include "base/com/type_library.h"
 #include "com/EventCollector_h.h"
+#include "task/com/task_config_impl.h"
 #include "tests/com/counting_dispatch.h"
 
 namespace {
 
-// Records what the dispatcher passes; fails SetFilter with an error object.
-class FakeTaskConfig : public com::Object<ITaskConfig> {
+// The task configuration, with a SetFilter that fails through an error object.
+class FakeTaskConfig : public cmr::CTaskConfigImpl {
  public:
-  ULONG lastRN = 0, lastTW = 0;
-  VARIANT_BOOL seekLast = 0;
-  std::u16string savePath = u"unset";
-
-  HRESULT STDMETHODCALLTYPE Commit(BSTR* xml) override {
-    *xml = SysAllocString(u"<TaskConfig/>");
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetSavePath(BSTR path) override {
-    savePath = path ? path : u"(null)";
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetEventLog(BSTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetLoadFromEvtFile(BSTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetLastPosition(ULONG rn, ULONG tw) override {
-    lastRN = rn;
-    lastTW = tw;
-    return S_OK;
-  }
   HRESULT STDMETHODCALLTYPE SetFilter(BSTR) override {
     comtest::SetThreadError(u"Invalid task config.", u"EC");
     return E_FAIL;
   }
-  HRESULT STDMETHODCALLTYPE AddPolicyAuditEventType(INT) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_SeekLastFirstRun(VARIANT_BOOL value) override {
-    seekLast = value;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE AddPolicyAuditEventTypeEx(INT, INT) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE UseCompactLogName(BSTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE CollectEventResources(VARIANT_BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE ResolveComputerName(VARIANT_BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_PreferredAPI(LONG) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_ResolveSIDs(VARIANT_BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_ResolveMACs(VARIANT_BOOL) override { return S_OK; }
 };
 
 class FakeTask : public com::Object<ITask> {
@@ -106,8 +76,8 @@ TEST(Dispatch, MethodArgumentsArriveReversedConvertedAndChecked) {
   DISPID id = IdOf(config.Get(), u"SetLastPosition");
   VARIANT args[2] = {Bstr(u"77"), I4(5)};  // last argument first: dwLastTW = "77", dwLastRN = 5
   ASSERT_EQ(Call(config.Get(), id, DISPATCH_METHOD, args, 2), S_OK);
-  EXPECT_EQ(config->lastRN, 5u);
-  EXPECT_EQ(config->lastTW, 77u);
+  EXPECT_EQ(config->Config().LastRecordNumber, 5u);
+  EXPECT_EQ(config->Config().LastTimeWritten, 77u);
   VariantClear(&args[0]);
 
   EXPECT_EQ(Call(config.Get(), id, DISPATCH_METHOD, &args[1], 1), DISP_E_BADPARAMCOUNT);
@@ -130,16 +100,16 @@ TEST(Dispatch, RetvalBecomesTheResult) {
   VARIANT result = comtest::Of(VT_EMPTY);
   ASSERT_EQ(Call(config.Get(), 1, DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, false, &result), S_OK);
   EXPECT_EQ(result.vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(result.bstrVal), u"<TaskConfig/>");
+  EXPECT_EQ(std::u16string(result.bstrVal), config->Config().SaveToString());
   VariantClear(&result);
 }
 
 TEST(Dispatch, PropertyPutTakesTheNamedValue) {
   auto config = com::MakeObject<FakeTaskConfig>();
-  VARIANT value = Bstr(u"True");
+  VARIANT value = Bstr(u"False");
   DISPID id = IdOf(config.Get(), u"SeekLastFirstRun");
   ASSERT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYPUT, &value, 1, true), S_OK);
-  EXPECT_EQ(config->seekLast, VARIANT_TRUE);
+  EXPECT_FALSE(config->Config().SeekLastFirstRun);
   // A put-only property cannot be read, and a method takes no named arguments.
   EXPECT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYGET), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(Call(config.Get(), IdOf(config.Get(), u"SetSavePath"), DISPATCH_METHOD, &value, 1, true),
