@@ -14,7 +14,7 @@
 namespace {
 
 // The task configuration, with a SetFilter that fails through an error object.
-class FakeTaskConfig : public cmr::CTaskConfigImpl {
+class FailingFilterConfig : public cmr::CTaskConfigImpl {
  public:
   HRESULT STDMETHODCALLTYPE SetFilter(BSTR) override {
     comtest::SetThreadError(u"Invalid task config.", u"EC");
@@ -56,7 +56,7 @@ using comtest::Bstr;
 using comtest::I4;
 
 TEST(Dispatch, NamesResolveIgnoringCase) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   EXPECT_EQ(IdOf(config.Get(), u"setlastposition"), 4);
   EXPECT_EQ(IdOf(config.Get(), u"SetLoadFromEvtFile"), 8);
   LPOLESTR names[] = {const_cast<LPOLESTR>(u"SetLastPosition"), const_cast<LPOLESTR>(u"DWLASTTW"),
@@ -72,7 +72,7 @@ TEST(Dispatch, NamesResolveIgnoringCase) {
 }
 
 TEST(Dispatch, MethodArgumentsArriveReversedConvertedAndChecked) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   DISPID id = IdOf(config.Get(), u"SetLastPosition");
   VARIANT args[2] = {Bstr(u"77"), I4(5)};  // last argument first: dwLastTW = "77", dwLastRN = 5
   ASSERT_EQ(Call(config.Get(), id, DISPATCH_METHOD, args, 2), S_OK);
@@ -96,7 +96,7 @@ TEST(Dispatch, MethodArgumentsArriveReversedConvertedAndChecked) {
 }
 
 TEST(Dispatch, RetvalBecomesTheResult) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   VARIANT result = comtest::Of(VT_EMPTY);
   ASSERT_EQ(Call(config.Get(), 1, DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, false, &result), S_OK);
   EXPECT_EQ(result.vt, VT_BSTR);
@@ -105,7 +105,7 @@ TEST(Dispatch, RetvalBecomesTheResult) {
 }
 
 TEST(Dispatch, PropertyPutTakesTheNamedValue) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   VARIANT value = Bstr(u"False");
   DISPID id = IdOf(config.Get(), u"SeekLastFirstRun");
   ASSERT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYPUT, &value, 1, true), S_OK);
@@ -118,7 +118,7 @@ TEST(Dispatch, PropertyPutTakesTheNamedValue) {
 }
 
 TEST(Dispatch, FailureBecomesAnExceptionFromTheErrorObject) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   VARIANT arg = Bstr(u"<bad");
   EXCEPINFO info;
   ASSERT_EQ(Call(config.Get(), IdOf(config.Get(), u"SetFilter"), DISPATCH_METHOD, &arg, 1, false, nullptr, &info),
