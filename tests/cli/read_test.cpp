@@ -59,22 +59,10 @@ TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
 TEST_F(Cli, ReadsTheMachineLogsByTheirWindowsPaths) {
   Output read = Run({"read", "C:\\Windows\\System32\\winevt\\Logs\\Security.evtx", "--machine", Machine()});
   ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.err, "");  // progress lines appear only on a terminal
   // The live Security log continues the record ids of its archive.
   EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));
   EXPECT_NE(read.out.find("Sid       S-1-5-18"), std::string::npos) << read.out;
-}
-
-TEST_F(Cli, ReadRefusesWhatIsNoLog) {
-  std::string notALog = Path("notes.txt");
-  std::ofstream(notALog) << "hello";
-  Output refused = Run({"read", notALog});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("neither a classic .evt nor an .evtx file"), std::string::npos) << refused.err;
-  std::string damaged = Path("damaged.evt");
-  std::ofstream(damaged) << std::string("\x30\0\0\0LfLe", 8) << std::string(40, '\xFF');
-  Output cut = Run({"read", damaged});
-  EXPECT_EQ(cut.status, 1);
-  EXPECT_NE(cut.err.find("damaged.evt"), std::string::npos) << cut.err;
 }
 
 }  // namespace
