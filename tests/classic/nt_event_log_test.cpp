@@ -1,12 +1,9 @@
 // The classic reader: buffered reading with a growing buffer, the end record
 // number taken at open, seeks to stored positions, the newest record, retries
 // of an unavailable server, file mode and backup files.
-#include <fstream>
-
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
 
-#include "platform/host/evt/wevtapi.h"
 #include "tests/classic/classic_fixture.h"
 
 namespace classictest {
@@ -152,16 +149,6 @@ TEST_F(NTEventLogTest, FileModeReadsTheGivenFile) {
   EXPECT_EQ(oldest + count - 1, expected.back());
   EXPECT_EQ(Drain(reader), expected);
   EXPECT_EQ(host::CallCount("CopyFileW"), 0u);
-}
-
-TEST_F(NTEventLogTest, UnreadableBackupWithoutTheWindowsEventLogLibraryFails) {
-  const std::u16string path = (dir_ / "broken.evt").u16string();
-  { std::ofstream(dir_ / "broken.evt") << "not an event log"; }
-  host::SetWevtapiAvailable(false);
-  cmr::NTEventLog reader(0x10000, 0);
-  EXPECT_FALSE(reader.OpenBackupFile(nullptr, path, true));
-  EXPECT_EQ(GetLastError(), 0u);
-  host::SetWevtapiAvailable(true);
 }
 
 }  // namespace

@@ -125,29 +125,12 @@ TEST_F(ChannelArchives, TheChainIsReadIntoTheLiveChannel) {
 
 TEST_F(ChannelArchives, ArchivesThatCannotBeListedOrReadAreNamedInTheWarning) {
   MakeChain();
-  struct Case {
-    const char* call;
-    const char16_t* warning;
-  };
-  const Case cases[] = {
-      {"EvtOpenChannelConfig", u"The archived backups of the log could not be listed ("},
-      {"FindFirstFileW", u"The archived backups of the log could not be listed ("},
-      {"FindNextFileW", u"The archived backups of the log could not be listed ("},
-      {"EvtQuery", u"An archived backup of the log could not be read ("},
-      {"EvtSeek", u"An archived backup of the log could not be read ("},
-  };
-  for (const Case& c : cases) {
-    fs::remove_all(OutDir());
-    Configure(0, 0, false, u"Test/Chain");
-    host::InjectFault(c.call, 1, ERROR_ACCESS_DENIED);
-    ASSERT_EQ(Run(true), S_OK) << c.call;
-    host::ClearFaults();
-    const std::vector<uint32_t> ids = Collected();
-    EXPECT_FALSE(ids.empty()) << c.call;
-    EXPECT_LT(ids.size(), 11u) << c.call;
-    EXPECT_NE(ReadConfig().Warning.find(c.warning), std::u16string::npos)
-        << c.call << ": " << cmr::Utf16ToUtf8(ReadConfig().Warning);
-  }
+  ExpectArchiveFaultsNamed(u"Test/Chain", 2, 11,
+                           {{"EvtOpenChannelConfig", kArchivesNotListed},
+                            {"FindFirstFileW", kArchivesNotListed},
+                            {"FindNextFileW", kArchivesNotListed},
+                            {"EvtQuery", kArchiveNotRead},
+                            {"EvtSeek", kArchiveNotRead}});
 }
 
 TEST_F(ChannelArchives, AStoredPositionInAnArchiveReadsOnFromThere) {

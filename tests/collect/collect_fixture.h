@@ -38,6 +38,8 @@ inline const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
 #else
 inline const fs::path kFixtures;
 #endif
+inline constexpr char16_t kArchivesNotListed[] = u"The archived backups of the log could not be listed (";
+inline constexpr char16_t kArchiveNotRead[] = u"An archived backup of the log could not be read (";
 inline constexpr char kNoMessageDlls[] = "message DLL fixtures were not built (no MinGW binutils)";
 
 inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
@@ -198,6 +200,25 @@ class CollectFixture : public testsupport::ClassicHost {
     config.CollectEventResources = true;
     config.UserLanguage = 0x0409;
     WriteConfig(config);
+  }
+
+  // Runs over the log's archives, each with one call failing the first
+  // time: every run succeeds with part of the log's `total` events and names
+  // what failed in its warning.
+  void ExpectArchiveFaultsNamed(const std::u16string& log, int32_t api, size_t total,
+                                const std::vector<std::pair<const char*, const char16_t*>>& faults) {
+    for (const auto& [call, warning] : faults) {
+      SCOPED_TRACE(call);
+      fs::remove_all(OutDir());
+      Configure(log, 0, 0, false, api);
+      host::InjectFault(call, 1, ERROR_ACCESS_DENIED);
+      ASSERT_EQ(Run(true), S_OK);
+      host::ClearFaults();
+      const std::vector<uint32_t> ids = Collected();
+      EXPECT_FALSE(ids.empty());
+      EXPECT_LT(ids.size(), total);
+      EXPECT_NE(ReadConfig().Warning.find(warning), std::u16string::npos) << cmr::Utf16ToUtf8(ReadConfig().Warning);
+    }
   }
 
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }
