@@ -1,10 +1,12 @@
 // Real Windows logs collected as given files: .evtx files through the
-// Windows Event Log interface, the System log of a Windows XP computer
-// through the classic one. Every record exactly once and in order, as the
-// platform reads them, and nothing again from the stored position.
+// Windows Event Log interface (every event as the platform hands them out),
+// the System log of a Windows XP computer through the classic one (every
+// record the file holds). Each exactly once and in order, and nothing again
+// from the stored position.
 #include "base/format.h"
-#include "platform/api/eventlog.h"
 #include "platform/api/kernel.h"
+#include "platform/formats/evt_reader.h"
+#include "platform/formats/file_bytes.h"
 #include "platform/host/evt/wevtapi.h"
 #include "render/rendered_event.h"
 #include "tests/collect/collect_fixture.h"
@@ -42,22 +44,12 @@ std::vector<Position> PlatformEvents(const std::u16string& path) {
   return events;
 }
 
-// Every record of the file as ReadEventLogW hands them out.
-std::vector<Position> PlatformRecords(const std::u16string& path) {
+// Every record the classic file holds, oldest first.
+std::vector<Position> FileRecords(const std::string& file) {
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(formats::ReadFileBytes(file, &bytes));
   std::vector<Position> records;
-  HANDLE log = OpenBackupEventLogW(nullptr, path.c_str());
-  EXPECT_NE(log, nullptr);
-  std::vector<uint8_t> buffer(0x10000);
-  for (DWORD read = 0, needed = 0; ReadEventLogW(log, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ, 0,
-                                                 buffer.data(), static_cast<DWORD>(buffer.size()), &read, &needed);) {
-    for (DWORD at = 0; at < read;) {
-      auto* r = reinterpret_cast<const EVENTLOGRECORD*>(buffer.data() + at);
-      records.push_back({r->RecordNumber, r->TimeWritten});
-      at += r->Length;
-    }
-  }
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
-  CloseEventLog(log);
+  for (const auto& r : formats::ReadEvtFile(bytes).records) records.push_back({r.Number(), r.Header().TimeWritten});
   return records;
 }
 
@@ -68,7 +60,7 @@ TEST_P(RealLogCollection, EveryRecordOnceInOrderThenNothingNew) {
   if (!fs::exists(file)) GTEST_SKIP() << "test data absent: " << file;
   const std::u16string path = host::WindowsPathOf(file);
   const bool classic = file.ends_with(".Evt");
-  const std::vector<Position> expected = classic ? PlatformRecords(path) : PlatformEvents(path);
+  const std::vector<Position> expected = classic ? FileRecords(file) : PlatformEvents(path);
   ASSERT_FALSE(classic && expected.size() < 100);
 
   cmr::CTaskEventLog config = Configuration(classic ? u"System" : u"Application", 0, 0, false, classic ? 1 : 2);
