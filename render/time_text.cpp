@@ -1,5 +1,7 @@
 #include "render/time_text.h"
 
+#include <algorithm>
+
 #include "base/exceptions.h"
 #include "platform/api/civil_date.h"
 #include "platform/api/errors.h"
@@ -21,34 +23,41 @@ constexpr int64_t kDaysTo30828 = 10674942;
 static_assert(plat::CivilFromDays(kDaysTo30828).year == 30828 && plat::CivilFromDays(kDaysTo30828 - 1).year == 30827);
 constexpr uint64_t kIsoTextLimit = kDaysTo30828 * 86400ull * 10000000ull;
 
-// The date and time of day of whole seconds since 1601, computed here rather
-// than asked of the system: a conversion per record costs more than the
-// entry's other fields, and this one cannot fail.
-struct EntryClock {
-  plat::CivilDate date;
-  unsigned hour, minute, second;
-};
-
-EntryClock ClockOf(uint64_t secondsSince1601) {
-  const unsigned secondOfDay = static_cast<unsigned>(secondsSince1601 % kSecondsPerDay);
-  return {plat::CivilFromDays(static_cast<int64_t>(secondsSince1601 / kSecondsPerDay)), secondOfDay / 3600,
-          secondOfDay / 60 % 60, secondOfDay % 60};
+// "%04d-%02d-%02d" of a day since 1601. Computed here rather than asked of
+// the system (a conversion per record would cost more than the entry's other
+// fields, and this one cannot fail), and kept for the next time: records come
+// in time order, most of them on the day of the record before.
+char16_t* PutDate(char16_t* out, int64_t day) {
+  struct DateText {
+    int64_t day = -1;
+    char16_t units[16];  // a five-digit year at most
+    size_t size = 0;
+  };
+  thread_local DateText last;
+  if (day != last.day) {
+    const plat::CivilDate date = plat::CivilFromDays(day);
+    char16_t* end = PutUnsigned(last.units, static_cast<uint64_t>(date.year), 4);
+    *end++ = u'-';
+    end = PutUnsigned(end, date.month, 2);
+    *end++ = u'-';
+    end = PutUnsigned(end, date.day, 2);
+    last.size = static_cast<size_t>(end - last.units);
+    last.day = day;
+  }
+  return std::copy_n(last.units, last.size, out);
 }
 
-// "%04d-%02d-%02d", then `separator`, then "%02d<c>%02d<c>%02d" with c
-// `timeSeparator`.
-char16_t* PutClock(char16_t* out, const EntryClock& clock, char16_t separator, char16_t timeSeparator) {
-  out = PutUnsigned(out, static_cast<uint64_t>(clock.date.year), 4);
-  *out++ = u'-';
-  out = PutUnsigned(out, clock.date.month, 2);
-  *out++ = u'-';
-  out = PutUnsigned(out, clock.date.day, 2);
+// The date of whole seconds since 1601, then `separator`, then
+// "%02d<c>%02d<c>%02d" with c `timeSeparator`.
+char16_t* PutClock(char16_t* out, uint64_t secondsSince1601, char16_t separator, char16_t timeSeparator) {
+  out = PutDate(out, static_cast<int64_t>(secondsSince1601 / kSecondsPerDay));
+  const unsigned secondOfDay = static_cast<unsigned>(secondsSince1601 % kSecondsPerDay);
   *out++ = separator;
-  out = PutUnsigned(out, clock.hour, 2);
+  out = PutUnsigned(out, secondOfDay / 3600, 2);
   *out++ = timeSeparator;
-  out = PutUnsigned(out, clock.minute, 2);
+  out = PutUnsigned(out, secondOfDay / 60 % 60, 2);
   *out++ = timeSeparator;
-  return PutUnsigned(out, clock.second, 2);
+  return PutUnsigned(out, secondOfDay % 60, 2);
 }
 
 }  // namespace
@@ -64,7 +73,7 @@ std::u16string FileTimeToIsoText(uint64_t fileTime) {
   if (fileTime >= kIsoTextLimit) return {};
   // "%4d-%02d-%02dT%02d:%02d:%02d.%06dZ"; a FILETIME's year has four digits at least.
   char16_t text[32];
-  char16_t* out = PutClock(text, ClockOf(fileTime / kTicksPerSecond), u'T', u':');
+  char16_t* out = PutClock(text, fileTime / kTicksPerSecond, u'T', u':');
   *out++ = u'.';
   out = PutUnsigned(out, fileTime % kTicksPerSecond / 10, 6);
   *out++ = u'Z';
@@ -72,7 +81,7 @@ std::u16string FileTimeToIsoText(uint64_t fileTime) {
 }
 
 char16_t* PutClassicTimeText(char16_t* out, uint32_t timeWritten) {
-  out = PutClock(out, ClockOf(timeWritten + kSecondsFrom1601To1970), u' ', u'-');
+  out = PutClock(out, timeWritten + kSecondsFrom1601To1970, u' ', u'-');
   *out++ = u' ';
   *out++ = u'0';
   return out;
@@ -80,7 +89,7 @@ char16_t* PutClassicTimeText(char16_t* out, uint32_t timeWritten) {
 
 char16_t* PutEventTimeText(char16_t* out, uint64_t fileTime) {
   if (fileTime >= kFileTimeLimit) throw cmr::Win32Exception(ERROR_INVALID_PARAMETER);
-  out = PutClock(out, ClockOf(fileTime / kTicksPerSecond), u' ', u'-');
+  out = PutClock(out, fileTime / kTicksPerSecond, u' ', u'-');
   *out++ = u' ';
   return PutUnsigned(out, fileTime % kTicksPerSecond / 10000, 3);
 }

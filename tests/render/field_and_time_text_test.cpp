@@ -2,6 +2,7 @@
 
 #include "base/exceptions.h"
 #include "render/field_text.h"
+#include "render/number_text.h"
 #include "render/time_text.h"
 
 using namespace cmr;
@@ -25,6 +26,32 @@ TEST(FieldText, UnescapeKeepsCaretsWithoutFourHexDigits) {
 TEST(FieldText, NoncharactersBecomeTheReplacementCharacter) {
   std::u16string text = u"a\uFFFE\uFFFF\uFDD0\uFDEF\uFDCF\uFDF0\uFFFDz";
   EXPECT_EQ(ReplaceNoncharacters(text), u"a\uFFFD\uFFFD\uFFFD\uFFFD\uFDCF\uFDF0\uFFFDz");
+}
+
+TEST(NumberText, DecimalDigitsArePaddedToTheWidthAsked) {
+  struct Case {
+    uint64_t value;
+    int minDigits;
+    std::u16string_view text;
+  };
+  const Case cases[] = {
+      {0, 1, u"0"},
+      {7, 2, u"07"},
+      {5, 4, u"0005"},
+      {99, 3, u"099"},
+      {100, 1, u"100"},
+      {1009, 1, u"1009"},
+      {12345, 1, u"12345"},
+      {1000000, 6, u"1000000"},
+      {42, 20, u"00000000000000000042"},
+      {UINT64_MAX, 1, u"18446744073709551615"},
+  };
+  for (const Case& c : cases) {
+    char16_t units[kMaxDecimalDigits];
+    EXPECT_EQ(std::u16string_view(units, PutUnsigned(units, c.value, c.minDigits)), c.text) << c.value;
+    char bytes[kMaxDecimalDigits];
+    EXPECT_EQ(std::u16string(bytes, PutUnsigned(bytes, c.value, c.minDigits)), c.text) << c.value;
+  }
 }
 
 constexpr uint64_t kUnixEpoch = 116444736000000000ull;
