@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/formats/evt_reader.h"
+#include "platform/formats/evt_record_index.h"
 #include "platform/formats/evt_ring.h"
 #include "platform/formats/evt_source.h"
 #include "platform/formats/file_window.h"
@@ -20,13 +21,11 @@ namespace host {
 
 class EvtFileLog : public ClassicLog {
  public:
-  static constexpr size_t kRunLength = 64;
-
   // Scans the file; nullptr with *error set (5: unreadable, 1500: no event log).
   static std::unique_ptr<EvtFileLog> Open(const std::string& linuxPath, DWORD* error);
 
-  size_t Size() override { return count_; }
-  uint32_t NumberAt(size_t index) override;
+  size_t Size() override { return index_.Size(); }
+  uint32_t NumberAt(size_t index) override { return index_.NumberAt(index); }
   std::span<const uint8_t> At(size_t index) override;
   bool Full() override { return full_; }
   uint64_t Generation() override { return 0; }
@@ -36,32 +35,15 @@ class EvtFileLog : public ClassicLog {
   uint64_t Skipped() override { return skipped_; }
 
  private:
-  struct Run {
-    size_t firstIndex;
-    uint32_t firstNumber;
-    uint32_t offset;
-  };
-
   EvtFileLog();
-  void Add(const formats::EvtRecord& record);
-  // Moves the cursor to the record at `index`: its offset and length.
-  void Seek(size_t index);
-  uint32_t LoadAt(uint32_t offset) const;
-  uint32_t LengthAt(uint32_t offset) const;
 
   formats::FileWindow window_;
   std::unique_ptr<formats::EvtWindowSource> source_;
   formats::EvtRing ring_{0};
-  std::vector<Run> runs_;
-  size_t count_ = 0;
-  uint32_t nextOffset_ = 0;  // where a record following the last one added would start
+  formats::EvtRecordIndex index_;
   bool full_ = false;
   std::vector<std::string> diagnostics_;
   uint64_t skipped_ = 0;
-
-  size_t cursorIndex_ = SIZE_MAX;
-  uint32_t cursorOffset_ = 0;
-  uint32_t cursorLength_ = 0;
   std::vector<uint8_t> record_;  // the record At() handed out last
 };
 
