@@ -8,6 +8,7 @@
 #include "platform/api/kernel.h"
 #include "platform/api/oleauto.h"
 #include "platform/api/wide.h"
+#include "tests/support/com_values.h"
 #include "tests/support/system_text.h"
 #ifndef _WIN32
 #include "platform/host/faults/faults.h"
@@ -68,26 +69,25 @@ TEST(Exceptions, TrimBlanks) {
   EXPECT_EQ(TrimBlanks(u"\tline one\r\nline two \r\n"), u"line one\r\nline two");
 }
 
+// The code and message of the Win32Exception that `work` throws.
+template <class Work>
+std::pair<LONG, std::u16string> Raised(Work&& work) {
+  try {
+    work();
+  } catch (const Win32Exception& e) {
+    return {e.Code(), e.Message()};
+  }
+  return {-1, u"<nothing thrown>"};
+}
+
 TEST(Exceptions, RaisingHelpers) {
   EXPECT_NO_THROW(ThrowIfError(DWORD{0}));
-  try {
-    ThrowIfError(DWORD{2}, u"ctx");
-    FAIL();
-  } catch (const Win32Exception& e) {
-    EXPECT_EQ(e.Code(), 2);
-    EXPECT_EQ(e.Message(), u"ctx");
-  }
+  EXPECT_EQ(Raised([] { ThrowIfError(DWORD{2}, u"ctx"); }), std::make_pair(LONG{2}, std::u16string(u"ctx")));
   SetLastError(6);
-  try {
-    ThrowLastErrorIfFalse(false);
-    FAIL();
-  } catch (const Win32Exception& e) {
-    EXPECT_EQ(e.Code(), 6);
-    EXPECT_TRUE(e.Message().empty());
-  }
+  EXPECT_EQ(Raised([] { ThrowLastErrorIfFalse(false); }), std::make_pair(LONG{6}, std::u16string()));
   int* none = nullptr;
   SetLastError(14);
-  EXPECT_THROW(ThrowLastErrorIfFalse(none), Win32Exception);
+  EXPECT_EQ(Raised([&] { ThrowLastErrorIfFalse(none); }).first, 14);
 }
 
 TEST(ErrorReport, GetErrorTextConsumesTheErrorObject) {
@@ -110,16 +110,11 @@ TEST(ErrorReport, Win32AndCrtReportsBuildTheirTexts) {
 
 TEST(ErrorReport, TaskErrorsNameTheTaskClassAndSource) {
   ReportTaskError(E_FAIL, u"task failed");
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-  GUID guid{};
-  info->GetGUID(&guid);
-  EXPECT_EQ(guid, kClsidTask);
-  BSTR source = nullptr;
-  info->GetSource(&source);
-  EXPECT_EQ(std::u16string(plat::U(source)), u"EC");
-  SysFreeString(source);
-  info->Release();
+  testsupport::ErrorObject error = testsupport::TakeErrorObject();
+  ASSERT_TRUE(error.present);
+  EXPECT_EQ(error.guid, kClsidTask);
+  EXPECT_EQ(error.source, u"EC");
+  EXPECT_EQ(error.description, u"task failed");
 }
 
 TEST(ErrorReport, HresultFromWin32) {

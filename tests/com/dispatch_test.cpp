@@ -2,53 +2,24 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/com/object.h"
 #include "base/com/type_library.h"
 #include "com/EventCollector_h.h"
+#include "task/com/task_config_impl.h"
 #include "tests/com/counting_dispatch.h"
 
 namespace {
 
-// Records what the dispatcher passes; fails SetFilter with an error object.
-class FakeTaskConfig : public com::Object<ITaskConfig> {
+// The task configuration, with a SetFilter that fails through an error object.
+class FailingFilterConfig : public cmr::CTaskConfigImpl {
  public:
-  ULONG lastRN = 0, lastTW = 0;
-  VARIANT_BOOL seekLast = 0;
-  std::u16string savePath = u"unset";
-
-  HRESULT STDMETHODCALLTYPE Commit(BSTR* xml) override {
-    *xml = SysAllocString(u"<TaskConfig/>");
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetSavePath(BSTR path) override {
-    savePath = path ? path : u"(null)";
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetEventLog(BSTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetLoadFromEvtFile(BSTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetLastPosition(ULONG rn, ULONG tw) override {
-    lastRN = rn;
-    lastTW = tw;
-    return S_OK;
-  }
   HRESULT STDMETHODCALLTYPE SetFilter(BSTR) override {
     comtest::SetThreadError(u"Invalid task config.", u"EC");
     return E_FAIL;
   }
-  HRESULT STDMETHODCALLTYPE AddPolicyAuditEventType(INT) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_SeekLastFirstRun(VARIANT_BOOL value) override {
-    seekLast = value;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE AddPolicyAuditEventTypeEx(INT, INT) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE UseCompactLogName(BSTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE CollectEventResources(VARIANT_BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE ResolveComputerName(VARIANT_BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_PreferredAPI(LONG) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_ResolveSIDs(VARIANT_BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE put_ResolveMACs(VARIANT_BOOL) override { return S_OK; }
 };
 
 class FakeTask : public com::Object<ITask> {
@@ -72,11 +43,20 @@ DISPID IdOf(IDispatch* d, const char16_t* name) {
   return id;
 }
 
+// Invoke with the arguments as given (last argument first); `named` marks the
+// first as the value of a property put.
+HRESULT Call(IDispatch* d, DISPID id, WORD flags, VARIANT* args = nullptr, UINT count = 0, bool named = false,
+             VARIANT* result = nullptr, EXCEPINFO* info = nullptr, UINT* argErr = nullptr) {
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS params = {args, named ? &put : nullptr, count, named ? 1u : 0u};
+  return d->Invoke(id, IID_NULL, 0, flags, &params, result, info, argErr);
+}
+
 using comtest::Bstr;
 using comtest::I4;
 
 TEST(Dispatch, NamesResolveIgnoringCase) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   EXPECT_EQ(IdOf(config.Get(), u"setlastposition"), 4);
   EXPECT_EQ(IdOf(config.Get(), u"SetLoadFromEvtFile"), 8);
   LPOLESTR names[] = {const_cast<LPOLESTR>(u"SetLastPosition"), const_cast<LPOLESTR>(u"DWLASTTW"),
@@ -86,91 +66,67 @@ TEST(Dispatch, NamesResolveIgnoringCase) {
   EXPECT_EQ(ids[0], 4);
   EXPECT_EQ(ids[1], 1);  // a parameter's position
   EXPECT_EQ(ids[2], DISPID_UNKNOWN);
-  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"NoSuchMember")};
-  EXPECT_EQ(config->GetIDsOfNames(IID_NULL, unknown, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  names[0] = names[2];
+  EXPECT_EQ(config->GetIDsOfNames(IID_NULL, names, 1, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], DISPID_UNKNOWN);
 }
 
-TEST(Dispatch, MethodArgumentsArriveReversedAndConverted) {
-  auto config = com::MakeObject<FakeTaskConfig>();
-  VARIANT args[2] = {Bstr(u"77"), I4(5)};  // last argument first: dwLastTW = "77", dwLastRN = 5
-  DISPPARAMS params = {args, nullptr, 2, 0};
-  ASSERT_EQ(config->Invoke(IdOf(config.Get(), u"SetLastPosition"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
-                           nullptr, nullptr),
-            S_OK);
-  EXPECT_EQ(config->lastRN, 5u);
-  EXPECT_EQ(config->lastTW, 77u);
-  VariantClear(&args[0]);
-}
-
-TEST(Dispatch, WrongArgumentsAreReported) {
-  auto config = com::MakeObject<FakeTaskConfig>();
-  VARIANT one = I4(5);
-  DISPPARAMS params = {&one, nullptr, 1, 0};
+TEST(Dispatch, MethodArgumentsArriveReversedConvertedAndChecked) {
+  auto config = com::MakeObject<FailingFilterConfig>();
   DISPID id = IdOf(config.Get(), u"SetLastPosition");
-  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), DISP_E_BADPARAMCOUNT);
+  VARIANT args[2] = {Bstr(u"77"), I4(5)};  // last argument first: dwLastTW = "77", dwLastRN = 5
+  ASSERT_EQ(Call(config.Get(), id, DISPATCH_METHOD, args, 2), S_OK);
+  EXPECT_EQ(config->Config().LastRecordNumber, 5u);
+  EXPECT_EQ(config->Config().LastTimeWritten, 77u);
+  VariantClear(&args[0]);
 
-  VARIANT args[2] = {Bstr(u"seven"), I4(5)};
-  params = {args, nullptr, 2, 0};
+  EXPECT_EQ(Call(config.Get(), id, DISPATCH_METHOD, &args[1], 1), DISP_E_BADPARAMCOUNT);
+  args[0] = Bstr(u"seven");
   UINT argErr = 99;
-  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Call(config.Get(), id, DISPATCH_METHOD, args, 2, false, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 0u);
   args[1] = I4(-1);
-  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_OVERFLOW);
+  EXPECT_EQ(Call(config.Get(), id, DISPATCH_METHOD, args, 2, false, nullptr, nullptr, &argErr), DISP_E_OVERFLOW);
   EXPECT_EQ(argErr, 1u);
   VariantClear(&args[0]);
-
-  EXPECT_EQ(config->Invoke(4242, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(config.Get(), 4242, DISPATCH_METHOD, args, 2), DISP_E_MEMBERNOTFOUND);
+  DISPPARAMS params = {args, nullptr, 2, 0};
   EXPECT_EQ(config->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
 }
 
 TEST(Dispatch, RetvalBecomesTheResult) {
-  auto config = com::MakeObject<FakeTaskConfig>();
-  VARIANT result;
-  VariantInit(&result);
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  ASSERT_EQ(config->Invoke(1, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
-            S_OK);
+  auto config = com::MakeObject<FailingFilterConfig>();
+  VARIANT result = comtest::Of(VT_EMPTY);
+  ASSERT_EQ(Call(config.Get(), 1, DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, false, &result), S_OK);
   EXPECT_EQ(result.vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(result.bstrVal), u"<TaskConfig/>");
+  EXPECT_EQ(std::u16string(result.bstrVal), config->Config().SaveToString());
   VariantClear(&result);
 }
 
 TEST(Dispatch, PropertyPutTakesTheNamedValue) {
-  auto config = com::MakeObject<FakeTaskConfig>();
-  VARIANT value = Bstr(u"True");
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params = {&value, &named, 1, 1};
+  auto config = com::MakeObject<FailingFilterConfig>();
+  VARIANT value = Bstr(u"False");
   DISPID id = IdOf(config.Get(), u"SeekLastFirstRun");
-  ASSERT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(config->seekLast, VARIANT_TRUE);
+  ASSERT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYPUT, &value, 1, true), S_OK);
+  EXPECT_FALSE(config->Config().SeekLastFirstRun);
   // A put-only property cannot be read, and a method takes no named arguments.
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  EXPECT_EQ(config->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
-  params = {&value, &named, 1, 1};
-  EXPECT_EQ(config->Invoke(IdOf(config.Get(), u"SetSavePath"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                           nullptr),
+  EXPECT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYGET), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(config.Get(), IdOf(config.Get(), u"SetSavePath"), DISPATCH_METHOD, &value, 1, true),
             DISP_E_NONAMEDARGS);
   VariantClear(&value);
 }
 
 TEST(Dispatch, FailureBecomesAnExceptionFromTheErrorObject) {
-  auto config = com::MakeObject<FakeTaskConfig>();
+  auto config = com::MakeObject<FailingFilterConfig>();
   VARIANT arg = Bstr(u"<bad");
-  DISPPARAMS params = {&arg, nullptr, 1, 0};
   EXCEPINFO info;
-  ASSERT_EQ(
-      config->Invoke(IdOf(config.Get(), u"SetFilter"), IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info, nullptr),
-      DISP_E_EXCEPTION);
+  ASSERT_EQ(Call(config.Get(), IdOf(config.Get(), u"SetFilter"), DISPATCH_METHOD, &arg, 1, false, nullptr, &info),
+            DISP_E_EXCEPTION);
   EXPECT_EQ(info.scode, E_FAIL);
   EXPECT_EQ(std::u16string(info.bstrDescription), u"Invalid task config.");
   EXPECT_EQ(std::u16string(info.bstrSource), u"EC");
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrHelpFile);
+  for (BSTR s : {info.bstrDescription, info.bstrSource, info.bstrHelpFile}) SysFreeString(s);
   IErrorInfo* left = nullptr;
   EXPECT_EQ(GetErrorInfo(0, &left), S_FALSE);  // taken into EXCEPINFO
   VariantClear(&arg);
@@ -179,33 +135,23 @@ TEST(Dispatch, FailureBecomesAnExceptionFromTheErrorObject) {
 TEST(Dispatch, OutParametersReachTheCallersReferences) {
   auto task = com::MakeObject<FakeTask>();
   LONG oldestDate = 0, oldestId = 0, newestId = 0;
-  VARIANT newestDate;  // a script variable passed by reference
-  VariantInit(&newestDate);
+  VARIANT newestDate = comtest::Of(VT_EMPTY);  // a script variable passed by reference
   VARIANT_BOOL full = 0;
-  VARIANT args[6];
-  args[5] = Bstr(u"DC1");
-  args[4].vt = VT_BYREF | VT_I4;
-  args[4].plVal = &oldestDate;
-  args[3].vt = VT_BYREF | VT_I4;
-  args[3].plVal = &oldestId;
-  args[2].vt = VT_BYREF | VT_VARIANT;
-  args[2].pvarVal = &newestDate;
-  args[1].vt = VT_BYREF | VT_I4;
-  args[1].plVal = &newestId;
-  args[0].vt = VT_BYREF | VT_BOOL;
+  VARIANT args[6] = {comtest::Of(VT_BYREF | VT_BOOL), comtest::Of(VT_BYREF | VT_I4), comtest::Of(VT_BYREF | VT_VARIANT),
+                     comtest::Of(VT_BYREF | VT_I4),   comtest::Of(VT_BYREF | VT_I4), Bstr(u"DC1")};
   args[0].pboolVal = &full;
-  DISPPARAMS params = {args, nullptr, 6, 0};
-  ASSERT_EQ(task->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(oldestDate, 100);
-  EXPECT_EQ(oldestId, 1);
+  args[1].plVal = &newestId;
+  args[2].pvarVal = &newestDate;
+  args[3].plVal = &oldestId;
+  args[4].plVal = &oldestDate;
+  ASSERT_EQ(Call(task.Get(), 2, DISPATCH_METHOD, args, 6), S_OK);
+  EXPECT_EQ(std::make_tuple(oldestDate, oldestId, newestId, full), std::make_tuple(100, 1, 9, VARIANT_TRUE));
   EXPECT_EQ(newestDate.vt, VT_I4);
   EXPECT_EQ(newestDate.lVal, 200);
-  EXPECT_EQ(newestId, 9);
-  EXPECT_EQ(full, VARIANT_TRUE);
 
   args[4] = I4(0);  // an out parameter needs a reference
   UINT argErr = 0;
-  EXPECT_EQ(task->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Call(task.Get(), 2, DISPATCH_METHOD, args, 6, false, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 4u);
   VariantClear(&args[5]);
 }

@@ -5,27 +5,15 @@
 
 #include "platform/api/oleauto.h"
 #include "tests/com/counting_dispatch.h"
+#include "tests/support/com_values.h"
 
 namespace {
 
 using comtest::SetThreadError;
 
-std::u16string Description(IErrorInfo* info) {
-  BSTR text = nullptr;
-  EXPECT_EQ(info->GetDescription(&text), S_OK);
-  std::u16string result(text ? text : u"", SysStringLen(text));
-  SysFreeString(text);
-  return result;
-}
-
 TEST(ErrorInfo, GetErrorInfoTakesTheObjectOnce) {
   SetThreadError(u"Filter not found");
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(Description(info), u"Filter not found");
-  info->Release();
-
+  EXPECT_EQ(testsupport::TakeErrorDescription(), u"Filter not found");
   IErrorInfo* again = reinterpret_cast<IErrorInfo*>(1);
   EXPECT_EQ(GetErrorInfo(0, &again), S_FALSE);
   EXPECT_EQ(again, nullptr);
@@ -40,19 +28,10 @@ TEST(ErrorInfo, ObjectCarriesEveryField) {
   create->SetHelpContext(42);
   IErrorInfo* info = nullptr;
   ASSERT_EQ(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)), S_OK);
-  GUID got{};
-  EXPECT_EQ(info->GetGUID(&got), S_OK);
-  EXPECT_EQ(got, id);
-  BSTR source = nullptr;
-  EXPECT_EQ(info->GetSource(&source), S_OK);
-  EXPECT_EQ(std::u16string(source), u"EC");
-  SysFreeString(source);
-  BSTR description = reinterpret_cast<BSTR>(1);
-  EXPECT_EQ(info->GetDescription(&description), S_OK);
-  EXPECT_EQ(description, nullptr);  // never set
-  DWORD context = 0;
-  EXPECT_EQ(info->GetHelpContext(&context), S_OK);
-  EXPECT_EQ(context, 42u);
+  EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetGUID), id);
+  EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetSource), u"EC");
+  EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetDescription), u"<null>");  // never set
+  EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetHelpContext), 42u);
   // Both interfaces are one object.
   IUnknown* a = nullptr;
   IUnknown* b = nullptr;
@@ -68,7 +47,6 @@ TEST(ErrorInfo, ObjectCarriesEveryField) {
 TEST(ErrorInfo, EachThreadHasItsOwnObject) {
   SetThreadError(u"main thread");
   HRESULT seen = E_FAIL;
-  std::u16string otherText;
   std::thread other([&] {
     IErrorInfo* info = nullptr;
     seen = GetErrorInfo(0, &info);
@@ -76,10 +54,7 @@ TEST(ErrorInfo, EachThreadHasItsOwnObject) {
   });
   other.join();
   EXPECT_EQ(seen, S_FALSE);
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-  EXPECT_EQ(Description(info), u"main thread");
-  info->Release();
+  EXPECT_EQ(testsupport::TakeErrorDescription(), u"main thread");
 }
 
 TEST(ErrorInfo, SettingNullClearsTheSlot) {

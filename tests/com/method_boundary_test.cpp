@@ -9,6 +9,7 @@
 #include "base/com/object.h"
 #include "base/exceptions.h"
 #include "com/EventCollector_h.h"
+#include "tests/support/com_values.h"
 
 namespace {
 
@@ -37,26 +38,7 @@ class ThrowingLog : public com::Object<IECEventLog, com::ErrorInfoSupport<IECEve
   }
 };
 
-struct ErrorObject {
-  bool present = false;
-  std::u16string description, source;
-};
-
-// Takes the thread's error object.
-ErrorObject TakeErrorObject() {
-  ErrorObject found;
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || info == nullptr) return found;
-  found.present = true;
-  BSTR text = nullptr;
-  if (info->GetDescription(&text) == S_OK && text) found.description.assign(text, SysStringLen(text));
-  SysFreeString(text);
-  text = nullptr;
-  if (info->GetSource(&text) == S_OK && text) found.source.assign(text, SysStringLen(text));
-  SysFreeString(text);
-  info->Release();
-  return found;
-}
+using testsupport::TakeErrorObject;
 
 struct Case {
   const char* kind;
@@ -93,7 +75,7 @@ TEST_F(MethodBoundary, EveryFailureOfAMethodBecomesItsResultAndErrorObject) {
     BSTR name = nullptr;
     EXPECT_EQ(log->get_Name(&name), c.hr) << c.kind;
     EXPECT_EQ(name, nullptr) << c.kind;
-    ErrorObject error = TakeErrorObject();
+    testsupport::ErrorObject error = TakeErrorObject();
     EXPECT_EQ(error.present, c.errorObject) << c.kind;
     EXPECT_EQ(error.description, c.description) << c.kind;
   }
@@ -103,7 +85,7 @@ TEST_F(MethodBoundary, TheTaskReporterMarksItsErrorObjects) {
   auto log = com::MakeObject<ThrowingLog>();
   gThrow = [] { throw cmr::Win32Exception(ERROR_FILE_NOT_FOUND); };
   EXPECT_EQ(log->put_Name(nullptr), E_FAIL);
-  ErrorObject error = TakeErrorObject();
+  testsupport::ErrorObject error = TakeErrorObject();
   EXPECT_EQ(error.source, u"EC");
   EXPECT_EQ(error.description, cmr::Win32Exception(ERROR_FILE_NOT_FOUND).FullText());
 }

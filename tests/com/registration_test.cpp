@@ -7,26 +7,15 @@
 #include "com/EventCollector_h.h"
 #include "platform/api/registry.h"
 #include "platform/host/host.h"
+#include "tests/support/registry_values.h"
 
 namespace {
 
-bool KeyExists(const std::u16string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+std::u16string Value(const std::u16string& path, const char16_t* name = nullptr) {
+  return testsupport::RegistryText(HKEY_CLASSES_ROOT, path, name);
 }
 
-std::u16string Value(const std::u16string& path, const char16_t* name = nullptr) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return u"<no key>";
-  char16_t buffer[512] = {};
-  DWORD size = sizeof(buffer) - sizeof(char16_t);
-  DWORD type = 0;
-  LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_SZ ? std::u16string(buffer) : u"<no value>";
-}
+bool KeyExists(const std::u16string& path) { return Value(path) != u"<no key>"; }
 
 class Registration : public ::testing::Test {
  protected:

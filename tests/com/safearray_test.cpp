@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/api/oleauto.h"
 #include "tests/com/counting_dispatch.h"
@@ -8,6 +9,14 @@
 namespace {
 
 using comtest::CountingDispatch;
+
+// The lower and upper bound of a dimension.
+std::pair<LONG, LONG> Bounds(SAFEARRAY* array, UINT dimension) {
+  LONG lower = 99, upper = 99;
+  EXPECT_EQ(SafeArrayGetLBound(array, dimension, &lower), S_OK);
+  EXPECT_EQ(SafeArrayGetUBound(array, dimension, &upper), S_OK);
+  return {lower, upper};
+}
 
 TEST(SafeArray, DispatchElementsAreAddRefedOnPutAndReleasedOnDestroy) {
   CountingDispatch a, b;
@@ -54,15 +63,9 @@ TEST(SafeArray, BoundsAndDimensions) {
   SAFEARRAY* array = SafeArrayCreate(VT_I2, 2, bounds);
   ASSERT_NE(array, nullptr);
   EXPECT_EQ(SafeArrayGetDim(array), 2u);
-  LONG lo = 0, hi = 0;
-  SafeArrayGetLBound(array, 1, &lo);
-  SafeArrayGetUBound(array, 1, &hi);
-  EXPECT_EQ(lo, 1);
-  EXPECT_EQ(hi, 3);
-  SafeArrayGetLBound(array, 2, &lo);
-  SafeArrayGetUBound(array, 2, &hi);
-  EXPECT_EQ(lo, -2);
-  EXPECT_EQ(hi, 1);
+  EXPECT_EQ(Bounds(array, 1), std::make_pair(LONG{1}, LONG{3}));
+  EXPECT_EQ(Bounds(array, 2), std::make_pair(LONG{-2}, LONG{1}));
+  LONG lo = 0;
   EXPECT_EQ(SafeArrayGetLBound(array, 3, &lo), DISP_E_BADINDEX);
   // Every cell is distinct.
   for (LONG r = 1; r <= 3; ++r)
@@ -81,11 +84,7 @@ TEST(SafeArray, BoundsAndDimensions) {
 TEST(SafeArray, EmptyVectorAndStringOwnership) {
   SAFEARRAY* empty = SafeArrayCreateVector(VT_DISPATCH, 0, 0);
   ASSERT_NE(empty, nullptr);
-  LONG lo = 5, hi = 5;
-  SafeArrayGetLBound(empty, 1, &lo);
-  SafeArrayGetUBound(empty, 1, &hi);
-  EXPECT_EQ(lo, 0);
-  EXPECT_EQ(hi, -1);
+  EXPECT_EQ(Bounds(empty, 1), std::make_pair(LONG{0}, LONG{-1}));
   SafeArrayDestroy(empty);
 
   SAFEARRAY* texts = SafeArrayCreateVector(VT_BSTR, 0, 1);

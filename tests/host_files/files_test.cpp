@@ -131,14 +131,14 @@ TEST(Files, InjectedWriteFaultIsReported) {
 
 TEST(CrtErrors, MicrosoftTexts) {
   char16_t buffer[64];
-  ASSERT_EQ(_wcserror_s(buffer, 64, ENOENT), 0);
-  EXPECT_EQ(std::u16string(buffer), u"No such file or directory");
-  _wcserror_s(buffer, 64, ENOSPC);
-  EXPECT_EQ(std::u16string(buffer), u"No space left on device");
-  _wcserror_s(buffer, 64, ENOTEMPTY);
-  EXPECT_EQ(std::u16string(buffer), u"Directory not empty");
-  _wcserror_s(buffer, 64, 9999);
-  EXPECT_EQ(std::u16string(buffer), u"Unknown error");
+  const std::pair<int, std::u16string> cases[] = {{ENOENT, u"No such file or directory"},
+                                                  {ENOSPC, u"No space left on device"},
+                                                  {ENOTEMPTY, u"Directory not empty"},
+                                                  {9999, u"Unknown error"}};
+  for (const auto& [code, text] : cases) {
+    ASSERT_EQ(_wcserror_s(buffer, 64, code), 0);
+    EXPECT_EQ(std::u16string(buffer), text);
+  }
   EXPECT_EQ(_wcserror_s(nullptr, 64, ENOENT), EINVAL);
   EXPECT_EQ(_wcserror_s(buffer, 0, ENOENT), EINVAL);
 }

@@ -102,18 +102,21 @@ TEST_F(Lsa, LookupMapsWellKnownAndComputerAccountsAndSharesDomains) {
   PLSA_TRANSLATED_NAME names = nullptr;
   ASSERT_EQ(LsaLookupSids(policy, 5, sids, &domains, &names), STATUS_SUCCESS);
 
-  auto domainOf = [&](int i) { return Str(domains->Domains[names[i].DomainIndex].Name); };
-  EXPECT_EQ(Str(names[0].Name), u"SYSTEM");
-  EXPECT_EQ(domainOf(0), u"NT AUTHORITY");
-  EXPECT_EQ(names[0].Use, SidTypeWellKnownGroup);
-  EXPECT_EQ(Str(names[1].Name), u"alice");
-  EXPECT_EQ(domainOf(1), u"CORP");
-  EXPECT_EQ(names[1].Use, SidTypeUser);
+  const struct {
+    const char16_t *name, *domain;
+    SID_NAME_USE use;
+  } expected[] = {{u"SYSTEM", u"NT AUTHORITY", SidTypeWellKnownGroup},
+                  {u"alice", u"CORP", SidTypeUser},
+                  {u"NETWORK SERVICE", u"NT AUTHORITY", SidTypeWellKnownGroup},
+                  {u"Everyone", u"", SidTypeWellKnownGroup},
+                  {u"Administrators", u"BUILTIN", SidTypeAlias}};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Str(names[i].Name), expected[i].name);
+    EXPECT_EQ(Str(domains->Domains[names[i].DomainIndex].Name), expected[i].domain);
+    EXPECT_EQ(names[i].Use, expected[i].use);
+  }
   EXPECT_EQ(names[2].DomainIndex, names[0].DomainIndex);  // one entry per domain
-  EXPECT_EQ(Str(names[3].Name), u"Everyone");
-  EXPECT_EQ(domainOf(3), u"");
-  EXPECT_EQ(Str(names[4].Name), u"Administrators");
-  EXPECT_EQ(names[4].Use, SidTypeAlias);
   EXPECT_EQ(domains->Entries, 4u);
   // The domain entry carries the domain's SID.
   auto corp = SidFrom(u"S-1-5-21-1-2-3");

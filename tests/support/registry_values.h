@@ -1,5 +1,6 @@
-// Registry values a test sets before the code under test reads them: the
-// key is created when missing, on the local computer or on `computer`.
+// Registry values a test sets before the code under test reads them (the
+// key is created when missing, on the local computer or on `computer`), and
+// the texts it reads back.
 #pragma once
 
 #include <string>
@@ -29,6 +30,17 @@ inline bool SetRegistryString(const std::u16string& path, const char16_t* name, 
 
 inline bool SetRegistryDword(const std::u16string& path, const char16_t* name, DWORD value) {
   return SetRegistryValue(path, name, REG_DWORD, &value, sizeof value);
+}
+
+// A REG_SZ value under `root`: "<no key>" or "<no value>" when it is not there.
+inline std::u16string RegistryText(HKEY root, const std::u16string& path, const char16_t* name = nullptr) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return u"<no key>";
+  char16_t buffer[1024] = {};
+  DWORD size = sizeof(buffer) - sizeof(char16_t), type = 0;
+  LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && type == REG_SZ ? std::u16string(buffer) : u"<no value>";
 }
 
 }  // namespace testsupport

@@ -83,31 +83,28 @@ TEST_F(LogStatistics, OldestNewestAndFull) {
   uint32_t full = Fill(u"Full", 1, 1000);
   ASSERT_LT(full, 1000u);
 
-  Statistics a = Query(u"Application");
-  EXPECT_EQ(a.hr, S_OK) << cmr::Utf16ToUtf8(a.error);
-  EXPECT_EQ(a.oldestId, 10);
-  EXPECT_EQ(a.oldestDate, 1600000010);
-  EXPECT_EQ(a.newestId, 12);
-  EXPECT_EQ(a.newestDate, 1600000012);
-  EXPECT_EQ(a.full, VARIANT_FALSE);
-
-  Statistics w = Query(u"Wrapped");
-  EXPECT_EQ(w.hr, S_OK);
-  EXPECT_GT(w.oldestId, 100);
-  EXPECT_EQ(w.oldestDate, 1600000000 + w.oldestId);
-  EXPECT_EQ(w.newestId, 499);
-  EXPECT_EQ(w.full, VARIANT_FALSE);
-
-  Statistics f = Query(u"Full");
-  EXPECT_EQ(f.hr, S_OK);
-  EXPECT_EQ(f.oldestId, 1);
-  EXPECT_EQ(f.newestId, static_cast<LONG>(full));
-  EXPECT_EQ(f.full, VARIANT_TRUE);
-
-  // A task that never ran opens the log named "", which opens Application.
-  Statistics never = Query(std::nullopt);
-  EXPECT_EQ(never.hr, S_OK);
-  EXPECT_EQ(never.oldestId, 10);
+  const struct {
+    const char* name;
+    std::optional<std::u16string> log;
+    LONG oldest, newest;  // oldest 0: overwritten, past the first written
+    VARIANT_BOOL full;
+  } cases[] = {
+      {"Application", u"Application", 10, 12, VARIANT_FALSE},
+      {"wrapped", u"Wrapped", 0, 499, VARIANT_FALSE},
+      {"full", u"Full", 1, static_cast<LONG>(full), VARIANT_TRUE},
+      {"a task that never ran opens the log named \"\", which opens Application", std::nullopt, 10, 12, VARIANT_FALSE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Statistics s = Query(c.log);
+    EXPECT_EQ(s.hr, S_OK) << cmr::Utf16ToUtf8(s.error);
+    if (c.oldest) EXPECT_EQ(s.oldestId, c.oldest);
+    else EXPECT_GT(s.oldestId, 100);
+    EXPECT_EQ(s.oldestDate, 1600000000 + s.oldestId);  // record n was written at 1600000000 + n
+    EXPECT_EQ(s.newestId, c.newest);
+    EXPECT_EQ(s.newestDate, 1600000000 + c.newest);
+    EXPECT_EQ(s.full, c.full);
+  }
 }
 
 TEST_F(LogStatistics, FailingStepsKeepTheOutputsOfEarlierOnes) {

@@ -36,13 +36,11 @@ TEST(TaskConfig, NewConfigurationDocument) {
                 0),
       0u)
       << xml;
-  EXPECT_NE(xml.find("<Module file=\"Calomar.Common.EventCollector.dll\" />"), std::string::npos);
-  EXPECT_NE(xml.find("<LastRecordNumber>0</LastRecordNumber>"), std::string::npos);
-  EXPECT_NE(xml.find("<LastTimeWritten>-1</LastTimeWritten>"), std::string::npos);
-  EXPECT_NE(xml.find("<ErrorStatus>-1</ErrorStatus>"), std::string::npos);
-  EXPECT_NE(xml.find("<SeekLastFirstRun>1</SeekLastFirstRun>"), std::string::npos);
-  EXPECT_NE(xml.find("<PreferredAPI>1</PreferredAPI>\n    <FallbackAPI>2</FallbackAPI>"), std::string::npos);
-  EXPECT_NE(xml.find("<LogInfoList />"), std::string::npos);
+  for (const char* element : {"<Module file=\"Calomar.Common.EventCollector.dll\" />",
+                              "<LastRecordNumber>0</LastRecordNumber>", "<LastTimeWritten>-1</LastTimeWritten>",
+                              "<ErrorStatus>-1</ErrorStatus>", "<SeekLastFirstRun>1</SeekLastFirstRun>",
+                              "<PreferredAPI>1</PreferredAPI>\n    <FallbackAPI>2</FallbackAPI>", "<LogInfoList />"})
+    EXPECT_NE(xml.find(element), std::string::npos) << element;
   EXPECT_EQ(xml.find("ComputerInfo"), std::string::npos);
   // Elements in their fixed order.
   std::istringstream order(

@@ -16,6 +16,7 @@
 using namespace cmr;
 
 using testsupport::Bstr;
+using testsupport::Get;
 using testsupport::TakeErrorDescription;
 
 namespace {
@@ -124,17 +125,11 @@ std::u16string ResultDocument(bool withComputerInfo) {
 
 TEST(TaskResultObject, GettersWithoutInitGiveTheDefaults) {
   auto result = Make<CTaskResultImpl, ITaskResult>();
-  LONG code = 0;
-  VARIANT_BOOL found = VARIANT_TRUE;
-  Bstr text, log;
-  EXPECT_EQ(result->get_ErrorCode(&code), S_OK);
-  EXPECT_EQ(code, -1);
-  EXPECT_EQ(result->get_ErrorText(text.Out()), S_OK);
-  EXPECT_EQ(text.Text(), u"");
-  EXPECT_EQ(result->get_LastEventFound(&found), S_OK);
-  EXPECT_EQ(found, VARIANT_FALSE);
-  EXPECT_EQ(result->get_EventLog(log.Out()), S_OK);
-  EXPECT_EQ(log.Text(), u"");
+  ITaskResult* r = result.Get();
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText), u"");
+  EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_FALSE);
+  EXPECT_EQ(Get(r, &ITaskResult::get_EventLog), u"");
   EXPECT_EQ(result->get_ErrorCode(nullptr), E_POINTER);
 }
 
@@ -142,34 +137,20 @@ TEST(TaskResultObject, ReadsTheResultsOfADocument) {
   auto result = Make<CTaskResultImpl, ITaskResult>();
   Bstr doc(ResultDocument(true));
   ASSERT_EQ(result->Init(doc.b), S_OK);
-  LONG code = 0;
-  VARIANT_BOOL found = VARIANT_FALSE;
-  Bstr text, warning, file, log;
-  EXPECT_EQ(result->get_ErrorCode(&code), S_OK);
-  EXPECT_EQ(code, static_cast<LONG>(E_FAIL));
-  result->get_ErrorText(text.Out());
-  result->get_Warning(warning.Out());
-  result->get_EventFileName(file.Out());
-  result->get_EventLog(log.Out());
-  EXPECT_EQ(text.Text(), u"failed");
-  EXPECT_EQ(warning.Text(), u"careful");
-  EXPECT_EQ(file.Text(), u"Security_1_2.adevt");
-  EXPECT_EQ(log.Text(), u"Security");
-  EXPECT_EQ(result->get_LastEventFound(&found), S_OK);
-  EXPECT_EQ(found, VARIANT_TRUE);
+  ITaskResult* r = result.Get();
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), static_cast<LONG>(E_FAIL));
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText), u"failed");
+  EXPECT_EQ(Get(r, &ITaskResult::get_Warning), u"careful");
+  EXPECT_EQ(Get(r, &ITaskResult::get_EventFileName), u"Security_1_2.adevt");
+  EXPECT_EQ(Get(r, &ITaskResult::get_EventLog), u"Security");
+  EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_TRUE);
 
   com::Ptr<ITaskComputerInfo> info;
   ASSERT_EQ(result->get_ComputerInfo(info.Receive()), S_OK);
-  ULONG major = 0, type = 0;
-  Bstr full, domain;
-  EXPECT_EQ(info->get_VersionMajor(&major), S_OK);
-  EXPECT_EQ(info->get_Type(&type), S_OK);
-  EXPECT_EQ(info->get_FullName(full.Out()), S_OK);
-  EXPECT_EQ(info->get_Domain(domain.Out()), S_OK);
-  EXPECT_EQ(major, 10u);
-  EXPECT_EQ(type, 0x9003u);
-  EXPECT_EQ(full.Text(), u"srv1.corp.example.com");
-  EXPECT_EQ(domain.Text(), u"corp.example.com");
+  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_VersionMajor), 10u);
+  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_Type), 0x9003u);
+  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_FullName), u"srv1.corp.example.com");
+  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_Domain), u"corp.example.com");
 
   // The class lists ITaskComputerInfo in its coclass only; the object itself does not answer it.
   com::Ptr<ITaskComputerInfo> direct;
@@ -199,9 +180,7 @@ TEST(TaskResultObject, MalformedDocumentsFailWithTheirText) {
 
   Bstr noText(u"<Task><ErrorStatus/></Task>");
   ASSERT_EQ(result->Init(noText.b), S_OK);
-  LONG code = -1;
-  result->get_ErrorCode(&code);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(Get(result.Get(), &ITaskResult::get_ErrorCode), 0);
 }
 
 // The elements of a LogInfoList VARIANT as ILogInfo.
@@ -232,24 +211,14 @@ TEST(TaskResult2Object, LogInfoListHoldsOneObjectPerEntry) {
   ASSERT_EQ(result->get_LogInfoList(&list), S_OK);
   auto items = Elements(list);
   ASSERT_EQ(items.size(), 2u);
-  Bstr name, display;
-  LONG api = 0, used = 0;
-  VARIANT_BOOL enabled = 0;
-  ULONGLONG records = 0;
-  items[0]->get_Name(name.Out());
-  items[0]->get_DisplayName(display.Out());
-  items[0]->get_API(&api);
-  items[0]->get_APIUsed(&used);
-  items[0]->get_Enabled(&enabled);
-  items[0]->get_NumOfRecords(&records);
-  EXPECT_EQ(name.Text(), u"Application");
-  EXPECT_EQ(display.Text(), u"Application log");
-  EXPECT_EQ(api, 1);
-  EXPECT_EQ(used, 2);
-  EXPECT_EQ(enabled, 1);  // the flag as stored, not VARIANT_TRUE
-  EXPECT_EQ(records, 0x100000000ull);
-  items[1]->get_Enabled(&enabled);
-  EXPECT_EQ(enabled, 0);
+  ILogInfo* first = items[0].Get();
+  EXPECT_EQ(Get(first, &ILogInfo::get_Name), u"Application");
+  EXPECT_EQ(Get(first, &ILogInfo::get_DisplayName), u"Application log");
+  EXPECT_EQ(Get(first, &ILogInfo::get_API), 1);
+  EXPECT_EQ(Get(first, &ILogInfo::get_APIUsed), 2);
+  EXPECT_EQ(Get(first, &ILogInfo::get_Enabled), 1);  // the flag as stored, not VARIANT_TRUE
+  EXPECT_EQ(Get(first, &ILogInfo::get_NumOfRecords), 0x100000000ull);
+  EXPECT_EQ(Get(items[1].Get(), &ILogInfo::get_Enabled), 0);
   VariantClear(&list);
 }
 

@@ -19,6 +19,7 @@
 #include "task/com/task_result_impl.h"
 #include "task/flat_run.h"
 #include "tests/support/child_process.h"
+#include "tests/support/component_library.h"
 #include "tests/support/registry_values.h"
 #include "tests/support/temp_dir.h"
 #include "tests/task/task_fixture.h"
@@ -29,30 +30,13 @@ using tasktest::Bstr;
 
 namespace {
 
-// The component library as a client loads it.
-class Library : public tasktest::TaskFixture {
- protected:
-  void SetUp() override {
-    TaskFixture::SetUp();
-    std::string path = std::string(EC_BINARY_DIR) + "/libEventCollector.so";
-    library_ = dlopen(path.c_str(), RTLD_NOW);
-    if (!library_) GTEST_SKIP() << "component library not built: " << path;
-  }
-  void TearDown() override {
-    if (library_) dlclose(library_);
-    TaskFixture::TearDown();
-  }
-  template <class F>
-  F Export(const char* name) {
-    F f = reinterpret_cast<F>(dlsym(library_, name));
-    EXPECT_NE(f, nullptr) << name;
-    return f;
-  }
-  void* library_ = nullptr;
-};
+// The component library as a client loads it, over a task's set-up.
+class Library : public tasktest::TaskFixture {};
 
 TEST_F(Library, ClassObjectsOfTheTaskClasses) {
-  auto get = Export<PFN_DllGetClassObject>("DllGetClassObject");
+  testsupport::ComponentLibrary library;
+  EC_SKIP_WITHOUT(library);
+  auto get = library.Export<PFN_DllGetClassObject>("DllGetClassObject");
   com::Ptr<IClassFactory> first, second;
   ASSERT_EQ(get(CLSID_Task, IID_IClassFactory, reinterpret_cast<void**>(first.Receive())), S_OK);
   ASSERT_EQ(get(CLSID_Task, IID_IClassFactory, reinterpret_cast<void**>(second.Receive())), S_OK);
@@ -77,15 +61,17 @@ TEST_F(Library, ClassObjectsOfTheTaskClasses) {
     com::Ptr<ISupportErrorInfo> support;
     EXPECT_EQ(object.As(support) == S_OK, *c.clsid != CLSID_LogInfo);
   }
-  EXPECT_EQ(Export<PFN_DllCanUnloadNow>("DllCanUnloadNow")(), S_OK);
+  EXPECT_EQ(library.Export<PFN_DllCanUnloadNow>("DllCanUnloadNow")(), S_OK);
 }
 
 TEST_F(Library, FlatRunListsLogsWithoutRegistration) {
+  testsupport::ComponentLibrary library;
+  EC_SKIP_WITHOUT(library);
   AddChannel(u"Application", 0, 2);
   cmr::CTaskEventLog config;
   config.LogName = u"*";
   WriteConfig(config);
-  auto run = Export<PFN_Run>("Run");
+  auto run = library.Export<PFN_Run>("Run");
   Bstr computer(u"WORKSTATION1"), file(cmr::Utf8ToUtf16(ConfigPath()));
   ASSERT_EQ(run(computer.b, nullptr, file.b, nullptr, true, 0, 0x10000), S_OK);
   cmr::CTaskEventLog result = ReadConfig();
@@ -106,7 +92,7 @@ EC_CHILD_ROLE(LoadTracedLibrary) {
 }
 
 TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
-  std::string library = std::string(EC_BINARY_DIR) + "/libEventCollector.so";
+  std::string library = testsupport::ComponentLibraryPath();
   if (!std::filesystem::exists(library)) GTEST_SKIP() << "component library not built: " << library;
   // The child's executable seems to live in a folder of this test's own.
   testsupport::TempDir folder;
