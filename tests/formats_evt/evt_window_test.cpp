@@ -47,14 +47,15 @@ TEST(EvtWindow, ScanThroughAWindowMatchesReadingTheWholeBytes) {
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
+    bool located;  // the clean header tells where the records are
   };
   const Case cases[] = {
-      {"wrapped", wrapped},
-      {"not wrapped", grown},
-      {"dirty header", WithDirtyHeader(wrapped)},
-      {"broken record", WithBrokenRecord(wrapped, 3900)},
-      {"truncated", std::vector<uint8_t>(grown.begin(), grown.begin() + 0x23456)},
-      {"header only", std::vector<uint8_t>(grown.begin(), grown.begin() + kEvtHeaderSize)},
+      {"wrapped", wrapped, true},
+      {"not wrapped", grown, true},
+      {"dirty header", WithDirtyHeader(wrapped), false},
+      {"broken record", WithBrokenRecord(wrapped, 3900), true},
+      {"truncated", std::vector<uint8_t>(grown.begin(), grown.begin() + 0x23456), false},
+      {"header only", std::vector<uint8_t>(grown.begin(), grown.begin() + kEvtHeaderSize), false},
   };
   testsupport::TempDir dir;
   for (const Case& c : cases) {
@@ -78,6 +79,18 @@ TEST(EvtWindow, ScanThroughAWindowMatchesReadingTheWholeBytes) {
     EXPECT_EQ(scanned.skipped, whole.skipped) << c.what;
     EXPECT_EQ(scanned.oldestRecordNumber, whole.oldestRecordNumber) << c.what;
     EXPECT_EQ(scanned.currentRecordNumber, whole.currentRecordNumber) << c.what;
+    // Located without reading a record: what the header claims, which is
+    // what the scan finds in a sound file.
+    const auto located = LocateEvtRecords(source);
+    ASSERT_EQ(located.has_value(), c.located) << c.what;
+    if (!located) continue;
+    EXPECT_EQ(located->startOffset, whole.startOffset) << c.what;
+    EXPECT_EQ(located->endOffset, whole.endOffset) << c.what;
+    EXPECT_EQ(located->oldestRecordNumber, whole.header.OldestRecordNumber) << c.what;
+    EXPECT_EQ(located->recordCount, whole.header.CurrentRecordNumber - whole.header.OldestRecordNumber) << c.what;
+    if (!whole.Damaged()) {
+      EXPECT_EQ(located->recordCount, whole.records.size()) << c.what;
+    }
   }
 }
 
