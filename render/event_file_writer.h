@@ -35,6 +35,9 @@ class EventFileWriter {
   // Field writers: append "tag~value#" to the entry being built, as UTF-8.
   // The text is taken as given unless a form says otherwise.
   void WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form = FieldForm::AsIs);
+  // The field of first + separator + second, without joining them first.
+  void WriteJoinedField(std::u16string_view tag, std::u16string_view first, char16_t separator,
+                        std::u16string_view second, FieldForm form = FieldForm::AsIs);
   void WriteHex32Field(std::u16string_view tag, uint32_t value);  // "%08X"
   void WriteHex64Field(std::u16string_view tag, uint64_t value);  // "%016I64X"
   void WriteUnsignedField(std::u16string_view tag, uint32_t value);
@@ -89,6 +92,16 @@ inline void EventFileWriter::EndField(char* end) {
 inline void EventFileWriter::WriteTextField(std::u16string_view tag, std::u16string_view text, FieldForm form) {
   char* out = BeginField(tag, text.size() * kMaxUtf8PerUnit);
   EndField(PutFieldValueUtf8(out, text, form));
+}
+
+// The parts convert as the joined text would, as long as the separator is
+// no surrogate: a surrogate beside it has no partner across it either way.
+inline void EventFileWriter::WriteJoinedField(std::u16string_view tag, std::u16string_view first, char16_t separator,
+                                              std::u16string_view second, FieldForm form) {
+  char* out = BeginField(tag, (first.size() + 1 + second.size()) * kMaxUtf8PerUnit);
+  out = PutFieldValueUtf8(out, first, form);
+  out = PutFieldValueUtf8(out, std::u16string_view(&separator, 1), form);
+  EndField(PutFieldValueUtf8(out, second, form));
 }
 
 inline void EventFileWriter::WriteHex32Field(std::u16string_view tag, uint32_t value) {

@@ -87,6 +87,22 @@ char* PutCharacter(char* out, const char16_t*& p, const char16_t* end) {
   return out;
 }
 
+// The units left after the wide steps, one by one: a unit that goes in as
+// one byte is written here, any other by PutCharacter.
+template <bool kEscape, bool kReplaceNoncharacters>
+char* PutTail(char* out, const char16_t* p, const char16_t* end) {
+  while (p != end) {
+    const char16_t c = *p;
+    if (c < 0x80 && !(kEscape && kEscapedAscii[c])) {
+      *out++ = static_cast<char>(c);
+      ++p;
+    } else {
+      out = PutCharacter<kEscape, kReplaceNoncharacters>(out, p, end);
+    }
+  }
+  return out;
+}
+
 #ifdef EC_FIELD_TEXT_SSE2
 // Two mask bits for every unit that goes into the entry as one byte: ASCII,
 // and not escaped when escaping.
@@ -122,14 +138,12 @@ char* PutFormedUtf8(char* out, const char16_t* p, const char16_t* end) {
     p += plain;
     out += plain;
   }
-  while (p != end) out = PutCharacter<kEscape, kReplaceNoncharacters>(out, p, end);
-  return out;
+  return PutTail<kEscape, kReplaceNoncharacters>(out, p, end);
 }
 #else
 template <bool kEscape, bool kReplaceNoncharacters>
 char* PutFormedUtf8(char* out, const char16_t* p, const char16_t* end) {
-  while (p != end) out = PutCharacter<kEscape, kReplaceNoncharacters>(out, p, end);
-  return out;
+  return PutTail<kEscape, kReplaceNoncharacters>(out, p, end);
 }
 #endif
 

@@ -27,7 +27,15 @@ Char* PutUnsigned(Char* out, uint64_t value, int minDigits = 1) {
   for (uint64_t bound = 10; digits < kMaxDecimalDigits && value >= bound; bound *= 10) ++digits;
   if (digits < minDigits) digits = minDigits;
   Char* end = out + digits;
-  for (Char* p = end; p != out; value /= 10) *--p = static_cast<Char>('0' + value % 10);
+  Char* p = end;
+  for (; value >= 100; value /= 100) {  // two digits a step: half the divisions
+    const unsigned pair = static_cast<unsigned>(value % 100);
+    *--p = static_cast<Char>('0' + pair % 10);
+    *--p = static_cast<Char>('0' + pair / 10);
+  }
+  *--p = static_cast<Char>('0' + value % 10);
+  if (value >= 10) *--p = static_cast<Char>('0' + value / 10);
+  while (p != out) *--p = static_cast<Char>('0');
   return end;
 }
 

@@ -21,7 +21,7 @@ std::u16string LocalComputerText(DumpContext& context, const std::u16string& com
 
 void WriteAccountFields(EventFileWriter& writer, const CSidCache::SidInfo& sid, bool escapeSid) {
   writer.WriteTextField(u"SID", sid.sidString, escapeSid ? FieldForm::Escaped : FieldForm::AsIs);
-  writer.WriteTextField(u"USER", CSidCache::AccountText(sid), FieldForm::Escaped);
+  writer.WriteJoinedField(u"USER", sid.domain, u'\\', sid.name, FieldForm::Escaped);  // AccountText(sid)
 }
 
 struct SystemField {

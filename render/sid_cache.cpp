@@ -59,13 +59,21 @@ void CSidCache::OpenPolicy(const std::u16string& computerName) {
 
 std::shared_ptr<CSidCache::SidInfo> CSidCache::Lookup(PSID sid) {
   if (policy_ == nullptr || sid == nullptr) return nullptr;
+  // A SID met before is found by its bytes: no copy, no conversion to text
+  // (most records of a log carry one of a few SIDs).
+  const bool valid = IsValidSid(sid) != FALSE;
+  const std::string_view bytes(static_cast<const char*>(sid), valid ? GetLengthSid(sid) : 0);
+  if (valid) {
+    auto known = byBytes_.find(bytes);
+    if (known != byBytes_.end()) return known->second;
+  }
   try {
     std::vector<BYTE> copy = CopyOfSid(sid);
     std::u16string key = SidToText(copy.data());
     auto found = entries_.find(key);
-    if (found != entries_.end()) return found->second;
-    std::shared_ptr<SidInfo> entry = MakeEntry(copy.data());
-    entries_.emplace(key, entry);
+    std::shared_ptr<SidInfo> entry = found != entries_.end() ? found->second : MakeEntry(copy.data(), key);
+    if (found == entries_.end()) entries_.emplace(std::move(key), entry);
+    byBytes_.emplace(bytes, entry);
     return entry;
   } catch (const cmr::BaseException&) {
     Trace(10, u"CSid threwed exception");
@@ -84,8 +92,9 @@ std::shared_ptr<CSidCache::SidInfo> CSidCache::LookupText(const std::u16string& 
   return entry;
 }
 
-std::shared_ptr<CSidCache::SidInfo> CSidCache::MakeEntry(PSID sid) {
+std::shared_ptr<CSidCache::SidInfo> CSidCache::MakeEntry(PSID sid, const std::u16string& sidString) {
   auto entry = std::make_shared<SidInfo>();
+  entry->sidString = sidString;
   try {
     PLSA_REFERENCED_DOMAIN_LIST domains = nullptr;
     PLSA_TRANSLATED_NAME names = nullptr;
@@ -99,7 +108,6 @@ std::shared_ptr<CSidCache::SidInfo> CSidCache::MakeEntry(PSID sid) {
     }
     if (domains != nullptr) LsaFreeMemory(domains);
     if (names != nullptr) LsaFreeMemory(names);
-    entry->sidString = SidToText(sid);
   } catch (const cmr::BaseException&) {
     Trace(10, u"CSid throwed exception");
   }

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/api/security.h"
 
@@ -41,11 +42,13 @@ class CSidCache {
   static std::u16string AccountText(const SidInfo& info);
 
  private:
-  std::shared_ptr<SidInfo> MakeEntry(PSID sid);
+  // The entry of a valid SID whose string form is known.
+  std::shared_ptr<SidInfo> MakeEntry(PSID sid, const std::u16string& sidString);
   void ClosePolicy();
 
   LSA_HANDLE policy_ = nullptr;
-  std::map<std::u16string, std::shared_ptr<SidInfo>> entries_;
+  std::map<std::u16string, std::shared_ptr<SidInfo>> entries_;            // by string form
+  std::map<std::string, std::shared_ptr<SidInfo>, std::less<>> byBytes_;  // the same entries by binary form
 };
 
 // The standard string form of a SID; raises cmr::Win32Exception on failure.

@@ -6,7 +6,6 @@
 
 #include "base/exceptions.h"
 #include "collect/backup_files.h"
-#include "collect/nt_event_log.h"
 #include "tests/classic/classic_fixture.h"
 
 namespace classictest {
@@ -44,56 +43,36 @@ class BackupChainTest : public ClassicTest {
     std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.Time < b.Time; });
     return list;
   }
-  // Event ids of the records read to the end of the chain, moving from each
-  // backup to the next and into the live log.
-  static std::vector<uint32_t> ReadChain(cmr::NTEventLog& reader) {
-    std::vector<uint32_t> ids;
-    for (;;) {
-      EVENTLOGRECORD* record = nullptr;
-      bool end = false;
-      if (!reader.GetNextRecord(&record, nullptr, true, &end)) return ids;
-      if (!end) {
-        ids.push_back(record->EventID);
-        continue;
-      }
-      if (reader.CurrentBackupPath().empty()) return ids;
-      reader.AdvanceBackup();
-      if (!reader.OpenFirstAvailable(u"", nullptr)) return ids;
-    }
-  }
-
   std::filesystem::path config_;
 };
 
 TEST_F(BackupChainTest, StoredPositionInABackupReadsOnThroughTheChain) {
   FillArchivingLog(900);
-  std::vector<cmr::BackupFile> archives = Archives();
+  const std::vector<cmr::BackupFile> archives = Archives();
   ASSERT_GE(archives.size(), 2u);
-
-  // Record 10 of the oldest archive holds event 10.
-  cmr::NTEventLog reader(0x1000, 0);
-  reader.Backups() = archives;
-  bool found = false;
-  cmr::LogPosition position{10, Fields(10).timeWritten};
-  ASSERT_TRUE(reader.SeekInBackups(u"", u"Custom", &position, &found));
-  EXPECT_TRUE(found);
-  EXPECT_EQ(reader.CurrentBackup(), 0u);
-  EXPECT_EQ(ReadChain(reader), Range(11, 900));
-
-  // Nothing stored: from the oldest backup on.
-  cmr::NTEventLog fresh(0x1000, 0);
-  fresh.Backups() = archives;
-  ASSERT_TRUE(fresh.SeekInBackups(u"", u"Custom", nullptr, &found));
-  EXPECT_TRUE(found);
-  EXPECT_EQ(ReadChain(fresh), Range(1, 900));
-
-  // A position that is nowhere: not found, read from the oldest backup.
-  cmr::NTEventLog lost(0x1000, 0);
-  lost.Backups() = archives;
-  position = {5, 1};
-  ASSERT_TRUE(lost.SeekInBackups(u"", u"Custom", &position, &found));
-  EXPECT_FALSE(found);
-  EXPECT_EQ(ReadChain(lost), Range(1, 900));
+  struct Case {
+    const char* what;
+    bool stored;
+    cmr::LogPosition position;
+    bool found;
+    uint32_t first;
+  } cases[] = {
+      {"record 10 of the oldest archive holds event 10", true, {10, Fields(10).timeWritten}, true, 11},
+      {"nothing stored: from the oldest backup on", false, {}, true, 1},
+      {"a position that is nowhere: read from the oldest backup", true, {5, 1}, false, 1},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    cmr::NTEventLog reader(0x1000, 0);
+    reader.Backups() = archives;
+    bool found = !c.found;
+    ASSERT_TRUE(reader.SeekInBackups(u"", u"Custom", c.stored ? &c.position : nullptr, &found));
+    EXPECT_EQ(found, c.found);
+    if (c.found) {
+      EXPECT_EQ(reader.CurrentBackup(), 0u);
+    }
+    EXPECT_EQ(Drain(reader, true), Range(c.first, 900));
+  }
 }
 
 TEST_F(BackupChainTest, PositionInTheLiveLogSkipsTheBackups) {
@@ -112,7 +91,7 @@ TEST_F(BackupChainTest, PositionInTheLiveLogSkipsTheBackups) {
   ASSERT_TRUE(reader.SeekInBackups(u"", u"Custom", &position, &found));
   EXPECT_TRUE(found);
   EXPECT_EQ(reader.CurrentBackup(), reader.Backups().size());
-  EXPECT_EQ(ReadChain(reader), Range(899, 900));
+  EXPECT_EQ(Drain(reader, true), Range(899, 900));
 }
 
 TEST_F(BackupChainTest, ReadBackupsAreDeletedOnceOldEnough) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "collect/nt_event_log.h"
 #include "platform/api/eventlog.h"
 #include "platform/api/kernel.h"
 #include "platform/formats/evt_record.h"
@@ -63,6 +64,28 @@ inline std::vector<uint32_t> ReadToEnd(HANDLE h, DWORD direction, DWORD size = 0
       return all;
     }
     all.insert(all.end(), r.numbers.begin(), r.numbers.end());
+  }
+}
+
+// The record numbers the reader hands out until the end; through a chain,
+// the event ids (record numbers start again in each backup) read on from
+// each backup into the next and the live log.
+inline std::vector<uint32_t> Drain(cmr::NTEventLog& reader, bool chain = false) {
+  std::vector<uint32_t> out;
+  for (;;) {
+    EVENTLOGRECORD* record = nullptr;
+    bool end = false;
+    if (!reader.GetNextRecord(&record, nullptr, true, &end)) {
+      ADD_FAILURE() << "GetNextRecord failed: " << GetLastError();
+      return out;
+    }
+    if (!end) {
+      out.push_back(chain ? record->EventID : record->RecordNumber);
+      continue;
+    }
+    if (!chain || reader.CurrentBackupPath().empty()) return out;
+    reader.AdvanceBackup();
+    if (!reader.OpenFirstAvailable(u"", nullptr)) return out;
   }
 }
 

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "collect/nt_event_log.h"
 #include "platform/api/crt_random.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/evt/wevtapi.h"
@@ -59,16 +58,6 @@ class ConvertTest : public ClassicTest {
     host::InjectFault("OpenBackupEventLogW", 1, ERROR_EVENTLOG_FILE_CORRUPT);
     crt::srand(kSeed);
     return reader.OpenBackupFile(nullptr, (dir_ / "in.evtx").u16string(), true);
-  }
-
-  static std::vector<uint32_t> Drain(cmr::NTEventLog& reader) {
-    std::vector<uint32_t> numbers;
-    for (;;) {
-      EVENTLOGRECORD* record = nullptr;
-      bool end = false;
-      if (!reader.GetNextRecord(&record, nullptr, true, &end) || end) return numbers;
-      numbers.push_back(record->RecordNumber);
-    }
   }
 
   static void ExpectRedirectionRestored() {

@@ -17,24 +17,30 @@ namespace {
 
 using EvtFileTest = ClassicTest;
 
-std::string WriteWrappedLog(const std::filesystem::path& path, uint32_t maxSize, uint32_t records) {
+std::string WriteLogFile(const std::filesystem::path& path, uint32_t maxSize, uint32_t records) {
   formats::EvtLogFile log(maxSize);
   for (uint32_t i = 1; i <= records; ++i) log.Append(Fields(i, i % 50));
   formats::WriteFileBytes(path.string(), log.Image());
   return path.string();
 }
 
+// A live log's file, wrapped, opened as a backup through its path and
+// through the ADMIN$ share.
 TEST_F(EvtFileTest, BackupReadsLikeItsWholeBytesInEveryDirection) {
-  const std::string file = WriteWrappedLog(dir_ / "wrapped.evt", 0x60000, 9000);
+  Local().SetRoot(dir_.string());
+  std::filesystem::create_directories(dir_ / "C/Windows/System32/config");
+  MakeLog(Local(), u"System", 0x60000, 0, u"%SystemRoot%\\System32\\config\\SysEvent.Evt");
+  for (uint32_t i = 1; i <= 9000; ++i) ASSERT_NE(host::AppendClassicRecord(Local(), u"System", Fields(i, i % 50)), 0u);
   std::vector<uint8_t> bytes;
-  ASSERT_TRUE(formats::ReadFileBytes(file, &bytes));
+  ASSERT_TRUE(formats::ReadFileBytes((dir_ / "C/Windows/System32/config/SysEvent.Evt").string(), &bytes));
   const formats::EvtFile whole = formats::ReadEvtFile(bytes);
   ASSERT_TRUE(whole.Wrapped());
+  ASSERT_FALSE(whole.Damaged()) << whole.Report();
   std::vector<uint32_t> numbers;
   for (const auto& r : whole.records) numbers.push_back(r.Number());
+  ASSERT_EQ(numbers.back(), 9000u);
 
-  const std::u16string path = host::WindowsPathOf(file);
-  LogHandle h(OpenBackupEventLogW(nullptr, path.c_str()));
+  LogHandle h(OpenBackupEventLogW(nullptr, u"\\\\WORKSTATION1\\ADMIN$\\System32\\config\\SysEvent.Evt"));
   ASSERT_TRUE(h);
   DWORD count = 0, oldest = 0;
   ASSERT_TRUE(GetNumberOfEventLogRecords(h.get(), &count));
@@ -42,9 +48,12 @@ TEST_F(EvtFileTest, BackupReadsLikeItsWholeBytesInEveryDirection) {
   EXPECT_EQ(count, numbers.size());
   EXPECT_EQ(oldest, numbers.front());
   EXPECT_EQ(ReadToEnd(h.get(), EVENTLOG_FORWARDS_READ, 0x1000), numbers);
-  LogHandle back(OpenBackupEventLogW(nullptr, path.c_str()));
-  std::vector<uint32_t> backwards = ReadToEnd(back.get(), EVENTLOG_BACKWARDS_READ, 0x1000);
-  EXPECT_EQ(std::vector<uint32_t>(backwards.rbegin(), backwards.rend()), numbers);
+  for (HANDLE raw : {OpenBackupEventLogW(nullptr, u"C:\\Windows\\System32\\config\\SysEvent.Evt"),
+                     OpenEventLogW(nullptr, u"System")}) {
+    LogHandle back(raw);
+    std::vector<uint32_t> backwards = ReadToEnd(back.get(), EVENTLOG_BACKWARDS_READ, 0x1000);
+    EXPECT_EQ(std::vector<uint32_t>(backwards.rbegin(), backwards.rend()), numbers);
+  }
   // Seeks, with the exact bytes of the record, here and there in the ring.
   for (size_t i : {size_t{0}, numbers.size() / 3, numbers.size() - 1}) {
     std::vector<uint8_t> buffer(0x1000);
@@ -61,7 +70,7 @@ TEST_F(EvtFileTest, BackupReadsLikeItsWholeBytesInEveryDirection) {
 }
 
 TEST_F(EvtFileTest, ADamagedBackupToldWithItsLostRecords) {
-  const std::string file = WriteWrappedLog(dir_ / "damaged.evt", 0x10000, 100);
+  const std::string file = WriteLogFile(dir_ / "damaged.evt", 0x10000, 100);
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(formats::ReadFileBytes(file, &bytes));
   const formats::EvtFile whole = formats::ReadEvtFile(bytes);

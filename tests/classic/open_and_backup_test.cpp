@@ -1,5 +1,6 @@
 // Opening classic logs locally and through the network, clearing and backing
 // them up, automatic archives, and logs that are Windows Event Log channels.
+#include <functional>
 #include <regex>
 
 #include "platform/formats/evt_layout.h"
@@ -13,16 +14,9 @@ namespace {
 
 using OpenTest = ClassicTest;
 
-HANDLE OpenFailing(LPCWSTR server, LPCWSTR log, DWORD* error) {
-  HANDLE h = OpenEventLogW(server, log);
-  *error = h ? 0 : GetLastError();
-  return h;
-}
-
 TEST_F(OpenTest, LocalRemoteUnknownLogAndFailures) {
-  DWORD error = 0;
-  EXPECT_EQ(OpenFailing(nullptr, u"Application", &error), nullptr);  // a computer without logs
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(OpenEventLogW(nullptr, u"Application"), nullptr);  // a computer without logs
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
   MakeLog(Local(), u"Application");
   Append(Local(), u"Application", 1, 2);
@@ -42,18 +36,24 @@ TEST_F(OpenTest, LocalRemoteUnknownLogAndFailures) {
     ASSERT_TRUE(GetNumberOfEventLogRecords(h.get(), &count));
     EXPECT_EQ(count, 5u);
   }
-  EXPECT_EQ(OpenFailing(u"\\\\NOSUCHHOST", u"Security", &error), nullptr);
-  EXPECT_EQ(error, static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
-  server.SetReachable(false);
-  EXPECT_EQ(OpenFailing(u"\\\\SERVER2", u"Security", &error), nullptr);
-  EXPECT_EQ(error, static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
-  server.SetReachable(true);
-  host::SetClassicLogAccessDenied(server, u"Security", true);
-  EXPECT_EQ(OpenFailing(u"\\\\SERVER2", u"Security", &error), nullptr);
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  host::InjectFault("OpenEventLogW", 1, RPC_S_CALL_FAILED);
-  EXPECT_EQ(OpenFailing(nullptr, u"Application", &error), nullptr);
-  EXPECT_EQ(error, static_cast<DWORD>(RPC_S_CALL_FAILED));
+  struct Case {
+    const char* what;
+    const char16_t* server;
+    DWORD error;
+    std::function<void()> arm;
+  } cases[] = {
+      {"no such computer", u"\\\\NOSUCHHOST", RPC_S_SERVER_UNAVAILABLE, [] {}},
+      {"unreachable", u"\\\\SERVER2", RPC_S_SERVER_UNAVAILABLE, [&] { server.SetReachable(false); }},
+      {"access denied", u"\\\\SERVER2", ERROR_ACCESS_DENIED,
+       [&] { host::SetClassicLogAccessDenied(server, u"Security", true); }},
+      {"a failed call", nullptr, RPC_S_CALL_FAILED, [] { host::InjectFault("OpenEventLogW", 1, RPC_S_CALL_FAILED); }},
+  };
+  for (const Case& c : cases) {
+    server.SetReachable(true);
+    c.arm();
+    EXPECT_EQ(OpenEventLogW(c.server, c.server ? u"Security" : u"Application"), nullptr) << c.what;
+    EXPECT_EQ(GetLastError(), c.error) << c.what;
+  }
 
   HANDLE h = OpenEventLogW(nullptr, u"Application");
   EXPECT_TRUE(CloseEventLog(h));
@@ -85,11 +85,9 @@ TEST_F(OpenTest, ClearWithBackupAndBackupFiles) {
     EXPECT_EQ(ReadToEnd(b.get(), EVENTLOG_FORWARDS_READ), Range(1, 5));
     EXPECT_FALSE(ClearEventLogW(b.get(), nullptr));  // a backup file is read-only
   }
-  DWORD error = 0;
   SetLastError(0);
   EXPECT_EQ(OpenBackupEventLogW(nullptr, (dir_ / "missing.evt").u16string().c_str()), nullptr);
-  error = GetLastError();
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(OpenTest, FullLogWithAutoBackupIsArchivedBesideItsFile) {

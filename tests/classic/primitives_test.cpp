@@ -1,6 +1,8 @@
 // The component's classic event-log primitives over the host: log lists and
 // information entries, display names from a message file, path mapping,
 // local-computer tests and log existence, with their trace lines.
+#include <tuple>
+
 #include "base/text.h"
 #include "collect/event_log_info.h"
 #include "collect/event_log_list.h"
@@ -40,18 +42,11 @@ TEST_F(PrimitivesTest, LogInfoLeavesOutLogsWhoseCountCannotBeRead) {
 
   std::vector<cmr::LogInfoEntry> entries;
   ASSERT_TRUE(cmr::GetEventLogInfo(true, u"", 0, entries));
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].Name, u"Application");
-  EXPECT_EQ(entries[0].NumOfRecords, 3u);
-  EXPECT_EQ(entries[1].Name, u"System");
-  EXPECT_EQ(entries[1].NumOfRecords, 7u);
-  for (const auto& e : entries) {
-    EXPECT_EQ(e.API, 1);
-    EXPECT_EQ(e.APIUsed, 1);
-    EXPECT_EQ(e.ChannelType, 0);
-    EXPECT_EQ(e.Enabled, 1);
-    EXPECT_EQ(e.DisplayName, u"");  // no display name values
-  }
+  // Name, records, API, API used, channel type, enabled; no display name values.
+  std::vector<std::tuple<std::u16string, uint64_t, int32_t, int32_t, int32_t, int32_t, std::u16string>> got;
+  for (const auto& e : entries)
+    got.emplace_back(e.Name, e.NumOfRecords, e.API, e.APIUsed, e.ChannelType, e.Enabled, e.DisplayName);
+  EXPECT_EQ(got, (decltype(got){{u"Application", 3, 1, 1, 0, 1, u""}, {u"System", 7, 1, 1, 0, 1, u""}}));
   EXPECT_EQ(host::CallCount("OpenEventLogW"), 3u);
   EXPECT_EQ(host::CallCount("CloseEventLog"), 3u);
 }
@@ -80,15 +75,16 @@ TEST_F(PrimitivesTest, DisplayNamesFromTheLogsMessageFile) {
   MakeNamedLog(server, u"Application", 0x100);
   MakeNamedLog(server, u"System", 0x101);
 
-  std::vector<cmr::LogInfoEntry> english, german;
-  ASSERT_TRUE(cmr::GetEventLogInfo(false, u"SERVER2", 0x409, english));
-  ASSERT_TRUE(cmr::GetEventLogInfo(false, u"SERVER2", 0x407, german));
-  ASSERT_EQ(english.size(), 2u);
-  EXPECT_EQ(english[0].DisplayName, u"Application Events");  // without the message's "\r\n"
-  EXPECT_EQ(english[1].DisplayName, u"System Events");
-  ASSERT_EQ(german.size(), 2u);
-  EXPECT_EQ(german[0].DisplayName, u"Anwendungsereignisse");
-  EXPECT_EQ(german[1].DisplayName, u"");  // no German text: the entry stays, without a name
+  // Without the message's "\r\n"; with no German text the entry stays, without a name.
+  const std::pair<LCID, std::vector<std::u16string>> cases[] = {{0x409, {u"Application Events", u"System Events"}},
+                                                                {0x407, {u"Anwendungsereignisse", u""}}};
+  for (const auto& [language, names] : cases) {
+    std::vector<cmr::LogInfoEntry> entries;
+    ASSERT_TRUE(cmr::GetEventLogInfo(false, u"SERVER2", language, entries));
+    std::vector<std::u16string> got;
+    for (const auto& e : entries) got.push_back(e.DisplayName);
+    EXPECT_EQ(got, names) << language;
+  }
 
   HKEY key = nullptr;
   ASSERT_EQ(cmr::OpenEventLogKey(u"\\\\SERVER2", u"System", &key), ERROR_SUCCESS);
@@ -99,26 +95,31 @@ TEST_F(PrimitivesTest, DisplayNamesFromTheLogsMessageFile) {
 }
 
 TEST_F(PrimitivesTest, PathsOfARemoteComputerGoThroughItsAdministrativeShares) {
-  std::u16string mapped;
-  ASSERT_EQ(cmr::MapPathToComputer(false, u"SRV", u"%SystemRoot%\\System32\\x.dll", mapped), 0u);
-  EXPECT_EQ(mapped, u"\\\\SRV\\ADMIN$\\System32\\x.dll");
-  ASSERT_EQ(cmr::MapPathToComputer(false, u"SRV", u"C:\\x", mapped), 0u);
-  EXPECT_EQ(mapped, u"\\\\SRV\\C$\\x");
-  ASSERT_EQ(cmr::MapPathToComputer(false, u"SRV", u"%ProgramFiles%\\y.dll", mapped), 0u);
-  EXPECT_EQ(mapped, u"\\\\SRV\\C$\\Program Files\\y.dll");  // other variables take local values
-  ASSERT_EQ(cmr::MapPathToComputer(false, u"SRV", u"%systemroot%\\z.dll", mapped), 0u);
-  EXPECT_EQ(mapped, u"\\\\SRV\\C$\\Windows\\z.dll");  // only the exact spelling becomes ADMIN$
-  ASSERT_EQ(cmr::MapPathToComputer(true, nullptr, u"%SystemRoot%\\x.dll", mapped), 0u);
-  EXPECT_EQ(mapped, u"C:\\Windows\\x.dll");
+  struct Case {
+    bool local;
+    const char16_t* computer;
+    const char16_t* path;
+    std::u16string mapped;
+  } cases[] = {
+      {false, u"SRV", u"%SystemRoot%\\System32\\x.dll", u"\\\\SRV\\ADMIN$\\System32\\x.dll"},
+      {false, u"SRV", u"C:\\x", u"\\\\SRV\\C$\\x"},
+      // Other variables take local values; only the exact spelling becomes ADMIN$.
+      {false, u"SRV", u"%ProgramFiles%\\y.dll", u"\\\\SRV\\C$\\Program Files\\y.dll"},
+      {false, u"SRV", u"%systemroot%\\z.dll", u"\\\\SRV\\C$\\Windows\\z.dll"},
+      {true, nullptr, u"%SystemRoot%\\x.dll", u"C:\\Windows\\x.dll"},
+  };
+  for (const Case& c : cases) {
+    std::u16string mapped;
+    ASSERT_EQ(cmr::MapPathToComputer(c.local, c.computer, c.path, mapped), 0u);
+    EXPECT_EQ(mapped, c.mapped);
+  }
 }
 
 TEST_F(PrimitivesTest, LocalComputerNamesAndLogExistence) {
-  EXPECT_TRUE(cmr::IsLocalComputer(nullptr));
-  EXPECT_TRUE(cmr::IsLocalComputer(u"\\\\workstation1"));
-  EXPECT_TRUE(cmr::IsLocalComputer(u"WORKSTATION1"));
-  EXPECT_FALSE(cmr::IsLocalComputer(u"\\\\SERVER2"));
   // A NULL computer BSTR reaches the collectors as an empty name: still local.
-  EXPECT_TRUE(cmr::IsLocalComputer(u""));
+  for (const char16_t* name : {static_cast<const char16_t*>(nullptr), u"\\\\workstation1", u"WORKSTATION1", u""})
+    EXPECT_TRUE(cmr::IsLocalComputer(name));
+  EXPECT_FALSE(cmr::IsLocalComputer(u"\\\\SERVER2"));
 
   MakeLog(Local(), u"Application");
   host::Computer& server = host::Host::Get().Add(u"SERVER2");

@@ -113,50 +113,6 @@ TEST_F(ReadTest, ClearedLogCannotBeReadThroughHandlesOpenedBefore) {
   EXPECT_EQ(ReadToEnd(again.get(), EVENTLOG_FORWARDS_READ), Range(1, 2));
 }
 
-TEST_F(ReadTest, WrappedLogFileReadsInOrder) {
-  Local().SetRoot(dir_.string());
-  std::filesystem::create_directories(dir_ / "C/Windows/System32/config");
-  MakeLog(Local(), u"System", 0x10000, 0, u"%SystemRoot%\\System32\\config\\SysEvent.Evt");
-  Append(Local(), u"System", 1, 700, 30);
-  const std::string file = (dir_ / "C/Windows/System32/config/SysEvent.Evt").string();
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(formats::ReadFileBytes(file, &bytes));
-  formats::EvtFile parsed = formats::ReadEvtFile(bytes);
-  ASSERT_TRUE(parsed.Wrapped());
-  ASSERT_FALSE(parsed.Damaged());
-
-  for (const char16_t* path :
-       {u"C:\\Windows\\System32\\config\\SysEvent.Evt", u"\\\\WORKSTATION1\\ADMIN$\\System32\\config\\SysEvent.Evt"}) {
-    LogHandle h(OpenBackupEventLogW(nullptr, path));
-    ASSERT_TRUE(h) << GetLastError();
-    EXPECT_EQ(ReadToEnd(h.get(), EVENTLOG_FORWARDS_READ, 1000), Range(parsed.oldestRecordNumber, 700));
-  }
-  LogHandle live(OpenEventLogW(nullptr, u"System"));
-  std::vector<uint32_t> back = ReadToEnd(live.get(), EVENTLOG_BACKWARDS_READ, 500);
-  ASSERT_FALSE(back.empty());
-  EXPECT_EQ(back.front(), 700u);
-  EXPECT_EQ(back.back(), parsed.oldestRecordNumber);
-}
-
-TEST_F(ReadTest, RealSysEventFileReadsEveryRecord) {
-  const std::string path = EC_TESTDATA_DIR "/logs/SysEvent.Evt";
-  std::vector<uint8_t> bytes;
-  if (!formats::ReadFileBytes(path, &bytes)) GTEST_SKIP() << "no " << path;
-  formats::EvtFile parsed = formats::ReadEvtFile(bytes);
-  std::vector<uint32_t> expected;
-  for (const auto& r : parsed.records) expected.push_back(r.Number());
-  ASSERT_FALSE(expected.empty());
-
-  LogHandle h(OpenBackupEventLogW(nullptr, std::u16string(path.begin(), path.end()).c_str()));
-  ASSERT_TRUE(h) << GetLastError();
-  DWORD oldest = 0, count = 0;
-  ASSERT_TRUE(GetOldestEventLogRecord(h.get(), &oldest));
-  ASSERT_TRUE(GetNumberOfEventLogRecords(h.get(), &count));
-  EXPECT_EQ(oldest, expected.front());
-  EXPECT_EQ(oldest + count - 1, expected.back());
-  EXPECT_EQ(ReadToEnd(h.get(), EVENTLOG_FORWARDS_READ, 4096), expected);
-}
-
 TEST_F(ReadTest, FullLogAndItsInformation) {
   MakeLog(Local(), u"Application", 0x10000, formats::kEvtRetainForever);
   uint32_t written = 0;

@@ -110,6 +110,16 @@ class Cli : public ::testing::Test {
 
   std::string Path(const std::string& name) const { return dir_.path() + "/" + name; }
 
+  // The arguments with "{dir}" standing for the test's folder and
+  // "{machine}" for the demonstration machine folder.
+  std::vector<std::string> Expand(std::vector<std::string> args) {
+    for (std::string& arg : args) {
+      if (arg.starts_with("{dir}")) arg.replace(0, 5, dir_.path());
+      if (arg == "{machine}") arg = Machine();
+    }
+    return args;
+  }
+
   std::string program_;
   testsupport::TempDir dir_;
   std::string machine_;

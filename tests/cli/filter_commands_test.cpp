@@ -61,6 +61,27 @@ TEST_F(FilterCli, AddShowAndRemoveFilters) {
   EXPECT_NE(shown.out.find("Logs: (none)\nIncluding filters: 0\nExcluding filters: 1\n"), std::string::npos);
 }
 
+TEST_F(FilterCli, WellFormedValuesAreStoredAsTyped) {
+  struct Case {
+    std::vector<std::string> criteria;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {{"--event-id", "4624,4700-4705"}, "<EventID>4624,4700-4705</EventID>"},
+      {{"--event-id", "4624, 4625"}, "<EventID>4624,4625</EventID>"},
+      {{"--event-id", "65535"}, "<EventID>65535</EventID>"},
+      {{"--level", "1-3"}, "<Level>1-3</Level>"},
+      {{"--level", "0"}, "<Level>0</Level>"},
+      {{"--string", "65535=x*"}, "x*"},
+      {{"--type", "0x10"}, "<EventType>16</EventType>"},
+  };
+  for (const auto& c : cases) {
+    Add(c.criteria);
+    if (skipped_) GTEST_SKIP() << "the component has no Filters class yet";
+    EXPECT_NE(ReadFileText(file_).find(c.stored), std::string::npos) << c.criteria[1] << "\n" << ReadFileText(file_);
+  }
+}
+
 TEST_F(FilterCli, AFilterFileMadeHereFiltersARun) {
   Add({"--log", "*", "--event-id", "4624"});
   if (skipped_) GTEST_SKIP() << "the component has no Filters class yet";

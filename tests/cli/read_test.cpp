@@ -1,18 +1,17 @@
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/shell_command.h"
 
 namespace clitest {
 namespace {
 
 std::string TestLog(const char* name) { return std::string(EC_TESTDATA_DIR) + "/logs/" + name; }
 
-// What an independent reader (evtexport, evtxexport) tells of a file; empty
-// when the tool is not installed.
-Output Independent(const char* tool, const std::string& file, const std::string& dir) {
-  for (const char* folder : {"/usr/bin/", "/usr/local/bin/"}) {
-    std::string program = std::string(folder) + tool;
-    if (std::filesystem::exists(program)) return RunProgram(program, {file}, dir);
-  }
-  return {};
+// What an independent reader (evtexport, evtxexport) tells of a file; a
+// status of -1 when the tool is not installed.
+Output Independent(const std::string& tool, const std::string& file) {
+  Output told;
+  if (testsupport::ToolAvailable(tool)) told.status = testsupport::RunCommand(tool + " '" + file + "'", told.out);
+  return told;
 }
 
 TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
@@ -31,7 +30,7 @@ TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
   }
   EXPECT_NE(text.out.find("\n" + std::to_string(lines.size()) + " records, 0 skipped\n"), std::string::npos);
 
-  Output other = Independent("evtexport", file, dir_.path());
+  Output other = Independent("evtexport", file);
   if (other.status != 0) GTEST_SKIP() << "evtexport not installed";
   EXPECT_EQ(Numbers(json.out, "\"RecordNumber\":"), Numbers(other.out, "Event number", ": "));
   EXPECT_EQ(Numbers(json.out, "\"EventID\":"), Numbers(other.out, "Event identifier", "("));
@@ -50,7 +49,7 @@ TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
   }
   EXPECT_NE(json.out.find(R"({"type":"Sid","value":"S-1-5-18"})"), std::string::npos);
 
-  Output other = Independent("evtxexport", file, dir_.path());
+  Output other = Independent("evtxexport", file);
   if (other.status != 0) GTEST_SKIP() << "evtxexport not installed";
   EXPECT_EQ(Numbers(json.out, "\"EventRecordID\":", "\"value\":"), Numbers(other.out, "Event number", ": "));
   EXPECT_EQ(Numbers(json.out, "\"EventID\":", "\"value\":"), Numbers(other.out, "Event identifier", "("));
@@ -59,22 +58,10 @@ TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
 TEST_F(Cli, ReadsTheMachineLogsByTheirWindowsPaths) {
   Output read = Run({"read", "C:\\Windows\\System32\\winevt\\Logs\\Security.evtx", "--machine", Machine()});
   ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.err, "");  // progress lines appear only on a terminal
   // The live Security log continues the record ids of its archive.
   EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));
   EXPECT_NE(read.out.find("Sid       S-1-5-18"), std::string::npos) << read.out;
-}
-
-TEST_F(Cli, ReadRefusesWhatIsNoLog) {
-  std::string notALog = Path("notes.txt");
-  std::ofstream(notALog) << "hello";
-  Output refused = Run({"read", notALog});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("neither a classic .evt nor an .evtx file"), std::string::npos) << refused.err;
-  std::string damaged = Path("damaged.evt");
-  std::ofstream(damaged) << std::string("\x30\0\0\0LfLe", 8) << std::string(40, '\xFF');
-  Output cut = Run({"read", damaged});
-  EXPECT_EQ(cut.status, 1);
-  EXPECT_NE(cut.err.find("damaged.evt"), std::string::npos) << cut.err;
 }
 
 }  // namespace

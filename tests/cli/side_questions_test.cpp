@@ -21,8 +21,6 @@ TEST_F(Cli, StatsOfTheDemonstrationSecurityLog) {
   EXPECT_EQ(json.out,
             "{\"Log\":\"Security\",\"OldestRecordDate\":1709539220,\"OldestEventId\":4624,\"NewestRecordDate\":"
             "1709569200,\"NewestEventId\":4634,\"EventLogFull\":false}\n");
-  EXPECT_EQ(Run({"stats"}).status, 2);
-  EXPECT_EQ(Run({"stats", "Security", "System"}).status, 2);
 }
 
 TEST_F(Cli, AuditOfTheDemonstrationMachine) {
@@ -45,7 +43,6 @@ TEST_F(Cli, AuditOfTheDemonstrationMachine) {
             "documentation for more information). \"}\n");
   Output met = Run({"audit", "--require", "logon"});
   EXPECT_EQ(met.out, "all 1 requirements are met\n");
-  EXPECT_EQ(Run({"audit", "--require", "logon:sometimes"}).status, 2);
 }
 
 TEST_F(Cli, AuditReadsThePolicyOfTheMachineFolder) {

@@ -8,14 +8,12 @@ TEST_F(Cli, ConfigThenRunReportsTheFailureThroughTheResults) {
   Output made = Run({"config", "--log", "Nowhere", "--last", "5:1709539200", "--resolve-sids", "--preferred-api",
                      "wevt-only", "--output", task});
   ASSERT_EQ(made.status, 0) << made.err;
-  std::string document = ReadFileText(task);
-  EXPECT_NE(document.find("<LogName>Nowhere</LogName>"), std::string::npos) << document;
-  EXPECT_NE(document.find("<LastRecordNumber>5</LastRecordNumber>"), std::string::npos);
-  EXPECT_NE(document.find("<LastTimeWritten>1709539200</LastTimeWritten>"), std::string::npos);
-  EXPECT_NE(document.find("<ResolveSIDs>1</ResolveSIDs>"), std::string::npos);
-  EXPECT_NE(document.find("<PreferredAPI>2</PreferredAPI>"), std::string::npos);
-  EXPECT_NE(document.find("<FallbackAPI>0</FallbackAPI>"), std::string::npos);
-  EXPECT_NE(document.find("<ErrorStatus>-1</ErrorStatus>"), std::string::npos);
+  const std::string document = ReadFileText(task);
+  for (const char* element :
+       {"<LogName>Nowhere</LogName>", "<LastRecordNumber>5</LastRecordNumber>",
+        "<LastTimeWritten>1709539200</LastTimeWritten>", "<ResolveSIDs>1</ResolveSIDs>",
+        "<PreferredAPI>2</PreferredAPI>", "<FallbackAPI>0</FallbackAPI>", "<ErrorStatus>-1</ErrorStatus>"})
+    EXPECT_NE(document.find(element), std::string::npos) << element << "\n" << document;
 
   Output ran = Run({"run", task, "--machine", Machine()});
   EXPECT_EQ(ran.status, 1);
@@ -61,15 +59,6 @@ TEST_F(Cli, RunOfAListingConfigurationFillsTheLogList) {
   std::string after = ReadFileText(task);
   EXPECT_EQ(Numbers(after, "<NumberOfRecords>"), (std::vector<uint64_t>{8, 8, 8, 8}));
   EXPECT_NE(after.find("<ErrorStatus>0</ErrorStatus>"), std::string::npos);
-}
-
-TEST_F(Cli, RunOfADocumentThatIsNoConfiguration) {
-  std::string task = Path("broken.xml");
-  std::ofstream(task) << "<Task>";
-  Output ran = Run({"run", task, "--machine", Machine()});
-  EXPECT_EQ(ran.status, 1);
-  EXPECT_NE(ran.err.find("the task failed: 0x80004005"), std::string::npos) << ran.err;
-  EXPECT_EQ(ReadFileText(task), "<Task>") << "a failed load leaves the file as it was";
 }
 
 TEST_F(Cli, RegisterThenUnregisterWriteTheMachineRegistry) {

@@ -54,25 +54,12 @@ TEST_F(BackupCollection, ManyRunsOverAGrowingLogCollectEveryRecordOnce) {
 TEST_F(BackupCollection, BackupsThatCannotBeListedOrReadAreNamedInTheWarning) {
   Grow(1, 1200);
   ASSERT_GE(Archives(), 2u);
-  struct Case {
-    const char* call;
-    unsigned nth;
-    const char16_t* warning;
-  };
-  const Case cases[] = {
-      {"FindNextFileW", 1, u"The archived backups of the log could not be listed ("},
-      {"OpenBackupEventLogW", 1, u"An archived backup of the log could not be read ("},
-      {"ReadEventLogW", 1, u"An archived backup of the log could not be read ("},
-  };
-  for (const Case& c : cases) {
-    host::InjectFault(c.call, c.nth, ERROR_ACCESS_DENIED);
-    ASSERT_EQ(Run(true), S_OK) << c.call;
-    host::ClearFaults();
-    EXPECT_NE(ReadConfig().Warning.find(c.warning), std::u16string::npos)
-        << c.call << ": " << cmr::Utf16ToUtf8(ReadConfig().Warning);
-    EXPECT_LT(Collected().size(), 1200u) << c.call;
-  }
+  ExpectArchiveFaultsNamed(u"Custom", 0, 1200,
+                           {{"FindNextFileW", kArchivesNotListed},
+                            {"OpenBackupEventLogW", kArchiveNotRead},
+                            {"ReadEventLogW", kArchiveNotRead}});
 
+  Configure(u"Custom");
   ASSERT_EQ(RunOn(nullptr), S_OK);
   EXPECT_EQ(ReadConfig().Warning, u"");
   EXPECT_EQ(Collected(), Range(1, 1200));

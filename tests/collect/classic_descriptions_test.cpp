@@ -78,16 +78,33 @@ TEST_F(ClassicDescriptions, MessageTexts) {
   }
 }
 
-TEST_F(ClassicDescriptions, AMissIsNeverLookedUpAgain) {
+// A miss is never looked up again; a source without usable message files
+// is traced once.
+TEST_F(ClassicDescriptions, MissesAreNeverLookedUpAgainAndTracedOnce) {
+  testsupport::TraceFile trace(fs::path(dir_.path()) / "trace.log");
   EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Event, 0x999), u"<error 2>");
+  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 1), u"<error 2>");
+  EXPECT_EQ(Text(resolver_, u"Damaged", MessageFileKind::Event, 1), u"<error 2>");
   unsigned formats = host::CallCount("FormatMessageW");
   unsigned loads = host::CallCount("LoadLibraryExW");
   EXPECT_GT(formats, 0u);
   EXPECT_EQ(Text(resolver_, u"TestSource", MessageFileKind::Event, 0x999), u"<error 2>");
-  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 5), u"<error 2>");
-  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 5), u"<error 2>");
+  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 2), u"<error 2>");
+  EXPECT_EQ(Text(resolver_, u"Bare", MessageFileKind::Event, 2), u"<error 2>");
   EXPECT_EQ(host::CallCount("FormatMessageW"), formats);
   EXPECT_EQ(host::CallCount("LoadLibraryExW"), loads);
+
+  std::string text = trace.Text();
+  auto count = [&](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Failed to get resource handle for 'Bare': "), 1u) << text;
+  EXPECT_NE(text.find("Getting resource path from registry"), std::string::npos) << text;
+  EXPECT_EQ(count("Failed to load resource library '%SystemRoot%\\System32\\notpe.dll'"), 1u) << text;
+  // A cut-off image still loads; its lookups fail without a word.
+  EXPECT_EQ(count("cut.dll"), 0u) << text;
 }
 
 TEST_F(ClassicDescriptions, LanguageErrorsRetryWithLanguageZero) {
@@ -110,24 +127,6 @@ TEST_F(ClassicDescriptions, ExpandParameters) {
   std::u16string grown = resolver_.ExpandParameters(u"TestSource", u"%%7");
   EXPECT_LE(grown.size(), cmr::kMaxExpandedLength) << "a message that refers to itself is bounded";
   EXPECT_EQ(resolver_.ExpandParameters(u"Bare", u"%%1"), u"%%1");
-}
-
-TEST_F(ClassicDescriptions, SourcesWithoutMessageFilesAreTracedOnce) {
-  testsupport::TraceFile trace(fs::path(dir_.path()) / "trace.log");
-  Text(resolver_, u"Bare", MessageFileKind::Event, 1);
-  Text(resolver_, u"Bare", MessageFileKind::Event, 2);
-  Text(resolver_, u"Damaged", MessageFileKind::Event, 1);
-  std::string text = trace.Text();
-  auto count = [&](const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-  };
-  EXPECT_EQ(count("Failed to get resource handle for 'Bare': "), 1u) << text;
-  EXPECT_NE(text.find("Getting resource path from registry"), std::string::npos) << text;
-  EXPECT_EQ(count("Failed to load resource library '%SystemRoot%\\System32\\notpe.dll'"), 1u) << text;
-  // A cut-off image still loads; its lookups fail without a word.
-  EXPECT_EQ(count("cut.dll"), 0u) << text;
 }
 
 TEST_F(ClassicDescriptions, ModulesAreFreedWithTheResolver) {

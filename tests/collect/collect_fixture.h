@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "platform/formats/evt_record.h"
 #include "platform/formats/evtx_writer.h"
+#include "platform/host/evt/event_channels.h"
 #include "platform/host/evt/wevtapi.h"
 #include "platform/host/files/paths.h"
 #include "render/event_file_reader.h"
@@ -37,6 +38,8 @@ inline const fs::path kFixtures = EC_FIXTURE_DLL_DIR;
 #else
 inline const fs::path kFixtures;
 #endif
+inline constexpr char16_t kArchivesNotListed[] = u"The archived backups of the log could not be listed (";
+inline constexpr char16_t kArchiveNotRead[] = u"An archived backup of the log could not be read (";
 inline constexpr char kNoMessageDlls[] = "message DLL fixtures were not built (no MinGW binutils)";
 
 inline formats::EvtRecordFields Fields(uint32_t eventId, uint32_t timeWritten) {
@@ -126,6 +129,18 @@ class CollectFixture : public testsupport::ClassicHost {
     }
   }
 
+  // A channel of the local computer whose first event gets record id `firstId`.
+  void MakeChannel(const std::u16string& name, uint64_t firstId = 1, const std::u16string& logFile = u"") {
+    host::ChannelConfig config;
+    config.name = name;
+    config.logFilePath = logFile;
+    host::AddChannel(Local(), config).nextRecordId = firstId;
+  }
+  // Appends events first..first+count-1 to the channel, event n with event id n.
+  void AppendEvents(const std::u16string& channel, uint32_t first, uint32_t count) {
+    for (uint32_t n = first; n < first + count; ++n) ASSERT_NE(host::AppendEvent(Local(), channel, EventSpec(n)), 0u);
+  }
+
   // The computer's system root in its registry, as Windows keeps it; a
   // remote computer's when `computer` names one.
   static void SetSystemRoot(const std::u16string& root = u"C:\\Windows", const char16_t* computer = nullptr) {
@@ -187,6 +202,25 @@ class CollectFixture : public testsupport::ClassicHost {
     WriteConfig(config);
   }
 
+  // Runs over the log's archives, each with one call failing the first
+  // time: every run succeeds with part of the log's `total` events and names
+  // what failed in its warning.
+  void ExpectArchiveFaultsNamed(const std::u16string& log, int32_t api, size_t total,
+                                const std::vector<std::pair<const char*, const char16_t*>>& faults) {
+    for (const auto& [call, warning] : faults) {
+      SCOPED_TRACE(call);
+      fs::remove_all(OutDir());
+      Configure(log, 0, 0, false, api);
+      host::InjectFault(call, 1, ERROR_ACCESS_DENIED);
+      ASSERT_EQ(Run(true), S_OK);
+      host::ClearFaults();
+      const std::vector<uint32_t> ids = Collected();
+      EXPECT_FALSE(ids.empty());
+      EXPECT_LT(ids.size(), total);
+      EXPECT_NE(ReadConfig().Warning.find(warning), std::u16string::npos) << cmr::Utf16ToUtf8(ReadConfig().Warning);
+    }
+  }
+
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }
   std::string OutDir() const { return dir_.path() + "/out"; }
   std::u16string OutFolder() const { return host::WindowsPathOf(OutDir()); }
@@ -230,15 +264,10 @@ class CollectFixture : public testsupport::ClassicHost {
   void AdvancePosition() {
     cmr::CTaskEventLog config = ReadConfig();
     if (config.EventFileName.empty()) return;
-    std::vector<std::u16string> parts;
-    std::u16string name = config.EventFileName.substr(0, config.EventFileName.size() - 6);
-    for (size_t at = 0, next; at <= name.size(); at = next + 1) {
-      next = name.find(u'_', at);
-      if (next == std::u16string::npos) next = name.size();
-      parts.push_back(name.substr(at, next - at));
-    }
-    config.LastRecordNumber = cmr::ParseUInt32(parts[parts.size() - 2], 16);
-    config.LastTimeWritten = cmr::ParseUInt32(parts[parts.size() - 1], 16);
+    const std::u16string name = config.EventFileName.substr(0, config.EventFileName.size() - 6);
+    const size_t time = name.rfind(u'_'), record = name.rfind(u'_', time - 1);
+    config.LastRecordNumber = cmr::ParseUInt32(name.substr(record + 1, time - record - 1), 16);
+    config.LastTimeWritten = cmr::ParseUInt32(name.substr(time + 1), 16);
     WriteConfig(config);
   }
 

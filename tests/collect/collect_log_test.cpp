@@ -1,5 +1,5 @@
-// A classic log collected through ITask::Run: positions, event files,
-// repeated runs, backups and failures.
+// A log collected through ITask::Run, through the classic interface or the
+// Windows Event Log one: positions, event files, repeated runs and failures.
 #include "filter/event_filter.h"
 #include "filter/id_ranges.h"
 #include "tests/collect/collect_fixture.h"
@@ -9,90 +9,198 @@ using namespace cmr;
 namespace collecttest {
 namespace {
 
-class CollectLog : public CollectFixture {};
+// The warning of a lost position, through each interface.
+constexpr char16_t kChangedClassic[] =
+    u"The event log file has been changed between read operations:some event records may be lost. If you get this "
+    u"warning frequently, try enabling log auto-backup and backup processing.";
+constexpr char16_t kChangedChannel[] =
+    u"The event log file has been changed between read operations:\tsome event records may be lost. If you get this "
+    u"warning frequently, try enabling log auto-backup and backup processing.";
 
-TEST_F(CollectLog, FirstRunCollectsEverythingAndTheNextOnlyWhatIsNew) {
-  MakeLog(u"Custom");
-  Append(u"Custom", 1, 5);
-  Configure(u"Custom");
+// How a log is read, and how its reads are made to fail: the read that
+// meets a change of the log, and the faults that also lose the position
+// read up to (after `readBeforeLoss` events).
+struct Interface {
+  const char* name;
+  int32_t api;
+  const char* readCall;
+  DWORD readError;
+  unsigned changedRead;
+  void (*loseThePosition)();
+  uint32_t readBeforeLoss;
+  const char16_t* changedWarning;
+};
+
+// The log "Custom" read through one interface alone: event n is written at
+// second 1300000000 + n and numbered n.
+class BothInterfaces : public CollectFixture, public ::testing::WithParamInterface<Interface> {
+ protected:
+  void SetUp() override {
+    CollectFixture::SetUp();
+    SetSystemRoot();  // where backups are looked for
+    if (Classic()) {
+      MakeLog(u"Custom");
+    } else {
+      MakeChannel(u"Custom");
+    }
+  }
+  bool Classic() const { return GetParam().api == 1; }
+  void Append(uint32_t first, uint32_t count) {
+    if (Classic()) return CollectFixture::Append(u"Custom", first, count);
+    AppendEvents(u"Custom", first, count);
+  }
+  void Configure(uint32_t lastRecord = 0, uint32_t lastTime = 0, bool seekLast = false) {
+    CollectFixture::Configure(u"Custom", lastRecord, lastTime, seekLast, GetParam().api);
+  }
+};
+
+TEST_P(BothInterfaces, FirstRunCollectsEverythingAndTheNextOnlyWhatIsNew) {
+  Append(1, 150);
+  Configure();
+  host::ClearFaults();
   ASSERT_EQ(Run(), S_OK);
-  cmr::CTaskEventLog result = ReadConfig();
-  EXPECT_EQ(result.ErrorStatus, 0);
-  EXPECT_EQ(result.EventFileName, u"WORKSTATION1_Custom_1_4d7c6d01_5_4d7c6d05.adevt");
-  EXPECT_EQ(Collected(), Range(1, 5));
-  EXPECT_EQ(result.Warning, u"");
+  if (!Classic()) {
+    EXPECT_EQ(host::CallCount("EvtNext"), 3u);  // 100, the 101st to the 150th, the end
+  }
+  EXPECT_EQ(Collected(), Range(1, 150));
+  EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_Custom_1_4d7c6d01_96_4d7c6d96.adevt");
+  EXPECT_EQ(ReadConfig().Warning, u"");
 
   AdvancePosition();
   ASSERT_EQ(Run(), S_OK);  // nothing new: no file, no name, the work file gone
-  result = ReadConfig();
-  EXPECT_EQ(result.EventFileName, u"");
-  EXPECT_TRUE(result.LastEventFound);
+  EXPECT_EQ(ReadConfig().EventFileName, u"");
+  EXPECT_TRUE(ReadConfig().LastEventFound);
   EXPECT_EQ(EventFiles().size(), 1u);
-
-  Append(u"Custom", 6, 3);
+  Append(151, 3);
   ASSERT_EQ(Run(), S_OK);
-  EXPECT_EQ(Collected(), Range(6, 8));
+  EXPECT_EQ(Collected(), Range(151, 153));
 }
 
-TEST_F(CollectLog, SeekLastFirstRunOnAnEmptyLogTakesTheSpecialPosition) {
-  MakeLog(u"Custom");
-  Configure(u"Custom", 0, 0, true);
-  ASSERT_EQ(Run(), S_OK);  // 1:1, the name tells the caller; no record in it
+// Where a first run that seeks the newest event starts: an empty log takes
+// the special position 1:1 (named in the file name, no record in the file).
+TEST_P(BothInterfaces, SeekLastFirstRunStartsAfterTheNewestEvent) {
+  Configure(0, 0, true);
+  ASSERT_EQ(Run(), S_OK);
   EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_Custom_1_1_1_1.adevt");
   EXPECT_TRUE(Collected().empty());
   AdvancePosition();
-  Append(u"Custom", 1, 2);
+  Append(1, 2);
   ASSERT_EQ(Run(), S_OK);  // from the beginning
   EXPECT_EQ(Collected(), Range(1, 2));
-}
 
-TEST_F(CollectLog, SeekLastFirstRunStartsAfterTheNewestRecord) {
-  MakeLog(u"Custom");
-  Configure(u"Custom", 0, 0, true);
-  Append(u"Custom", 1, 4);
-  ASSERT_EQ(Run(), S_OK);  // the newest record's position, an empty file
-  EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_Custom_4_4d7c6d04_4_4d7c6d04.adevt");
+  Configure(0, 0, true);
+  ASSERT_EQ(Run(), S_OK);  // the newest event's position, an empty file
+  EXPECT_EQ(ReadConfig().EventFileName, u"WORKSTATION1_Custom_2_4d7c6d02_2_4d7c6d02.adevt");
   EXPECT_TRUE(Collected().empty());
   AdvancePosition();
-  Append(u"Custom", 5, 2);
+  Append(3, 2);
   ASSERT_EQ(Run(), S_OK);
-  EXPECT_EQ(Collected(), Range(5, 6));
+  EXPECT_EQ(Collected(), Range(3, 4));
 }
 
-TEST_F(CollectLog, StoredPositionNotFoundReadsFromTheOldestAndWarns) {
-  MakeLog(u"Custom");
-  Append(u"Custom", 1, 3);
+// A stored position is read on from when the event there is the one stored;
+// else reading starts at the oldest event, with a warning.
+TEST_P(BothInterfaces, AStoredPositionIsReadOnFromOrReadFromTheOldestWithAWarning) {
+  Append(1, 150);
   struct Case {
+    const char* what;
     uint32_t record, time;
-  } cases[] = {{2, 12345}, {99, 1300000099}};  // other time; record number not in the log (87)
+    bool found;
+    uint32_t first;
+  } cases[] = {
+      {"the special position", 1, 1, true, 1},
+      {"the oldest event", 1, 1300000001, true, 2},  // goes on with the rest of its batch
+      {"another time", 2, 12345, false, 1},
+      {"beyond the newest event", 200, 1300000200, false, 1},
+  };
   for (const Case& c : cases) {
-    Configure(u"Custom", c.record, c.time);
-    ASSERT_EQ(Run(), S_OK);
+    SCOPED_TRACE(c.what);
+    Configure(c.record, c.time);
+    ASSERT_EQ(Run(true), S_OK);
     const cmr::CTaskEventLog result = ReadConfig();
-    EXPECT_FALSE(result.LastEventFound);
-    EXPECT_EQ(Collected(), Range(1, 3));
-    EXPECT_NE(result.Warning.find(u"Custom log overwrites occurred"), std::u16string::npos);
-    EXPECT_TRUE(result.Warning.ends_with(u" Cannot find last stored event."));
+    EXPECT_EQ(Collected(), Range(c.first, 150));
+    EXPECT_EQ(result.LastEventFound, c.found);
+    if (c.found) {
+      EXPECT_EQ(result.Warning, u"");
+    } else {
+      EXPECT_NE(result.Warning.find(u"Custom log overwrites occurred"), std::u16string::npos);
+      EXPECT_TRUE(result.Warning.ends_with(u" Cannot find last stored event.")) << cmr::Utf16ToUtf8(result.Warning);
+    }
   }
 }
 
-TEST_F(CollectLog, SpecialPositionReadsFromTheBeginningWithoutSeeking) {
-  MakeLog(u"Custom");
-  Append(u"Custom", 1, 3);
-  Configure(u"Custom", 1, 1);
-  ASSERT_EQ(Run(true), S_OK);
-  EXPECT_TRUE(ReadConfig().LastEventFound);
-  EXPECT_EQ(Collected(), Range(1, 3));
+TEST_P(BothInterfaces, AReadErrorFailsTheRun) {
+  Append(1, 150);
+  Configure();
+  host::InjectFault(GetParam().readCall, 2, GetParam().readError);
+  EXPECT_EQ(Run(), E_FAIL);
+  EXPECT_NE(ReadConfig().ErrorText.find(u"Event log read failure"), std::u16string::npos);
 }
 
+// A log changed under the reader (1503), or a result set gone stale (15011,
+// the log cleared or its oldest events overwritten; issued again), is read
+// on from the last event read while that is still there.
+TEST_P(BothInterfaces, ALogChangedUnderTheReaderIsReadOnFromTheLastEvent) {
+  Append(1, 200);
+  Configure();
+  for (DWORD error : {DWORD{ERROR_EVENTLOG_FILE_CHANGED}, DWORD{ERROR_EVT_QUERY_RESULT_STALE}}) {
+    if (Classic() && error == ERROR_EVT_QUERY_RESULT_STALE) continue;
+    for (bool backups : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "error " << error << ", backups " << backups);
+      host::ClearFaults();
+      host::InjectFault(GetParam().readCall, GetParam().changedRead, error);
+      ASSERT_EQ(Run(backups), S_OK);
+      EXPECT_EQ(Collected(), Range(1, 200));
+      EXPECT_EQ(ReadConfig().Warning, u"");
+      if (!Classic() && !backups) {
+        EXPECT_EQ(host::CallCount("EvtQuery"), error == ERROR_EVT_QUERY_RESULT_STALE ? 2u : 1u);
+      }
+    }
+  }
+}
+
+// The read and the repositioning after it both fail: the position is taken
+// as gone, and reading starts again at the oldest event, with the warning
+// once.
+TEST_P(BothInterfaces, ALogChangedUnderTheReaderWhoseLastEventIsLostIsReadAgainWithAWarning) {
+  Append(1, 150);
+  Configure();
+  GetParam().loseThePosition();
+  ASSERT_EQ(Run(), S_OK);
+  std::vector<uint32_t> expected = Range(1, GetParam().readBeforeLoss);
+  for (uint32_t n : Range(1, 150)) expected.push_back(n);
+  EXPECT_EQ(Collected(), expected);
+  const std::u16string warning = ReadConfig().Warning;
+  ASSERT_TRUE(warning.starts_with(GetParam().changedWarning)) << cmr::Utf16ToUtf8(warning);
+  EXPECT_EQ(warning.find(GetParam().changedWarning, 1), std::u16string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interfaces, BothInterfaces,
+    ::testing::Values(Interface{"Classic", 1, "ReadEventLogW", ERROR_ACCESS_DENIED, 4,
+                                [] { host::InjectFault("ReadEventLogW", 4, ERROR_EVENTLOG_FILE_CHANGED, 2); }, 24,
+                                kChangedClassic},
+                      Interface{"Channel", 2, "EvtNext", ERROR_INVALID_HANDLE, 2,
+                                [] {
+                                  host::InjectFault("EvtNext", 2, ERROR_EVENTLOG_FILE_CHANGED);
+                                  host::InjectFault("EvtSeek", 1, ERROR_INVALID_HANDLE);
+                                },
+                                100, kChangedChannel}),
+    [](const ::testing::TestParamInfo<Interface>& info) { return info.param.name; });
+
+class CollectLog : public CollectFixture {
+ protected:
+  void SetUp() override {
+    CollectFixture::SetUp();
+    MakeLog(u"Custom");
+  }
+};
+
 TEST_F(CollectLog, AFilterRejectedRecordStillMovesTheLastPosition) {
-  MakeLog(u"Custom");
   Append(u"Custom", 1, 4);
-  cmr::CTaskEventLog config;
-  config.LogName = u"Custom";
-  config.SeekLastFirstRun = false;
+  cmr::CTaskEventLog config = Configuration(u"Custom");
   CEventFilter filter;
-  CEventFilter::FilterPtr all = filter.AddIncludingFilter(1);
+  filter.AddIncludingFilter(1);
   CEventFilter::FilterPtr four = filter.AddExcludingFilter(2);
   four->FilterFlags = kFilterEventIDs;
   four->EventIDs = ParseIdRanges(u"4");
@@ -104,7 +212,6 @@ TEST_F(CollectLog, AFilterRejectedRecordStillMovesTheLastPosition) {
 }
 
 TEST_F(CollectLog, AnExistingFinalFileIsReplaced) {
-  MakeLog(u"Custom");
   Append(u"Custom", 1, 2);
   Configure(u"Custom");
   fs::create_directories(OutDir());
@@ -114,17 +221,16 @@ TEST_F(CollectLog, AnExistingFinalFileIsReplaced) {
 }
 
 TEST_F(CollectLog, MissingLogAndUnusableSaveFolderFailTheRun) {
-  Configure(u"Custom");
+  Configure(u"Nowhere");
   EXPECT_EQ(Run(), E_FAIL);
   EXPECT_EQ(ReadConfig().ErrorText,
-            u"Event log 'Custom' does not exist (API used: NT, Vista) (Error number: 0x80004005)");
+            u"Event log 'Nowhere' does not exist (API used: NT, Vista) (Error number: 0x80004005)");
 
-  MakeLog(u"Custom");
   Append(u"Custom", 1, 1);
+  Configure(u"Custom");
   std::ofstream(OutDir()) << "a file where the folder should be";
   EXPECT_EQ(Run(), E_FAIL);
-  const cmr::CTaskEventLog result = ReadConfig();
-  EXPECT_NE(result.ErrorText.find(u"Failed to create save path " + OutFolder()), std::u16string::npos);
+  EXPECT_NE(ReadConfig().ErrorText.find(u"Failed to create save path " + OutFolder()), std::u16string::npos);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The names of a collection's files, the save folder and the overwrite warning.
+// The names of a collection's files and the save folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +6,6 @@
 
 #include "platform/host/files/paths.h"
 #include "task/event_file_names.h"
-#include "task/overwrite_warning.h"
 #include "task/save_folder.h"
 #include "tests/support/fresh_host.h"
 #include "tests/support/temp_dir.h"
@@ -46,27 +45,6 @@ TEST_F(SaveFolder, CreatedWithItsParentsOrRefusedWithItsCode) {
   EXPECT_EQ(cmr::EnsureFolderExists(host::WindowsPathOf(dir_.path() + "/file")), 80u);
   EXPECT_EQ(cmr::EnsureFolderExists(host::WindowsPathOf(dir_.path() + "/file/sub")), 80u);
   EXPECT_EQ(cmr::EnsureFolderExists(u"nosuchfolder"), 160u);
-}
-
-TEST(OverwriteWarning, TimesAndEstimatedLoss) {
-  struct Case {
-    uint32_t last, first;
-    std::u16string tail;
-  } cases[] = {
-      {1577836800, 1577836800 + 7201,
-       u"Last collected event: 01/01/2020 00:00:00 (GMT); first new event: 01/01/2020 02:00:01 (GMT); estimated "
-       u"loss: 3 hour(s). "},
-      {1577836800, 1577836800, u"estimated loss: 1 hour(s). "},
-      {1577836800, 1577836000, u"estimated loss: 1 hour(s). "},
-      {1577836800, 0, u"first new event: 01/01/1970 00:00:00 (GMT); estimated loss: 1 hour(s). "},
-  };
-  for (const Case& c : cases) {
-    const std::u16string text = cmr::OverwriteWarning(u"Security", c.last, c.first);
-    EXPECT_TRUE(
-        text.starts_with(u"Security log overwrites occurred on this computer since the last collection. "
-                         u"Please increase the maximum size of the Security event log. "));
-    EXPECT_TRUE(text.ends_with(c.tail)) << std::string(text.begin(), text.end());
-  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// The archives of a log on another computer, found under its administrative
-// share when they are not beside the log's file.
+// The archives of the logs of another computer: a classic log's found under
+// its administrative share when they are not beside the log's file, a
+// channel's through the computer's shares.
+#include "platform/host/evt/event_channels.h"
 #include "tests/collect/collect_fixture.h"
 
 using namespace cmr;
@@ -14,6 +16,7 @@ class RemoteBackups : public CollectFixture {
     srv_ = &AddRemoteComputer();
     fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/config");
     fs::create_directories(dir_.path() + "/srv1/C/Logs");
+    fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/winevt/Logs");
   }
   void CreateLog(const std::u16string& file) { MakeLog(*srv_, u"Custom", 0x10000, 0xFFFFFFFF, file, true); }
 
@@ -37,6 +40,27 @@ TEST_F(RemoteBackups, ArchivesUnderAdminShareAreReadWhenNotBesideTheLogFile) {
   ASSERT_FALSE(ids.empty());
   EXPECT_EQ(ids.front(), 1u);
   EXPECT_EQ(ids, Range(1, ids.back()));
+}
+
+TEST_F(RemoteBackups, ChannelArchivesAreFoundThroughTheSharesAndReadIntoTheLiveChannel) {
+  host::ChannelConfig config;
+  config.name = u"Remote/Chain";
+  host::AddChannel(*srv_, config);
+  auto append = [&](uint32_t first, uint32_t count) {
+    for (uint32_t n = first; n < first + count; ++n)
+      ASSERT_NE(host::AppendEvent(*srv_, u"Remote/Chain", EventSpec(n)), 0u);
+  };
+  append(1, 3);
+  host::AdvanceClock(3600000);
+  {
+    host::Lock lock;
+    auto& service = host::EventLogOf(*srv_);
+    ASSERT_EQ(service.Archive(*service.FindChannel(u"Remote/Chain")), 0u);
+  }
+  append(4, 2);
+  Configure(u"Remote/Chain", 0, 0, false, 2);
+  ASSERT_EQ(RunOn(u"SRV1"), S_OK);
+  EXPECT_EQ(Collected(), Range(1, 5));
 }
 
 }  // namespace

@@ -139,13 +139,8 @@ TEST_P(FaultSweep, EveryFailedCallEndsCleanAndTheNextRunCompletesTheSet) {
 }
 
 std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info) {
-  switch (info.param) {
-    case Scenario::ClassicWithBackups: return "ClassicWithBackups";
-    case Scenario::ChannelWithArchive: return "ChannelWithArchive";
-    case Scenario::EvtxFile: return "EvtxFile";
-    case Scenario::EvtFile: return "EvtFile";
-  }
-  return "Unknown";
+  static const char* const kNames[] = {"ClassicWithBackups", "ChannelWithArchive", "EvtxFile", "EvtFile"};
+  return kNames[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Collections, FaultSweep,

@@ -1,5 +1,5 @@
 // The save folder's disk fills up: each write and each close of the event
-// file fails in turn with ENOSPC. Every such run fails and says why, publishes
+// file fails in turn, with ENOSPC or EFBIG (a file size limit) by turns. Every such run fails and says why, publishes
 // no event file and leaves the stored position where it was, and the next
 // run collects the same records.
 #include <cerrno>
@@ -39,12 +39,6 @@ class FullDiskSweep : public collecttest::CollectFixture {
     WriteConfig(config_);
     return Run();
   }
-  std::vector<std::string> Published() const {
-    std::vector<std::string> names;
-    for (const std::string& name : EventFiles())
-      if (!name.ends_with("_last.adevt")) names.push_back(name);
-    return names;
-  }
   cmr::CTaskEventLog config_;
 };
 
@@ -53,12 +47,13 @@ TEST_F(FullDiskSweep, EveryFailedWriteOrCloseFailsTheRunAndTheNextRunCollectsThe
   ASSERT_EQ(RunFromStart(), S_OK);
   const unsigned operations = FileOperationCount();
   StopFileFaults();
-  ASSERT_EQ(Published().size(), 1u);
-  ASSERT_EQ(collecttest::EventIds(OutDir() + "/" + Published()[0]), collecttest::Range(1, kRecords));
+  ASSERT_EQ(PublishedFiles().size(), 1u);
+  ASSERT_EQ(collecttest::EventIds(OutDir() + "/" + PublishedFiles()[0]), collecttest::Range(1, kRecords));
   ASSERT_GE(operations, 4u) << "the event file should take several writes";
 
   for (unsigned n = 1; n <= operations; ++n) {
-    FailFileOperation(OutDir(), n, ENOSPC);
+    const int error = n % 2 ? ENOSPC : EFBIG;
+    FailFileOperation(OutDir(), n, error);
     const HRESULT hr = RunFromStart();
     StopFileFaults();
     const std::string where = "operation " + std::to_string(n) + " (" + FailedFileOperation() + ")";
@@ -66,17 +61,18 @@ TEST_F(FullDiskSweep, EveryFailedWriteOrCloseFailsTheRunAndTheNextRunCollectsThe
     EXPECT_EQ(hr, E_FAIL) << where;
     const cmr::CTaskEventLog failed = ReadConfig();
     EXPECT_EQ(failed.ErrorStatus, static_cast<int32_t>(E_FAIL)) << where;
-    EXPECT_NE(failed.ErrorText.find(u"No space left on device"), std::u16string::npos)
+    EXPECT_NE(failed.ErrorText.find(error == ENOSPC ? u"No space left on device" : u"File too large"),
+              std::u16string::npos)
         << where << ": " << cmr::Utf16ToUtf8(failed.ErrorText);
     EXPECT_EQ(failed.EventFileName, u"") << where;
     EXPECT_EQ(failed.LastRecordNumber, 0u) << where;
-    EXPECT_EQ(Published(), std::vector<std::string>{}) << where;
+    EXPECT_EQ(PublishedFiles(), std::vector<std::string>{}) << where;
     EXPECT_EQ(testsupport::OpenFilesUnder(OutDir()), std::vector<std::string>{}) << where;
 
     // Space is freed: the next run, from the same stored position, collects
     // the same records (reusing the work file left behind).
     ASSERT_EQ(Run(), S_OK) << where;
-    ASSERT_EQ(Published().size(), 1u) << where;
+    ASSERT_EQ(PublishedFiles().size(), 1u) << where;
     EXPECT_EQ(Collected(), collecttest::Range(1, kRecords)) << where;
   }
 }

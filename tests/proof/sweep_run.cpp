@@ -12,13 +12,9 @@ namespace prooftest {
 namespace fs = std::filesystem;
 
 const char* ScenarioName(Scenario scenario) {
-  switch (scenario) {
-    case Scenario::ClassicWithBackups: return "classic log with two backups";
-    case Scenario::ChannelWithArchive: return "channel with an archive";
-    case Scenario::EvtxFile: return ".evtx file";
-    case Scenario::EvtFile: return ".evt file";
-  }
-  return "?";
+  static const char* const kNames[] = {"classic log with two backups", "channel with an archive", ".evtx file",
+                                       ".evt file"};
+  return kNames[static_cast<int>(scenario)];
 }
 
 SweepRun::SweepRun(Scenario scenario) {
@@ -116,13 +112,6 @@ std::vector<uint32_t> SweepRun::Published() const {
   for (const std::string& name : PublishedFiles())
     for (uint32_t id : collecttest::EventIds(OutDir() + "/" + name)) ids.push_back(id);
   return ids;
-}
-
-std::vector<std::string> SweepRun::WorkFiles() const {
-  std::vector<std::string> work;
-  for (const std::string& name : EventFiles())
-    if (name.ends_with("_last.adevt")) work.push_back(name);
-  return work;
 }
 
 std::vector<std::string> SweepRun::OpenFiles() const { return testsupport::OpenFilesUnder(dir_.path()); }

@@ -30,8 +30,6 @@ class SweepRun : public collecttest::CollectFixture {
   void Accept() { AdvancePosition(); }
   // The event ids of every published event file, file by file in name order.
   std::vector<uint32_t> Published() const;
-  // Work files left by failed runs (the next run reuses them).
-  std::vector<std::string> WorkFiles() const;
   // Files of the test's folder this process holds open, and leftovers in TEMP.
   std::vector<std::string> OpenFiles() const;
   std::vector<std::string> TempLeftovers() const;

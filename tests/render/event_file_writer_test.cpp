@@ -69,8 +69,10 @@ TEST(EventFileWriterFieldTest, FieldBytesAreTheFormedTextConvertedToUtf8) {
       EventFileWriter writer;
       writer.WriteTextField(u"T\u00C4G", text, form);
       writer.WriteInsertionString(7, text, form);
+      writer.WriteJoinedField(u"J", text, u'\\', text, form);
       std::string value = cmr::Utf16ToUtf8(formed);
-      EXPECT_EQ(writer.PendingEntry(), "T\xC3\x84G~" + value + "#IS07~" + value + "#")
+      std::string joined = cmr::Utf16ToUtf8(formed + u"\\" + formed);  // converted as one text
+      EXPECT_EQ(writer.PendingEntry(), "T\xC3\x84G~" + value + "#IS07~" + value + "#J~" + joined + "#")
           << "form " << static_cast<int>(form) << ", text " << cmr::Utf16ToUtf8(text);
     }
   }

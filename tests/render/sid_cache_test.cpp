@@ -41,6 +41,9 @@ TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
   EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
+  // Met again, the SID is known by its bytes: not copied nor converted again.
+  EXPECT_EQ(host::CallCount("CopySid"), 1u);
+  EXPECT_EQ(host::CallCount("ConvertSidToStringSidW"), 1u);
   EXPECT_EQ(first->sidString, u"S-1-5-21-1-2-3-1104");
   EXPECT_EQ(CSidCache::AccountText(*first), u"CORP\\alice");
 }

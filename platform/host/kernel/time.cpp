@@ -1,6 +1,7 @@
 // Time calls over the host's clock (host/clock.h).
 #include <chrono>
 
+#include "platform/api/civil_date.h"
 #include "platform/api/kernel.h"
 #include "platform/host/faults/faults.h"
 #include "platform/host/kernel/clock.h"
@@ -14,26 +15,14 @@ ULONGLONG FromFileTime(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwH
 
 FILETIME ToFileTime(ULONGLONG v) { return FILETIME{static_cast<DWORD>(v & 0xFFFFFFFFu), static_cast<DWORD>(v >> 32)}; }
 
-// Days since 1601-01-01 <-> civil date (proleptic Gregorian).
+// Days since 1601-01-01 of a civil date (proleptic Gregorian).
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {
   y -= m <= 2;
   long long era = (y >= 0 ? y : y - 399) / 400;
   unsigned yoe = static_cast<unsigned>(y - era * 400);
   unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
   unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long long>(doe) - 584694;  // 584694: days from 0000-03-01 to 1601-01-01
-}
-
-void CivilFromDays(long long days, long long* y, unsigned* m, unsigned* d) {
-  days += 584694;
-  long long era = (days >= 0 ? days : days - 146096) / 146097;
-  unsigned doe = static_cast<unsigned>(days - era * 146097);
-  unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  unsigned mp = (5 * doy + 2) / 153;
-  *d = doy - (153 * mp + 2) / 5 + 1;
-  *m = mp < 10 ? mp + 3 : mp - 9;
-  *y = static_cast<long long>(yoe) + era * 400 + (*m <= 2);
+  return era * 146097 + static_cast<long long>(doe) - plat::kDaysFromCycleStartTo1601;
 }
 
 bool IsLeap(unsigned y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
@@ -45,14 +34,12 @@ unsigned DaysInMonth(unsigned y, unsigned m) {
 
 SYSTEMTIME SystemTimeFromTicks(ULONGLONG ticks) {
   SYSTEMTIME st{};
-  long long year;
-  unsigned month, day;
   ULONGLONG days = ticks / kTicksPerDay;
   ULONGLONG rest = ticks % kTicksPerDay;
-  CivilFromDays(static_cast<long long>(days), &year, &month, &day);
-  st.wYear = static_cast<WORD>(year);
-  st.wMonth = static_cast<WORD>(month);
-  st.wDay = static_cast<WORD>(day);
+  const plat::CivilDate date = plat::CivilFromDays(static_cast<int64_t>(days));
+  st.wYear = static_cast<WORD>(date.year);
+  st.wMonth = static_cast<WORD>(date.month);
+  st.wDay = static_cast<WORD>(date.day);
   st.wDayOfWeek = static_cast<WORD>((days + 1) % 7);  // 1601-01-01 was a Monday
   st.wHour = static_cast<WORD>(rest / (3600000ULL * kTicksPerMs));
   st.wMinute = static_cast<WORD>(rest / (60000ULL * kTicksPerMs) % 60);

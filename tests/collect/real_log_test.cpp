@@ -1,8 +1,12 @@
-// Real Windows .evtx logs collected as given files through the Windows Event
-// Log interface: every record exactly once and in order, as the platform
-// reads them, and nothing again from the stored position.
+// Real Windows logs collected as given files: .evtx files through the
+// Windows Event Log interface (every event as the platform hands them out),
+// the System log of a Windows XP computer through the classic one (every
+// record the file holds). Each exactly once and in order, and nothing again
+// from the stored position.
 #include "base/format.h"
 #include "platform/api/kernel.h"
+#include "platform/formats/evt_reader.h"
+#include "platform/formats/file_bytes.h"
 #include "platform/host/evt/wevtapi.h"
 #include "render/rendered_event.h"
 #include "tests/collect/collect_fixture.h"
@@ -40,17 +44,28 @@ std::vector<Position> PlatformEvents(const std::u16string& path) {
   return events;
 }
 
-class RealEvtxCollection : public CollectFixture, public ::testing::WithParamInterface<const char*> {};
+// Every record the classic file holds, oldest first.
+std::vector<Position> FileRecords(const std::string& file) {
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(formats::ReadFileBytes(file, &bytes));
+  std::vector<Position> records;
+  for (const auto& r : formats::ReadEvtFile(bytes).records) records.push_back({r.Number(), r.Header().TimeWritten});
+  return records;
+}
 
-TEST_P(RealEvtxCollection, EveryRecordOnceInOrderThenNothingNew) {
+class RealLogCollection : public CollectFixture, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RealLogCollection, EveryRecordOnceInOrderThenNothingNew) {
   const std::string file = std::string(EC_TESTDATA_DIR "/logs/") + GetParam();
   if (!fs::exists(file)) GTEST_SKIP() << "test data absent: " << file;
   const std::u16string path = host::WindowsPathOf(file);
-  const std::vector<Position> expected = PlatformEvents(path);
+  const bool classic = file.ends_with(".Evt");
+  const std::vector<Position> expected = classic ? FileRecords(file) : PlatformEvents(path);
+  ASSERT_FALSE(classic && expected.size() < 100);
 
-  cmr::CTaskEventLog config = Configuration(u"Application", 0, 0, false, 2);
+  cmr::CTaskEventLog config = Configuration(classic ? u"System" : u"Application", 0, 0, false, classic ? 1 : 2);
   config.LoadFromEvtFile = path;
-  config.FallbackAPI = 1;
+  config.FallbackAPI = classic ? 0 : 1;
   WriteConfig(config);
   ASSERT_EQ(Run(true), S_OK);  // backups asked for: a given file is still read alone
   cmr::CTaskEventLog result = ReadConfig();
@@ -87,8 +102,8 @@ TEST_P(RealEvtxCollection, EveryRecordOnceInOrderThenNothingNew) {
   EXPECT_EQ(EventFiles().size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, RealEvtxCollection,
-                         ::testing::Values("Application_no_crc32.evtx", "Security_short_selected.evtx",
+INSTANTIATE_TEST_SUITE_P(Samples, RealLogCollection,
+                         ::testing::Values("SysEvent.Evt", "Application_no_crc32.evtx", "Security_short_selected.evtx",
                                            "issue_201.evtx", "new-user-security.evtx",
                                            "sample-with-zero-data-size-event.evtx",
                                            "sample_with_a_bad_chunk_magic.evtx", "security.evtx", "system.evtx"));
