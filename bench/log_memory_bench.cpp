@@ -1,7 +1,8 @@
 // Peak memory of reading large log files through the host: a generated .evtx
 // of at least 256 MiB (read and rendered with EvtQuery, EvtNext and
 // EvtRender; and only listed, with EvtOpenLog and EvtGetLogInfo) and a
-// generated .evt of at least 100 MB (read with ReadEventLogW). Each reading
+// generated .evt of at least 100 MB (read with ReadEventLogW, as a backup
+// file and as a live log's file that is then appended to). Each reading
 // runs in a child process of its own, which reports its peak resident size
 // (getrusage ru_maxrss); a child that reads nothing gives the baseline, and
 // each figure is reported above it, with the read's records per CPU second.
@@ -174,8 +175,8 @@ size_t ListEvtx(const std::u16string& path) {
   return static_cast<size_t>(value.UInt64Val);
 }
 
-size_t ReadEvt(const std::u16string& path) {
-  HANDLE log = OpenBackupEventLogW(nullptr, path.c_str());
+// Reads a classic log to its end; the records read. Closes the handle.
+size_t ReadClassic(HANDLE log) {
   std::vector<uint8_t> buffer(0x10000);
   size_t count = 0;
   for (;;) {
@@ -188,6 +189,24 @@ size_t ReadEvt(const std::u16string& path) {
   }
   if (log) CloseEventLog(log);
   return count;
+}
+
+size_t ReadEvt(const std::u16string& path) { return ReadClassic(OpenBackupEventLogW(nullptr, path.c_str())); }
+
+// A live classic log whose file is the .evt: opened (its file checked),
+// read to its end and appended to; the records read, 0 when the append fails.
+size_t LiveEvt(const std::u16string& path) {
+  host::ClassicLogConfig config;
+  config.name = u"LiveLarge";
+  config.file = path;
+  config.maxSize = 0xFFFF0000;
+  host::CreateClassicLog(host::Host::Get().Local(), config);
+  const size_t count = ReadClassic(OpenEventLogW(nullptr, u"LiveLarge"));
+  formats::EvtRecordFields fields;
+  fields.source = u"LiveLarge";
+  fields.computer = u"WORKSTATION1";
+  fields.strings = {u"appended"};
+  return host::AppendClassicRecord(host::Host::Get().Local(), u"LiveLarge", fields) != 0 ? count : 0;
 }
 
 // EvtExportLog of the file to `target`; the records the copy holds.
@@ -248,6 +267,7 @@ int main(int argc, char** argv) {
   Measure read = InChild([&] { return ReadEvtx(evtxPath); });
   Measure list = InChild([&] { return ListEvtx(evtxPath); });
   Measure classic = InChild([&] { return ReadEvt(evtPath); });
+  Measure live = InChild([&] { return LiveEvt(evtPath); });
   // For comparison: every record of the file held at once, as queries held
   // them before they read a chunk at a time.
   Measure exported = InChild([&] { return ExportEvtx(evtxPath, scratch / "exported.evtx"); });
@@ -260,13 +280,15 @@ int main(int argc, char** argv) {
   Report(".evtx read and rendered", read, base, evtxSize);
   Report(".evtx listed (log info)", list, base, evtxSize);
   Report(".evt read (ReadEventLogW)", classic, base, evtSize);
+  Report(".evt live: read, append", live, base, evtSize);
   Report(".evtx exported", exported, base, evtxSize);
   Report(".evtx backed up (classic)", backedUp, base, evtxSize);
   Report(".evtx all records held", whole, base, evtxSize);
   Report(".evtx exported whole", exportedWhole, base, evtxSize);
   fs::remove_all(scratch, ec);
   bool allRead = read.records > 0 && list.records == read.records && classic.records > 0 &&
-                 exported.records == read.records && backedUp.records == read.records;
+                 live.records == classic.records && exported.records == read.records &&
+                 backedUp.records == read.records;
   if (!allRead) std::fprintf(stderr, "log_memory_bench: a reading found no records\n");
   return allRead ? 0 : 1;
 }

@@ -15,40 +15,97 @@ std::span<const uint8_t> AsBytes(const T& value) {
 }  // namespace
 
 EvtLogFile::EvtLogFile(uint32_t maxSize, uint32_t retention)
-    : maxSize_(std::max(maxSize & ~3u, kSmallestMaxSize)), retention_(retention) {
-  image_.assign(std::min(maxSize_, kEvtGrowStep), 0);
+    : EvtLogFile(std::make_unique<EvtMemoryImage>(), maxSize, retention) {
+  image_->Resize(std::min(maxSize_, kEvtGrowStep));
   WriteEofAndHeader();
   NoteWhole();
 }
 
+EvtLogFile::EvtLogFile(std::unique_ptr<EvtImage> image, uint32_t maxSize, uint32_t retention)
+    : image_(std::move(image)), maxSize_(std::max(maxSize & ~3u, kSmallestMaxSize)), retention_(retention) {
+  memory_ = dynamic_cast<EvtMemoryImage*>(image_.get());
+}
+
+const std::vector<uint8_t>& EvtLogFile::Image() const {
+  static const std::vector<uint8_t> none;
+  return memory_ ? memory_->Bytes() : none;
+}
+
 std::optional<EvtLogFile> EvtLogFile::FromImage(std::vector<uint8_t> image) {
-  const EvtFile file = ReadEvtFile(image);
-  if (!file.headerValid && file.records.empty()) return std::nullopt;
-  const uint32_t size = file.fileSize;
-  EvtLogFile log(std::max(file.header.MaxSize, size), file.header.Retention);
-  if (!file.Damaged() && file.eofFound && size == image.size() && size % 4 == 0) {
-    log.image_ = std::move(image);
-    log.start_ = file.startOffset;
-    log.end_ = file.endOffset;
-    log.current_ = file.currentRecordNumber;
-    log.oldest_ = file.oldestRecordNumber;
-    log.flags_ = file.header.Flags & ~ELF_LOGFILE_HEADER_DIRTY;
-    log.WriteEofAndHeader();
-    log.changes_.clear();  // as on disk, but for the header made clean
-    return log;
+  auto bytes = std::make_unique<EvtMemoryImage>(std::move(image));
+  const EvtFile file = ScanEvtFile(*bytes, [](EvtRecord&&) {});
+  return Adopt(std::move(bytes), file);
+}
+
+std::optional<EvtLogFile> EvtLogFile::FromFile(const std::string& path, std::string* error, bool* notLog) {
+  *notLog = false;
+  auto bytes = EvtFileImage::Open(path, error);
+  if (!bytes) return std::nullopt;
+  const EvtFile file = ScanEvtFile(*bytes, [](EvtRecord&&) {});
+  auto log = Adopt(std::move(bytes), file);
+  if (!log) {
+    *notLog = true;
+    *error = path + " is not an event log";
   }
+  return log;
+}
+
+std::optional<EvtLogFile> EvtLogFile::Adopt(std::unique_ptr<EvtImage> image, const EvtFile& file) {
+  if (!file.headerValid && file.recordCount == 0) return std::nullopt;
+  const uint32_t size = file.fileSize;
+  if (file.Damaged() || !file.eofFound || size != image->Size() || size % 4 != 0) return Rebuild(file, *image);
+  EvtLogFile log(std::move(image), std::max(file.header.MaxSize, size), file.header.Retention);
+  log.start_ = file.startOffset;
+  log.end_ = file.endOffset;
+  log.current_ = file.currentRecordNumber;
+  log.oldest_ = file.oldestRecordNumber;
+  log.held_ = file.recordCount;
+  log.flags_ = file.header.Flags & ~ELF_LOGFILE_HEADER_DIRTY;
+  log.WriteEofAndHeader();
+  log.changes_.clear();  // as on disk, but for the header made clean
+  return log;
+}
+
+EvtLogFile EvtLogFile::Rebuild(const EvtFile& file, const EvtSource& bytes) {
   // Rebuilt with every record that fits, newest ones first in importance.
+  EvtLogFile log(std::max(file.header.MaxSize, file.fileSize), file.header.Retention);
   log.flags_ = file.header.Flags & ELF_LOGFILE_ARCHIVE_SET;
   log.retention_ = 0;
-  for (const auto& record : file.records) {
+  ScanEvtFile(bytes, [&log](EvtRecord&& record) {
     const uint32_t next = log.current_;
     log.current_ = record.Number();
     if (log.Append(record.bytes).status != EvtAppendStatus::Written) log.current_ = next;
-  }
+  });
   log.retention_ = file.header.Retention;
   log.WriteEofAndHeader();
   log.NoteWhole();
   return log;
+}
+
+void EvtLogFile::SetLimits(uint32_t maxSize, uint32_t retention) {
+  maxSize_ = std::max({maxSize & ~3u, kSmallestMaxSize, FileSize()});
+  retention_ = retention;
+  WriteHeader();
+}
+
+bool EvtLogFile::Saved(const std::string& path, std::string* error) {
+  if (auto* file = dynamic_cast<EvtFileImage*>(image_.get())) {
+    file->Saved();
+    return true;
+  }
+  auto opened = EvtFileImage::Open(path, error);
+  if (!opened || opened->Size() != FileSize()) {
+    if (opened && error) *error = path + " does not hold the log as written";
+    return false;
+  }
+  opened->Release();
+  image_ = std::move(opened);
+  memory_ = nullptr;
+  return true;
+}
+
+void EvtLogFile::ReleaseFile() {
+  if (auto* file = dynamic_cast<EvtFileImage*>(image_.get())) file->Release();
 }
 
 EvtAppendResult EvtLogFile::Append(const EvtRecordFields& fields) {
@@ -77,6 +134,8 @@ EvtAppendResult EvtLogFile::Append(std::span<const uint8_t> record) {
   }
   flags_ &= ~ELF_LOGFILE_LOGFULL_WRITTEN;
   WriteAt(end_, bytes);
+  result.offset = end_;
+  ++held_;
   if (oldest_ == 0) {
     oldest_ = current_;
     start_ = end_;
@@ -91,7 +150,11 @@ EvtAppendResult EvtLogFile::Append(std::span<const uint8_t> record) {
 
 void EvtLogFile::Clear() { *this = EvtLogFile(maxSize_, retention_); }
 
-std::vector<EvtRecord> EvtLogFile::Records() const { return ReadEvtFile(image_).records; }
+std::vector<EvtRecord> EvtLogFile::Records() const {
+  std::vector<EvtRecord> records;
+  ScanEvtFile(*image_, [&records](EvtRecord&& record) { records.push_back(std::move(record)); });
+  return records;
+}
 
 uint32_t EvtLogFile::FreeBytes() const {
   const EvtRing ring = Ring();
@@ -102,10 +165,10 @@ uint32_t EvtLogFile::FreeBytes() const {
 bool EvtLogFile::MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overwritten) {
   // Below the maximum size the file grows instead of wrapping: the record and
   // the end-of-file record after it must fit before the end of the file.
-  while (CanGrow() && uint64_t{end_} + length + kEvtEofSize > image_.size()) {
-    const auto old = static_cast<uint32_t>(image_.size());
-    image_.resize(std::min<size_t>(maxSize_, image_.size() + kEvtGrowStep), 0);
-    NoteChange(old, static_cast<uint32_t>(image_.size()) - old);
+  while (CanGrow() && uint64_t{end_} + length + kEvtEofSize > FileSize()) {
+    const uint32_t old = FileSize();
+    image_->Resize(static_cast<uint32_t>(std::min<uint64_t>(maxSize_, uint64_t{old} + kEvtGrowStep)));
+    NoteChange(old, FileSize() - old);
   }
   while (FreeBytes() < length) {
     if (oldest_ == 0 || !MayOverwriteOldest(timeWritten)) return false;
@@ -118,33 +181,36 @@ bool EvtLogFile::MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overw
 bool EvtLogFile::CanGrow() const {
   // Only while the records lie in one piece: growing a wrapped file would
   // put free space in the middle of the records.
-  return image_.size() < maxSize_ && (oldest_ == 0 || start_ <= end_);
+  return FileSize() < maxSize_ && (oldest_ == 0 || start_ <= end_);
 }
 
 bool EvtLogFile::MayOverwriteOldest(uint32_t timeWritten) const {
   if (retention_ == 0) return true;
   if (retention_ == kEvtRetainForever) return false;
-  const auto oldest = Ring().Load<EVENTLOGRECORD>(image_, start_);
+  const auto oldest = Ring().Load<EVENTLOGRECORD>(*image_, start_);
   return timeWritten >= oldest.TimeWritten && timeWritten - oldest.TimeWritten >= retention_;
 }
 
 void EvtLogFile::DropOldest() {
   const EvtRing ring = Ring();
-  start_ = ring.Advance(start_, ring.Load<uint32_t>(image_, start_));
+  start_ = ring.Advance(start_, ring.Load<uint32_t>(*image_, start_));
+  --held_;
   // Numbers may have gaps in a log rebuilt from a damaged file.
-  oldest_ = start_ == end_ ? 0 : ring.Load<EVENTLOGRECORD>(image_, start_).RecordNumber;
+  oldest_ = start_ == end_ ? 0 : ring.Load<EVENTLOGRECORD>(*image_, start_).RecordNumber;
 }
 
 void EvtLogFile::WriteAt(uint32_t offset, std::span<const uint8_t> bytes) {
   const EvtRing ring = Ring();
-  if (ring.Crosses(offset, static_cast<uint32_t>(bytes.size()))) flags_ |= ELF_LOGFILE_HEADER_WRAP;
-  ring.Write(image_, offset, bytes);
   const auto length = static_cast<uint32_t>(bytes.size());
   if (ring.Crosses(offset, length)) {
+    flags_ |= ELF_LOGFILE_HEADER_WRAP;
     const uint32_t first = ring.FileSize() - offset;
+    image_->Write(offset, bytes.first(first));
+    image_->Write(kEvtHeaderSize, bytes.subspan(first));
     NoteChange(offset, first);
     NoteChange(kEvtHeaderSize, length - first);
   } else {
+    image_->Write(offset, bytes);
     NoteChange(offset, length);
   }
 }
@@ -175,6 +241,10 @@ std::vector<EvtFilePiece> EvtLogFile::TakeChanges() {
 
 void EvtLogFile::WriteEofAndHeader() {
   WriteAt(end_, AsBytes(MakeEofRecord(start_, end_, current_, oldest_)));
+  WriteHeader();
+}
+
+void EvtLogFile::WriteHeader() {
   ELF_LOGFILE_HEADER h{};
   h.HeaderSize = kEvtHeaderSize;
   h.Signature = kEvtSignature;
@@ -188,7 +258,7 @@ void EvtLogFile::WriteEofAndHeader() {
   h.Flags = flags_;
   h.Retention = retention_;
   h.EndHeaderSize = kEvtHeaderSize;
-  StoreAt(std::span<uint8_t>(image_), 0, h);
+  image_->Write(0, AsBytes(h));
   headerChanged_ = true;
 }
 

@@ -1,5 +1,8 @@
 // A classic event log file being written: the exact bytes of a .evt file,
-// kept in memory, with records appended as Windows appends them.
+// with records appended as Windows appends them. The bytes are kept in
+// memory, or read from the log's file where they are needed (an append reads
+// only the oldest records it overwrites) with only the changes not yet
+// written held in memory.
 //
 // The file starts small and grows in 64 KiB steps up to its maximum size.
 // At the maximum size the data area is used as a ring: a record that reaches
@@ -14,10 +17,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "platform/formats/evt_image.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/evt_record.h"
 #include "platform/formats/evt_ring.h"
@@ -44,6 +50,7 @@ struct EvtAppendResult {
   EvtAppendStatus status = EvtAppendStatus::Written;
   uint32_t recordNumber = 0;  // number given to the record when written
   uint32_t overwritten = 0;   // oldest records dropped to make room
+  uint32_t offset = 0;        // where the record was written
 };
 
 class EvtLogFile {
@@ -56,17 +63,35 @@ class EvtLogFile {
   // for byte; a damaged one is rebuilt from the records the reader found
   // (numbers kept). Nullopt when the bytes are not an event log at all.
   static std::optional<EvtLogFile> FromImage(std::vector<uint8_t> image);
+  // The same for the file at `path`, read through a window: a sound file
+  // stays where it is and is not copied; a damaged one is rebuilt in memory.
+  // Nullopt with *error set when the file cannot be read (`notLog` tells
+  // whether it was read and is no event log).
+  static std::optional<EvtLogFile> FromFile(const std::string& path, std::string* error, bool* notLog);
 
   // Appends a record, giving it the next record number (RecordNumber is
   // overwritten; TimeWritten is left as it is).
   EvtAppendResult Append(std::span<const uint8_t> record);
   EvtAppendResult Append(const EvtRecordFields& fields);
 
-  // Empties the log: a new small file, record numbers start again at 1.
+  // Empties the log: a new small file (in memory), record numbers start
+  // again at 1.
   void Clear();
+  // New limits: the maximum size never below the file's present size.
+  void SetLimits(uint32_t maxSize, uint32_t retention);
 
-  // The file's bytes, exactly as they go to disk.
-  const std::vector<uint8_t>& Image() const { return image_; }
+  // The file's bytes, exactly as they go to disk, of a log kept in memory
+  // (empty for a log read from its file).
+  const std::vector<uint8_t>& Image() const;
+  // The file's bytes, whichever way the log is kept (changes included).
+  const EvtSource& Bytes() const { return *image_; }
+  uint32_t FileSize() const { return image_->Size(); }
+  bool InMemory() const { return memory_ != nullptr; }
+  // The changes taken were written to the file at `path`: from now on the
+  // log reads that file and keeps only new changes in memory.
+  bool Saved(const std::string& path, std::string* error);
+  // Closes the log's file until it is next read.
+  void ReleaseFile();
 
   // The pieces of the image changed since the last call, in the order they
   // are best written: the records and the end-of-file record first, the
@@ -79,14 +104,18 @@ class EvtLogFile {
 
   uint32_t OldestRecordNumber() const { return oldest_; }    // 0 when empty
   uint32_t CurrentRecordNumber() const { return current_; }  // number of the next record
-  uint32_t RecordCount() const { return oldest_ == 0 ? 0 : current_ - oldest_; }
+  uint32_t RecordCount() const { return held_; }
+  uint32_t StartOffset() const { return start_; }  // of the oldest record
   uint32_t MaxSize() const { return maxSize_; }
   uint32_t Retention() const { return retention_; }
   uint32_t Flags() const { return flags_; }
   bool Full() const { return (flags_ & ELF_LOGFILE_LOGFULL_WRITTEN) != 0; }
 
  private:
-  EvtRing Ring() const { return EvtRing(static_cast<uint32_t>(image_.size())); }
+  explicit EvtLogFile(std::unique_ptr<EvtImage> image, uint32_t maxSize, uint32_t retention);
+  static std::optional<EvtLogFile> Adopt(std::unique_ptr<EvtImage> image, const EvtFile& file);
+  static EvtLogFile Rebuild(const EvtFile& file, const EvtSource& bytes);
+  EvtRing Ring() const { return EvtRing(FileSize()); }
   // Bytes free for records, keeping room for the end-of-file record.
   uint32_t FreeBytes() const;
   bool MakeRoom(uint32_t length, uint32_t timeWritten, uint32_t* overwritten);
@@ -95,10 +124,12 @@ class EvtLogFile {
   void DropOldest();
   void WriteAt(uint32_t offset, std::span<const uint8_t> bytes);
   void WriteEofAndHeader();
+  void WriteHeader();
   void NoteChange(uint32_t offset, uint32_t length);
-  void NoteWhole() { changes_.assign(1, EvtFilePiece{0, static_cast<uint32_t>(image_.size())}); }
+  void NoteWhole() { changes_.assign(1, EvtFilePiece{0, FileSize()}); }
 
-  std::vector<uint8_t> image_;
+  std::unique_ptr<EvtImage> image_;
+  EvtMemoryImage* memory_ = nullptr;  // image_ when kept in memory
   uint32_t maxSize_;
   uint32_t retention_;
   uint32_t start_ = kEvtHeaderSize;
@@ -106,6 +137,7 @@ class EvtLogFile {
   uint32_t current_ = 1;
   uint32_t oldest_ = 0;
   uint32_t flags_ = 0;
+  uint32_t held_ = 0;                  // records in the log (numbers may have gaps after a rebuild)
   std::vector<EvtFilePiece> changes_;  // data pieces, the header not among them
   bool headerChanged_ = false;
 };

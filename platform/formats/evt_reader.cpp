@@ -35,6 +35,13 @@ class EvtScanner {
   void Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_t> end);
   std::optional<std::vector<uint8_t>> RecordAt(const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
                                                std::string* why) const;
+
+ public:
+  // Only where the records lie, from a clean header: false when that is not
+  // enough and the file must be scanned.
+  bool Locate();
+
+ private:
   std::optional<uint32_t> Resync(const EvtRing& ring, uint32_t from, std::optional<uint32_t> end,
                                  uint32_t budget) const;
   bool Follows(const std::vector<uint8_t>& record) const;
@@ -62,7 +69,7 @@ void EvtScanner::Run() {
                 ") lie beyond the end of the file (" + Hex(size) + " bytes): the file is truncated");
   // A log wraps only once its file has reached the maximum size; in a
   // shorter file the end of the file is not where the records wrap.
-  const EvtRing ring(size, !out_.headerValid || size >= h.MaxSize);
+  const EvtRing ring = EvtScanRing(out_);
 
   if (UseCleanHeader(ring)) {
     WalkLog(ring, out_.startOffset, out_.endOffset);
@@ -213,34 +220,27 @@ void EvtScanner::Walk(const EvtRing& ring, uint32_t start, std::optional<uint32_
 
 std::optional<std::vector<uint8_t>> EvtScanner::RecordAt(const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
                                                          std::string* why) const {
-  if (!ring.Fits(pos, 8)) {
-    *why = "the file ends inside a record";
-    return std::nullopt;
-  }
-  const auto length = ring.Load<uint32_t>(bytes_, pos);
-  if (ring.Load<uint32_t>(bytes_, ring.Advance(pos, 4)) != kEvtSignature) {
-    *why = "no record here ('LfLe' signature missing)";
-    return std::nullopt;
-  }
-  if (length < kEvtRecordMinSize || length % 4 != 0) {
-    *why = "record length " + std::to_string(length) + " is not a valid record size";
-    return std::nullopt;
-  }
-  if (!ring.Fits(pos, length)) {
-    *why = "record of " + std::to_string(length) + " bytes runs past the end of the file";
-    return std::nullopt;
-  }
-  if (end && ring.Distance(pos, *end) < length) {
-    *why = "record of " + std::to_string(length) + " bytes runs over the end-of-file record";
-    return std::nullopt;
-  }
-  if (ring.Load<uint32_t>(bytes_, ring.Advance(pos, length - 4)) != length) {
-    *why = "record's closing length does not match its length " + std::to_string(length);
-    return std::nullopt;
-  }
+  const uint32_t length = EvtFramedLength(bytes_, ring, pos, end, why);
+  if (length == 0) return std::nullopt;
   std::vector<uint8_t> record(length);
   ring.Read(bytes_, pos, record);
   return record;
+}
+
+bool EvtScanner::Locate() {
+  if (!ReadHeader() || !out_.headerValid) return false;
+  const auto& h = out_.header;
+  const uint32_t size = out_.fileSize;
+  if (h.StartOffset >= size || h.EndOffset >= size) return false;
+  const EvtRing ring = EvtScanRing(out_);
+  if (!UseCleanHeader(ring) || !out_.diagnostics.empty()) return false;
+  if (!ring.Wraps() && out_.startOffset > out_.endOffset) return false;
+  const bool empty = claimedOldest_ == 0;
+  if (empty ? out_.startOffset != out_.endOffset : claimedCurrent_ <= claimedOldest_) return false;
+  out_.oldestRecordNumber = claimedOldest_;
+  out_.currentRecordNumber = claimedCurrent_ != 0 ? claimedCurrent_ : 1;
+  out_.recordCount = empty ? 0 : claimedCurrent_ - claimedOldest_;
+  return true;
 }
 
 std::optional<uint32_t> EvtScanner::Resync(const EvtRing& ring, uint32_t from, std::optional<uint32_t> end,
@@ -283,6 +283,43 @@ void EvtScanner::SettleNumbers(bool claimsTrusted, bool claimsCount) {
 }
 
 }  // namespace
+
+uint32_t EvtFramedLength(const EvtSource& bytes, const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
+                         std::string* why) {
+  if (!ring.Fits(pos, 8)) {
+    *why = "the file ends inside a record";
+    return 0;
+  }
+  const auto length = ring.Load<uint32_t>(bytes, pos);
+  if (ring.Load<uint32_t>(bytes, ring.Advance(pos, 4)) != kEvtSignature) {
+    *why = "no record here ('LfLe' signature missing)";
+    return 0;
+  }
+  if (length < kEvtRecordMinSize || length % 4 != 0) {
+    *why = "record length " + std::to_string(length) + " is not a valid record size";
+    return 0;
+  }
+  if (!ring.Fits(pos, length)) {
+    *why = "record of " + std::to_string(length) + " bytes runs past the end of the file";
+    return 0;
+  }
+  if (end && ring.Distance(pos, *end) < length) {
+    *why = "record of " + std::to_string(length) + " bytes runs over the end-of-file record";
+    return 0;
+  }
+  if (ring.Load<uint32_t>(bytes, ring.Advance(pos, length - 4)) != length) {
+    *why = "record's closing length does not match its length " + std::to_string(length);
+    return 0;
+  }
+  return length;
+}
+
+std::optional<EvtFile> LocateEvtRecords(const EvtSource& source) {
+  EvtFile file;
+  const EvtRecordSink none = [](EvtRecord&&) {};
+  if (!EvtScanner(source, file, none).Locate()) return std::nullopt;
+  return file;
+}
 
 std::string EvtDiagnostic::Text() const { return "offset " + Hex(offset) + ": " + message; }
 

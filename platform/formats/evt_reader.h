@@ -14,12 +14,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/formats/evt_layout.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/evt_ring.h"
 #include "platform/formats/evt_source.h"
 
 namespace formats {
@@ -76,5 +78,23 @@ EvtFile ReadEvtFile(std::span<const uint8_t> bytes);
 // it is found, oldest first, and EvtFile::records stays empty.
 using EvtRecordSink = std::function<void(EvtRecord&&)>;
 EvtFile ScanEvtFile(const EvtSource& source, const EvtRecordSink& sink);
+
+// Where the records lie, when the header is clean and its end offset holds
+// the end-of-file record: the offsets, the record numbers and recordCount
+// as the header claims them, no record read. Nullopt when the file must be
+// scanned to find its records. A file whose records then read as claimed
+// (EvtFramedLength, numbers one after another from oldestRecordNumber, no
+// record with problems, the last one ending at endOffset) is what
+// ScanEvtFile finds, with no diagnostic.
+std::optional<EvtFile> LocateEvtRecords(const EvtSource& source);
+// The ring the records of a file are read through, as the scan reads them.
+inline EvtRing EvtScanRing(const EvtFile& file) {
+  return EvtRing(file.fileSize, !file.headerValid || file.fileSize >= file.header.MaxSize);
+}
+
+// The length of the well-framed record at `pos` that does not run over
+// `end`; 0 with *why set when there is none.
+uint32_t EvtFramedLength(const EvtSource& bytes, const EvtRing& ring, uint32_t pos, std::optional<uint32_t> end,
+                         std::string* why);
 
 }  // namespace formats

@@ -1,5 +1,6 @@
 #include "platform/formats/file_bytes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,6 +46,20 @@ bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std
   File file(std::fopen(path.c_str(), "wb"));
   if (!file) return Fail(error, "create", path);
   if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return Fail(error, "write", path);
+  if (std::fclose(file.release()) != 0) return Fail(error, "write", path);
+  return true;
+}
+
+bool WriteFileBytes(const std::string& path, uint64_t size, const BlockReader& read, std::string* error) {
+  File file(std::fopen(path.c_str(), "wb"));
+  if (!file) return Fail(error, "create", path);
+  std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(size, 1u << 16)));
+  for (uint64_t done = 0; done < size;) {
+    const auto length = static_cast<size_t>(std::min<uint64_t>(size - done, block.size()));
+    read(done, std::span<uint8_t>(block.data(), length));
+    if (std::fwrite(block.data(), 1, length, file.get()) != length) return Fail(error, "write", path);
+    done += length;
+  }
   if (std::fclose(file.release()) != 0) return Fail(error, "write", path);
   return true;
 }

@@ -16,7 +16,12 @@ FileWindow::~FileWindow() {
 bool FileWindow::Open(const std::string& path, std::string* error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0) {
+  bool opened = fd >= 0 && ::fstat(fd, &info) == 0;
+  if (opened && S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    opened = false;
+  }
+  if (!opened) {
     if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
     if (fd >= 0) ::close(fd);
     return false;

@@ -14,7 +14,7 @@ class FileWindow {
   FileWindow& operator=(const FileWindow&) = delete;
   ~FileWindow();
 
-  // Opens the file for reading; false with `error` set.
+  // Opens the file for reading; false with `error` set (a folder is refused).
   bool Open(const std::string& path, std::string* error);
   bool IsOpen() const { return fd_ >= 0; }
   uint64_t Size() const { return size_; }

@@ -180,7 +180,7 @@ TEST(EvtLogFile, FromImageContinuesTheLog) {
   ASSERT_TRUE(reopened.has_value());
   EXPECT_EQ(reopened->Image(), w.log.Image());
   EXPECT_EQ(reopened->CurrentRecordNumber(), 101u);
-  w.log = *reopened;
+  w.log = std::move(*reopened);
   for (uint32_t seed = 100; seed < 150; ++seed) w.Add(seed);
   ExpectReadsBack(w);
 

@@ -123,7 +123,11 @@ HANDLE WINAPI OpenBackupEventLogW(LPCWSTR lpUNCServerName, LPCWSTR lpFileName) {
 BOOL WINAPI CloseEventLog(HANDLE hEventLog) {
   if (DWORD e = HOST_FAULT("CloseEventLog")) return Fail(e);
   host::Lock lock;
-  return host::ClassicReaders().Remove(hEventLog) ? TRUE : Fail(ERROR_INVALID_HANDLE);
+  host::ClassicReader* reader = host::ClassicReaders().Find(hEventLog);
+  if (!reader) return Fail(ERROR_INVALID_HANDLE);
+  reader->log->CloseFile();  // other readers open it again when they read
+  host::ClassicReaders().Remove(hEventLog);
+  return TRUE;
 }
 
 BOOL WINAPI GetNumberOfEventLogRecords(HANDLE hEventLog, PDWORD NumberOfRecords) {

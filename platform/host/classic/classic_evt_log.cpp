@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 #include "platform/formats/evt_layout.h"
@@ -22,26 +23,32 @@ bool FileState(const std::string& path, off_t* size, long long* time) {
   return true;
 }
 
-// The image with other limits in its header, for EvtLogFile::FromImage.
-std::vector<uint8_t> WithLimits(std::vector<uint8_t> image, DWORD maxSize, DWORD retention) {
-  auto header = formats::LoadAt<formats::ELF_LOGFILE_HEADER>(image, 0);
-  header.MaxSize = maxSize;
-  header.Retention = retention;
-  formats::StoreAt(std::span<uint8_t>(image), 0, header);
-  return image;
-}
-
 }  // namespace
 
 EvtClassicLog::EvtClassicLog(std::string path, DWORD maxSize, DWORD retention)
     : path_(std::move(path)), maxSize_(maxSize), retention_(retention), file_(maxSize, retention) {
+  Bind();
   Load();
 }
 
 void EvtClassicLog::Adopt(formats::EvtLogFile file) {
   file_ = std::move(file);
-  auto records = file_.Records();
-  records_.assign(std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+  Reindex();
+}
+
+void EvtClassicLog::Reindex() {
+  index_ = formats::EvtRecordIndex();
+  Bind();
+  index_.Follow(file_.StartOffset(), file_.RecordCount());
+}
+
+void EvtClassicLog::Bind() { index_.Use(file_.Bytes(), formats::EvtRing(file_.FileSize())); }
+
+std::span<const uint8_t> EvtClassicLog::At(size_t index) {
+  const formats::EvtRecordSpot spot = index_.At(index);
+  record_.resize(spot.length);
+  formats::EvtRing(file_.FileSize()).Read(file_.Bytes(), spot.offset, record_);
+  return record_;
 }
 
 void EvtClassicLog::NoteFileState() {
@@ -52,20 +59,18 @@ void EvtClassicLog::Load() {
   loadError_ = 0;
   NoteFileState();
   if (path_.empty() || seenSize_ < 0) return;  // a new log: the file is made by the first write
-  std::vector<uint8_t> bytes;
-  if (!formats::ReadFileBytes(path_, &bytes)) {
-    loadError_ = ERROR_ACCESS_DENIED;
-    return;
-  }
   const uint32_t oldCurrent = file_.CurrentRecordNumber();
-  auto image = formats::EvtLogFile::FromImage(std::move(bytes));
-  if (!image) {
-    loadError_ = ERROR_EVENTLOG_FILE_CORRUPT;
+  std::string error;
+  bool notLog = false;
+  auto file = formats::EvtLogFile::FromFile(path_, &error, &notLog);
+  if (!file) {
+    loadError_ = notLog ? ERROR_EVENTLOG_FILE_CORRUPT : ERROR_ACCESS_DENIED;
     return;
   }
-  Adopt(std::move(*image));
+  Adopt(std::move(*file));
   if (file_.CurrentRecordNumber() < oldCurrent) ++generation_;
   if (file_.MaxSize() != maxSize_ || file_.Retention() != retention_) ApplyLimits();
+  CloseFile();  // opened again by the first read
 }
 
 void EvtClassicLog::Refresh() {
@@ -83,8 +88,10 @@ bool EvtClassicLog::SameHeaderOnDisk() const {
   if (fd < 0) return true;
   const bool read = ::read(fd, header, sizeof header) == static_cast<ssize_t>(sizeof header);
   close(fd);
-  const auto& image = file_.Image();
-  return !read || (image.size() >= sizeof header && std::equal(header, header + sizeof header, image.begin()));
+  if (!read || file_.FileSize() < sizeof header) return !read;
+  uint8_t ours[sizeof header];
+  file_.Bytes().Read(0, ours);
+  return std::equal(header, header + sizeof header, ours);
 }
 
 void EvtClassicLog::SetLimits(DWORD maxSize, DWORD retention) {
@@ -95,25 +102,35 @@ void EvtClassicLog::SetLimits(DWORD maxSize, DWORD retention) {
 }
 
 void EvtClassicLog::ApplyLimits() {
-  if (loadError_) return;
   // A maximum below the file's present size takes effect when the log is cleared.
-  if (auto file = formats::EvtLogFile::FromImage(WithLimits(file_.Image(), maxSize_, retention_)))
-    Adopt(std::move(*file));
+  if (!loadError_) file_.SetLimits(maxSize_, retention_);
 }
 
 DWORD EvtClassicLog::Save() {
+  Bind();  // the file may have grown
   if (path_.empty()) return 0;
   // Written over in place, as the service writes its log files: only the
   // pieces that changed, the header last.
-  std::vector<formats::EvtFilePiece> pieces = file_.TakeChanges();
-  if (rewriteWhole_) pieces.assign(1, formats::EvtFilePiece{0, static_cast<uint32_t>(file_.Image().size())});
-  const std::span<const uint8_t> image(file_.Image());
-  PieceWriter file(path_);
-  for (const formats::EvtFilePiece& piece : pieces) file.Write(piece.offset, image.subspan(piece.offset, piece.length));
-  file.Truncate(image.size());
-  const bool written = file.Close();
+  const std::vector<formats::EvtFilePiece> pieces = file_.TakeChanges();
+  PieceWriter out(path_);
+  std::vector<uint8_t> bytes;
+  for (const formats::EvtFilePiece& piece : pieces) {
+    std::span<const uint8_t> piecebytes;
+    if (file_.InMemory()) {
+      piecebytes = std::span<const uint8_t>(file_.Image()).subspan(piece.offset, piece.length);
+    } else {
+      bytes.resize(piece.length);
+      file_.Bytes().Read(piece.offset, bytes);
+      piecebytes = bytes;
+    }
+    out.Write(piece.offset, piecebytes);
+  }
+  out.Truncate(file_.FileSize());
+  bool written = out.Close();
+  // From now on the log reads its file, holding only the changes to come.
+  written = written && file_.Saved(path_, nullptr);
+  Bind();
   NoteFileState();
-  rewriteWhole_ = false;
   return written ? 0 : ERROR_WRITE_FAULT;
 }
 
@@ -126,30 +143,30 @@ formats::EvtAppendResult EvtClassicLog::Append(std::span<const uint8_t> record, 
   }
   if ((*saveError = Save()) != 0) {
     // The file holds the records up to the last whole one; the log is what
-    // the file holds, and the next write puts the whole file right.
+    // the file holds (rebuilt when damaged, and then written whole by the
+    // next write).
     const uint64_t generation = generation_;
     Load();
     generation_ = generation;  // not cleared: readers go on
-    rewriteWhole_ = true;
     return result;
   }
-  for (uint32_t i = 0; i < result.overwritten && !records_.empty(); ++i) records_.pop_front();
-  formats::EvtRecord added;
-  added.bytes.assign(record.begin(), record.end());
-  auto header = formats::LoadAt<EVENTLOGRECORD>(added.bytes, 0);
-  header.RecordNumber = result.recordNumber;
-  formats::StoreAt(std::span<uint8_t>(added.bytes), 0, header);
-  records_.push_back(std::move(added));
+  index_.DropOldest(result.overwritten, file_.StartOffset());
+  index_.Follow(result.offset, 1);
   return result;
 }
 
 DWORD EvtClassicLog::WriteBackup(const std::string& linuxPath) {
-  return formats::WriteFileBytes(linuxPath, file_.Image()) ? 0 : ERROR_WRITE_FAULT;
+  const formats::EvtSource& bytes = file_.Bytes();
+  const auto read = [&bytes](uint64_t offset, std::span<uint8_t> block) {
+    bytes.Read(static_cast<uint32_t>(offset), block);
+  };
+  const bool written = formats::WriteFileBytes(linuxPath, bytes.Size(), read);
+  CloseFile();
+  return written ? 0 : ERROR_WRITE_FAULT;
 }
 
 DWORD EvtClassicLog::Clear() {
-  file_ = formats::EvtLogFile(maxSize_, retention_);
-  records_.clear();
+  Adopt(formats::EvtLogFile(maxSize_, retention_));
   ++generation_;
   return Save();
 }

@@ -1,14 +1,16 @@
-// A classic event log kept as a .evt image: in memory, or in the computer's
-// log file, read when the log is first opened (and again when the file
-// changed on disk) and written back after every change.
+// A classic event log kept as a .evt file: in memory, or in the computer's
+// log file, read through a window where the records are asked for (the file
+// is checked when the log is first opened, and again when it changed on
+// disk) and written in place after every change.
 #pragma once
 
 #include <sys/types.h>
 
-#include <deque>
 #include <string>
+#include <vector>
 
 #include "platform/formats/evt_log_file.h"
+#include "platform/formats/evt_record_index.h"
 #include "platform/host/classic/classic_log.h"
 
 namespace host {
@@ -18,13 +20,14 @@ class EvtClassicLog : public ClassicLog {
   // path: Linux path of the log file; empty for a log kept in memory.
   EvtClassicLog(std::string path, DWORD maxSize, DWORD retention);
 
-  size_t Size() override { return records_.size(); }
-  uint32_t NumberAt(size_t index) override { return records_[index].Number(); }
-  std::span<const uint8_t> At(size_t index) override { return records_[index].bytes; }
+  size_t Size() override { return index_.Size(); }
+  uint32_t NumberAt(size_t index) override { return index_.NumberAt(index); }
+  std::span<const uint8_t> At(size_t index) override;
   bool Full() override { return file_.Full(); }
   uint64_t Generation() override { return generation_; }
   DWORD WriteBackup(const std::string& linuxPath) override;
   DWORD Clear() override;
+  void CloseFile() override { file_.ReleaseFile(); }
 
   const std::string& Path() const { return path_; }
   // 0, or the error that keeps the log from being opened (1500 when its
@@ -48,6 +51,9 @@ class EvtClassicLog : public ClassicLog {
   void ApplyLimits();
   DWORD Save();
   void Adopt(formats::EvtLogFile file);
+  void Reindex();
+  // The index reads the log's bytes where they are now.
+  void Bind();
   void NoteFileState();
   bool SameHeaderOnDisk() const;
 
@@ -55,10 +61,10 @@ class EvtClassicLog : public ClassicLog {
   DWORD maxSize_;
   DWORD retention_;
   formats::EvtLogFile file_;
-  std::deque<formats::EvtRecord> records_;
+  formats::EvtRecordIndex index_;
+  std::vector<uint8_t> record_;  // the record At() handed out last
   uint64_t generation_ = 0;
   DWORD loadError_ = 0;
-  bool rewriteWhole_ = false;  // the last write failed: the file may differ anywhere
   off_t seenSize_ = -1;
   long long seenTime_ = -1;  // modification time in nanoseconds
 };

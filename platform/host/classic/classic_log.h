@@ -41,6 +41,9 @@ class ClassicLog {
   // the records known to be lost; Windows tells a reader none of this.
   virtual std::vector<std::string> Diagnostics() { return {}; }
   virtual uint64_t Skipped() { return 0; }
+  // A reader closed its handle: the log closes its file until it is read
+  // again.
+  virtual void CloseFile() {}
 
   // GetOldestEventLogRecord: 0 for an empty log.
   uint32_t OldestNumber() { return Size() == 0 ? 0 : NumberAt(0); }

@@ -71,6 +71,7 @@ BOOL WINAPI ReadEventLogW(HANDLE hEventLog, DWORD dwReadFlags, DWORD dwRecordOff
   uint32_t lastNumber = 0;
   for (size_t i = index; i < log.Size();) {
     std::span<const uint8_t> record = log.At(i);
+    if (record.empty()) break;  // the log turned out to hold fewer records
     if (used + record.size() > (used == 0 ? nNumberOfBytesToRead : limit)) {
       if (used == 0) *pnMinNumberOfBytesNeeded = static_cast<DWORD>(record.size());
       break;
@@ -81,7 +82,7 @@ BOOL WINAPI ReadEventLogW(HANDLE hEventLog, DWORD dwReadFlags, DWORD dwRecordOff
     if (!forwards && i == 0) break;
     i = forwards ? i + 1 : i - 1;
   }
-  if (used == 0) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (used == 0) return Fail(*pnMinNumberOfBytesNeeded ? ERROR_INSUFFICIENT_BUFFER : ERROR_HANDLE_EOF);
   *pnBytesRead = used;
   reader->positioned = true;
   reader->last = lastNumber;

@@ -1,8 +1,5 @@
 #include "platform/host/classic/evt_file_log.h"
 
-#include <algorithm>
-#include <cstddef>
-
 namespace host {
 
 EvtFileLog::EvtFileLog() = default;
@@ -18,64 +15,81 @@ std::unique_ptr<EvtFileLog> EvtFileLog::Open(const std::string& linuxPath, DWORD
   // the scan accepts a record that crosses the end of the file only where
   // the log wraps there.
   log->ring_ = formats::EvtRing(log->source_->Size());
-  formats::EvtFile scan = formats::ScanEvtFile(*log->source_, [&](formats::EvtRecord&& r) { log->Add(r); });
-  if (!scan.headerValid && scan.recordCount == 0) {
+  log->index_ = formats::EvtRecordIndex(*log->source_, log->ring_);
+  log->located_ = formats::LocateEvtRecords(*log->source_);
+  if (log->located_) {
+    log->full_ = log->located_->Full();
+    log->nextOffset_ = log->located_->startOffset;
+    return log;
+  }
+  log->Scan();
+  if (log->index_.Size() == 0 && !log->headerValid_) {
     *error = ERROR_EVENTLOG_FILE_CORRUPT;
     return nullptr;
   }
-  log->full_ = scan.Full();
-  log->skipped_ = scan.skipped;
-  for (const auto& d : scan.diagnostics) log->diagnostics_.push_back(d.Text());
   return log;
 }
 
-void EvtFileLog::Add(const formats::EvtRecord& record) {
-  const auto length = static_cast<uint32_t>(record.bytes.size());
-  const bool follows = count_ > 0 && record.offset == nextOffset_ && count_ - runs_.back().firstIndex < kRunLength;
-  if (!follows) runs_.push_back({count_, record.Number(), record.offset});
-  nextOffset_ = ring_.Advance(record.offset, length);
-  ++count_;
+void EvtFileLog::Scan() {
+  located_.reset();
+  recordIndex_ = SIZE_MAX;
+  index_ = formats::EvtRecordIndex(*source_, ring_);
+  const formats::EvtFile scan = formats::ScanEvtFile(
+      *source_, [&](formats::EvtRecord&& r) { index_.Add(r.offset, static_cast<uint32_t>(r.bytes.size())); });
+  headerValid_ = scan.headerValid;
+  full_ = scan.Full();
+  skipped_ = scan.skipped;
+  for (const auto& d : scan.diagnostics) diagnostics_.push_back(d.Text());
 }
 
-uint32_t EvtFileLog::LoadAt(uint32_t offset) const { return ring_.Load<uint32_t>(*source_, offset); }
-
-uint32_t EvtFileLog::LengthAt(uint32_t offset) const {
-  // The scan found a record here; a file changed since then gives the
-  // smallest record instead of a length that runs anywhere.
-  const uint32_t length = LoadAt(offset);
-  return length >= formats::kEvtRecordMinSize && length <= ring_.Capacity() ? length : formats::kEvtRecordMinSize;
+bool EvtFileLog::CheckNext() {
+  const formats::EvtFile& claims = *located_;
+  const size_t at = index_.Size();
+  std::string why;
+  const uint32_t length =
+      formats::EvtFramedLength(*source_, formats::EvtScanRing(claims), nextOffset_, claims.endOffset, &why);
+  if (length == 0) return false;
+  record_.resize(length);
+  ring_.Read(*source_, nextOffset_, record_);
+  const formats::EvtRecordView view(record_);
+  if (view.RecordNumber() != claims.oldestRecordNumber + at || !view.Problems().empty()) return false;
+  index_.Add(nextOffset_, length);
+  recordIndex_ = at;
+  nextOffset_ = ring_.Advance(nextOffset_, length);
+  // The last record claimed ends where the end-of-file record is.
+  return at + 1 < claims.recordCount || nextOffset_ == claims.endOffset;
 }
 
-void EvtFileLog::Seek(size_t index) {
-  if (index == cursorIndex_) return;
-  const auto run =
-      std::upper_bound(runs_.begin(), runs_.end(), index, [](size_t i, const Run& r) { return i < r.firstIndex; }) - 1;
-  size_t at = run->firstIndex;
-  uint32_t offset = run->offset;
-  // Going on from the cursor inside the same run saves walking from its start.
-  if (cursorIndex_ != SIZE_MAX && cursorIndex_ >= at && cursorIndex_ < index) {
-    at = cursorIndex_;
-    offset = cursorOffset_;
+bool EvtFileLog::CheckUpTo(size_t index) {
+  while (located_ && index_.Size() <= index && index_.Size() < located_->recordCount) {
+    if (!CheckNext()) Scan();
   }
-  uint32_t length = LengthAt(offset);
-  for (; at < index; ++at) {
-    offset = ring_.Advance(offset, length);
-    length = LengthAt(offset);
-  }
-  cursorIndex_ = index;
-  cursorOffset_ = offset;
-  cursorLength_ = length;
+  return located_.has_value();
 }
 
 uint32_t EvtFileLog::NumberAt(size_t index) {
-  Seek(index);
-  return LoadAt(ring_.Advance(cursorOffset_, offsetof(EVENTLOGRECORD, RecordNumber)));
+  if (located_) return located_->oldestRecordNumber + static_cast<uint32_t>(index);
+  return index_.NumberAt(index);
+}
+
+std::vector<std::string> EvtFileLog::Diagnostics() {
+  if (located_) CheckUpTo(located_->recordCount);
+  return diagnostics_;
+}
+
+uint64_t EvtFileLog::Skipped() {
+  if (located_) CheckUpTo(located_->recordCount);
+  return skipped_;
 }
 
 std::span<const uint8_t> EvtFileLog::At(size_t index) {
-  Seek(index);
-  record_.resize(cursorLength_);
-  ring_.Read(*source_, cursorOffset_, record_);
+  CheckUpTo(index);
+  if (index == recordIndex_) return record_;
+  if (index >= index_.Size()) return {};
+  const formats::EvtRecordSpot spot = index_.At(index);
+  record_.resize(spot.length);
+  ring_.Read(*source_, spot.offset, record_);
+  recordIndex_ = index;
   return record_;
 }
 
