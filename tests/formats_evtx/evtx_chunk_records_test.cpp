@@ -126,28 +126,28 @@ EvtxEvent Typical(uint64_t i) {
   return BuildEvtxEvent(s);
 }
 
-// System values written as texts: each is converted to its property's type.
-EvtxEvent TextProperties(uint64_t i) {
+// An event whose EventData holds one Data element of the given content.
+EvtxEvent OneData(uint64_t i, EvtxValue id, EvtxValue level, std::vector<EvtxValue> data) {
   Tree t;
   t.open(u"Event");
-  t.system(i, EvtxValue::String(std::u16string(u"462") + char16_t(u'0' + i % 10)), EvtxValue::String(u"4"));
+  t.system(i, std::move(id), std::move(level));
   t.open(u"EventData");
-  t.leaf(u"Data", {EvtxValue::Integer(EvtVarTypeInt32, -static_cast<int64_t>(i))});
+  t.leaf(u"Data", std::move(data));
   t.close();
   t.close();
   return std::move(t.event);
 }
 
+// System values written as texts: each is converted to its property's type.
+EvtxEvent TextProperties(uint64_t i) {
+  return OneData(i, EvtxValue::String(std::u16string(u"462") + char16_t(u'0' + i % 10)), EvtxValue::String(u"4"),
+                 {EvtxValue::Integer(EvtVarTypeInt32, -static_cast<int64_t>(i))});
+}
+
 // A value of mixed content is read through the tree.
 EvtxEvent MixedContent(uint64_t i) {
-  Tree t;
-  t.open(u"Event");
-  t.system(i, EvtxValue::Integer(EvtVarTypeUInt16, 1), EvtxValue::Integer(EvtVarTypeByte, 2));
-  t.open(u"EventData");
-  t.leaf(u"Data", {EvtxValue::String(u"port "), EvtxValue::Integer(EvtVarTypeUInt32, i)});
-  t.close();
-  t.close();
-  return std::move(t.event);
+  return OneData(i, EvtxValue::Integer(EvtVarTypeUInt16, 1), EvtxValue::Integer(EvtVarTypeByte, 2),
+                 {EvtxValue::String(u"port "), EvtxValue::Integer(EvtVarTypeUInt32, i)});
 }
 
 EvtxEvent UserData(uint64_t i) {
