@@ -6,6 +6,15 @@ namespace cmr {
 
 void KeepXmlWhiteSpace() { TiXmlBase::SetCondenseWhiteSpace(false); }
 
+void ParseXmlText(TiXmlDocument& document, std::string_view text, TiXmlEncoding encoding) {
+  // A UTF-8 lead byte claims at most four bytes; an entity check after it
+  // compares up to six more.
+  constexpr size_t kPadding = 16;
+  std::string padded(text.substr(0, text.find('\0')));
+  padded.append(kPadding, '\0');
+  document.Parse(padded.c_str(), nullptr, encoding);
+}
+
 std::optional<std::u16string> ElementText(const TiXmlElement* element) {
   const char* text = element ? element->GetText() : nullptr;
   if (text == nullptr) return std::nullopt;

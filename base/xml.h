@@ -6,11 +6,18 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace cmr {
 
 // Turns TinyXML's condense-white-space switch off (blanks in values are kept).
 void KeepXmlWhiteSpace();
+
+// Parses `text` into `document` (its error state says how it went). The
+// parser steps over a whole UTF-8 sequence at a time, also over the end of
+// the text when it ends inside one, and then reads on: the text is handed
+// to it with NULs enough after its end for every such step to stop there.
+void ParseXmlText(TiXmlDocument& document, std::string_view text, TiXmlEncoding encoding);
 
 // The text child of an element as wide text; nothing when it has none.
 std::optional<std::u16string> ElementText(const TiXmlElement* element);

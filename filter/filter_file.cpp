@@ -27,7 +27,7 @@ void CEventFilter::LoadFromString(const char* text) {
   Clear();
   if (text == nullptr || *text == 0) return;
   TiXmlDocument document;
-  document.Parse(text, nullptr, TIXML_ENCODING_UNKNOWN);
+  ParseXmlText(document, text, TIXML_ENCODING_UNKNOWN);
   if (document.Error()) throw std::runtime_error(document.ErrorDesc());
   Load(document);
   BuildMatchOrder();

@@ -49,9 +49,8 @@ void CTaskEventLog::LoadFromFile(const std::u16string& path) {
 void CTaskEventLog::LoadFromString(const std::u16string& text) {
   ResetDefaults();
   KeepXmlWhiteSpace();
-  std::string utf8 = Utf16ToUtf8(text);
   TiXmlDocument document;
-  document.Parse(utf8.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  ParseXmlText(document, Utf16ToUtf8(text), TIXML_ENCODING_UTF8);
   if (document.Error()) throw std::runtime_error(document.ErrorDesc());
   LoadFromElement(TaskElement(document));
 }

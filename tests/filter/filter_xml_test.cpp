@@ -79,6 +79,11 @@ TEST(FilterXml, EntriesWithoutElementContent) {
 TEST(FilterXml, ErrorsCarryTheirTexts) {
   CEventFilter set;
   EXPECT_THROW(set.LoadFromString("<Filters><IncludingFilters>"), std::runtime_error);
+  // Ends inside a UTF-8 sequence, with a document after the NUL that ends
+  // the text: refused (the parser steps over whole sequences).
+  const std::string cut = std::string("<?xml version=\"1.0\" ?><Filters><IncludingFilters><Filter><Name>a\xCE") + '\0' +
+                          "</Name></Filter></IncludingFilters></Filters>";
+  EXPECT_THROW(set.LoadFromString(cut.c_str()), std::runtime_error);
   EXPECT_EQ(
       testsupport::ThrownText([&] {
         set.LoadFromString(Filters("<Filter><Name>a</Name></Filter><Filter><EventID>10-5</EventID></Filter>").c_str());
