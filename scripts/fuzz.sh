@@ -61,7 +61,12 @@ for target in "${targets[@]}"; do
   grep -E "^stat::number_of_executed_units|^stat::new_units_added|ERROR|SUMMARY|Test unit written" "$seeds/log" || true
   [ -n "${FUZZ_CORPUS_DIR:-}" ] || rm -rf "$corpus"
   if [ "$status" -ne 0 ]; then
-    tail -n 40 "$seeds/log" >&2
+    # The sanitizer's report with its stack, else the end of the log.
+    if grep -q "ERROR: " "$seeds/log"; then
+      sed -n '/ERROR: /,$p' "$seeds/log" | grep -v "^  0x\|^Shadow\|^  [A-Z][a-z].*: " | head -n 80 >&2
+    else
+      tail -n 40 "$seeds/log" >&2
+    fi
     echo "fuzz_$target failed (status $status)" >&2
     exit 1
   fi
