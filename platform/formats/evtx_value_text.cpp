@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/api/civil_date.h"
 #include "platform/formats/evtx_value.h"
 
 namespace formats {
@@ -50,20 +51,6 @@ void AppendPadded(std::u16string& out, uint64_t v, int width) {
   while (n) out.push_back(buf[--n]);
 }
 
-// Civil date from days since 1970-01-01 (proleptic Gregorian).
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  unsigned doe = static_cast<unsigned>(z - era * 146097);
-  unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  y = static_cast<int64_t>(yoe) + era * 400;
-  unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  if (m <= 2) ++y;
-}
-
 void AppendDateTime(std::u16string& out, int64_t y, unsigned mo, unsigned d, unsigned h, unsigned mi, unsigned s,
                     uint64_t fraction7) {
   AppendPadded(out, static_cast<uint64_t>(y < 0 ? 0 : y), 4);
@@ -84,15 +71,11 @@ void AppendDateTime(std::u16string& out, int64_t y, unsigned mo, unsigned d, uns
 
 void AppendFileTime(std::u16string& out, uint64_t ft) {
   constexpr uint64_t kTicksPerSecond = 10000000;
-  constexpr int64_t kDaysFrom1601To1970 = 134774;
   uint64_t seconds = ft / kTicksPerSecond;
-  int64_t days = static_cast<int64_t>(seconds / 86400) - kDaysFrom1601To1970;
   uint64_t sod = seconds % 86400;
-  int64_t y;
-  unsigned m, d;
-  CivilFromDays(days, y, m, d);
-  AppendDateTime(out, y, m, d, static_cast<unsigned>(sod / 3600), static_cast<unsigned>(sod / 60 % 60),
-                 static_cast<unsigned>(sod % 60), ft % kTicksPerSecond);
+  const plat::CivilDate date = plat::CivilFromDays(static_cast<int64_t>(seconds / 86400));
+  AppendDateTime(out, date.year, date.month, date.day, static_cast<unsigned>(sod / 3600),
+                 static_cast<unsigned>(sod / 60 % 60), static_cast<unsigned>(sod % 60), ft % kTicksPerSecond);
 }
 
 void AppendSid(std::u16string& out, const std::vector<uint8_t>& sid) { out += EvtxSidText(sid); }
