@@ -101,15 +101,6 @@ std::u16string ResultDocument(bool withComputerInfo) {
   return c.SaveToString();
 }
 
-TEST(TaskResultObject, GettersWithoutInitGiveTheDefaults) {
-  auto result = Make<CTaskResultImpl, ITaskResult>();
-  ITaskResult* r = result.Get();
-  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
-  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText) + Get(r, &ITaskResult::get_EventLog), u"");
-  EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_FALSE);
-  EXPECT_EQ(result->get_ErrorCode(nullptr), E_POINTER);
-}
-
 TEST(TaskResultObject, ReadsTheResultsOfADocument) {
   auto result = Make<CTaskResultImpl, ITaskResult>();
   Bstr doc(ResultDocument(true));
@@ -140,8 +131,15 @@ TEST(TaskResultObject, ReadsTheResultsOfADocument) {
   EXPECT_EQ(none, marker);
 }
 
-TEST(TaskResultObject, MalformedDocumentsFailWithTheirText) {
+// Without a document, or after a malformed one, the getters give the
+// defaults; a malformed document fails with its text.
+TEST(TaskResultObject, DefaultsAndMalformedDocuments) {
   auto result = Make<CTaskResultImpl, ITaskResult>();
+  ITaskResult* r = result.Get();
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText) + Get(r, &ITaskResult::get_EventLog), u"");
+  EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_FALSE);
+  EXPECT_EQ(result->get_ErrorCode(nullptr), E_POINTER);
   Bstr empty(u"<Task/>"), bad(u"<Task><GUID>nonsense</GUID></Task>"), noText(u"<Task><ErrorStatus/></Task>");
   EXPECT_EQ(result->Init(empty.b), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"Invalid task config.");
@@ -150,8 +148,9 @@ TEST(TaskResultObject, MalformedDocumentsFailWithTheirText) {
   com::Ptr<ISupportErrorInfo> support;
   ASSERT_EQ(result.As(support), S_OK);
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(__uuidof(ITaskResult)), S_OK);
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
   ASSERT_EQ(result->Init(noText.b), S_OK);
-  EXPECT_EQ(Get(result.Get(), &ITaskResult::get_ErrorCode), 0);
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), 0);
 }
 
 // The elements of a LogInfoList VARIANT as ILogInfo.
