@@ -60,15 +60,14 @@ inline formats::EvtxEventSpec EventSpec(uint32_t n) {
   spec.provider = u"TestProvider";
   spec.eventId = static_cast<uint16_t>(n);
   spec.timeCreated = kFileTimeOf1970 + (1300000000ull + n) * 10000000ull + 1234567;
-  formats::EvtxUserValue text;
-  text.name = u"Text";
-  text.value.type = EvtVarTypeString;
-  text.value.text = u"event " + cmr::ToText(n);
-  spec.data = {text};
+  spec.data.resize(1);
+  spec.data[0].name = u"Text";
+  spec.data[0].value.type = EvtVarTypeString;
+  spec.data[0].value.text = u"event " + cmr::ToText(n);
   return spec;
 }
 
-// The fields of one event file entry by tag.
+// The value of an event file entry's field by tag.
 inline std::u16string FieldOf(const EventFileEntry& entry, std::u16string_view tag) {
   for (const auto& f : entry)
     if (f.tag == tag) return f.value;
@@ -248,17 +247,15 @@ class CollectFixture : public testsupport::ClassicHost {
   }
 
   // ITask::Run of the configuration file on the local computer.
-  HRESULT Run(bool processBackups = false, WORD deleteBackups = 0, const char16_t* product = nullptr) {
-    return RunOn(u"WORKSTATION1", processBackups, deleteBackups, product);
+  HRESULT Run(bool processBackups = false, WORD deleteBackups = 0) {
+    return RunOn(u"WORKSTATION1", processBackups, deleteBackups);
   }
   // ITask::Run on `computer` (NULL: the local computer as the caller names it).
-  HRESULT RunOn(const char16_t* computer, bool processBackups = true, WORD deleteBackups = 0,
-                const char16_t* product = nullptr) {
+  HRESULT RunOn(const char16_t* computer, bool processBackups = true, WORD deleteBackups = 0) {
     CTask task;
     testsupport::Bstr name(computer ? computer : u""), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
-    testsupport::Bstr productName(product ? product : u"");
-    return task.Run(computer ? name.b : nullptr, save.b, file.b, product ? productName.b : nullptr,
-                    processBackups ? VARIANT_TRUE : VARIANT_FALSE, static_cast<VARIANT_BOOL>(deleteBackups), 0x400);
+    return task.Run(computer ? name.b : nullptr, save.b, file.b, nullptr, processBackups ? VARIANT_TRUE : VARIANT_FALSE,
+                    static_cast<VARIANT_BOOL>(deleteBackups), 0x400);
   }
 
   // The path of the event file the last run named ("" when it named none).
