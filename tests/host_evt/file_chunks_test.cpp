@@ -62,23 +62,8 @@ class FileChunks : public WevtTest {
     std::u16string windows = host::WindowsPathOf(path);
     Handle query(EvtQuery(nullptr, windows.c_str(), u"*", EvtQueryFilePath | EvtQueryForwardDirection));
     EXPECT_TRUE(query);
-    std::vector<uint64_t> ids;
-    EVT_HANDLE events[16];
-    DWORD returned = 0;
-    Handle system(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
-    std::vector<uint8_t> buffer(8192);
-    while (query && EvtNext(query.get(), 16, events, INFINITE, 0, &returned)) {
-      for (DWORD i = 0; i < returned; ++i) {
-        DWORD used = 0, count = 0;
-        EXPECT_TRUE(EvtRender(system.get(), events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size()),
-                              buffer.data(), &used, &count));
-        ids.push_back(reinterpret_cast<const EVT_VARIANT*>(buffer.data())[EvtSystemEventRecordId].UInt64Val);
-        EvtClose(events[i]);
-      }
-    }
-    if (report) {
-      EXPECT_TRUE(host::evt::QueryReportOf(query.get(), report));
-    }
+    std::vector<uint64_t> ids = AllIds(query.get());
+    EXPECT_TRUE(!report || host::evt::QueryReportOf(query.get(), report));
     return ids;
   }
 
