@@ -5,6 +5,7 @@
 #include "platform/formats/evtx_reader.h"
 #include "platform/host/files/paths.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace wevttest {
 namespace {
@@ -19,8 +20,8 @@ TEST_F(ChannelsTest, NextChannelPathWithABufferOneCharacterShort) {
   ASSERT_TRUE(channels);
   std::vector<WCHAR> buffer(11);  // "Application" needs 12 with its null
   DWORD used = 0;
-  EXPECT_FALSE(EvtNextChannelPath(channels.get(), 11, buffer.data(), &used));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(testsupport::ErrorOf(EvtNextChannelPath(channels.get(), 11, buffer.data(), &used)),
+            static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(used, 12u);
   buffer.resize(used);
   ASSERT_TRUE(EvtNextChannelPath(channels.get(), used, buffer.data(), &used));
@@ -29,8 +30,8 @@ TEST_F(ChannelsTest, NextChannelPathWithABufferOneCharacterShort) {
   ASSERT_TRUE(EvtNextChannelPath(channels.get(), 64, buffer.data(), &used));
   EXPECT_EQ(std::u16string(buffer.data()), u"Microsoft-Windows-Sysmon/Operational");
   EXPECT_EQ(used, 37u);
-  EXPECT_FALSE(EvtNextChannelPath(channels.get(), 64, buffer.data(), &used));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  EXPECT_EQ(testsupport::ErrorOf(EvtNextChannelPath(channels.get(), 64, buffer.data(), &used)),
+            static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
 }
 
 TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
@@ -59,13 +60,14 @@ TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
   EXPECT_TRUE(v->BooleanVal);
   ASSERT_TRUE(read(EvtChannelLoggingConfigMaxSize));
   EXPECT_EQ(v->UInt64Val, 20971520u);
-  EXPECT_FALSE(EvtGetChannelConfigProperty(config.get(), EvtChannelLoggingConfigLogFilePath, 0, 16, v, &used));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(testsupport::ErrorOf(
+                EvtGetChannelConfigProperty(config.get(), EvtChannelLoggingConfigLogFilePath, 0, 16, v, &used)),
+            static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(used, sizeof(EVT_VARIANT) + (((c.logFilePath.size() + 1) * 2 + 7) & ~size_t{7}));  // data in 8-byte units
   ASSERT_TRUE(read(EvtChannelLoggingConfigLogFilePath));
   EXPECT_EQ(std::u16string(v->StringVal), c.logFilePath);
-  EXPECT_EQ(EvtOpenChannelConfig(nullptr, u"NoSuchLog", 0), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(EvtOpenChannelConfig(nullptr, u"NoSuchLog", 0)),
+            static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
 
   Handle log(EvtOpenLog(nullptr, u"Security", EvtOpenChannelPath));
   ASSERT_TRUE(log);
@@ -94,8 +96,9 @@ TEST_F(ChannelsTest, ExportedLogReadsBackWithItsEvents) {
   std::u16string second = host::WindowsPathOf((dir_ / "second.evtx").string());
   ASSERT_TRUE(EvtExportLog(nullptr, windowsTarget.c_str(), u"*", second.c_str(), EvtExportLogFilePath));
   EXPECT_EQ(formats::ReadEvtxFile((dir_ / "second.evtx").string()).records.size(), 5u);
-  EXPECT_FALSE(EvtExportLog(nullptr, windowsTarget.c_str(), nullptr, second.c_str(), EvtExportLogFilePath));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_EQ(
+      testsupport::ErrorOf(EvtExportLog(nullptr, windowsTarget.c_str(), nullptr, second.c_str(), EvtExportLogFilePath)),
+      static_cast<DWORD>(ERROR_FILE_EXISTS));
 }
 
 TEST_F(ChannelsTest, ArchiveBesideTheLogFileThenClear) {
@@ -124,15 +127,13 @@ TEST_F(ChannelsTest, WevtapiIsReachedThroughLoadLibrary) {
   EXPECT_EQ(LoadLibraryW(u"C:\\Windows\\System32\\WEVTAPI"), library);
   auto next = reinterpret_cast<PFN_EvtNext>(GetProcAddress(library, "EvtNext"));
   EXPECT_EQ(next, &EvtNext);
-  EXPECT_EQ(GetProcAddress(library, "EvtSubscribe"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(GetProcAddress(library, "EvtSubscribe")), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
   EXPECT_TRUE(FreeLibrary(library));
   EXPECT_TRUE(FreeLibrary(library));
   EXPECT_FALSE(FreeLibrary(library));
 
   host::SetWevtapiAvailable(false);
-  EXPECT_EQ(LoadLibraryW(u"Wevtapi.dll"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(LoadLibraryW(u"Wevtapi.dll")), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   host::SetWevtapiAvailable(true);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/api/utf.h"
 #include "render/variant_text.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace wevttest {
 namespace {
@@ -80,8 +81,8 @@ class RenderTest : public WevtTest {
   std::vector<ULONGLONG> RenderValues(DWORD flags, DWORD* count) {
     Handle context(EvtCreateRenderContext(0, nullptr, flags));
     DWORD used = 0;
-    EXPECT_FALSE(EvtRender(context.get(), event_, EvtRenderEventValues, 0, nullptr, &used, count));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(testsupport::ErrorOf(EvtRender(context.get(), event_, EvtRenderEventValues, 0, nullptr, &used, count)),
+              static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_GE(used, *count * sizeof(EVT_VARIANT));
     std::vector<ULONGLONG> buffer((used + 7) / 8);
     EXPECT_FALSE(EvtRender(context.get(), event_, EvtRenderEventValues, used - 1, buffer.data(), &used, count));
@@ -152,8 +153,8 @@ TEST_F(RenderTest, EveryUserValueTypeInTemplateOrder) {
 
 TEST_F(RenderTest, XmlAndBookmarks) {
   DWORD used = 0, count = 0;
-  EXPECT_FALSE(EvtRender(nullptr, event_, EvtRenderEventXml, 0, nullptr, &used, &count));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(testsupport::ErrorOf(EvtRender(nullptr, event_, EvtRenderEventXml, 0, nullptr, &used, &count)),
+            static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   ASSERT_EQ(used % 2, 0u);
   std::u16string xml(used / 2, u'\0');
   ASSERT_TRUE(EvtRender(nullptr, event_, EvtRenderEventXml, used, xml.data(), &used, &count));
