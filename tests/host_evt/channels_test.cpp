@@ -2,8 +2,10 @@
 // and Wevtapi.dll as a loadable module.
 #include <vector>
 
+#include "platform/api/utf.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/host/files/paths.h"
+#include "render/variant_text.h"
 #include "tests/host_evt/wevt_fixture.h"
 #include "tests/support/last_error.h"
 
@@ -51,31 +53,27 @@ TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
   std::vector<ULONGLONG> buffer(64);
   auto* v = reinterpret_cast<EVT_VARIANT*>(buffer.data());
   DWORD used = 0;
-  auto read = [&](int id) { return EvtGetChannelConfigProperty(config.get(), id, 0, 512, v, &used); };
-  ASSERT_TRUE(read(EvtChannelConfigType));
-  EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeUInt32));
-  EXPECT_EQ(v->UInt32Val, 1u);
-  ASSERT_TRUE(read(EvtChannelConfigClassicEventlog));
-  EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeBoolean));
-  EXPECT_TRUE(v->BooleanVal);
-  ASSERT_TRUE(read(EvtChannelLoggingConfigMaxSize));
-  EXPECT_EQ(v->UInt64Val, 20971520u);
+  // Each value as type:text.
+  auto text = [&](bool read) {
+    EXPECT_TRUE(read);
+    return plat::Utf8ToUtf16(std::to_string(v->Type)) + u":" + cmr::VariantToText(*v) + u" ";
+  };
+  auto property = [&](int id) { return text(EvtGetChannelConfigProperty(config.get(), id, 0, 512, v, &used)); };
+  EXPECT_EQ(property(EvtChannelConfigType) + property(EvtChannelConfigClassicEventlog) +
+                property(EvtChannelLoggingConfigMaxSize) + property(EvtChannelLoggingConfigLogFilePath),
+            u"8:1 13:1 10:20971520 1:" + c.logFilePath + u" ");
   EXPECT_EQ(testsupport::ErrorOf(
                 EvtGetChannelConfigProperty(config.get(), EvtChannelLoggingConfigLogFilePath, 0, 16, v, &used)),
             static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(used, sizeof(EVT_VARIANT) + (((c.logFilePath.size() + 1) * 2 + 7) & ~size_t{7}));  // data in 8-byte units
-  ASSERT_TRUE(read(EvtChannelLoggingConfigLogFilePath));
-  EXPECT_EQ(std::u16string(v->StringVal), c.logFilePath);
   EXPECT_EQ(testsupport::ErrorOf(EvtOpenChannelConfig(nullptr, u"NoSuchLog", 0)),
             static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
 
   Handle log(EvtOpenLog(nullptr, u"Security", EvtOpenChannelPath));
   ASSERT_TRUE(log);
-  ASSERT_TRUE(EvtGetLogInfo(log.get(), EvtLogNumberOfLogRecords, 512, v, &used));
-  EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeUInt64));
-  EXPECT_EQ(v->UInt64Val, 2u);
-  ASSERT_TRUE(EvtGetLogInfo(log.get(), EvtLogOldestRecordNumber, 512, v, &used));
-  EXPECT_EQ(v->UInt64Val, 500u);
+  EXPECT_EQ(text(EvtGetLogInfo(log.get(), EvtLogNumberOfLogRecords, 512, v, &used)) +
+                text(EvtGetLogInfo(log.get(), EvtLogOldestRecordNumber, 512, v, &used)),
+            u"10:2 10:500 ");
 }
 
 TEST_F(ChannelsTest, ExportedLogReadsBackWithItsEvents) {

@@ -45,11 +45,13 @@ inline std::vector<formats::EvtxRecord> Records(uint16_t count, uint64_t firstId
 }
 
 // The values of `event` rendered in `context` (EvtRenderContextSystem or
-// EvtRenderContextUser), in a buffer of 8-byte units.
-inline std::vector<ULONGLONG> RenderedValues(EVT_HANDLE event, DWORD context = EvtRenderContextSystem) {
+// EvtRenderContextUser), in a buffer of 8-byte units, and how many.
+inline std::vector<ULONGLONG> RenderedValues(EVT_HANDLE event, DWORD context = EvtRenderContextSystem,
+                                             DWORD* values = nullptr) {
   Handle renderContext(EvtCreateRenderContext(0, nullptr, context));
   std::vector<ULONGLONG> buffer(512);
-  DWORD used = 0, count = 0;
+  DWORD used = 0, ignored = 0;
+  DWORD& count = values ? *values : ignored;
   if (!EvtRender(renderContext.get(), event, EvtRenderEventValues, 4096, buffer.data(), &used, &count)) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     buffer.resize(used / 8 + 1);
