@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "base/replace_file.h"
@@ -149,6 +150,9 @@ TEST_F(TaskConfigFile, SaveAndLoad) {
   EXPECT_EQ(b.LogName, u"Security");
   EXPECT_FALSE(fs::exists(Utf16ToUtf8(cmr::ReplacementPath(path_))));
   EXPECT_EQ(ThrownText([&] { b.LoadFromFile(path_ + u".missing"); }), "task config file open error");
+  // Cut inside a UTF-8 sequence, a document after the NUL that ends the text.
+  std::ofstream(dir_ / "task.xml", std::ios::binary) << "<Task><LogName>a\xCE" << '\0' << "</LogName></Task>";
+  EXPECT_THROW(b.LoadFromFile(path_), std::runtime_error);
 }
 
 #ifndef _WIN32
