@@ -123,8 +123,7 @@ class CollectFixture : public testsupport::ClassicHost {
     for (uint32_t i = first; i < first + count; ++i)
       ASSERT_NE(host::AppendClassicRecord(Local(), log, Fields(i, 1300000000 + i)), 0u);
   }
-  // Appends records first..first+count-1 to the computer's log a minute
-  // apart on the virtual clock, all with the time of writing.
+  // Appends records first..first+count-1 to the log a minute apart on the virtual clock.
   static void Grow(host::Computer& computer, const std::u16string& log, uint32_t first, uint32_t count) {
     for (uint32_t i = first; i < first + count; ++i) {
       host::AdvanceClock(60000);
@@ -152,15 +151,13 @@ class CollectFixture : public testsupport::ClassicHost {
     ASSERT_EQ(service.Archive(*service.FindChannel(channel)), 0u);
   }
 
-  // The computer's system root in its registry, as Windows keeps it; a
-  // remote computer's when `computer` names one.
+  // The system root in the registry of the local computer, or of `computer`.
   static void SetSystemRoot(const std::u16string& root = u"C:\\Windows", const char16_t* computer = nullptr) {
     ASSERT_TRUE(testsupport::SetRegistryString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"SystemRoot", root,
                                                REG_SZ, computer));
   }
 
-  // Another computer "SRV1" with its drive C: under the test's folder and
-  // its system root in C:\Windows.
+  // Another computer "SRV1", its drive C: under the test's folder, its system root C:\Windows.
   host::Computer& AddRemoteComputer() {
     host::Computer& srv = host::Host::Get().Add(u"SRV1");
     srv.SetRoot(dir_.path() + "/srv1");
@@ -205,8 +202,7 @@ class CollectFixture : public testsupport::ClassicHost {
                  int32_t api = 0) {
     WriteConfig(Configuration(log, lastRecord, lastTime, seekLast, api));
   }
-  // Collects the log with the events' descriptions, in English: the event
-  // file's entries.
+  // Collects the log with the events' descriptions, in English: the event file's entries.
   std::vector<EventFileEntry> CollectWithDescriptions(const std::u16string& log, int32_t api) {
     cmr::CTaskEventLog config = Configuration(log, 0, 0, false, api);
     config.CollectEventResources = true;
@@ -216,9 +212,8 @@ class CollectFixture : public testsupport::ClassicHost {
     return ReadEntries(EventFilePath());
   }
 
-  // Runs over the log's archives, each with one call failing the first
-  // time: every run succeeds with part of the log's `total` events and names
-  // what failed in its warning.
+  // Runs over the log's archives, each with one call failing once: every run succeeds with
+  // part of the log's `total` events and names what failed in its warning.
   void ExpectArchiveFaultsNamed(const std::u16string& log, int32_t api, size_t total,
                                 const std::vector<std::pair<const char*, const char16_t*>>& faults) {
     for (const auto& [call, warning] : faults) {
@@ -238,7 +233,6 @@ class CollectFixture : public testsupport::ClassicHost {
   std::string ConfigPath() const { return dir_.path() + "/task.xml"; }
   std::string OutDir() const { return dir_.path() + "/out"; }
   std::u16string OutFolder() const { return host::WindowsPathOf(OutDir()); }
-
   void WriteConfig(const cmr::CTaskEventLog& config) { config.SaveToFile(cmr::Utf8ToUtf16(ConfigPath())); }
   cmr::CTaskEventLog ReadConfig() const {
     cmr::CTaskEventLog config;
@@ -263,16 +257,14 @@ class CollectFixture : public testsupport::ClassicHost {
     const std::u16string name = ReadConfig().EventFileName;
     return name.empty() ? std::string() : OutDir() + "/" + cmr::Utf16ToUtf8(name);
   }
-  // The event ids of the last run's event file, in order, after a run that
-  // succeeded.
+  // The event ids of the last run's event file, in order, after a run that succeeded.
   std::vector<uint32_t> Collected() const {
     EXPECT_EQ(ReadConfig().ErrorStatus, 0) << cmr::Utf16ToUtf8(ReadConfig().ErrorText);
     const std::string path = EventFilePath();
     return path.empty() ? std::vector<uint32_t>() : EventIds(path);
   }
 
-  // The stored position moved to the last record of the run's event file,
-  // as the product does after a successful run.
+  // The stored position moved to the run's last record, as the product does after a success.
   void AdvancePosition() {
     cmr::CTaskEventLog config = ReadConfig();
     if (config.EventFileName.empty()) return;
@@ -283,8 +275,7 @@ class CollectFixture : public testsupport::ClassicHost {
     WriteConfig(config);
   }
 
-  // The names of the files in the folder (the save folder when none is
-  // named), sorted.
+  // The names of the files in the folder (the save folder when none is named), sorted.
   std::vector<std::string> EventFiles(const std::string& folder = {}) const {
     const std::string where = folder.empty() ? OutDir() : folder;
     std::vector<std::string> files;
