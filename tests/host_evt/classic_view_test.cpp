@@ -2,8 +2,10 @@
 #include "platform/host/classic/classic_view.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/formats/file_bytes.h"
+#include "platform/host/evt/evt_query_report.h"
 #include "platform/host/files/paths.h"
 #include "tests/host_evt/wevt_fixture.h"
 
@@ -83,6 +85,20 @@ TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
   for (auto e : events) {
     if (e) EvtClose(e);
   }
+  // Cut inside its records: an export carries those before the cut and
+  // reports the damage and the records lost.
+  bytes.resize(bytes.size() / 2);
+  const std::string cut = (dir_ / "cut.evt").string(), out = (dir_ / "out.evtx").string();
+  ASSERT_TRUE(formats::WriteFileBytes(cut, bytes));
+  const formats::EvtFile damaged = formats::ReadEvtFile(bytes);
+  ASSERT_TRUE(damaged.Damaged());
+  ASSERT_TRUE(EvtExportLog(nullptr, host::WindowsPathOf(cut).c_str(), nullptr, host::WindowsPathOf(out).c_str(),
+                           EvtExportLogFilePath));
+  EXPECT_EQ(formats::ReadEvtxFile(out).records.size(), damaged.records.size());
+  const host::evt::QueryReport report = host::evt::LastExportReport();
+  EXPECT_EQ(report.skipped, damaged.skipped);
+  ASSERT_EQ(report.diagnostics.size(), damaged.diagnostics.size());
+  EXPECT_EQ(report.diagnostics[0], damaged.diagnostics[0].Text());
 }
 
 }  // namespace

@@ -124,6 +124,25 @@ TEST_F(FileChunks, DamageIsReportedAndPassedOver) {
   EXPECT_NE(report.diagnostics[0].find("truncated"), std::string::npos) << report.diagnostics[0];
 }
 
+TEST_F(FileChunks, AnExportReportsWhatItCouldNotCarry) {
+  std::vector<uint8_t> bytes = ManyChunks(600);
+  bytes.resize(kHeader + kChunk + kChunk / 2);
+  host::evt::QueryReport read;
+  const size_t readable = QueryIds(Write("cut.evtx", bytes), &read).size();
+  auto exportTo = [&](const char* from, const char* to) {
+    return EvtExportLog(nullptr, host::WindowsPathOf((dir_ / from).string()).c_str(), nullptr,
+                        host::WindowsPathOf((dir_ / to).string()).c_str(), EvtExportLogFilePath);
+  };
+  ASSERT_TRUE(exportTo("cut.evtx", "out.evtx"));
+  const host::evt::QueryReport exported = host::evt::LastExportReport();
+  EXPECT_EQ(exported.diagnostics, read.diagnostics);
+  EXPECT_EQ(exported.skipped, read.skipped);
+  EXPECT_GT(exported.skipped, 0u);
+  EXPECT_EQ(formats::ReadEvtxFile((dir_ / "out.evtx").string()).records.size(), readable);
+  ASSERT_TRUE(exportTo("out.evtx", "again.evtx"));
+  EXPECT_TRUE(host::evt::LastExportReport().diagnostics.empty()) << "a sound source";
+}
+
 TEST_F(FileChunks, AnAppendWritesTheNewestChunksEndAndTheHeaders) {
   const std::vector<uint8_t> bytes = ManyChunks(600);
   const std::string path = Write("live.evtx", bytes);
