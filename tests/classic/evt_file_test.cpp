@@ -18,6 +18,12 @@ namespace {
 
 using EvtFileTest = ClassicTest;
 
+std::vector<uint32_t> Numbers(const formats::EvtFile& file) {
+  std::vector<uint32_t> numbers;
+  for (const auto& r : file.records) numbers.push_back(r.Number());
+  return numbers;
+}
+
 std::string WriteLogFile(const std::filesystem::path& path, uint32_t maxSize, uint32_t records) {
   formats::EvtLogFile log(maxSize);
   for (uint32_t i = 1; i <= records; ++i) log.Append(Fields(i, i % 50));
@@ -37,8 +43,7 @@ TEST_F(EvtFileTest, BackupReadsLikeItsWholeBytesInEveryDirection) {
   const formats::EvtFile whole = formats::ReadEvtFile(bytes);
   ASSERT_TRUE(whole.Wrapped());
   ASSERT_FALSE(whole.Damaged()) << whole.Report();
-  std::vector<uint32_t> numbers;
-  for (const auto& r : whole.records) numbers.push_back(r.Number());
+  const std::vector<uint32_t> numbers = Numbers(whole);
   ASSERT_EQ(numbers.back(), 9000u);
 
   LogHandle h(OpenBackupEventLogW(nullptr, u"\\\\WORKSTATION1\\ADMIN$\\System32\\config\\SysEvent.Evt"));
@@ -119,18 +124,14 @@ TEST_F(EvtFileTest, ALargeBackupIsReadInLittleMemory) {
   }
   const std::u16string path = host::WindowsPathOf(file);
   EXPECT_TRUE(testsupport::SucceedsInSmallAddressSpace(32u << 20, [&] {
-    HANDLE h = OpenBackupEventLogW(nullptr, path.c_str());
-    std::vector<uint8_t> buffer(0x10000);
+    LogHandle h(OpenBackupEventLogW(nullptr, path.c_str()));
     uint32_t count = 0, last = 0;
-    bool ordered = h != nullptr;
-    DWORD read = 0, needed = 0;
-    while (h && ReadEventLogW(h, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ, 0, buffer.data(),
-                              static_cast<DWORD>(buffer.size()), &read, &needed)) {
-      for (DWORD at = 0; at < read; ++count) {
-        const auto* r = reinterpret_cast<const EVENTLOGRECORD*>(buffer.data() + at);
-        ordered = ordered && (last == 0 || r->RecordNumber == last + 1);
-        last = r->RecordNumber;
-        at += r->Length;
+    bool ordered = static_cast<bool>(h);
+    for (ReadResult r; h && (r = Read(h.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ)).error == 0;) {
+      for (uint32_t n : r.numbers) {
+        ordered = ordered && (last == 0 || n == last + 1);
+        last = n;
+        ++count;
       }
     }
     return ordered && last == records && count > records / 2;
@@ -153,11 +154,6 @@ class LiveEvtFileTest : public ClassicTest {
     std::vector<uint8_t> bytes;
     EXPECT_TRUE(formats::ReadFileBytes((dir_ / "C/Windows/System32/config/Custom.evt").string(), &bytes));
     return formats::ReadEvtFile(bytes);
-  }
-  static std::vector<uint32_t> Numbers(const formats::EvtFile& file) {
-    std::vector<uint32_t> numbers;
-    for (const auto& r : file.records) numbers.push_back(r.Number());
-    return numbers;
   }
 };
 

@@ -10,14 +10,9 @@
 #include "tests/formats_evt/evt_test_records.h"
 
 using namespace formats;
+using evttest::MakeLog;
 
 namespace {
-
-EvtLogFile MakeLog(uint32_t maxSize, uint32_t records) {
-  EvtLogFile log(maxSize);
-  for (uint32_t seed = 0; seed < records; ++seed) log.Append(evttest::SampleFields(seed));
-  return log;
-}
 
 // Every record read from a damaged copy is one of the original records.
 void ExpectGenuine(const EvtFile& damaged, const EvtFile& original) {
@@ -30,35 +25,22 @@ void ExpectGenuine(const EvtFile& damaged, const EvtFile& original) {
   }
 }
 
+// Every cut keeps exactly the records wholly before it, unwrapped or wrapped.
 TEST(EvtDamage, TruncationKeepsEveryWholeRecordBeforeTheCut) {
-  const auto log = MakeLog(0x10000, 60);  // not wrapped
-  const auto& image = log.Image();
-  const EvtFile original = ReadEvtFile(image);
-  const uint32_t end = original.endOffset + kEvtEofSize;
-  for (uint32_t cut = 0; cut < end; ++cut) {
-    const EvtFile file = ReadEvtFile(std::span<const uint8_t>(image.data(), cut));
-    size_t whole = 0;
-    while (whole < original.records.size() &&
-           original.records[whole].offset + original.records[whole].bytes.size() <= cut)
-      ++whole;
-    ASSERT_EQ(file.records.size(), whole) << cut;
-    ExpectGenuine(file, original);
-    EXPECT_TRUE(file.Damaged()) << cut;
-  }
-}
-
-TEST(EvtDamage, TruncatedWrappedFileYieldsOnlyGenuineRecords) {
-  const auto log = MakeLog(4096, 300);
-  const auto& image = log.Image();
-  const EvtFile original = ReadEvtFile(image);
-  ASSERT_TRUE(original.Wrapped());
-  for (uint32_t cut = 0; cut < image.size(); ++cut) {
-    const EvtFile file = ReadEvtFile(std::span<const uint8_t>(image.data(), cut));
-    ExpectGenuine(file, original);
-    size_t whole = 0;
-    for (const auto& r : original.records) whole += r.offset + r.bytes.size() <= cut;
-    EXPECT_EQ(file.records.size(), whole) << cut;
-    EXPECT_TRUE(file.Damaged()) << cut;
+  for (const bool wrapped : {false, true}) {
+    const auto log = wrapped ? MakeLog(4096, 300) : MakeLog(0x10000, 60);
+    const auto& image = log.Image();
+    const EvtFile original = ReadEvtFile(image);
+    ASSERT_EQ(original.Wrapped(), wrapped);
+    const uint32_t end = wrapped ? static_cast<uint32_t>(image.size()) : original.endOffset + kEvtEofSize;
+    for (uint32_t cut = 0; cut < end; ++cut) {
+      const EvtFile file = ReadEvtFile(std::span<const uint8_t>(image.data(), cut));
+      size_t whole = 0;
+      for (const auto& r : original.records) whole += r.offset + r.bytes.size() <= cut;
+      ASSERT_EQ(file.records.size(), whole) << wrapped << " " << cut;
+      ExpectGenuine(file, original);
+      EXPECT_TRUE(file.Damaged()) << cut;
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <tuple>
 
 #include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_reader.h"
@@ -53,10 +54,9 @@ TEST(EvtLogFile, AppendedRecordsReadBackInOrder) {
   const EvtFile empty = ReadEvtFile(w.log.Image());
   EXPECT_EQ(empty.Report(), "");
   EXPECT_TRUE(empty.records.empty());
-  EXPECT_EQ(empty.header.StartOffset, 0x30u);
-  EXPECT_EQ(empty.header.EndOffset, 0x30u);
-  EXPECT_EQ(empty.header.CurrentRecordNumber, 1u);
-  EXPECT_EQ(empty.header.OldestRecordNumber, 0u);
+  const auto& h = empty.header;  // start, end, current and oldest record
+  EXPECT_EQ(std::tuple(h.StartOffset, h.EndOffset, h.CurrentRecordNumber, h.OldestRecordNumber),
+            std::tuple(0x30u, 0x30u, 1u, 0u));
   for (uint32_t seed = 0; seed < 50; ++seed) ASSERT_EQ(w.Add(seed).recordNumber, seed + 1);
   ExpectReadsBack(w);
   const EvtFile file = ReadEvtFile(w.log.Image());

@@ -8,6 +8,7 @@
 #include "platform/api/utf.h"
 #include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_reader.h"
+#include "platform/formats/evtx_value.h"
 #include "platform/formats/file_bytes.h"
 #include "tests/support/shell_command.h"
 #include "tests/support/testdata.h"
@@ -128,16 +129,6 @@ std::string UtcText(uint32_t seconds) {
   return text;
 }
 
-std::string SidText(std::span<const uint8_t> sid) {
-  if (sid.size() < 8) return "";
-  uint64_t authority = 0;
-  for (int i = 2; i < 8; ++i) authority = authority << 8 | sid[i];
-  std::string text = "S-" + std::to_string(sid[0]) + "-" + std::to_string(authority);
-  for (size_t i = 8; i + 4 <= sid.size() && (i - 8) / 4 < sid[1]; i += 4)
-    text += "-" + std::to_string(LoadAt<uint32_t>(sid, i));
-  return text;
-}
-
 TEST_F(RealEvtFile, AgreesWithEvtexport) {
   if (!testsupport::ToolAvailable("evtexport")) GTEST_SKIP() << "evtexport (libevt-utils) absent";
   std::string output;
@@ -164,7 +155,7 @@ TEST_F(RealEvtFile, AgreesWithEvtexport) {
     const auto sid = e.values.find("User security identifier");
     EXPECT_EQ(sid != e.values.end(), !view.Sid().empty()) << h.RecordNumber;
     if (sid != e.values.end()) {
-      EXPECT_EQ(sid->second, SidText(view.Sid())) << h.RecordNumber;
+      EXPECT_EQ(sid->second, plat::Utf16ToUtf8(EvtxSidText(view.Sid()))) << h.RecordNumber;
       ++sids;
     }
   }

@@ -1,10 +1,11 @@
 // Records for the .evt tests: fields that vary with a seed, so that every
-// record of a test log differs in size and content.
+// record of a test log differs in size and content, and logs of them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/formats/evt_log_file.h"
 #include "platform/formats/evt_record.h"
 
 namespace evttest {
@@ -22,6 +23,13 @@ inline formats::EvtRecordFields SampleFields(uint32_t seed) {
   for (uint32_t i = 0; i < seed % 4; ++i) f.strings.push_back(u"text " + std::u16string(seed % 9 + i, u'x'));
   for (uint32_t i = 0; i < seed % 11; ++i) f.data.push_back(static_cast<uint8_t>(seed * 7 + i));
   return f;
+}
+
+// A log of `maxSize` bytes with the records of seeds firstSeed and up.
+inline formats::EvtLogFile MakeLog(uint32_t maxSize, uint32_t records, uint32_t firstSeed = 0) {
+  formats::EvtLogFile log(maxSize);
+  for (uint32_t seed = firstSeed; seed < firstSeed + records; ++seed) log.Append(SampleFields(seed));
+  return log;
 }
 
 }  // namespace evttest

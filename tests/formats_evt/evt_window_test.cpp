@@ -17,14 +17,9 @@
 #include "tests/support/temp_dir.h"
 
 using namespace formats;
+using evttest::MakeLog;
 
 namespace {
-
-EvtLogFile MakeLog(uint32_t maxSize, uint32_t records, uint32_t firstSeed = 0) {
-  EvtLogFile log(maxSize);
-  for (uint32_t seed = firstSeed; seed < firstSeed + records; ++seed) log.Append(evttest::SampleFields(seed));
-  return log;
-}
 
 std::vector<uint8_t> WithDirtyHeader(std::vector<uint8_t> image) {
   auto h = LoadAt<ELF_LOGFILE_HEADER>(image, 0);

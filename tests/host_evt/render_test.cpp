@@ -91,12 +91,6 @@ class RenderTest : public WevtTest {
     return buffer;
   }
 
-  // True when p points inside the rendered buffer.
-  bool Inside(const std::vector<ULONGLONG>& buffer, const void* p) const {
-    auto* base = reinterpret_cast<const char*>(buffer.data());
-    return p >= base && p < base + bytes_;
-  }
-
   EVT_HANDLE query_ = nullptr;
   EVT_HANDLE event_ = nullptr;
   DWORD bytes_ = 0;
@@ -148,7 +142,9 @@ TEST_F(RenderTest, EveryUserValueTypeInTemplateOrder) {
   EXPECT_EQ(v[22].UInt16Arr[1], 65535);
   ASSERT_EQ(v[23].Count, 2u);
   EXPECT_EQ(std::u16string(v[23].StringArr[1]), u"bc");
-  EXPECT_TRUE(Inside(buffer, v[23].StringArr[0]));
+  auto* first = reinterpret_cast<const char*>(v[23].StringArr[0]);
+  auto* base = reinterpret_cast<const char*>(buffer.data());
+  EXPECT_TRUE(first >= base && first < base + bytes_);
 }
 
 TEST_F(RenderTest, XmlAndBookmarks) {
