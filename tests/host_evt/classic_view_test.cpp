@@ -31,16 +31,17 @@ TEST(ClassicViewTest, EventBecomesARecordWithQualifiedIdStringsAndData) {
   ASSERT_EQ(formats::CheckEvtRecordFrame(bytes), "");
   formats::EvtRecordView view(bytes);
   EXPECT_TRUE(view.Problems().empty());
-  auto f = view.Fields();
-  EXPECT_EQ(f.recordNumber, 7u);
-  EXPECT_EQ(f.eventId, 0x80000211u);
-  EXPECT_EQ(f.eventType, EVENTLOG_AUDIT_FAILURE);
-  EXPECT_EQ(f.category, 2);
-  EXPECT_EQ(f.source, u"Security");
-  EXPECT_EQ(f.computer, u"HOST1");
-  EXPECT_EQ(f.timeGenerated, 1300000000u);
-  EXPECT_EQ(f.sid, spec.userSid);
-  EXPECT_EQ(f.strings, (std::vector<std::u16string>{u"bob", u"3"}));
+  formats::EvtRecordFields expected;
+  expected.recordNumber = 7;
+  expected.eventId = 0x80000211u;
+  expected.eventType = EVENTLOG_AUDIT_FAILURE;
+  expected.category = 2;
+  expected.source = u"Security";
+  expected.computer = u"HOST1";
+  expected.timeGenerated = expected.timeWritten = 1300000000u;
+  expected.sid = spec.userSid;
+  expected.strings = {u"bob", u"3"};
+  EXPECT_EQ(view.Fields(), expected);
 
   spec.eventSourceName.clear();
   spec.qualifiers.reset();
@@ -52,12 +53,6 @@ TEST(ClassicViewTest, EventBecomesARecordWithQualifiedIdStringsAndData) {
   EXPECT_EQ(error.eventId, 529u);
   EXPECT_EQ(error.eventType, EVENTLOG_ERROR_TYPE);
 }
-
-}  // namespace
-}  // namespace wevttest
-
-namespace wevttest {
-namespace {
 
 using ClassicFileTest = WevtTest;
 
@@ -74,11 +69,8 @@ TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
   DWORD returned = 0;
   ASSERT_TRUE(EvtNext(query.get(), static_cast<DWORD>(events.size()), events.data(), INFINITE, 0, &returned));
   ASSERT_EQ(returned, classic.records.size());
-  Handle context(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
-  std::vector<ULONGLONG> buffer(512);
-  DWORD used = 0, count = 0;
-  ASSERT_TRUE(EvtRender(context.get(), events[0], EvtRenderEventValues, 4096, buffer.data(), &used, &count));
-  auto* v = reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+  const auto buffer = RenderedValues(events[0]);
+  const EVT_VARIANT* v = Variants(buffer);
   auto first = classic.records[0].View().Fields();
   EXPECT_EQ(v[EvtSystemEventRecordId].UInt64Val, first.recordNumber);
   EXPECT_EQ(v[EvtSystemEventID].UInt16Val, first.eventId & 0xFFFF);
