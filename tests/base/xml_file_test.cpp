@@ -23,7 +23,9 @@ TEST(XmlFile, LoadsTheWholeFileWithLineBreaksAsLf) {
     TiXmlDocument document;
     ASSERT_TRUE(cmr::LoadXmlFile(document, dir.Wide("/d.xml"), TIXML_ENCODING_UTF8));
     EXPECT_EQ(document.Error() ? document.ErrorDesc() : "", error) << bytes;
-    if (!document.Error()) EXPECT_STREQ(document.RootElement()->GetText(), text.c_str()) << bytes;
+    if (!document.Error()) {
+      EXPECT_STREQ(document.RootElement()->GetText(), text.c_str()) << bytes;
+    }
   }
   TiXmlDocument document;
   EXPECT_FALSE(cmr::LoadXmlFile(document, dir.Wide("/none.xml"), TIXML_ENCODING_UTF8));
