@@ -19,11 +19,15 @@ EvtxFilePiece Piece(uint64_t offset, const std::vector<uint8_t>& bytes, size_t f
 // The chunk header is written whole: one left half-written by an earlier
 // update is put right also when the record does not fit.
 bool AppendToChunk(const EvtxReader& reader, size_t index, const EvtxRecord& record, EvtxLogUpdate& update) {
+  // The chunk is read once, for its records and for the comparison.
   std::vector<uint8_t> buffer;
-  std::span<const uint8_t> bytes = reader.chunkBytes(index, buffer, kEvtxChunkSize);
-  std::vector<EvtxRecord> records;
+  EvtxChunkInfo info;
+  size_t recordsEnd = 0;
   std::vector<std::string> diagnostics;
-  if (bytes.size() < kEvtxChunkSize || !reader.readChunk(index, records, diagnostics)) return false;
+  std::span<const uint8_t> bytes = reader.openChunk(index, buffer, info, recordsEnd, diagnostics);
+  if (bytes.size() < kEvtxChunkSize) return false;
+  std::vector<EvtxRecord> records;
+  ReadEvtxChunkRecords(bytes, index, recordsEnd, records, diagnostics);
   EvtxChunkWriter chunk;
   for (const EvtxRecord& r : records)
     if (!chunk.append(r)) return false;

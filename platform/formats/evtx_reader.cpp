@@ -245,6 +245,12 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
   std::span<const uint8_t> chunk = openChunk(index, buffer, info, end, diagnostics);
   if (chunk.empty()) return false;
   if (infoOut) *infoOut = info;
+  ReadEvtxChunkRecords(chunk, index, end, records, diagnostics);
+  return true;
+}
+
+void ReadEvtxChunkRecords(std::span<const uint8_t> chunk, size_t index, size_t end, std::vector<EvtxRecord>& records,
+                          std::vector<std::string>& diagnostics) {
   EvtxChunkParser parser(chunk);
   ScanEvtxRecords(
       chunk, index, end,
@@ -257,7 +263,6 @@ bool EvtxReader::readChunk(size_t index, std::vector<EvtxRecord>& records, std::
         return true;
       },
       diagnostics);
-  return true;
 }
 
 EvtxReadResult EvtxReader::readAll() const {

@@ -113,6 +113,10 @@ using EvtxRecordVisitor = std::function<bool(size_t pos, size_t size, std::strin
 // on with the next whole record.
 void ScanEvtxRecords(std::span<const uint8_t> chunk, size_t index, size_t end, const EvtxRecordVisitor& visit,
                      std::vector<std::string>& diagnostics);
+// Parses the records of a chunk opened by EvtxReader::openChunk and appends
+// them in file order, as readChunk does; damage goes to `diagnostics`.
+void ReadEvtxChunkRecords(std::span<const uint8_t> chunk, size_t index, size_t end, std::vector<EvtxRecord>& records,
+                          std::vector<std::string>& diagnostics);
 
 // One used chunk of a file, by its header: where its records stand in the log.
 struct EvtxChunkEntry {
