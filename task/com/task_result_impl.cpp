@@ -1,5 +1,6 @@
 #include "task/com/task_result_impl.h"
 
+#include <utility>
 #include <vector>
 
 #include "base/com/method_boundary.h"
@@ -12,7 +13,11 @@ namespace cmr {
 template <class I>
 HRESULT CTaskResultCommon<I>::Init(BSTR bstrXmlResult) {
   return com::Guarded([&] {
-    config_.LoadFromString(std::u16string(com::BstrText(bstrXmlResult)));
+    // A document read again replaces the one before whole: an element it
+    // lacks must not keep the earlier document's value.
+    cmr::CTaskEventLog loaded;
+    loaded.LoadFromString(std::u16string(com::BstrText(bstrXmlResult)));
+    config_ = std::move(loaded);
     return S_OK;
   });
 }

@@ -122,7 +122,8 @@ TEST(TaskResultObject, ReadsTheResultsOfADocument) {
   com::Ptr<ITaskComputerInfo> direct;
   EXPECT_EQ(result.As(direct), E_NOINTERFACE);
 
-  result = Make<CTaskResultImpl, ITaskResult>();  // no computer info: S_FALSE, the out pointer left
+  // A document read again replaces the first whole: no computer info now,
+  // so S_FALSE, the out pointer left.
   Bstr without(ResultDocument(false));
   ASSERT_EQ(result->Init(without.b), S_OK);
   auto* marker = reinterpret_cast<ITaskComputerInfo*>(0x1234);
