@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +95,41 @@ TEST_F(EventFileWriterTest, FileWithoutEntriesIsAnEmptyGzipStream) {
   fclose(f);
   EXPECT_EQ(magic[0], 0x1F);
   EXPECT_EQ(magic[1], 0x8B);
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Entries of varied length, many of them past a block: the file holds them
+// all, and is the very gzip stream that one gzwrite per entry makes, however
+// the entries were grouped and whichever thread compressed them.
+TEST_F(EventFileWriterTest, FilesOfManyBlocksAreTheStreamOfOneWritePerEntry) {
+  const std::string reference = ScratchPath("reference.gz");
+  for (const int entries : {1, 700, 9000}) {
+    std::string content;
+    gzFile expected = gzopen(reference.c_str(), "wb");
+    ASSERT_NE(expected, nullptr);
+    EventFileWriter writer;
+    ASSERT_TRUE(writer.Open(Wide(path_)));
+    uint32_t seed = 7;
+    for (int n = 0; n < entries; ++n) {
+      std::u16string noise;
+      for (int k = n % 400; k > 0; --k) noise.push_back(static_cast<char16_t>(u'A' + (seed = seed * 69069 + 1) % 26));
+      writer.WriteUnsignedField(u"EI", static_cast<uint32_t>(n));
+      writer.WriteTextField(u"IS01", noise);
+      writer.EndEntry();
+      const std::string entry = "EI~" + std::to_string(n) + "#IS01~" + cmr::Utf16ToUtf8(noise) + "#\r\n";
+      gzwrite(expected, entry.data(), static_cast<unsigned>(entry.size()));
+      content += entry;
+    }
+    writer.Close();
+    gzclose(expected);
+    EXPECT_EQ(GzipContent(path_), content) << entries << " entries";
+    EXPECT_EQ(FileBytes(path_), FileBytes(reference)) << entries << " entries";
+  }
+  std::remove(reference.c_str());
 }
 
 TEST_F(EventFileWriterTest, OpenReportsAFileThatCannotBeCreated) {
