@@ -49,7 +49,12 @@ void BlockCompressor::Run() {
       hasWaiting_ = false;
     }
     changed_.notify_all();
-    std::exception_ptr failure = WriteToStream(stream_, work.View());
+    std::exception_ptr failure;
+    try {
+      failure = WriteToStream(stream_, work.View());
+    } catch (...) {  // no memory for the failure's text: nothing may leave the thread
+      failure = std::current_exception();
+    }
     work.Clear();
     if (failure) return Fail(failure);
   }
