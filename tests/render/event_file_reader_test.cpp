@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -36,10 +35,6 @@ class EventFileReaderTest : public ::testing::Test {
     writer.Close();
   }
 
-  std::string Bytes() {
-    std::ifstream in(path_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   void Overwrite(const std::string& bytes) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
   // Opens the file and reads entries until the reader stops; how many it gave.
   size_t ReadAll(EventFileReader& reader) {
@@ -75,7 +70,7 @@ TEST_F(EventFileReaderTest, DecodesWhatTheWriterWrote) {
 
 TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
   WriteEntries(2000);
-  std::string bytes = Bytes();
+  std::string bytes = rendertest::FileBytes(path_);
   Overwrite(bytes.substr(0, bytes.size() / 2));
   EventFileReader reader;
   size_t n = ReadAll(reader);
@@ -105,7 +100,7 @@ TEST(EventFilePrint, TextAlignsTagsAndShowsControlCharacters) {
 
 TEST_F(EventFileReaderTest, PrintReportsDamageAfterTheEntriesItRead) {
   WriteEntries(2000);
-  std::string bytes = Bytes();
+  std::string bytes = rendertest::FileBytes(path_);
   Overwrite(bytes.substr(0, bytes.size() - 4));  // the length is cut off
   FILE* out = tmpfile();
   FILE* err = tmpfile();
@@ -161,7 +156,7 @@ TEST_F(EventFileReaderTest, ALongEntryIsReadInLinearTime) {
 // gzip reads it; anything else is damage, told with its size.
 TEST_F(EventFileReaderTest, BytesAfterTheGzipStreamAreDamage) {
   WriteEntries(3);
-  const std::string stream = Bytes();
+  const std::string stream = rendertest::FileBytes(path_);
   struct Case {
     const char* what;
     std::string after;

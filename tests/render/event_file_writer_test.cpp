@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -80,35 +78,12 @@ TEST(EventFileWriterFieldTest, FieldBytesAreTheFormedTextConvertedToUtf8) {
   }
 }
 
-TEST_F(EventFileWriterTest, FileWithoutEntriesIsAnEmptyGzipStream) {
-  {
-    EventFileWriter writer;
-    ASSERT_TRUE(writer.Open(Wide(path_)));
-  }  // the destructor closes
-  bool ok = false;
-  EXPECT_EQ(GzipContent(path_, &ok), "");
-  EXPECT_TRUE(ok);
-  FILE* f = fopen(path_.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  unsigned char magic[2] = {};
-  EXPECT_EQ(fread(magic, 1, 2, f), 2u);
-  fclose(f);
-  EXPECT_EQ(magic[0], 0x1F);
-  EXPECT_EQ(magic[1], 0x8B);
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Entries of varied length, many of them past a block: the file holds them
+// Entries of varied length, none or many blocks of them: the file holds them
 // all, and is the very gzip stream that one gzwrite per entry makes, however
 // the entries were grouped and whichever thread compressed them.
 TEST_F(EventFileWriterTest, FilesOfManyBlocksAreTheStreamOfOneWritePerEntry) {
   const std::string reference = ScratchPath("reference.gz");
-  for (const int entries : {1, 700, 9000}) {
-    std::string content;
+  for (const int entries : {0, 1, 700, 9000}) {
     gzFile expected = gzopen(reference.c_str(), "wb");
     ASSERT_NE(expected, nullptr);
     EventFileWriter writer;
@@ -122,12 +97,10 @@ TEST_F(EventFileWriterTest, FilesOfManyBlocksAreTheStreamOfOneWritePerEntry) {
       writer.EndEntry();
       const std::string entry = "EI~" + std::to_string(n) + "#IS01~" + cmr::Utf16ToUtf8(noise) + "#\r\n";
       gzwrite(expected, entry.data(), static_cast<unsigned>(entry.size()));
-      content += entry;
     }
     writer.Close();
     gzclose(expected);
-    EXPECT_EQ(GzipContent(path_), content) << entries << " entries";
-    EXPECT_EQ(FileBytes(path_), FileBytes(reference)) << entries << " entries";
+    EXPECT_EQ(rendertest::FileBytes(path_), rendertest::FileBytes(reference)) << entries << " entries";
   }
   std::remove(reference.c_str());
 }
