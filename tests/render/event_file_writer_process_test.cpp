@@ -142,8 +142,11 @@ TEST_F(EventFileWriterProcessTest, FullDiskIsReportedByTheNextEndEntryOrCloseAnd
     const char* finish;
     int reported;
   } cases[] = {
-      {20000, "4096", "close", 11},  // blocks after the failed one are refused
-      {oneBlock, "4096", "close", 1}, {1, "16", "close", 1}, {20000, "4096", "destroy", 10}, {20000, "0", "destroy", 0},
+      {20000, "4096", "close", 11},    // blocks after the failed one are refused
+      {oneBlock, "4096", "close", 1},  // the failed block was handed at the last EndEntry
+      {1, "16", "close", 1},           // no thread: Close compresses
+      {20000, "4096", "destroy", 10},  // the destructor joins a failed thread
+      {20000, "0", "destroy", 0},      // the destructor finishes the file
   };
   for (const auto& c : cases) {
     EXPECT_EQ(testsupport::RunChild("WriteEntriesThenFinish", {path_, std::to_string(c.entries), c.limit, c.finish}),
