@@ -1,6 +1,6 @@
 // Runs a program as a new process (no copy of this one's memory) and
 // measures it: CPU seconds (user + system) and peak resident memory, from
-// wait4.
+// wait4, and the elapsed time.
 #pragma once
 
 #include <fcntl.h>
@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,11 @@ extern char** environ;
 namespace benchsupport {
 
 struct ProcessCost {
-  bool ran = false;       // started and exited with a status other than 127
-  int status = -1;        // exit status
-  double cpuSeconds = 0;  // user + system
-  double peakMiB = 0;     // peak resident set
+  bool ran = false;        // started and exited with a status other than 127
+  int status = -1;         // exit status
+  double cpuSeconds = 0;   // user + system, of all its threads
+  double wallSeconds = 0;  // elapsed, from the start to the exit
+  double peakMiB = 0;      // peak resident set
 };
 
 inline double CpuSeconds(const rusage& u) {
@@ -38,6 +40,7 @@ inline ProcessCost RunProcess(std::vector<std::string> args, const char* output)
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
+  const auto start = std::chrono::steady_clock::now();
   const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ProcessCost cost;
@@ -45,6 +48,7 @@ inline ProcessCost RunProcess(std::vector<std::string> args, const char* output)
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return cost;
+  cost.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   cost.status = WEXITSTATUS(status);
   cost.ran = cost.status != 127;
   cost.cpuSeconds = CpuSeconds(usage);

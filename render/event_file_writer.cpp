@@ -1,38 +1,21 @@
 #include "render/event_file_writer.h"
 
 #include <cerrno>
-#include <exception>
+#include <system_error>
 
 #include "base/exceptions.h"
 #include "base/text.h"
 #include "base/trace.h"
 #include "platform/api/kernel.h"
+#include "render/block_compressor.h"
+#include "render/gzip_failure.h"
 #ifdef _WIN32
 #include <io.h>
 #endif
 
 namespace cmr {
 
-namespace {
-
-// The exception for a zlib error number: Z_ERRNO carries the CRT's errno,
-// any other number zlib's own text.
-std::exception_ptr ZlibFailure(int error, const char* text) {
-  if (error == Z_ERRNO) return std::make_exception_ptr(cmr::ErrnoException());
-  return std::make_exception_ptr(cmr::ZlibException(error, cmr::WidenC(text != nullptr ? text : "")));
-}
-
-// The failure of the stream's last operation, as gzerror tells it.
-std::exception_ptr StreamFailure(gzFile stream) {
-  int savedErrno = errno;
-  int error = Z_OK;
-  const char* text = gzerror(stream, &error);
-  errno = savedErrno;
-  if (error == Z_OK) error = Z_STREAM_ERROR;
-  return ZlibFailure(error, text);
-}
-
-}  // namespace
+EventFileWriter::EventFileWriter() = default;
 
 EventFileWriter::~EventFileWriter() { ReleaseQuietly(); }
 
@@ -58,29 +41,59 @@ bool EventFileWriter::Open(const std::u16string& path) {
 }
 
 void EventFileWriter::EndEntry() {
-  if (entry_.Empty()) return;
+  if (entry_.Size() == entryStart_) return;
   if (stream_ == nullptr) {
     errno = EBADF;
     throw cmr::ErrnoException();
   }
-  size_t fields = entry_.Size();
-  entry_.Append("\r\n");
-  if (gzwrite(stream_, entry_.View().data(), static_cast<unsigned>(entry_.Size())) == 0) {
-    entry_.Shrink(fields);
-    std::rethrow_exception(StreamFailure(stream_));
+  if (compressor_ != nullptr) {
+    if (std::exception_ptr failure = compressor_->Failure()) std::rethrow_exception(failure);
   }
+  const size_t start = entryStart_, fields = entry_.Size();
+  entry_.Append("\r\n");
+  entryStart_ = entry_.Size();
+  if (entryStart_ < kBlockBytes) return;
+  if (std::exception_ptr failure = HandBlock()) {
+    entry_.Shrink(fields);
+    entryStart_ = start;
+    std::rethrow_exception(failure);
+  }
+}
+
+std::exception_ptr EventFileWriter::HandBlock() {
+  if (compressor_ == nullptr && !noThread_) {
+    try {
+      compressor_ = std::make_unique<BlockCompressor>(stream_);
+    } catch (const std::system_error& e) {
+      Trace(20, u"No compressor thread, compressing in the caller's thread: %s", cmr::WidenC(e.what()));
+      noThread_ = true;
+    }
+  }
+  std::exception_ptr failure;
+  if (compressor_ != nullptr) failure = compressor_->Hand(entry_);
+  else failure = WriteToStream(stream_, entry_.View());
+  if (failure) return failure;
   entry_.Clear();
+  entryStart_ = 0;
+  return nullptr;
 }
 
 void EventFileWriter::Close() {
   std::exception_ptr failure;
+  if (compressor_ != nullptr) {
+    failure = compressor_->Finish();
+    compressor_.reset();
+  }
+  noThread_ = false;
   if (stream_ != nullptr) {
-    if (gzflush(stream_, Z_FINISH) != Z_OK) failure = StreamFailure(stream_);
+    if (!failure) failure = WriteToStream(stream_, entry_.View().substr(0, entryStart_));
+    if (gzflush(stream_, Z_FINISH) != Z_OK && !failure) failure = StreamFailure(stream_);
     int result = gzclose(stream_);
     stream_ = nullptr;
     if (result != Z_OK && !failure) failure = ZlibFailure(result, zError(result));
   }
   entry_.Clear();
+  entryStart_ = 0;
   if (file_ != nullptr) {
     int result = fclose(file_);
     file_ = nullptr;

@@ -1,10 +1,17 @@
 // The event output file (".adevt") and the description file (".descr"): one
 // gzip stream of UTF-8 entries, one entry per line ending in CR LF, each
 // entry a run of fields "TAG~value#".
+//
+// Entries are gathered into blocks. A file of a few entries is compressed
+// at Close, in the caller's thread; once a first block is full, a thread of
+// the writer's own compresses each full block while the caller fills the
+// next one (render/block_compressor.h).
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,11 +23,16 @@
 
 namespace cmr {
 
+class BlockCompressor;
+
 class EventFileWriter {
  public:
-  EventFileWriter() = default;
-  // Closes what is open; a failure to finish the file is traced, not raised
-  // (call Close to learn of it).
+  // Entries gathered before a block is compressed.
+  static constexpr size_t kBlockBytes = 128 * 1024;
+
+  EventFileWriter();
+  // Closes what is open, the compressor thread joined; a failure to finish
+  // the file is traced, not raised (call Close to learn of it).
   ~EventFileWriter();
   EventFileWriter(const EventFileWriter&) = delete;
   EventFileWriter& operator=(const EventFileWriter&) = delete;
@@ -44,29 +56,43 @@ class EventFileWriter {
   // "IS%02d", escaped.
   void WriteInsertionString(int index, std::u16string_view text, FieldForm form = FieldForm::Escaped);
 
-  // Ends the entry: CR LF, and the entry handed to the compressor.
-  // An empty entry writes nothing. A write failure raises cmr::ErrnoException
-  // (the zlib error is Z_ERRNO) or cmr::ZlibException; the entry stays.
+  // Ends the entry: CR LF, and the entry added to the block; a full block
+  // goes to the compressor. An empty entry writes nothing. A write failure
+  // raises cmr::ErrnoException (the zlib error is Z_ERRNO) or
+  // cmr::ZlibException, and the entry stays. The failure may be that of a
+  // block handed to the compressor thread before: it is raised by the next
+  // EndEntry (and by every one after it) or by Close, and the entries ended
+  // since are lost with the file, which is incomplete and must not be used.
   void EndEntry();
 
-  // Finishes the gzip stream and closes the file. Fields of an entry that was
-  // not ended are dropped. A failing flush, stream close or file close (a full
-  // disk, say) raises as EndEntry does, after everything has been released,
-  // so that a truncated file is never taken for a complete one.
+  // Compresses what is left, finishes the gzip stream and closes the file.
+  // Fields of an entry that was not ended are dropped. A failure of the
+  // compressor thread, or a failing write, flush, stream close or file close
+  // (a full disk, say) raises as EndEntry does, after the thread has been
+  // joined and everything released, so that a truncated file is never taken
+  // for a complete one. A file of fewer entries than a block learns of every
+  // write failure here only.
   void Close();
 
   // The UTF-8 bytes of the entry being built (fields not yet ended).
-  std::string_view PendingEntry() const { return entry_.View(); }
+  std::string_view PendingEntry() const { return entry_.View().substr(entryStart_); }
 
  private:
   void ReleaseQuietly();
+  // Hands the ended entries to the compressor; their failure, or null.
+  std::exception_ptr HandBlock();
   // Writes "tag~" with room for `valueBytes` more bytes after it.
   char* BeginField(std::u16string_view tag, size_t valueBytes);
   void EndField(char* end);
 
   FILE* file_ = nullptr;
   gzFile stream_ = nullptr;
-  EntryBytes entry_;  // kept from entry to entry, so that its storage is reused
+  // The block: the ended entries, then the fields of the entry being built
+  // from entryStart_ on. Its storage is reused from block to block.
+  EntryBytes entry_;
+  size_t entryStart_ = 0;
+  std::unique_ptr<BlockCompressor> compressor_;  // from the first full block on
+  bool noThread_ = false;  // the thread could not be started: blocks are compressed in the caller's thread
 };
 
 // The field writers are inline: an entry has some thirty fields, most of them

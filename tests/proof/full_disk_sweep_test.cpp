@@ -1,9 +1,11 @@
 // The save folder's disk fills up: each write and each close of the event
 // file fails in turn, with ENOSPC or EFBIG (a file size limit) by turns. Every such run fails and says why, publishes
 // no event file and leaves the stored position where it was, and the next
-// run collects the same records.
+// run collects the same records. The entries fill several blocks of the
+// writer, so that most writes come from its compressor thread.
 #include <cerrno>
 
+#include "render/event_file_writer.h"
 #include "tests/collect/collect_fixture.h"
 #include "tests/proof/file_faults.h"
 #include "tests/support/full_disk.h"
@@ -14,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kRecords = 150;
+constexpr uint32_t kRecords = 500;
 
 class FullDiskSweep : public collecttest::CollectFixture {
  protected:
@@ -50,6 +52,8 @@ TEST_F(FullDiskSweep, EveryFailedWriteOrCloseFailsTheRunAndTheNextRunCollectsThe
   ASSERT_EQ(PublishedFiles().size(), 1u);
   ASSERT_EQ(collecttest::EventIds(OutDir() + "/" + PublishedFiles()[0]), collecttest::Range(1, kRecords));
   ASSERT_GE(operations, 4u) << "the event file should take several writes";
+  ASSERT_GT(fs::file_size(OutDir() + "/" + PublishedFiles()[0]), cmr::EventFileWriter::kBlockBytes)
+      << "the entries should fill more than a block";
 
   for (unsigned n = 1; n <= operations; ++n) {
     const int error = n % 2 ? ENOSPC : EFBIG;

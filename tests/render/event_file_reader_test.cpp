@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -34,10 +33,6 @@ class EventFileReaderTest : public ::testing::Test {
       writer.EndEntry();
     }
     writer.Close();
-  }
-  std::string Bytes() {
-    std::ifstream in(path_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
   void Overwrite(const std::string& bytes) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
   // Opens the file and reads entries until the reader stops: their texts.
@@ -76,7 +71,7 @@ TEST_F(EventFileReaderTest, DecodesWhatTheWriterWrote) {
 // A cut file gives its whole entries and the damage; so does printing it.
 TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
   WriteEntries(2000);
-  const std::string bytes = Bytes();
+  const std::string bytes = rendertest::FileBytes(path_);
   Overwrite(bytes.substr(0, bytes.size() / 2));
   EventFileReader reader;
   const size_t n = ReadAll(reader).size();
@@ -110,7 +105,7 @@ TEST(EventFilePrint, JsonWritesARepeatedTagOnceAndTextAlignsTags) {
 // gzip reads it; anything else is damage, told with its size.
 TEST_F(EventFileReaderTest, BytesAfterTheGzipStreamAreDamage) {
   WriteEntries(3);
-  const std::string stream = Bytes();
+  const std::string stream = rendertest::FileBytes(path_);
   const struct {
     const char* what;
     std::string after;

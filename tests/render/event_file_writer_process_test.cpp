@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -70,47 +73,43 @@ EC_CHILD_ROLE(OpenWithFewDescriptors) {
   return 6;
 }
 
-// Incompressible entries fill zlib's buffers, so a write reaches the disk
-// while entries are written: EndEntry raises, the entry stays, Close raises.
-EC_CHILD_ROLE(WriteUntilTheDiskIsFull) {
-  LimitFileSize(4096);
-  EventFileWriter writer;
-  if (!writer.Open(Wide(args.at(0)))) return 1;
-  uint32_t seed = 1;
-  int code = 0;
-  try {
-    for (int i = 0; i < 2000 && code == 0; ++i) {
-      writer.WriteTextField(u"IS01", Noise(seed, 64));
-      writer.EndEntry();
-    }
-  } catch (const cmr::ErrnoException& e) {
-    code = e.Code();
-    if (writer.PendingEntry().empty()) return 2;
-  }
-  if (code != EFBIG) return 3;
-  try {
-    writer.Close();
-  } catch (const cmr::BaseException&) {
-    return writer.IsOpen() ? 5 : 0;
-  }
-  return 4;
+auto ThreadCount() { return std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}); }
+
+bool IsFullDisk(const cmr::ErrnoException& e) {
+  return e.Code() == EFBIG && e.FullText().find(u"File too large") != std::u16string::npos;
 }
 
-// An entry still in zlib's buffer when the disk is full: Close reports it.
-EC_CHILD_ROLE(CloseOnAFullDisk) {
-  LimitFileSize(16);
-  EventFileWriter writer;
-  if (!writer.Open(Wide(args.at(0)))) return 1;
-  writer.WriteTextField(u"ES", u"A source name long enough to pass the limit");
-  writer.EndEntry();
+// Writes `entries` entries that hardly compress (so that blocks reach the
+// disk while entries are written) to a disk of `limit` bytes (0: no limit),
+// then closes the writer or only destroys it. The exit status tells where a
+// full disk was reported, 10 for EndEntry (with the entry kept) plus 1 for
+// Close; 100 when a thread is left, 200 when a report was wrong.
+EC_CHILD_ROLE(WriteEntriesThenFinish) {
+  if (std::stoul(args.at(2)) != 0) LimitFileSize(std::stoul(args.at(2)));
+  auto writer = std::make_unique<EventFileWriter>();
+  if (!writer->Open(Wide(args.at(0)))) return 200;
+  uint32_t seed = 1;
+  int reported = 0;
   try {
-    writer.Close();
+    for (int i = std::stoi(args.at(1)); i > 0; --i) {
+      writer->WriteTextField(u"IS01", Noise(seed, 64));
+      writer->EndEntry();
+    }
   } catch (const cmr::ErrnoException& e) {
-    if (e.Code() != EFBIG) return 3;
-    writer.Close();  // nothing left to close
-    return writer.IsOpen() ? 4 : 0;
+    if (!IsFullDisk(e) || writer->PendingEntry().empty()) return 200;
+    reported += 10;
   }
-  return 2;
+  if (args.at(3) == "close") {
+    try {
+      writer->Close();
+    } catch (const cmr::ErrnoException& e) {
+      if (!IsFullDisk(e) || writer->IsOpen()) return 200;
+      writer->Close();  // nothing left to close
+      reported += 1;
+    }
+  }
+  writer.reset();
+  return reported + (ThreadCount() == 1 ? 0 : 100);
 }
 
 class EventFileWriterProcessTest : public ::testing::Test {
@@ -127,11 +126,37 @@ TEST_F(EventFileWriterProcessTest, OpenFileCanBeReadButNotWrittenByAnotherProces
   EXPECT_EQ(testsupport::RunChild("OpenForReadAndWrite", {path_}), 10);
 }
 
-// Each role above passes in a child of its own (exit 0), with its limits.
-TEST_F(EventFileWriterProcessTest, FailuresToOpenWriteAndCloseAreReported) {
-  for (const char* role : {"OpenWithFewDescriptors", "WriteUntilTheDiskIsFull", "CloseOnAFullDisk"}) {
-    EXPECT_EQ(testsupport::RunChild(role, {path_}), 0) << role;
-    std::remove(path_.c_str());
+TEST_F(EventFileWriterProcessTest, OpenFailsWhenTheStreamCannotBeAttached) {
+  EXPECT_EQ(testsupport::RunChild("OpenWithFewDescriptors", {path_}), 0);
+}
+
+// A block fails in the compressor thread: the next EndEntry or Close says
+// so; no thread outlives the writer, closed or not. Entries of less than a
+// block are compressed by Close, which reports their failure.
+TEST_F(EventFileWriterProcessTest, FullDiskIsReportedByTheNextEndEntryOrCloseAndNoThreadIsLeft) {
+  constexpr size_t kEntryBytes = 72;
+  const size_t oneBlock = EventFileWriter::kBlockBytes / kEntryBytes + 1;  // handed at the last EndEntry
+  const struct {
+    size_t entries;
+    const char* limit;
+    const char* finish;
+    int reported;
+  } cases[] = {
+      {20000, "4096", "close", 11},    // blocks after the failed one are refused
+      {oneBlock, "4096", "close", 1},  // the failed block was handed at the last EndEntry
+      {1, "16", "close", 1},           // no thread: Close compresses
+      {20000, "4096", "destroy", 10},  // the destructor joins a failed thread
+      {20000, "0", "destroy", 0},      // the destructor finishes the file
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(testsupport::RunChild("WriteEntriesThenFinish", {path_, std::to_string(c.entries), c.limit, c.finish}),
+              c.reported)
+        << c.entries << " entries, " << c.limit << " bytes, " << c.finish;
+    if (std::string(c.limit) == "0") {
+      bool ok = false;
+      EXPECT_EQ(GzipContent(path_, &ok).size(), 20000 * kEntryBytes) << "the destructor finishes the file";
+      EXPECT_TRUE(ok);
+    }
   }
 }
 

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -23,6 +25,11 @@ inline std::string ScratchPath(const std::string& name) {
 }
 
 inline std::u16string Wide(const std::string& path) { return cmr::Utf8ToUtf16(path); }
+
+inline std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // The whole uncompressed content; `ok` is false when zlib reports an error.
 inline std::string GzipContent(const std::string& path, bool* ok = nullptr) {
