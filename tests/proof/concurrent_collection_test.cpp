@@ -62,27 +62,25 @@ TEST_F(ConcurrentCollection, TwoProcessesCollectingTwoLogsShareTheOpeningMutexAn
   MakeFileLog(u"Alpha", 4000);
   MakeFileLog(u"Beta", 3000);
   SaveRegistry();
-  const std::string alphaOut = dir_.path() + "/alpha", betaOut = dir_.path() + "/beta";
-  const std::string alphaConfig = Configure(u"Alpha", "alpha.xml"), betaConfig = Configure(u"Beta", "beta.xml");
+  const std::string out[] = {dir_.path() + "/alpha", dir_.path() + "/beta"};
   {
     // While this process holds the opening mutex, neither collection gets
     // past opening its log.
     cmr::OpeningMutex mutex;
     ASSERT_TRUE(mutex.Create());
     ASSERT_TRUE(mutex.Wait());
-    testsupport::Child alpha("CollectFromMachineFolder", Args(alphaConfig, alphaOut));
-    testsupport::Child beta("CollectFromMachineFolder", Args(betaConfig, betaOut));
+    testsupport::Child alpha("CollectFromMachineFolder", Args(Configure(u"Alpha", "alpha.xml"), out[0]));
+    testsupport::Child beta("CollectFromMachineFolder", Args(Configure(u"Beta", "beta.xml"), out[1]));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(PublishedFiles(alphaOut), std::vector<std::string>{});
-    EXPECT_EQ(PublishedFiles(betaOut), std::vector<std::string>{});
+    EXPECT_EQ(PublishedFiles(out[0]).size() + PublishedFiles(out[1]).size(), 0u);
     mutex.Release();
     EXPECT_EQ(alpha.Wait(), 0);
     EXPECT_EQ(beta.Wait(), 0);
   }
-  ASSERT_EQ(PublishedFiles(alphaOut).size(), 1u);
-  ASSERT_EQ(PublishedFiles(betaOut).size(), 1u);
-  EXPECT_EQ(collecttest::EventIds(alphaOut + "/" + PublishedFiles(alphaOut)[0]), collecttest::Range(1, 4000));
-  EXPECT_EQ(collecttest::EventIds(betaOut + "/" + PublishedFiles(betaOut)[0]), collecttest::Range(1, 3000));
+  for (const auto& [folder, count] : {std::pair{out[0], 4000u}, std::pair{out[1], 3000u}}) {
+    ASSERT_EQ(PublishedFiles(folder).size(), 1u) << folder;
+    EXPECT_EQ(collecttest::EventIds(folder + "/" + PublishedFiles(folder)[0]), collecttest::Range(1, count));
+  }
 }
 
 TEST_F(ConcurrentCollection, AKilledCollectionPublishesNoPartialFileAndTheNextRunCollectsEverything) {
