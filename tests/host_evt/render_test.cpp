@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/api/utf.h"
+#include "platform/host/evt/evt_variant_buffer.h"
 #include "tests/host_evt/wevt_fixture.h"
 
 namespace wevttest {
@@ -163,6 +164,40 @@ TEST_F(RenderTest, EveryUserValueTypeInTemplateOrder) {
   EXPECT_EQ(std::u16string(v[23].StringArr[1]), u"bc");
   for (DWORD i : {1u, 2u, 14u, 15u, 18u, 19u, 22u, 23u}) EXPECT_TRUE(Inside(buffer, v[i].BinaryVal)) << i;
   EXPECT_TRUE(Inside(buffer, v[23].StringArr[0]));
+}
+
+// Values handed on as their stored bytes are written as their decoded values.
+TEST(VariantBuffer, StoredBytesAreWrittenAsTheirDecodedValues) {
+  std::vector<std::pair<uint8_t, std::vector<uint8_t>>> stored = {
+      {EvtVarTypeString, {'a', 0, 'b', 0, 0, 0, 0, 0}},  // ended by NULs
+      {EvtVarTypeString, {}},
+      {EvtVarTypeBoolean, {2, 0, 0, 0}},
+  };
+  for (const auto& u : EveryType()) {
+    stored.emplace_back(u.value.type, std::vector<uint8_t>{});
+    formats::EncodeEvtxValue(u.value, stored.back().second);
+  }
+  std::vector<EvtxValue> values(stored.size());
+  std::vector<const EvtxValue*> decoded;
+  std::vector<formats::EvtxValueRef> refs;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    const auto& [type, bytes] = stored[i];
+    formats::DecodeEvtxValue(type, bytes, values[i]);
+    decoded.push_back(&values[i]);
+    refs.push_back(formats::EvtxValueRef::Of(&values[i]));
+    if (formats::EvtxStoredAsIs(type, bytes.size())) refs.back() = {nullptr, type, bytes};
+  }
+  EXPECT_EQ(std::count_if(refs.begin(), refs.end(), [](const auto& r) { return !r.value; }), 20);
+  std::vector<ULONGLONG> buffer(1024, 0xA5A5A5A5A5A5A5A5ULL);  // the same bytes where nothing is written
+  const DWORD size = static_cast<DWORD>(buffer.size() * 8);
+  DWORD used = 0, usedByRefs = 0;
+  ASSERT_EQ(host::WriteVariants(decoded, size, buffer.data(), &used), 0u);
+  const std::vector<ULONGLONG> expected(buffer.begin(), buffer.begin() + (used + 7) / 8);
+  std::fill(buffer.begin(), buffer.end(), 0xA5A5A5A5A5A5A5A5ULL);
+  EXPECT_EQ(host::WriteVariants(refs, used - 1, buffer.data(), &usedByRefs), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(usedByRefs, used);
+  ASSERT_EQ(host::WriteVariants(refs, size, buffer.data(), &usedByRefs), 0u);
+  EXPECT_EQ(std::vector<ULONGLONG>(buffer.begin(), buffer.begin() + expected.size()), expected);
 }
 
 TEST_F(RenderTest, XmlAndBookmarks) {
