@@ -1,5 +1,7 @@
 #include "platform/formats/evtx_chunk_records.h"
 
+#include <array>
+
 #include "platform/formats/evtx_bytes.h"
 
 namespace formats {
@@ -123,6 +125,12 @@ EvtxValueRef EvtxChunkRecords::stored(const Entry& e, uint32_t value) {
 
 std::span<const EvtxValueRef> EvtxChunkRecords::systemRefs(size_t i) {
   const Entry& e = entries_[i];
+  static const auto kTypes = [] {
+    std::array<EVT_VARIANT_TYPE, EvtSystemPropertyIdEND> types{};
+    for (size_t id = 0; id < types.size(); ++id)
+      types[id] = EvtxSystemPropertyType(static_cast<EVT_SYSTEM_PROPERTY_ID>(id));
+    return types;
+  }();
   refs_.assign(EvtSystemPropertyIdEND, EvtxValueRef{});
   if (e.plan) {
     converted_.resize(EvtSystemPropertyIdEND);
@@ -133,7 +141,7 @@ std::span<const EvtxValueRef> EvtxChunkRecords::systemRefs(size_t i) {
         refs_[id].value = source.constant;
         continue;
       }
-      EVT_VARIANT_TYPE type = EvtxSystemPropertyType(static_cast<EVT_SYSTEM_PROPERTY_ID>(id));
+      const EVT_VARIANT_TYPE type = kTypes[id];
       const EvtxInstanceView::Value& raw = values_[e.firstValue + source.value];
       if (raw.type == type && EvtxStoredAsIs(raw.type, raw.size)) {
         refs_[id] = stored(e, source.value);
@@ -150,7 +158,8 @@ std::span<const EvtxValueRef> EvtxChunkRecords::systemRefs(size_t i) {
     for (size_t id = 0; id < refs_.size(); ++id) refs_[id].value = systemRefs_.values[id];
   }
   // The record header holds the id the log keeps.
-  recordIdValue_ = EvtxValue::Integer(EvtVarTypeUInt64, e.recordId);
+  recordIdValue_.type = EvtVarTypeUInt64;
+  recordIdValue_.bits = e.recordId;
   refs_[EvtSystemEventRecordId] = EvtxValueRef::Of(&recordIdValue_);
   return refs_;
 }
