@@ -1,18 +1,15 @@
 #include "platform/formats/evtx_value.h"
 
-#include <zlib.h>
-
 #include <bit>
 #include <charconv>
 #include <cstring>
 
+#include "platform/formats/crc32.h"
 #include "platform/formats/evtx_bytes.h"
 
 namespace formats {
 
-uint32_t EvtxCrc32(std::span<const uint8_t> data, uint32_t crc) {
-  return static_cast<uint32_t>(::crc32(crc, data.data(), static_cast<uInt>(data.size())));
-}
+uint32_t EvtxCrc32(std::span<const uint8_t> data, uint32_t crc) { return Crc32(crc, data.data(), data.size()); }
 
 size_t EvtxSidSize(std::span<const uint8_t> d, size_t at) {
   if (!EvtxFits(d, at, 8) || d[at] != 1) return 0;
