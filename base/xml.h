@@ -18,6 +18,12 @@ void KeepXmlWhiteSpace();
 // the text when it ends inside one, and then reads on: the text is handed
 // to it with NULs enough after its end for every such step to stop there.
 void ParseXmlText(TiXmlDocument& document, std::string_view text, TiXmlEncoding encoding);
+// Opens the file at `path` (others may read it meanwhile, not write it),
+// reads it whole and parses it as ParseXmlText does, with CR LF and a lone
+// CR read as one LF; false, the document untouched, when it cannot be
+// opened. An empty file is the parser's "Document empty" error, one that
+// cannot be read its "Failed to open file".
+bool LoadXmlFile(TiXmlDocument& document, const std::u16string& path, TiXmlEncoding encoding);
 
 // The text child of an element as wide text; nothing when it has none.
 std::optional<std::u16string> ElementText(const TiXmlElement* element);

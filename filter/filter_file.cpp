@@ -1,6 +1,5 @@
 // The filter document as text and as a file.
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 
 #include "base/replace_file.h"
@@ -11,10 +10,6 @@
 namespace cmr {
 
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 void BuildDocument(const CEventFilter& set, TiXmlDocument& document) {
   document.InsertEndChild(TiXmlDeclaration("1.0", "", ""));
@@ -35,10 +30,9 @@ void CEventFilter::LoadFromString(const char* text) {
 
 void CEventFilter::LoadFromFile(const std::u16string& path) {
   Clear();
-  std::unique_ptr<FILE, FileCloser> file(_wfsopen(path.c_str(), u"rb", _SH_DENYWR));
-  if (!file) throw std::runtime_error("xml config file open error");
-  TiXmlDocument document("tempFilters");
-  if (!document.LoadFile(file.get(), TIXML_ENCODING_UTF8)) throw std::runtime_error(document.ErrorDesc());
+  TiXmlDocument document;
+  if (!LoadXmlFile(document, path, TIXML_ENCODING_UTF8)) throw std::runtime_error("xml config file open error");
+  if (document.Error()) throw std::runtime_error(document.ErrorDesc());
   Load(document);
   BuildMatchOrder();
 }

@@ -29,21 +29,10 @@ TiXmlDocument BuildDocument(const CTaskEventLog& config) {
 void CTaskEventLog::LoadFromFile(const std::u16string& path) {
   ResetDefaults();
   KeepXmlWhiteSpace();
-  FILE* f = _wfsopen(path.c_str(), u"rb", _SH_DENYWR);
-  if (f == nullptr) throw std::runtime_error("task config file open error");
   TiXmlDocument document;
-  bool loaded = document.LoadFile(f, TIXML_ENCODING_UTF8);
-  if (!loaded) {
-    std::fclose(f);
-    throw std::runtime_error(document.ErrorDesc());
-  }
-  try {
-    LoadFromElement(TaskElement(document));
-  } catch (...) {
-    std::fclose(f);
-    throw;
-  }
-  std::fclose(f);
+  if (!LoadXmlFile(document, path, TIXML_ENCODING_UTF8)) throw std::runtime_error("task config file open error");
+  if (document.Error()) throw std::runtime_error(document.ErrorDesc());
+  LoadFromElement(TaskElement(document));
 }
 
 void CTaskEventLog::LoadFromString(const std::u16string& text) {

@@ -37,11 +37,13 @@ std::optional<EvtLogFile> EvtLogFile::FromImage(std::vector<uint8_t> image) {
   return Adopt(std::move(bytes), file);
 }
 
-std::optional<EvtLogFile> EvtLogFile::FromFile(const std::string& path, std::string* error, bool* notLog) {
+std::optional<EvtLogFile> EvtLogFile::FromFile(const std::string& path, std::string* error, bool* notLog,
+                                               EvtFile* scan) {
   *notLog = false;
   auto bytes = EvtFileImage::Open(path, error);
   if (!bytes) return std::nullopt;
   const EvtFile file = ScanEvtFile(*bytes, [](EvtRecord&&) {});
+  if (scan) *scan = file;
   auto log = Adopt(std::move(bytes), file);
   if (!log) {
     *notLog = true;

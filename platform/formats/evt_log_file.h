@@ -66,8 +66,10 @@ class EvtLogFile {
   // The same for the file at `path`, read through a window: a sound file
   // stays where it is and is not copied; a damaged one is rebuilt in memory.
   // Nullopt with *error set when the file cannot be read (`notLog` tells
-  // whether it was read and is no event log).
-  static std::optional<EvtLogFile> FromFile(const std::string& path, std::string* error, bool* notLog);
+  // whether it was read and is no event log). `scan`, when given, gets what
+  // reading the file found: its diagnostics and the records known lost.
+  static std::optional<EvtLogFile> FromFile(const std::string& path, std::string* error, bool* notLog,
+                                            EvtFile* scan = nullptr);
 
   // Appends a record, giving it the next record number (RecordNumber is
   // overwritten; TimeWritten is left as it is).

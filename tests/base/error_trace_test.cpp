@@ -57,9 +57,11 @@ TEST_F(ErrorTraceTest, TraceExceptionOnlyWhenTheLevelPasses) {
 }
 
 TEST(ErrorReportA, AnsiTextIsWidenedWithTheCodePage) {
-  ReportErrorA(E_FAIL,
-               "Gr\xFC\xDF"
-               "e \x80");  // Windows-1252: ü ß, and the euro sign at 0x80
+  // Windows-1252: ü ß, and the euro sign at 0x80.
+  EXPECT_EQ(ReportErrorA(E_FAIL,
+                         "Gr\xFC\xDF"
+                         "e \x80"),
+            E_FAIL);
   EXPECT_EQ(GetErrorText(E_FAIL), u"Grüße € (Error number: 0x80004005)");
 }
 

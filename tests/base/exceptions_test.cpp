@@ -104,8 +104,6 @@ TEST(ErrorReport, Win32AndCrtReportsBuildTheirTexts) {
                                       u" (Error number: 0x80004005)");
   EXPECT_EQ(ReportCrtError(E_FAIL, EACCES, u"Failed to open"), E_FAIL);
   EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to open. Error details: Permission denied (Error number: 0x80004005)");
-  EXPECT_EQ(ReportErrorA(E_FAIL, "narrow text"), E_FAIL);
-  EXPECT_EQ(GetErrorText(E_FAIL), u"narrow text (Error number: 0x80004005)");
 }
 
 TEST(ErrorReport, TaskErrorsNameTheTaskClassAndSource) {

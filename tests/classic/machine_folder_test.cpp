@@ -9,6 +9,7 @@
 #include "platform/host/machine/machine_folder.h"
 #include "platform/host/registry/registry_file.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace classictest {
 namespace {
@@ -120,8 +121,8 @@ TEST_F(MachineFolderTest, BadFoldersAreReported) {
   std::filesystem::path good = MakeFolder("good");
   std::ofstream(good / "C/Windows/System32/config/SysEvent.Evt") << "not a log";
   ASSERT_EQ(host::LoadMachineFolder(server, good.string()), 0u);
-  EXPECT_EQ(OpenEventLogW(u"\\\\SERVER2", u"System"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVENTLOG_FILE_CORRUPT));
+  EXPECT_EQ(testsupport::ErrorOf(OpenEventLogW(u"\\\\SERVER2", u"System")),
+            static_cast<DWORD>(ERROR_EVENTLOG_FILE_CORRUPT));
   EXPECT_EQ(host::AppendClassicRecord(server, u"System", Fields(1)), 0u);
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(formats::ReadFileBytes((good / "C/Windows/System32/config/SysEvent.Evt").string(), &bytes));

@@ -5,6 +5,7 @@
 #include "platform/formats/file_bytes.h"
 
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace classictest {
 namespace {
@@ -40,8 +41,7 @@ TEST_F(NTEventLogTest, ReadsInChunksGrowingTheBufferAndStopsAtTheEndTakenAtOpen)
   cmr::NTEventLog starved(64, 0);
   ASSERT_TRUE(starved.Open(u"", u"Application", 1, 0));
   host::InjectFault("HeapAlloc", 2, ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_FALSE(starved.ReadLog(0));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OUTOFMEMORY));
+  EXPECT_EQ(testsupport::ErrorOf(starved.ReadLog(0)), static_cast<DWORD>(ERROR_OUTOFMEMORY));
 }
 
 TEST_F(NTEventLogTest, RecordContextKeepsTheFullEventIdAndTheUser) {
@@ -94,8 +94,7 @@ TEST_F(NTEventLogTest, MostRecentRewindAndMissingHandle) {
   cmr::NTEventLog reader(0x10000, 0);
   EVENTLOGRECORD* record = nullptr;
   bool end = false;
-  EXPECT_FALSE(reader.GetNextRecord(&record, nullptr, true, &end));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_FAIL));
+  EXPECT_EQ(testsupport::ErrorOf(reader.GetNextRecord(&record, nullptr, true, &end)), static_cast<DWORD>(E_FAIL));
   ASSERT_TRUE(reader.Open(u"", u"Application", 1, 0));
   EXPECT_TRUE(reader.SeekMostRecent());  // an empty log
   Append(Local(), u"Application", 1, 4);
@@ -115,15 +114,14 @@ TEST_F(NTEventLogTest, OpenRetriesOnlyAnUnavailableServer) {
 
   server.SetReachable(false);
   const ULONGLONG before = host::NowFileTime();
-  EXPECT_FALSE(reader.Open(u"SERVER2", u"System", 3, 1000));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(testsupport::ErrorOf(reader.Open(u"SERVER2", u"System", 3, 1000)),
+            static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
   EXPECT_EQ(host::CallCount("OpenEventLogW"), 3u);
   EXPECT_EQ(host::NowFileTime() - before, 2000u * 10000u);  // two waits of 1000 ms
 
   server.SetReachable(true);
   host::SetClassicLogAccessDenied(server, u"System", true);
-  EXPECT_FALSE(reader.Open(u"SERVER2", u"System", 3, 1000));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(testsupport::ErrorOf(reader.Open(u"SERVER2", u"System", 3, 1000)), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(host::CallCount("OpenEventLogW"), 4u);
   host::SetClassicLogAccessDenied(server, u"System", false);
   EXPECT_TRUE(reader.Open(u"\\\\SERVER2", u"System", 1, 0));

@@ -8,6 +8,7 @@
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/evt/event_channels.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace classictest {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 using OpenTest = ClassicTest;
 
 TEST_F(OpenTest, LocalRemoteUnknownLogAndFailures) {
-  EXPECT_EQ(OpenEventLogW(nullptr, u"Application"), nullptr);  // a computer without logs
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(OpenEventLogW(nullptr, u"Application")),
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));  // a computer without logs
 
   MakeLog(Local(), u"Application");
   Append(Local(), u"Application", 1, 2);
@@ -57,8 +58,7 @@ TEST_F(OpenTest, LocalRemoteUnknownLogAndFailures) {
 
   HANDLE h = OpenEventLogW(nullptr, u"Application");
   EXPECT_TRUE(CloseEventLog(h));
-  EXPECT_FALSE(CloseEventLog(h));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(testsupport::ErrorOf(CloseEventLog(h)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   DWORD count = 0;
   EXPECT_FALSE(GetNumberOfEventLogRecords(h, &count));
 }
@@ -70,11 +70,10 @@ TEST_F(OpenTest, ClearWithBackupAndBackupFiles) {
   const std::u16string copy = (dir_ / "copy.evt").u16string();
   LogHandle h(OpenEventLogW(nullptr, u"Application"));
   ASSERT_TRUE(BackupEventLogW(h.get(), copy.c_str()));
-  EXPECT_FALSE(BackupEventLogW(h.get(), copy.c_str()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(testsupport::ErrorOf(BackupEventLogW(h.get(), copy.c_str())), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   ASSERT_TRUE(ClearEventLogW(h.get(), backup.c_str()));
-  EXPECT_FALSE(ClearEventLogW(h.get(), backup.c_str()));  // the backup file exists: nothing cleared
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(testsupport::ErrorOf(ClearEventLogW(h.get(), backup.c_str())),
+            static_cast<DWORD>(ERROR_ALREADY_EXISTS));  // the backup file exists: nothing cleared
 
   DWORD count = 1;
   ASSERT_TRUE(GetNumberOfEventLogRecords(h.get(), &count));
@@ -86,8 +85,8 @@ TEST_F(OpenTest, ClearWithBackupAndBackupFiles) {
     EXPECT_FALSE(ClearEventLogW(b.get(), nullptr));  // a backup file is read-only
   }
   SetLastError(0);
-  EXPECT_EQ(OpenBackupEventLogW(nullptr, (dir_ / "missing.evt").u16string().c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(OpenBackupEventLogW(nullptr, (dir_ / "missing.evt").u16string().c_str())),
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(OpenTest, FullLogWithAutoBackupIsArchivedBesideItsFile) {

@@ -8,6 +8,7 @@
 #include "collect/event_log_list.h"
 #include "collect/log_display_name.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/last_error.h"
 #include "tests/support/trace_file.h"
 
 namespace classictest {
@@ -62,8 +63,8 @@ TEST_F(PrimitivesTest, LogsThatDoNotOpenAndListsThatFailAreTraced) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].Name, u"Application");
   server.SetReachable(false);
-  EXPECT_FALSE(cmr::GetEventLogInfo(false, u"SERVER2", 0, entries));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_NETPATH));
+  EXPECT_EQ(testsupport::ErrorOf(cmr::GetEventLogInfo(false, u"SERVER2", 0, entries)),
+            static_cast<DWORD>(ERROR_BAD_NETPATH));
   std::string trace = traceFile.Text();
   EXPECT_NE(trace.find("GetEventLogInfo: failed to open log 'Security' (error=5)"), std::string::npos) << trace;
   EXPECT_NE(trace.find("Failed to get event log list: 53 ("), std::string::npos) << trace;
@@ -134,8 +135,8 @@ TEST_F(PrimitivesTest, LocalComputerNamesAndLogExistence) {
   ASSERT_TRUE(cmr::EventLogExists(u"\\\\SERVER2", u"Application", exists));
   EXPECT_FALSE(exists);
   server.SetReachable(false);
-  EXPECT_FALSE(cmr::EventLogExists(u"\\\\SERVER2", u"Application", exists));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_NETPATH));
+  EXPECT_EQ(testsupport::ErrorOf(cmr::EventLogExists(u"\\\\SERVER2", u"Application", exists)),
+            static_cast<DWORD>(ERROR_BAD_NETPATH));
 
   std::vector<std::u16string> names;
   ASSERT_TRUE(cmr::ListEventLogs(nullptr, names));

@@ -7,6 +7,7 @@
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/file_bytes.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace classictest {
 namespace {
@@ -120,8 +121,8 @@ TEST_F(ReadTest, FullLogAndItsInformation) {
   LogHandle h(OpenEventLogW(nullptr, u"Application"));
   EVENTLOG_FULL_INFORMATION info{};
   DWORD needed = 0;
-  EXPECT_FALSE(GetEventLogInformation(h.get(), EVENTLOG_FULL_INFO, &info, 2, &needed));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(testsupport::ErrorOf(GetEventLogInformation(h.get(), EVENTLOG_FULL_INFO, &info, 2, &needed)),
+            static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(needed, sizeof info);
   ASSERT_TRUE(GetEventLogInformation(h.get(), EVENTLOG_FULL_INFO, &info, sizeof info, &needed));
   EXPECT_NE(info.dwFull, 0u);

@@ -2,11 +2,7 @@
 // its own, and keeps what it printed and its exit status.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
@@ -17,9 +13,8 @@
 #include <vector>
 
 #include "tests/support/file_text.h"
+#include "tests/support/shell_command.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace clitest {
 
@@ -40,29 +35,14 @@ inline std::string ReadText(const std::string& path) {
   return text;
 }
 
-// Runs a program with arguments; stdout and stderr go to files of `dir`.
+// Runs a program with arguments (none holding a quote) through the shell;
+// stderr goes to a file of `dir`.
 inline Output RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& dir) {
-  std::vector<std::string> all = {program};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::string out = dir + "/.stdout", err = dir + "/.stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
+  std::string command = "'" + program + "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
   Output result;
-  if (posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadFileText(out);
-  result.err = ReadFileText(err);
+  result.status = testsupport::RunCommand(command + " </dev/null 2>'" + dir + "/.stderr'", result.out);
+  result.err = ReadFileText(dir + "/.stderr");
   return result;
 }
 
@@ -89,6 +69,11 @@ inline std::vector<uint64_t> Numbers(const std::string& text, const std::string&
   return found;
 }
 
+// Every piece is found in `text`.
+inline void ExpectPieces(const std::string& text, const std::vector<std::string>& pieces) {
+  for (const std::string& piece : pieces) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+}
+
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -96,7 +81,23 @@ class Cli : public ::testing::Test {
     if (!std::filesystem::exists(program_)) GTEST_SKIP() << "eventcollector not built: " << program_;
   }
 
-  Output Run(const std::vector<std::string>& args) { return RunProgram(program_, args, dir_.path()); }
+  // Runs the program; in the arguments "{dir}" stands for the test's folder
+  // and "{machine}" for the demonstration machine folder.
+  Output Run(std::vector<std::string> args) {
+    for (std::string& arg : args) {
+      if (arg.starts_with("{dir}")) arg.replace(0, 5, dir_.path());
+      if (arg == "{machine}") arg = Machine();
+    }
+    return RunProgram(program_, args, dir_.path());
+  }
+  // The same with the arguments written as one line, parted at blanks; ''
+  // is an empty argument.
+  Output Run(const std::string& line) {
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;) args.push_back(word == "''" ? "" : word);
+    return Run(args);
+  }
 
   // A demonstration machine folder made by "machine init", once per test.
   const std::string& Machine() {
@@ -109,16 +110,6 @@ class Cli : public ::testing::Test {
   }
 
   std::string Path(const std::string& name) const { return dir_.path() + "/" + name; }
-
-  // The arguments with "{dir}" standing for the test's folder and
-  // "{machine}" for the demonstration machine folder.
-  std::vector<std::string> Expand(std::vector<std::string> args) {
-    for (std::string& arg : args) {
-      if (arg.starts_with("{dir}")) arg.replace(0, 5, dir_.path());
-      if (arg == "{machine}") arg = Machine();
-    }
-    return args;
-  }
 
   std::string program_;
   testsupport::TempDir dir_;

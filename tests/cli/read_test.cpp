@@ -17,9 +17,8 @@ Output Independent(const std::string& tool, const std::string& file) {
 TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
   std::string file = TestLog("SysEvent.Evt");
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "test log absent: " << file;
-  Output text = Run({"read", file});
+  Output text = Run("read " + file), json = Run("read --json " + file);
   ASSERT_EQ(text.status, 0) << text.err;
-  Output json = Run({"read", "--json", file});
   ASSERT_EQ(json.status, 0) << json.err;
   auto lines = Lines(json.out);
   std::regex head(R"(\{"RecordNumber":\d+,"TimeGenerated":\d+,"TimeWritten":\d+,"EventID":\d+,"EventCode":\d+,)");
@@ -28,7 +27,7 @@ TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
     ASSERT_NE(l.find(",\"Strings\":["), std::string::npos) << l;
     ASSERT_EQ(l.substr(l.size() - 2), "]}") << l;
   }
-  EXPECT_NE(text.out.find("\n" + std::to_string(lines.size()) + " records, 0 skipped\n"), std::string::npos);
+  ExpectPieces(text.out, {"\n" + std::to_string(lines.size()) + " records, 0 skipped\n"});
 
   Output other = Independent("evtexport", file);
   if (other.status != 0) GTEST_SKIP() << "evtexport not installed";
@@ -39,15 +38,14 @@ TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
 TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
   std::string file = TestLog("security.evtx");
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "test log absent: " << file;
-  Output json = Run({"read", "--json", file});
+  Output json = Run("read --json " + file);
   ASSERT_EQ(json.status, 0) << json.err;
   for (const auto& l : Lines(json.out)) {
     ASSERT_EQ(l.rfind("{\"ProviderName\":{\"type\":\"String\",\"value\":", 0), 0u) << l;
-    ASSERT_NE(l.find(",\"EventID\":{\"type\":\"UInt16\",\"value\":"), std::string::npos) << l;
-    ASSERT_NE(l.find(",\"EventData\":["), std::string::npos) << l;
+    ExpectPieces(l, {",\"EventID\":{\"type\":\"UInt16\",\"value\":", ",\"EventData\":["});
     ASSERT_EQ(l.substr(l.size() - 2), "]}") << l;
   }
-  EXPECT_NE(json.out.find(R"({"type":"Sid","value":"S-1-5-18"})"), std::string::npos);
+  ExpectPieces(json.out, {R"({"type":"Sid","value":"S-1-5-18"})"});
 
   Output other = Independent("evtxexport", file);
   if (other.status != 0) GTEST_SKIP() << "evtxexport not installed";
@@ -56,12 +54,12 @@ TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
 }
 
 TEST_F(Cli, ReadsTheMachineLogsByTheirWindowsPaths) {
-  Output read = Run({"read", "C:\\Windows\\System32\\winevt\\Logs\\Security.evtx", "--machine", Machine()});
+  Output read = Run("read C:\\Windows\\System32\\winevt\\Logs\\Security.evtx --machine {machine}");
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(read.err, "");  // progress lines appear only on a terminal
   // The live Security log continues the record ids of its archive.
   EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));
-  EXPECT_NE(read.out.find("Sid       S-1-5-18"), std::string::npos) << read.out;
+  ExpectPieces(read.out, {"Sid       S-1-5-18"});
 }
 
 }  // namespace

@@ -88,21 +88,13 @@ class ChannelArchives : public ChannelCollection {
   }
   std::string LogsDir() const { return dir_.path() + "/machine/C/Windows/System32/winevt/Logs"; }
   size_t Archives() const { return CollectFixture::Archives(LogsDir()); }
-  void Archive() {
-    host::AdvanceClock(3600000);
-    host::Lock lock;
-    auto& service = host::EventLogOf(Local());
-    ASSERT_EQ(service.Archive(*service.FindChannel(u"Test/Chain")), 0u);
-  }
   // Three archives of events 1-3, 4-6 and 7-9 (record ids 1-3 each), then
   // events 10 and 11 in the live channel (record ids 1 and 2).
   void MakeChain() {
-    AppendEvents(u"Test/Chain", 1, 3);
-    Archive();
-    AppendEvents(u"Test/Chain", 4, 3);
-    Archive();
-    AppendEvents(u"Test/Chain", 7, 3);
-    Archive();
+    for (uint32_t first : {1u, 4u, 7u}) {
+      AppendEvents(u"Test/Chain", first, 3);
+      ArchiveChannel(Local(), u"Test/Chain");
+    }
     AppendEvents(u"Test/Chain", 10, 2);
   }
 };

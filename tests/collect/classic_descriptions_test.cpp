@@ -94,17 +94,11 @@ TEST_F(ClassicDescriptions, MissesAreNeverLookedUpAgainAndTracedOnce) {
   EXPECT_EQ(host::CallCount("FormatMessageW"), formats);
   EXPECT_EQ(host::CallCount("LoadLibraryExW"), loads);
 
-  std::string text = trace.Text();
-  auto count = [&](const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-  };
-  EXPECT_EQ(count("Failed to get resource handle for 'Bare': "), 1u) << text;
+  const std::string text = trace.Text();
+  EXPECT_EQ(Occurrences(text, "Failed to get resource handle for 'Bare': "), 1u) << text;
   EXPECT_NE(text.find("Getting resource path from registry"), std::string::npos) << text;
-  EXPECT_EQ(count("Failed to load resource library '%SystemRoot%\\System32\\notpe.dll'"), 1u) << text;
-  // A cut-off image still loads; its lookups fail without a word.
-  EXPECT_EQ(count("cut.dll"), 0u) << text;
+  EXPECT_EQ(Occurrences(text, "Failed to load resource library '%SystemRoot%\\System32\\notpe.dll'"), 1u);
+  EXPECT_EQ(Occurrences(text, "cut.dll"), 0u) << "a cut-off image loads; its lookups fail without a word";
 }
 
 TEST_F(ClassicDescriptions, LanguageErrorsRetryWithLanguageZero) {
@@ -151,19 +145,13 @@ TEST_F(ClassicDescriptions, CollectionWritesTheDescriptionFile) {
   add(u"TestSource", 1000, {u"svc"});
   add(u"Bare", 7, {u"%%1"});
   add(u"TestSource", 0xC0000100, {u"bob"});
-  ConfigureWithDescriptions(u"Application", 0);
-  ASSERT_EQ(Run(), S_OK);
-
-  auto events = ReadEntries(EventFilePath());
+  auto events = CollectWithDescriptions(u"Application", 0);
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(FieldOf(events[0], u"IS04"), u"running then X") << "string 2 expanded, numbered after the real ones";
   EXPECT_EQ(FieldOf(events[2], u"IS02"), u"%%1") << "no parameter file: the reference stays";
-
-  ExpectDescriptions(EventFilePath(), {
-                                          {u"Bare", u"7", u""},
-                                          {u"TestSource", u"1000", u"Service %1 is running (%%9)."},
-                                          {u"TestSource", u"256", u"User %1 logged on: X."},
-                                      });
+  EXPECT_EQ(Descriptions(EventFilePath()),
+            (std::vector<std::u16string>{u"Bare|7|", u"TestSource|1000|Service %1 is running (%%9).",
+                                         u"TestSource|256|User %1 logged on: X."}));
 }
 
 }  // namespace

@@ -60,15 +60,14 @@ inline formats::EvtxEventSpec EventSpec(uint32_t n) {
   spec.provider = u"TestProvider";
   spec.eventId = static_cast<uint16_t>(n);
   spec.timeCreated = kFileTimeOf1970 + (1300000000ull + n) * 10000000ull + 1234567;
-  formats::EvtxUserValue text;
-  text.name = u"Text";
-  text.value.type = EvtVarTypeString;
-  text.value.text = u"event " + cmr::ToText(n);
-  spec.data = {text};
+  spec.data.resize(1);
+  spec.data[0].name = u"Text";
+  spec.data[0].value.type = EvtVarTypeString;
+  spec.data[0].value.text = u"event " + cmr::ToText(n);
   return spec;
 }
 
-// The fields of one event file entry by tag.
+// The value of an event file entry's field by tag.
 inline std::u16string FieldOf(const EventFileEntry& entry, std::u16string_view tag) {
   for (const auto& f : entry)
     if (f.tag == tag) return f.value;
@@ -87,25 +86,22 @@ inline std::vector<EventFileEntry> ReadEntries(const std::string& path) {
   return entries;
 }
 
-// One entry of a description file: its source, event identifier and text.
-struct ExpectedDescription {
-  const char16_t* source;
-  const char16_t* id;
-  std::u16string text;
-};
-
-// The description file beside an event file holds exactly these entries, in
-// this order.
-inline void ExpectDescriptions(const std::string& eventFilePath, const std::vector<ExpectedDescription>& expected) {
-  std::string descr = eventFilePath.substr(0, eventFilePath.size() - 6) + ".descr";
-  auto entries = ReadEntries(descr);
-  ASSERT_EQ(entries.size(), expected.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(FieldOf(entries[i], u"ST"), u"DS");
-    EXPECT_EQ(FieldOf(entries[i], u"ES"), expected[i].source);
-    EXPECT_EQ(FieldOf(entries[i], u"EI"), expected[i].id);
-    EXPECT_EQ(FieldOf(entries[i], u"ED"), expected[i].text);
+// The entries of the description file beside an event file, each as
+// "source|event id|text" after its type DS, in order.
+inline std::vector<std::u16string> Descriptions(const std::string& eventFilePath) {
+  std::vector<std::u16string> texts;
+  for (const auto& e : ReadEntries(eventFilePath.substr(0, eventFilePath.size() - 6) + ".descr")) {
+    EXPECT_EQ(FieldOf(e, u"ST"), u"DS");
+    texts.push_back(FieldOf(e, u"ES") + u"|" + FieldOf(e, u"EI") + u"|" + FieldOf(e, u"ED"));
   }
+  return texts;
+}
+
+// How often `what` occurs in the text.
+inline size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
 }
 
 // The event ids of an event file's entries, in order.
@@ -124,8 +120,15 @@ class CollectFixture : public testsupport::ClassicHost {
 
   // Appends events first..first+count-1, each written a second after the last.
   void Append(const std::u16string& log, uint32_t first, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) {
-      ASSERT_NE(host::AppendClassicRecord(Local(), log, Fields(first + i, 1300000000 + first + i)), 0u);
+    for (uint32_t i = first; i < first + count; ++i)
+      ASSERT_NE(host::AppendClassicRecord(Local(), log, Fields(i, 1300000000 + i)), 0u);
+  }
+  // Appends records first..first+count-1 to the computer's log a minute
+  // apart on the virtual clock, all with the time of writing.
+  static void Grow(host::Computer& computer, const std::u16string& log, uint32_t first, uint32_t count) {
+    for (uint32_t i = first; i < first + count; ++i) {
+      host::AdvanceClock(60000);
+      ASSERT_NE(host::AppendClassicRecord(computer, log, Fields(i, 0)), 0u);
     }
   }
 
@@ -137,8 +140,16 @@ class CollectFixture : public testsupport::ClassicHost {
     host::AddChannel(Local(), config).nextRecordId = firstId;
   }
   // Appends events first..first+count-1 to the channel, event n with event id n.
-  void AppendEvents(const std::u16string& channel, uint32_t first, uint32_t count) {
-    for (uint32_t n = first; n < first + count; ++n) ASSERT_NE(host::AppendEvent(Local(), channel, EventSpec(n)), 0u);
+  void AppendEvents(const std::u16string& channel, uint32_t first, uint32_t count, host::Computer* computer = nullptr) {
+    for (uint32_t n = first; n < first + count; ++n)
+      ASSERT_NE(host::AppendEvent(computer ? *computer : Local(), channel, EventSpec(n)), 0u);
+  }
+  // Archives the channel of the computer an hour later on the virtual clock.
+  static void ArchiveChannel(host::Computer& computer, const std::u16string& channel) {
+    host::AdvanceClock(3600000);
+    host::Lock lock;
+    auto& service = host::EventLogOf(computer);
+    ASSERT_EQ(service.Archive(*service.FindChannel(channel)), 0u);
   }
 
   // The computer's system root in its registry, as Windows keeps it; a
@@ -194,12 +205,15 @@ class CollectFixture : public testsupport::ClassicHost {
                  int32_t api = 0) {
     WriteConfig(Configuration(log, lastRecord, lastTime, seekLast, api));
   }
-  // The configuration that also collects the events' descriptions, in English.
-  void ConfigureWithDescriptions(const std::u16string& log, int32_t api) {
+  // Collects the log with the events' descriptions, in English: the event
+  // file's entries.
+  std::vector<EventFileEntry> CollectWithDescriptions(const std::u16string& log, int32_t api) {
     cmr::CTaskEventLog config = Configuration(log, 0, 0, false, api);
     config.CollectEventResources = true;
     config.UserLanguage = 0x0409;
     WriteConfig(config);
+    EXPECT_EQ(Run(), S_OK) << cmr::Utf16ToUtf8(ReadConfig().ErrorText);
+    return ReadEntries(EventFilePath());
   }
 
   // Runs over the log's archives, each with one call failing the first
@@ -233,17 +247,15 @@ class CollectFixture : public testsupport::ClassicHost {
   }
 
   // ITask::Run of the configuration file on the local computer.
-  HRESULT Run(bool processBackups = false, WORD deleteBackups = 0, const char16_t* product = nullptr) {
-    return RunOn(u"WORKSTATION1", processBackups, deleteBackups, product);
+  HRESULT Run(bool processBackups = false, WORD deleteBackups = 0) {
+    return RunOn(u"WORKSTATION1", processBackups, deleteBackups);
   }
   // ITask::Run on `computer` (NULL: the local computer as the caller names it).
-  HRESULT RunOn(const char16_t* computer, bool processBackups = true, WORD deleteBackups = 0,
-                const char16_t* product = nullptr) {
+  HRESULT RunOn(const char16_t* computer, bool processBackups = true, WORD deleteBackups = 0) {
     CTask task;
     testsupport::Bstr name(computer ? computer : u""), save(OutFolder()), file(cmr::Utf8ToUtf16(ConfigPath()));
-    testsupport::Bstr productName(product ? product : u"");
-    return task.Run(computer ? name.b : nullptr, save.b, file.b, product ? productName.b : nullptr,
-                    processBackups ? VARIANT_TRUE : VARIANT_FALSE, static_cast<VARIANT_BOOL>(deleteBackups), 0x400);
+    return task.Run(computer ? name.b : nullptr, save.b, file.b, nullptr, processBackups ? VARIANT_TRUE : VARIANT_FALSE,
+                    static_cast<VARIANT_BOOL>(deleteBackups), 0x400);
   }
 
   // The path of the event file the last run named ("" when it named none).

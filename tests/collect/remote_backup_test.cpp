@@ -14,9 +14,9 @@ class RemoteBackups : public CollectFixture {
   void SetUp() override {
     CollectFixture::SetUp();
     srv_ = &AddRemoteComputer();
-    fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/config");
-    fs::create_directories(dir_.path() + "/srv1/C/Logs");
-    fs::create_directories(dir_.path() + "/srv1/C/Windows/System32/winevt/Logs");
+    for (const char* folder :
+         {"/srv1/C/Windows/System32/config", "/srv1/C/Logs", "/srv1/C/Windows/System32/winevt/Logs"})
+      fs::create_directories(dir_.path() + folder);
   }
   void CreateLog(const std::u16string& file) { MakeLog(*srv_, u"Custom", 0x10000, 0xFFFFFFFF, file, true); }
 
@@ -25,10 +25,7 @@ class RemoteBackups : public CollectFixture {
 
 TEST_F(RemoteBackups, ArchivesUnderAdminShareAreReadWhenNotBesideTheLogFile) {
   CreateLog(u"%SystemRoot%\\System32\\config\\Custom.evt");
-  for (uint32_t i = 1; i <= 900; ++i) {
-    host::AdvanceClock(60000);
-    ASSERT_NE(host::AppendClassicRecord(*srv_, u"Custom", Fields(i, 0)), 0u);
-  }
+  Grow(*srv_, u"Custom", 1, 900);
   // The log moves to a folder of its own; its archives stay where they were.
   CreateLog(u"C:\\Logs\\Custom.evt");
   host::ClassicLogsOf(*srv_).Reload();
@@ -46,18 +43,9 @@ TEST_F(RemoteBackups, ChannelArchivesAreFoundThroughTheSharesAndReadIntoTheLiveC
   host::ChannelConfig config;
   config.name = u"Remote/Chain";
   host::AddChannel(*srv_, config);
-  auto append = [&](uint32_t first, uint32_t count) {
-    for (uint32_t n = first; n < first + count; ++n)
-      ASSERT_NE(host::AppendEvent(*srv_, u"Remote/Chain", EventSpec(n)), 0u);
-  };
-  append(1, 3);
-  host::AdvanceClock(3600000);
-  {
-    host::Lock lock;
-    auto& service = host::EventLogOf(*srv_);
-    ASSERT_EQ(service.Archive(*service.FindChannel(u"Remote/Chain")), 0u);
-  }
-  append(4, 2);
+  AppendEvents(u"Remote/Chain", 1, 3, srv_);
+  ArchiveChannel(*srv_, u"Remote/Chain");
+  AppendEvents(u"Remote/Chain", 4, 2, srv_);
   Configure(u"Remote/Chain", 0, 0, false, 2);
   ASSERT_EQ(RunOn(u"SRV1"), S_OK);
   EXPECT_EQ(Collected(), Range(1, 5));

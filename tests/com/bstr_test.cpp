@@ -8,41 +8,35 @@
 
 namespace {
 
+// Each allocation: the byte length before the text, the characters, and a
+// zero after them; an allocation without a source leaves its text unset.
 TEST(Bstr, LengthPrefixCountsBytesAndTextIsNullTerminated) {
-  BSTR s = SysAllocString(u"abc");
-  ASSERT_NE(s, nullptr);
-  uint32_t prefix;
-  std::memcpy(&prefix, reinterpret_cast<char*>(s) - 4, 4);
-  EXPECT_EQ(prefix, 6u);
-  EXPECT_EQ(SysStringLen(s), 3u);
-  EXPECT_EQ(SysStringByteLen(s), 6u);
-  EXPECT_EQ(s[3], u'\0');
-  SysFreeString(s);
-}
-
-TEST(Bstr, EmbeddedNullsKeepTheirLength) {
-  const OLECHAR text[] = {u'a', 0, u'b', 0, u'c'};
-  BSTR s = SysAllocStringLen(text, 5);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SysStringLen(s), 5u);
-  EXPECT_EQ(std::u16string(s, SysStringLen(s)), std::u16string(text, 5));
-  EXPECT_EQ(s[5], u'\0');
-  SysFreeString(s);
-}
-
-TEST(Bstr, ByteLengthStringsMayBeOddAndUninitialised) {
-  BSTR s = SysAllocStringByteLen("xyz", 3);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SysStringByteLen(s), 3u);
-  EXPECT_EQ(SysStringLen(s), 1u);
-  EXPECT_EQ(std::memcmp(s, "xyz", 4), 0);  // the bytes and a terminating zero
-  SysFreeString(s);
-
-  BSTR blank = SysAllocStringLen(nullptr, 4);
-  ASSERT_NE(blank, nullptr);
-  EXPECT_EQ(SysStringLen(blank), 4u);
-  EXPECT_EQ(blank[4], u'\0');
-  SysFreeString(blank);
+  const OLECHAR embedded[] = {u'a', 0, u'b', 0, u'c'};
+  const struct {
+    const char* name;
+    BSTR s;
+    uint32_t chars, bytes;
+    std::string content;  // little-endian; none when unset
+  } cases[] = {
+      {"text", SysAllocString(u"abc"), 3, 6, std::string("a\0b\0c\0", 6)},
+      {"embedded nulls", SysAllocStringLen(embedded, 5), 5, 10, std::string("a\0\0\0b\0\0\0c\0", 10)},
+      {"odd byte length", SysAllocStringByteLen("xyz", 3), 1, 3, "xyz"},
+      {"no source", SysAllocStringLen(nullptr, 4), 4, 8, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_NE(c.s, nullptr);
+    const char* bytes = reinterpret_cast<const char*>(c.s);
+    uint32_t prefix;
+    std::memcpy(&prefix, bytes - 4, 4);
+    EXPECT_EQ(prefix, c.bytes);
+    EXPECT_EQ(SysStringLen(c.s), c.chars);
+    EXPECT_EQ(SysStringByteLen(c.s), c.bytes);
+    EXPECT_EQ(c.content.empty() ? c.content : std::string(bytes, c.bytes), c.content);
+    EXPECT_EQ(bytes[c.bytes], 0);
+    EXPECT_EQ(c.bytes % 2 == 0 ? c.s[c.chars] : u'\0', u'\0');
+    SysFreeString(c.s);
+  }
 }
 
 TEST(Bstr, NullIsAnEmptyText) {
@@ -62,18 +56,15 @@ TEST(Bstr, ReallocationReplacesTheText) {
   SysFreeString(s);
 }
 
-TEST(Bstr, InjectedFailureGivesNull) {
+TEST(Bstr, ImpossibleLengthsAndInjectedFailuresGiveNull) {
+  EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFF0u), nullptr);
+  EXPECT_EQ(SysAllocStringByteLen(nullptr, 0xFFFFFFFFu), nullptr);
   host::InjectFault("SysAllocString", 1, ERROR_OUTOFMEMORY);
   EXPECT_EQ(SysAllocString(u"x"), nullptr);
-  BSTR s = SysAllocString(u"x");
+  BSTR s = SysAllocString(u"x");  // the fault was for one call
   EXPECT_NE(s, nullptr);
   SysFreeString(s);
   host::ClearFaults();
-}
-
-TEST(Bstr, ImpossibleLengthsFail) {
-  EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFF0u), nullptr);
-  EXPECT_EQ(SysAllocStringByteLen(nullptr, 0xFFFFFFFFu), nullptr);
 }
 
 }  // namespace

@@ -16,19 +16,16 @@ inline VARIANT Of(VARTYPE vt) {
   v.vt = vt;
   return v;
 }
-
 inline VARIANT Bstr(const char16_t* s) {
   VARIANT v = Of(VT_BSTR);
   v.bstrVal = SysAllocString(s);
   return v;
 }
-
 inline VARIANT I4(LONG value) {
   VARIANT v = Of(VT_I4);
   v.lVal = value;
   return v;
 }
-
 // A VARIANT that holds the object without a reference of its own.
 inline VARIANT Dispatch(IDispatch* object) {
   VARIANT v = Of(VT_DISPATCH);
@@ -54,13 +51,9 @@ class CountingDispatch final : public IDispatch {
   ULONG refs = 1;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (riid != IID_IUnknown && riid != IID_IDispatch) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
+    bool known = riid == IID_IUnknown || riid == IID_IDispatch;
+    *object = known ? static_cast<IDispatch*>(this) : nullptr;
+    return known ? (AddRef(), S_OK) : E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }  // lives on the stack
@@ -75,8 +68,7 @@ class CountingDispatch final : public IDispatch {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) override {
     if (id != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
-    result->vt = VT_I4;
-    result->lVal = 7;
+    *result = I4(7);
     return S_OK;
   }
 };

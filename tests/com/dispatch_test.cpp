@@ -27,11 +27,7 @@ class FakeTask : public com::Object<ITask> {
   HRESULT STDMETHODCALLTYPE Run(BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, ULONG) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetEventLogStatistics(BSTR, LONG* oldestDate, LONG* oldestId, LONG* newestDate,
                                                   LONG* newestId, VARIANT_BOOL* full) override {
-    *oldestDate = 100;
-    *oldestId = 1;
-    *newestDate = 200;
-    *newestId = 9;
-    *full = VARIANT_TRUE;
+    *oldestDate = 100, *oldestId = 1, *newestDate = 200, *newestId = 9, *full = VARIANT_TRUE;
     return S_OK;
   }
 };
@@ -63,11 +59,8 @@ TEST(Dispatch, NamesResolveIgnoringCase) {
                       const_cast<LPOLESTR>(u"nope")};
   DISPID ids[3];
   EXPECT_EQ(config->GetIDsOfNames(IID_NULL, names, 3, 0, ids), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(ids[0], 4);
-  EXPECT_EQ(ids[1], 1);  // a parameter's position
-  EXPECT_EQ(ids[2], DISPID_UNKNOWN);
-  names[0] = names[2];
-  EXPECT_EQ(config->GetIDsOfNames(IID_NULL, names, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(std::vector<DISPID>(ids, ids + 3), (std::vector<DISPID>{4, 1, DISPID_UNKNOWN}));  // 1: a parameter's
+  EXPECT_EQ(config->GetIDsOfNames(IID_NULL, &names[2], 1, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], DISPID_UNKNOWN);
 }
 
@@ -79,7 +72,6 @@ TEST(Dispatch, MethodArgumentsArriveReversedConvertedAndChecked) {
   EXPECT_EQ(config->Config().LastRecordNumber, 5u);
   EXPECT_EQ(config->Config().LastTimeWritten, 77u);
   VariantClear(&args[0]);
-
   EXPECT_EQ(Call(config.Get(), id, DISPATCH_METHOD, &args[1], 1), DISP_E_BADPARAMCOUNT);
   args[0] = Bstr(u"seven");
   UINT argErr = 99;
@@ -95,22 +87,18 @@ TEST(Dispatch, MethodArgumentsArriveReversedConvertedAndChecked) {
             DISP_E_UNKNOWNINTERFACE);
 }
 
-TEST(Dispatch, RetvalBecomesTheResult) {
+// A retval becomes the result; a property put takes the named value, and
+// a put-only property cannot be read; a method takes no named arguments.
+TEST(Dispatch, RetvalBecomesTheResultAndPropertyPutTakesTheNamedValue) {
   auto config = com::MakeObject<FailingFilterConfig>();
-  VARIANT result = comtest::Of(VT_EMPTY);
+  VARIANT result = comtest::Of(VT_EMPTY), value = Bstr(u"False");
   ASSERT_EQ(Call(config.Get(), 1, DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, false, &result), S_OK);
   EXPECT_EQ(result.vt, VT_BSTR);
   EXPECT_EQ(std::u16string(result.bstrVal), config->Config().SaveToString());
   VariantClear(&result);
-}
-
-TEST(Dispatch, PropertyPutTakesTheNamedValue) {
-  auto config = com::MakeObject<FailingFilterConfig>();
-  VARIANT value = Bstr(u"False");
   DISPID id = IdOf(config.Get(), u"SeekLastFirstRun");
   ASSERT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYPUT, &value, 1, true), S_OK);
   EXPECT_FALSE(config->Config().SeekLastFirstRun);
-  // A put-only property cannot be read, and a method takes no named arguments.
   EXPECT_EQ(Call(config.Get(), id, DISPATCH_PROPERTYGET), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(Call(config.Get(), IdOf(config.Get(), u"SetSavePath"), DISPATCH_METHOD, &value, 1, true),
             DISP_E_NONAMEDARGS);
@@ -139,16 +127,12 @@ TEST(Dispatch, OutParametersReachTheCallersReferences) {
   VARIANT_BOOL full = 0;
   VARIANT args[6] = {comtest::Of(VT_BYREF | VT_BOOL), comtest::Of(VT_BYREF | VT_I4), comtest::Of(VT_BYREF | VT_VARIANT),
                      comtest::Of(VT_BYREF | VT_I4),   comtest::Of(VT_BYREF | VT_I4), Bstr(u"DC1")};
-  args[0].pboolVal = &full;
-  args[1].plVal = &newestId;
-  args[2].pvarVal = &newestDate;
-  args[3].plVal = &oldestId;
-  args[4].plVal = &oldestDate;
+  args[0].pboolVal = &full, args[1].plVal = &newestId, args[2].pvarVal = &newestDate;
+  args[3].plVal = &oldestId, args[4].plVal = &oldestDate;
   ASSERT_EQ(Call(task.Get(), 2, DISPATCH_METHOD, args, 6), S_OK);
   EXPECT_EQ(std::make_tuple(oldestDate, oldestId, newestId, full), std::make_tuple(100, 1, 9, VARIANT_TRUE));
   EXPECT_EQ(newestDate.vt, VT_I4);
   EXPECT_EQ(newestDate.lVal, 200);
-
   args[4] = I4(0);  // an out parameter needs a reference
   UINT argErr = 0;
   EXPECT_EQ(Call(task.Get(), 2, DISPATCH_METHOD, args, 6, false, nullptr, nullptr, &argErr), DISP_E_TYPEMISMATCH);
@@ -156,37 +140,31 @@ TEST(Dispatch, OutParametersReachTheCallersReferences) {
   VariantClear(&args[5]);
 }
 
-TEST(TypeLibrary, DescriptionFollowsTheInterfaceTables) {
+// The interface tables and the class table the type library is described by.
+TEST(TypeLibrary, DescriptionFollowsTheInterfaceAndClassTables) {
   unsigned count = 0;
   const com::dispatch::Interface* const* all = com::dispatch::AllInterfaces(&count);
-  EXPECT_EQ(count, 13u);
   std::set<std::u16string> names;
   for (unsigned i = 0; i < count; ++i) {
     names.insert(all[i]->name);
     for (unsigned m = 0; m < all[i]->memberCount; ++m)
       EXPECT_EQ(all[i]->members[m].slot, 7 + m) << std::string(all[i]->name, all[i]->name + 3);
   }
+  EXPECT_EQ(count, 13u);
   EXPECT_EQ(names.size(), 13u);
-
   const auto* filters = com::dispatch::FindInterface(IID_IECFilters);
-  ASSERT_NE(filters, nullptr);
+  const auto* enumerator = com::dispatch::FindInterface(IID_IECFilterEnum);
+  const auto* info = com::dispatch::FindInterface(IID_ILogInfo);
+  ASSERT_TRUE(filters && enumerator && info);
   EXPECT_EQ(filters->memberCount, 19u);
   EXPECT_EQ(std::u16string(filters->members[17].name), u"ParseTimeToUTC");
   EXPECT_EQ(filters->members[17].dispid, 0x60020011);
   EXPECT_EQ(filters->members[18].dispid, 0x60020012);
-
-  const auto* enumerator = com::dispatch::FindInterface(IID_IECFilterEnum);
-  ASSERT_NE(enumerator, nullptr);
   EXPECT_EQ(enumerator->members[0].dispid, DISPID_NEWENUM);
   EXPECT_EQ(enumerator->members[0].kind, com::dispatch::Kind::PropGet);
-
-  const auto* info = com::dispatch::FindInterface(IID_ILogInfo);
-  ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->members[3].params[0].vt, VT_UI8);
   EXPECT_EQ(std::u16string(info->members[3].helpString), u"property NumOfRecords");
-}
 
-TEST(TypeLibrary, TwelveClassesInClassTableOrder) {
   const auto& library = com::typelib::ComponentLibrary();
   EXPECT_EQ(std::u16string(library.name), u"EventCollectorLib");
   EXPECT_EQ(std::u16string(library.helpString), u"EventCollector 1.0 Type Library");

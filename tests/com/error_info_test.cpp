@@ -11,12 +11,28 @@ namespace {
 
 using comtest::SetThreadError;
 
-TEST(ErrorInfo, GetErrorInfoTakesTheObjectOnce) {
+// The thread's error object is taken once, cleared by NULL, and each
+// thread has its own.
+TEST(ErrorInfo, GetErrorInfoTakesTheThreadsObjectOnce) {
   SetThreadError(u"Filter not found");
   EXPECT_EQ(testsupport::TakeErrorDescription(), u"Filter not found");
   IErrorInfo* again = reinterpret_cast<IErrorInfo*>(1);
   EXPECT_EQ(GetErrorInfo(0, &again), S_FALSE);
   EXPECT_EQ(again, nullptr);
+  SetThreadError(u"x");
+  EXPECT_EQ(SetErrorInfo(0, nullptr), S_OK);
+  EXPECT_EQ(GetErrorInfo(0, &again), S_FALSE);
+
+  SetThreadError(u"main thread");
+  HRESULT seen = E_FAIL;
+  std::thread other([&] {
+    IErrorInfo* info = nullptr;
+    seen = GetErrorInfo(0, &info);
+    SetThreadError(u"left behind at thread end");
+  });
+  other.join();
+  EXPECT_EQ(seen, S_FALSE);
+  EXPECT_EQ(testsupport::TakeErrorDescription(), u"main thread");
 }
 
 TEST(ErrorInfo, ObjectCarriesEveryField) {
@@ -32,36 +48,11 @@ TEST(ErrorInfo, ObjectCarriesEveryField) {
   EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetSource), u"EC");
   EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetDescription), u"<null>");  // never set
   EXPECT_EQ(testsupport::Get(info, &IErrorInfo::GetHelpContext), 42u);
-  // Both interfaces are one object.
-  IUnknown* a = nullptr;
-  IUnknown* b = nullptr;
+  IUnknown *a = nullptr, *b = nullptr;  // both interfaces are one object
   create->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&a));
   info->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&b));
   EXPECT_EQ(a, b);
-  a->Release();
-  b->Release();
-  info->Release();
-  create->Release();
-}
-
-TEST(ErrorInfo, EachThreadHasItsOwnObject) {
-  SetThreadError(u"main thread");
-  HRESULT seen = E_FAIL;
-  std::thread other([&] {
-    IErrorInfo* info = nullptr;
-    seen = GetErrorInfo(0, &info);
-    SetThreadError(u"left behind at thread end");
-  });
-  other.join();
-  EXPECT_EQ(seen, S_FALSE);
-  EXPECT_EQ(testsupport::TakeErrorDescription(), u"main thread");
-}
-
-TEST(ErrorInfo, SettingNullClearsTheSlot) {
-  SetThreadError(u"x");
-  EXPECT_EQ(SetErrorInfo(0, nullptr), S_OK);
-  IErrorInfo* info = nullptr;
-  EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+  for (IUnknown* p : {a, b, static_cast<IUnknown*>(info), static_cast<IUnknown*>(create)}) p->Release();
 }
 
 }  // namespace

@@ -68,16 +68,23 @@ class MethodBoundary : public ::testing::Test {
   void TearDown() override { gThrow = nullptr; }
 };
 
-TEST_F(MethodBoundary, EveryFailureOfAMethodBecomesItsResultAndErrorObject) {
+// Every failure of a method becomes its result and error object; thrown
+// from a constructor, it fails the creation the same way.
+TEST_F(MethodBoundary, EveryFailureOfAMethodOrConstructorBecomesItsResultAndErrorObject) {
   auto log = com::MakeObject<ThrowingLog>();
   for (const auto& c : Cases()) {
+    SCOPED_TRACE(c.kind);
     gThrow = c.thrower;
     BSTR name = nullptr;
-    EXPECT_EQ(log->get_Name(&name), c.hr) << c.kind;
-    EXPECT_EQ(name, nullptr) << c.kind;
+    EXPECT_EQ(log->get_Name(&name), c.hr);
+    EXPECT_EQ(name, nullptr);
     testsupport::ErrorObject error = TakeErrorObject();
-    EXPECT_EQ(error.present, c.errorObject) << c.kind;
-    EXPECT_EQ(error.description, c.description) << c.kind;
+    EXPECT_EQ(error.present, c.errorObject);
+    EXPECT_EQ(error.description, c.description);
+    IECEventLog* created = reinterpret_cast<IECEventLog*>(1);
+    EXPECT_EQ(com::CreateObject<ThrowingLog>(IID_IECEventLog, reinterpret_cast<void**>(&created)), c.hr);
+    EXPECT_EQ(created, nullptr);
+    EXPECT_EQ(TakeErrorObject().description, c.description);
   }
 }
 
@@ -88,16 +95,6 @@ TEST_F(MethodBoundary, TheTaskReporterMarksItsErrorObjects) {
   testsupport::ErrorObject error = TakeErrorObject();
   EXPECT_EQ(error.source, u"EC");
   EXPECT_EQ(error.description, cmr::Win32Exception(ERROR_FILE_NOT_FOUND).FullText());
-}
-
-TEST_F(MethodBoundary, AConstructorThatThrowsFailsTheCreation) {
-  for (const auto& c : Cases()) {
-    gThrow = c.thrower;
-    IECEventLog* log = reinterpret_cast<IECEventLog*>(1);
-    EXPECT_EQ(com::CreateObject<ThrowingLog>(IID_IECEventLog, reinterpret_cast<void**>(&log)), c.hr) << c.kind;
-    EXPECT_EQ(log, nullptr) << c.kind;
-    EXPECT_EQ(TakeErrorObject().description, c.description) << c.kind;
-  }
 }
 
 }  // namespace

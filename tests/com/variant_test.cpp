@@ -8,7 +8,6 @@
 namespace {
 
 using comtest::CountingDispatch;
-
 using comtest::Dispatch;
 using comtest::I4;
 using comtest::Of;
@@ -19,18 +18,31 @@ TEST(Variant, LayoutMatchesWindows) {
   EXPECT_EQ(offsetof(VARIANT, lVal), 8u);
 }
 
-TEST(Variant, CopyDuplicatesStringsAndClearFreesThem) {
+// A copy owns its own string; a reference owns nothing, VariantCopyInd
+// copies what it points at; an unknown type is refused.
+TEST(Variant, CopyDuplicatesStringsAndClearFreesOnlyWhatItOwns) {
   VARIANT a = Text(u"hello");
-  VARIANT b;
-  VariantInit(&b);
+  VARIANT b = Of(VT_EMPTY);
   ASSERT_EQ(VariantCopy(&b, &a), S_OK);
   EXPECT_EQ(b.vt, VT_BSTR);
   EXPECT_NE(b.bstrVal, a.bstrVal);
-  EXPECT_EQ(std::u16string(b.bstrVal), u"hello");
   EXPECT_EQ(VariantClear(&a), S_OK);
   EXPECT_EQ(a.vt, VT_EMPTY);
   EXPECT_EQ(std::u16string(b.bstrVal), u"hello");  // still its own
   VariantClear(&b);
+
+  BSTR s = SysAllocString(u"owned elsewhere");
+  VARIANT ref = Of(VT_BYREF | VT_BSTR);
+  ref.pbstrVal = &s;
+  ASSERT_EQ(VariantCopyInd(&b, &ref), S_OK);
+  EXPECT_EQ(b.vt, VT_BSTR);
+  EXPECT_NE(b.bstrVal, s);
+  VariantClear(&b);
+  VariantClear(&ref);  // does not free s
+  EXPECT_EQ(std::u16string(s), u"owned elsewhere");
+  SysFreeString(s);
+  VARIANT odd = Of(0x7F);
+  EXPECT_EQ(VariantClear(&odd), DISP_E_BADVARTYPE);
 }
 
 TEST(Variant, InterfacesAreAddRefedOnCopyAndReleasedOnClear) {
@@ -40,42 +52,20 @@ TEST(Variant, InterfacesAreAddRefedOnCopyAndReleasedOnClear) {
   VARIANT b = Of(VT_EMPTY);
   ASSERT_EQ(VariantCopy(&b, &a), S_OK);
   EXPECT_EQ(object.refs, 3u);
-  // Copying over a VARIANT releases what it held.
   VARIANT n = I4(1);
-  ASSERT_EQ(VariantCopy(&b, &n), S_OK);
+  ASSERT_EQ(VariantCopy(&b, &n), S_OK);  // copying over a VARIANT releases what it held
   EXPECT_EQ(object.refs, 2u);
   VariantClear(&a);
   EXPECT_EQ(object.refs, 1u);
 }
 
-TEST(Variant, ReferencesAreNotOwnedButCopyIndDereferences) {
-  BSTR s = SysAllocString(u"owned elsewhere");
-  VARIANT ref = Of(VT_BYREF | VT_BSTR);
-  ref.pbstrVal = &s;
-  VARIANT copy = Of(VT_EMPTY);
-  ASSERT_EQ(VariantCopyInd(&copy, &ref), S_OK);
-  EXPECT_EQ(copy.vt, VT_BSTR);
-  EXPECT_NE(copy.bstrVal, s);
-  VariantClear(&copy);
-  VariantClear(&ref);  // does not free s
-  EXPECT_EQ(std::u16string(s), u"owned elsewhere");
-  SysFreeString(s);
-}
-
-TEST(Variant, ClearRejectsUnknownTypes) {
-  VARIANT v = Of(0x7F);
-  EXPECT_EQ(VariantClear(&v), DISP_E_BADVARTYPE);
-}
-
-struct Conversion {
-  VARTYPE to;
-  const char16_t* text;
-  HRESULT hr;
-  long long value;
-};
-
 TEST(VariantChangeType, TextToNumbersAndBool) {
-  const Conversion cases[] = {
+  const struct {
+    VARTYPE to;
+    const char16_t* text;
+    HRESULT hr;
+    long long value;
+  } cases[] = {
       {VT_I4, u" 42 ", S_OK, 42},
       {VT_I4, u"-17", S_OK, -17},
       {VT_I4, u"2.5", S_OK, 2},  // half to even
@@ -94,61 +84,42 @@ TEST(VariantChangeType, TextToNumbersAndBool) {
       {VT_BOOL, u"maybe", DISP_E_TYPEMISMATCH, 0},
   };
   for (const auto& c : cases) {
-    VARIANT source = Text(c.text);
-    VARIANT dest = Of(VT_EMPTY);
-    HRESULT hr = VariantChangeType(&dest, &source, 0, c.to);
-    EXPECT_EQ(hr, c.hr) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
-    if (hr == S_OK) {
-      EXPECT_EQ(dest.vt, c.to);
-      long long got = c.to == VT_I8 ? dest.llVal : c.to == VT_BOOL ? dest.boolVal : dest.lVal;
-      EXPECT_EQ(got, c.value);
-    } else {
-      EXPECT_EQ(dest.vt, VT_EMPTY);
-    }
+    SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)));
+    VARIANT source = Text(c.text), dest{};  // VT_EMPTY, and 0 where a conversion fails
+    ASSERT_EQ(VariantChangeType(&dest, &source, 0, c.to), c.hr);
+    EXPECT_EQ(dest.vt, c.hr == S_OK ? c.to : VARTYPE{VT_EMPTY});
+    EXPECT_EQ(c.to == VT_I8 ? dest.llVal : c.to == VT_BOOL ? dest.boolVal : dest.lVal, c.value);
     VariantClear(&source);
     VariantClear(&dest);
   }
 }
 
-std::u16string AsText(VARIANT v, USHORT flags = 0) {
-  VARIANT dest = Of(VT_EMPTY);
-  EXPECT_EQ(VariantChangeType(&dest, &v, flags, VT_BSTR), S_OK);
-  std::u16string s(dest.bstrVal, SysStringLen(dest.bstrVal));
-  VariantClear(&dest);
-  return s;
-}
-
 TEST(VariantChangeType, ValuesToText) {
-  EXPECT_EQ(AsText(I4(-123)), u"-123");
-  VARIANT b = Of(VT_BOOL);
-  b.boolVal = VARIANT_TRUE;
-  EXPECT_EQ(AsText(b), u"-1");
-  EXPECT_EQ(AsText(b, VARIANT_ALPHABOOL), u"True");
-  EXPECT_EQ(AsText(Of(VT_EMPTY)), u"");
-  VARIANT r = Of(VT_R8);
-  r.dblVal = 0.5;
-  EXPECT_EQ(AsText(r), u"0.5");
-}
-
-TEST(VariantChangeType, InPlaceAndByReference) {
+  VARIANT yes = Of(VT_BOOL), half = Of(VT_R8), inner = I4(5), ref = Of(VT_BYREF | VT_VARIANT);
+  yes.boolVal = VARIANT_TRUE;
+  half.dblVal = 0.5;
+  ref.pvarVal = &inner;
+  const struct {
+    VARIANT v;
+    USHORT flags;
+    std::u16string text;
+  } cases[] = {{I4(-123), 0, u"-123"}, {yes, 0, u"-1"},   {yes, VARIANT_ALPHABOOL, u"True"},
+               {Of(VT_EMPTY), 0, u""}, {half, 0, u"0.5"}, {ref, 0, u"5"}};
+  for (const auto& c : cases) {
+    VARIANT dest = Of(VT_EMPTY);
+    EXPECT_EQ(VariantChangeType(&dest, &c.v, c.flags, VT_BSTR), S_OK);
+    EXPECT_EQ(std::u16string(dest.bstrVal, SysStringLen(dest.bstrVal)), c.text);
+    VariantClear(&dest);
+  }
   VARIANT v = Text(u"99");
-  ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_UI2), S_OK);  // frees the text
+  ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_UI2), S_OK);  // in place: frees the text
   EXPECT_EQ(v.vt, VT_UI2);
   EXPECT_EQ(v.uiVal, 99);
-
-  VARIANT inner = I4(5);
-  VARIANT ref = Of(VT_BYREF | VT_VARIANT);
-  ref.pvarVal = &inner;
-  VARIANT dest = Of(VT_EMPTY);
-  ASSERT_EQ(VariantChangeType(&dest, &ref, 0, VT_BSTR), S_OK);
-  EXPECT_EQ(std::u16string(dest.bstrVal), u"5");
-  VariantClear(&dest);
 }
 
 TEST(VariantChangeType, ObjectsGiveTheirDefaultValueOrAnInterface) {
   CountingDispatch object;
-  VARIANT v = Dispatch(&object);
-  VARIANT dest = Of(VT_EMPTY);
+  VARIANT v = Dispatch(&object), dest = Of(VT_EMPTY), null = Of(VT_NULL);
   ASSERT_EQ(VariantChangeType(&dest, &v, 0, VT_I4), S_OK);
   EXPECT_EQ(dest.lVal, 7);
   EXPECT_EQ(VariantChangeType(&dest, &v, VARIANT_NOVALUEPROP, VT_I4), DISP_E_TYPEMISMATCH);
@@ -156,8 +127,6 @@ TEST(VariantChangeType, ObjectsGiveTheirDefaultValueOrAnInterface) {
   EXPECT_EQ(object.refs, 2u);
   VariantClear(&dest);
   EXPECT_EQ(object.refs, 1u);
-
-  VARIANT null = Of(VT_NULL);
   EXPECT_EQ(VariantChangeType(&dest, &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
 }
 

@@ -1,6 +1,7 @@
 // The filter document: reading, derived flags, writing and the file forms.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <stdexcept>
 
 #include "base/text.h"
@@ -162,6 +163,10 @@ TEST_F(FilterFile, SaveAndLoadRoundTrip) {
   EXPECT_EQ(loaded.IncludingFilters[0]->FilterFlags, 0x224u);
   EXPECT_EQ(FilterText(*loaded.IncludingFilters[0]), FilterText(*f));
   EXPECT_THROW(loaded.LoadFromFile(dir.Wide("/none.xml")), std::runtime_error);
+  // Cut inside a UTF-8 sequence, a document after the NUL that ends the text.
+  std::ofstream(dir.path() + "/filters.xml", std::ios::binary | std::ios::trunc)
+      << "<Filters><IncludingFilters><Filter><Name>a\xCE" << '\0' << "</Name></Filter></IncludingFilters></Filters>";
+  EXPECT_THROW(loaded.LoadFromFile(path), std::runtime_error);
 }
 
 }  // namespace

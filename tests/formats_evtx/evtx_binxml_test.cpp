@@ -22,18 +22,14 @@ class Bx {
  public:
   Bx() : b_(512, 0) {}
   size_t pos() const { return b_.size(); }
-  Bx& u8(uint8_t v) {
-    b_.push_back(v);
-    return *this;
-  }
-  Bx& u16(uint16_t v) {
+  template <typename T>
+  Bx& put(T v) {
     EvtxAppend(b_, v);
     return *this;
   }
-  Bx& u32(uint32_t v) {
-    EvtxAppend(b_, v);
-    return *this;
-  }
+  Bx& u8(uint8_t v) { return put(v); }
+  Bx& u16(uint16_t v) { return put(v); }
+  Bx& u32(uint32_t v) { return put(v); }
   Bx& str(std::u16string_view s) {
     u16(static_cast<uint16_t>(s.size()));
     EvtxAppendUtf16(b_, s);

@@ -31,18 +31,13 @@ void ExpectSameRecord(EvtxChunkRecords& chunk, size_t i, const EvtxRecord& tree,
   EXPECT_EQ(chunk.recordId(i), tree.recordId) << where;
   EvtxSystemRefs refs;
   GetEvtxSystemRefs(tree.event, refs);
-  std::vector<EvtxValue> system = Copy(chunk.systemValues(i));
-  ASSERT_EQ(system.size(), refs.values.size()) << where;
-  for (size_t id = 0; id < system.size(); ++id) {
-    if (id == EvtSystemEventRecordId) EXPECT_EQ(system[id], EvtxValue::Integer(EvtVarTypeUInt64, tree.recordId));
-    else EXPECT_EQ(system[id], *refs.values[id]) << where << " system property " << id;
-  }
+  std::vector<EvtxValue> system = Copy(refs.values);
+  system[EvtSystemEventRecordId] = EvtxValue::Integer(EvtVarTypeUInt64, tree.recordId);
+  EXPECT_EQ(Copy(chunk.systemValues(i)), system) << where;
   std::vector<const EvtxValue*> user;
   std::forward_list<EvtxValue> texts;
   GetEvtxUserValueRefs(tree.event, user, texts);
-  std::vector<EvtxValue> fast = Copy(chunk.userValues(i));
-  ASSERT_EQ(fast.size(), user.size()) << where;
-  for (size_t k = 0; k < fast.size(); ++k) EXPECT_EQ(fast[k], *user[k]) << where << " user value " << k;
+  EXPECT_EQ(Copy(chunk.userValues(i)), Copy(user)) << where;
   EXPECT_EQ(RenderEvtxXml(chunk.record(i)->event), RenderEvtxXml(tree.event)) << where;
 }
 
@@ -105,26 +100,7 @@ struct Tree {
 
 using Shape = std::function<EvtxEvent(uint64_t)>;
 
-EvtxEvent Typical(uint64_t i) {
-  EvtxEventSpec s;
-  s.provider = u"Microsoft-Windows-Security-Auditing";
-  s.providerGuid = GUID{0x54849625, 0x5478, 0x4994, {0xa5, 0xba, 0x3e, 0x3b, 0x03, 0x28, 0xc3, 0x0d}};
-  s.eventId = static_cast<uint16_t>(4624 + i % 3);
-  s.qualifiers = static_cast<uint16_t>(i % 2);
-  s.timeCreated = 1000 + i;
-  s.recordId = 10 + i;
-  s.computer = u"HOST";
-  s.channel = u"Security";
-  s.userSid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
-  s.data = {{u"SubjectUserName", EvtxValue::String(u"user" + std::u16string(i % 5, u'y'))},
-            {u"LogonType", EvtxValue::Integer(EvtVarTypeUInt32, i)},
-            {u"TargetSid", EvtxValue::Sid({1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0})},
-            {u"Blob", EvtxValue::Binary({1, 2, 3, static_cast<uint8_t>(i)})},
-            {u"Flags", EvtxValue::Integer(EvtVarTypeHexInt64, i * 16)},
-            {u"Empty", EvtxValue::Null()},
-            {u"", EvtxValue::String(u"unnamed")}};
-  return BuildEvtxEvent(s);
-}
+EvtxEvent Typical(uint64_t i) { return BuildEvtxEvent(evtxtest::TypicalSpec(i)); }
 
 // An event whose EventData holds one Data element of the given content.
 EvtxEvent OneData(uint64_t i, EvtxValue id, EvtxValue level, std::vector<EvtxValue> data) {
@@ -178,10 +154,7 @@ std::vector<uint8_t> Written(const Shape& shape, size_t count) {
     r.event = shape(i);
     records.push_back(std::move(r));
   }
-  std::vector<uint8_t> bytes;
-  std::string error;
-  EXPECT_TRUE(WriteEvtx(records, bytes, error)) << error;
-  return bytes;
+  return evtxtest::Written(records);
 }
 
 TEST(EvtxChunkRecords, PlansGiveTheTreesValuesForGeneratedRecords) {

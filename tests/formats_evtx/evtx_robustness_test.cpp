@@ -15,23 +15,15 @@ using namespace formats;
 
 namespace {
 
+// Records 100 and up of one template.
 std::vector<uint8_t> SmallFile(size_t records) {
   std::vector<EvtxRecord> list;
   for (size_t i = 0; i < records; ++i) {
-    EvtxEventSpec s;
-    s.provider = u"Provider";
-    s.eventId = static_cast<uint16_t>(i);
+    EvtxEventSpec s = evtxtest::TypicalSpec(i);
     s.recordId = 100 + i;
-    s.timeCreated = 1000 + i;
-    s.computer = u"HOST";
-    s.data = {{u"Text", EvtxValue::String(u"value " + std::u16string(i % 7, u'x'))},
-              {u"Number", EvtxValue::Integer(EvtVarTypeUInt32, i)}};
     list.push_back(BuildEvtxRecord(s));
   }
-  std::vector<uint8_t> bytes;
-  std::string error;
-  EXPECT_TRUE(WriteEvtx(list, bytes, error)) << error;
-  return bytes;
+  return evtxtest::Written(list);
 }
 
 // Reads and renders everything, so that every part of the model is touched.

@@ -1,10 +1,15 @@
 #include "tests/formats_evtx/evtx_test_util.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 
 #include "platform/api/utf.h"
+#include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_system.h"
+#include "tests/support/shell_command.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/testdata.h"
 
 namespace evtxtest {
@@ -80,6 +85,66 @@ bool HasDiagnostic(const std::vector<std::string>& diagnostics, const std::strin
   for (const std::string& d : diagnostics)
     if (d.find(part) != std::string::npos) return true;
   return false;
+}
+
+formats::EvtxEventSpec TypicalSpec(uint64_t i) {
+  using namespace formats;
+  EvtxEventSpec s;
+  s.provider = u"Microsoft-Windows-Security-Auditing";
+  s.providerGuid = GUID{0x54849625, 0x5478, 0x4994, {0xa5, 0xba, 0x3e, 0x3b, 0x03, 0x28, 0xc3, 0x0d}};
+  s.eventId = static_cast<uint16_t>(4624 + i % 3);
+  s.qualifiers = static_cast<uint16_t>(i % 2);
+  s.timeCreated = 1000 + i;
+  s.recordId = 10 + i;
+  s.computer = u"HOST";
+  s.channel = u"Security";
+  s.userSid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  s.data = {{u"SubjectUserName", EvtxValue::String(u"user" + std::u16string(i % 5, u'y'))},
+            {u"LogonType", EvtxValue::Integer(EvtVarTypeUInt32, i)},
+            {u"TargetSid", EvtxValue::Sid({1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0})},
+            {u"Blob", EvtxValue::Binary({1, 2, 3, static_cast<uint8_t>(i)})},
+            {u"Flags", EvtxValue::Integer(EvtVarTypeHexInt64, i * 16)},
+            {u"Empty", EvtxValue::Null()},
+            {u"", EvtxValue::String(u"unnamed")}};
+  return s;
+}
+
+formats::EvtxRecord Record(uint64_t id, std::vector<formats::EvtxUserValue> data) {
+  formats::EvtxEventSpec s;
+  s.provider = u"P";
+  s.recordId = id;
+  s.data = std::move(data);
+  return formats::BuildEvtxRecord(s);
+}
+
+std::vector<uint8_t> Written(const std::vector<formats::EvtxRecord>& records) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(formats::WriteEvtx(records, bytes, error)) << error;
+  return bytes;
+}
+
+std::vector<uint64_t> Ids(const std::vector<uint8_t>& file, std::vector<std::string>* diagnostics) {
+  formats::EvtxReadResult read = formats::ReadEvtx(file);
+  if (diagnostics) *diagnostics = read.diagnostics;
+  std::vector<uint64_t> ids;
+  for (const auto& r : read.records) ids.push_back(r.recordId);
+  return ids;
+}
+
+bool CrossCheck(const std::string& tool, const std::string& path, const std::vector<formats::EvtxRecord>& records,
+                std::string& report) {
+  if (!testsupport::ToolAvailable(tool == "evtxexport" ? "evtxexport" : "evtx_dump.py")) return false;
+  testsupport::TempDir dir;
+  const std::string mine = dir.path() + "/mine.jsonl";
+  std::ofstream out(mine);
+  for (const formats::EvtxRecord& rec : records) out << RecordJson(rec);
+  out.close();
+  const std::string script = std::string(EC_SOURCE_DIR) + "/tests/formats_evtx/cross_check.py";
+  EXPECT_EQ(testsupport::RunCommand("/usr/bin/python3 " + script + " " + tool + " '" + path + "' " + mine, report), 0)
+      << path << "\n"
+      << report;
+  return true;
 }
 
 }  // namespace evtxtest

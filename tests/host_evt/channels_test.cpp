@@ -2,9 +2,12 @@
 // and Wevtapi.dll as a loadable module.
 #include <vector>
 
+#include "platform/api/utf.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/host/files/paths.h"
+#include "render/variant_text.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace wevttest {
 namespace {
@@ -19,8 +22,8 @@ TEST_F(ChannelsTest, NextChannelPathWithABufferOneCharacterShort) {
   ASSERT_TRUE(channels);
   std::vector<WCHAR> buffer(11);  // "Application" needs 12 with its null
   DWORD used = 0;
-  EXPECT_FALSE(EvtNextChannelPath(channels.get(), 11, buffer.data(), &used));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(testsupport::ErrorOf(EvtNextChannelPath(channels.get(), 11, buffer.data(), &used)),
+            static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(used, 12u);
   buffer.resize(used);
   ASSERT_TRUE(EvtNextChannelPath(channels.get(), used, buffer.data(), &used));
@@ -29,8 +32,8 @@ TEST_F(ChannelsTest, NextChannelPathWithABufferOneCharacterShort) {
   ASSERT_TRUE(EvtNextChannelPath(channels.get(), 64, buffer.data(), &used));
   EXPECT_EQ(std::u16string(buffer.data()), u"Microsoft-Windows-Sysmon/Operational");
   EXPECT_EQ(used, 37u);
-  EXPECT_FALSE(EvtNextChannelPath(channels.get(), 64, buffer.data(), &used));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  EXPECT_EQ(testsupport::ErrorOf(EvtNextChannelPath(channels.get(), 64, buffer.data(), &used)),
+            static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
 }
 
 TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
@@ -50,30 +53,27 @@ TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
   std::vector<ULONGLONG> buffer(64);
   auto* v = reinterpret_cast<EVT_VARIANT*>(buffer.data());
   DWORD used = 0;
-  auto read = [&](int id) { return EvtGetChannelConfigProperty(config.get(), id, 0, 512, v, &used); };
-  ASSERT_TRUE(read(EvtChannelConfigType));
-  EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeUInt32));
-  EXPECT_EQ(v->UInt32Val, 1u);
-  ASSERT_TRUE(read(EvtChannelConfigClassicEventlog));
-  EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeBoolean));
-  EXPECT_TRUE(v->BooleanVal);
-  ASSERT_TRUE(read(EvtChannelLoggingConfigMaxSize));
-  EXPECT_EQ(v->UInt64Val, 20971520u);
-  EXPECT_FALSE(EvtGetChannelConfigProperty(config.get(), EvtChannelLoggingConfigLogFilePath, 0, 16, v, &used));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  // Each value as type:text.
+  auto text = [&](bool read) {
+    EXPECT_TRUE(read);
+    return plat::Utf8ToUtf16(std::to_string(v->Type)) + u":" + cmr::VariantToText(*v) + u" ";
+  };
+  auto property = [&](int id) { return text(EvtGetChannelConfigProperty(config.get(), id, 0, 512, v, &used)); };
+  EXPECT_EQ(property(EvtChannelConfigType) + property(EvtChannelConfigClassicEventlog) +
+                property(EvtChannelLoggingConfigMaxSize) + property(EvtChannelLoggingConfigLogFilePath),
+            u"8:1 13:1 10:20971520 1:" + c.logFilePath + u" ");
+  EXPECT_EQ(testsupport::ErrorOf(
+                EvtGetChannelConfigProperty(config.get(), EvtChannelLoggingConfigLogFilePath, 0, 16, v, &used)),
+            static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(used, sizeof(EVT_VARIANT) + (((c.logFilePath.size() + 1) * 2 + 7) & ~size_t{7}));  // data in 8-byte units
-  ASSERT_TRUE(read(EvtChannelLoggingConfigLogFilePath));
-  EXPECT_EQ(std::u16string(v->StringVal), c.logFilePath);
-  EXPECT_EQ(EvtOpenChannelConfig(nullptr, u"NoSuchLog", 0), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(EvtOpenChannelConfig(nullptr, u"NoSuchLog", 0)),
+            static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
 
   Handle log(EvtOpenLog(nullptr, u"Security", EvtOpenChannelPath));
   ASSERT_TRUE(log);
-  ASSERT_TRUE(EvtGetLogInfo(log.get(), EvtLogNumberOfLogRecords, 512, v, &used));
-  EXPECT_EQ(v->Type, static_cast<DWORD>(EvtVarTypeUInt64));
-  EXPECT_EQ(v->UInt64Val, 2u);
-  ASSERT_TRUE(EvtGetLogInfo(log.get(), EvtLogOldestRecordNumber, 512, v, &used));
-  EXPECT_EQ(v->UInt64Val, 500u);
+  EXPECT_EQ(text(EvtGetLogInfo(log.get(), EvtLogNumberOfLogRecords, 512, v, &used)) +
+                text(EvtGetLogInfo(log.get(), EvtLogOldestRecordNumber, 512, v, &used)),
+            u"10:2 10:500 ");
 }
 
 TEST_F(ChannelsTest, ExportedLogReadsBackWithItsEvents) {
@@ -94,8 +94,9 @@ TEST_F(ChannelsTest, ExportedLogReadsBackWithItsEvents) {
   std::u16string second = host::WindowsPathOf((dir_ / "second.evtx").string());
   ASSERT_TRUE(EvtExportLog(nullptr, windowsTarget.c_str(), u"*", second.c_str(), EvtExportLogFilePath));
   EXPECT_EQ(formats::ReadEvtxFile((dir_ / "second.evtx").string()).records.size(), 5u);
-  EXPECT_FALSE(EvtExportLog(nullptr, windowsTarget.c_str(), nullptr, second.c_str(), EvtExportLogFilePath));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_EQ(
+      testsupport::ErrorOf(EvtExportLog(nullptr, windowsTarget.c_str(), nullptr, second.c_str(), EvtExportLogFilePath)),
+      static_cast<DWORD>(ERROR_FILE_EXISTS));
 }
 
 TEST_F(ChannelsTest, ArchiveBesideTheLogFileThenClear) {
@@ -124,15 +125,13 @@ TEST_F(ChannelsTest, WevtapiIsReachedThroughLoadLibrary) {
   EXPECT_EQ(LoadLibraryW(u"C:\\Windows\\System32\\WEVTAPI"), library);
   auto next = reinterpret_cast<PFN_EvtNext>(GetProcAddress(library, "EvtNext"));
   EXPECT_EQ(next, &EvtNext);
-  EXPECT_EQ(GetProcAddress(library, "EvtSubscribe"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(GetProcAddress(library, "EvtSubscribe")), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
   EXPECT_TRUE(FreeLibrary(library));
   EXPECT_TRUE(FreeLibrary(library));
   EXPECT_FALSE(FreeLibrary(library));
 
   host::SetWevtapiAvailable(false);
-  EXPECT_EQ(LoadLibraryW(u"Wevtapi.dll"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(LoadLibraryW(u"Wevtapi.dll")), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   host::SetWevtapiAvailable(true);
 }
 

@@ -2,8 +2,10 @@
 #include "platform/host/classic/classic_view.h"
 #include "platform/formats/evt_reader.h"
 #include "platform/formats/evt_record.h"
+#include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
 #include "platform/formats/file_bytes.h"
+#include "platform/host/evt/evt_query_report.h"
 #include "platform/host/files/paths.h"
 #include "tests/host_evt/wevt_fixture.h"
 
@@ -29,16 +31,17 @@ TEST(ClassicViewTest, EventBecomesARecordWithQualifiedIdStringsAndData) {
   ASSERT_EQ(formats::CheckEvtRecordFrame(bytes), "");
   formats::EvtRecordView view(bytes);
   EXPECT_TRUE(view.Problems().empty());
-  auto f = view.Fields();
-  EXPECT_EQ(f.recordNumber, 7u);
-  EXPECT_EQ(f.eventId, 0x80000211u);
-  EXPECT_EQ(f.eventType, EVENTLOG_AUDIT_FAILURE);
-  EXPECT_EQ(f.category, 2);
-  EXPECT_EQ(f.source, u"Security");
-  EXPECT_EQ(f.computer, u"HOST1");
-  EXPECT_EQ(f.timeGenerated, 1300000000u);
-  EXPECT_EQ(f.sid, spec.userSid);
-  EXPECT_EQ(f.strings, (std::vector<std::u16string>{u"bob", u"3"}));
+  formats::EvtRecordFields expected;
+  expected.recordNumber = 7;
+  expected.eventId = 0x80000211u;
+  expected.eventType = EVENTLOG_AUDIT_FAILURE;
+  expected.category = 2;
+  expected.source = u"Security";
+  expected.computer = u"HOST1";
+  expected.timeGenerated = expected.timeWritten = 1300000000u;
+  expected.sid = spec.userSid;
+  expected.strings = {u"bob", u"3"};
+  EXPECT_EQ(view.Fields(), expected);
 
   spec.eventSourceName.clear();
   spec.qualifiers.reset();
@@ -50,12 +53,6 @@ TEST(ClassicViewTest, EventBecomesARecordWithQualifiedIdStringsAndData) {
   EXPECT_EQ(error.eventId, 529u);
   EXPECT_EQ(error.eventType, EVENTLOG_ERROR_TYPE);
 }
-
-}  // namespace
-}  // namespace wevttest
-
-namespace wevttest {
-namespace {
 
 using ClassicFileTest = WevtTest;
 
@@ -72,11 +69,8 @@ TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
   DWORD returned = 0;
   ASSERT_TRUE(EvtNext(query.get(), static_cast<DWORD>(events.size()), events.data(), INFINITE, 0, &returned));
   ASSERT_EQ(returned, classic.records.size());
-  Handle context(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
-  std::vector<ULONGLONG> buffer(512);
-  DWORD used = 0, count = 0;
-  ASSERT_TRUE(EvtRender(context.get(), events[0], EvtRenderEventValues, 4096, buffer.data(), &used, &count));
-  auto* v = reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+  const auto buffer = RenderedValues(events[0]);
+  const EVT_VARIANT* v = Variants(buffer);
   auto first = classic.records[0].View().Fields();
   EXPECT_EQ(v[EvtSystemEventRecordId].UInt64Val, first.recordNumber);
   EXPECT_EQ(v[EvtSystemEventID].UInt16Val, first.eventId & 0xFFFF);
@@ -91,6 +85,20 @@ TEST_F(ClassicFileTest, ClassicEvtFileIsQueriedAsEvents) {
   for (auto e : events) {
     if (e) EvtClose(e);
   }
+  // Cut inside its records: an export carries those before the cut and
+  // reports the damage and the records lost.
+  bytes.resize(bytes.size() / 2);
+  const std::string cut = (dir_ / "cut.evt").string(), out = (dir_ / "out.evtx").string();
+  ASSERT_TRUE(formats::WriteFileBytes(cut, bytes));
+  const formats::EvtFile damaged = formats::ReadEvtFile(bytes);
+  ASSERT_TRUE(damaged.Damaged());
+  ASSERT_TRUE(EvtExportLog(nullptr, host::WindowsPathOf(cut).c_str(), nullptr, host::WindowsPathOf(out).c_str(),
+                           EvtExportLogFilePath));
+  EXPECT_EQ(formats::ReadEvtxFile(out).records.size(), damaged.records.size());
+  const host::evt::QueryReport report = host::evt::LastExportReport();
+  EXPECT_EQ(report.skipped, damaged.skipped);
+  ASSERT_EQ(report.diagnostics.size(), damaged.diagnostics.size());
+  EXPECT_EQ(report.diagnostics[0], damaged.diagnostics[0].Text());
 }
 
 }  // namespace

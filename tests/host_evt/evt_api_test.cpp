@@ -9,6 +9,7 @@
 #include "platform/host/kernel/locale.h"
 #include "platform/host/modules/module_table.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/last_error.h"
 #include "tests/support/trace_file.h"
 
 using namespace cmr;
@@ -70,12 +71,11 @@ TEST_F(EvtApiTest, LoadBindsEveryFunctionAndUnloadFreesTheLibrary) {
   EXPECT_EQ(api_.EvtNext, nullptr);
   EXPECT_EQ(host::LoadedModuleCount(), modules - 1);
   host::SetWevtapiAvailable(false);
-  EXPECT_FALSE(api_.Load());
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(api_.Load()), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   EXPECT_EQ(api_.EvtOpenSession, nullptr);
   bool found = true;
-  EXPECT_FALSE(ChannelExists(api_, u"", u"Application", &found));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(testsupport::ErrorOf(ChannelExists(api_, u"", u"Application", &found)),
+            static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_FALSE(found);
 }
 
@@ -102,8 +102,8 @@ TEST_F(EvtApiTest, ChannelExistsListAndLogFilePath) {
   EXPECT_EQ(GetLastError(), 0u);
   ASSERT_TRUE(ChannelExists(api_, u"", u"Nothing", &found));
   EXPECT_FALSE(found);
-  EXPECT_FALSE(ChannelExists(api_, u"OFFLINE", u"Application", &found));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(testsupport::ErrorOf(ChannelExists(api_, u"OFFLINE", u"Application", &found)),
+            static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
 
   EVT_HANDLE session = OpenSession(api_, u"");
   ASSERT_NE(session, nullptr);

@@ -62,23 +62,8 @@ class FileChunks : public WevtTest {
     std::u16string windows = host::WindowsPathOf(path);
     Handle query(EvtQuery(nullptr, windows.c_str(), u"*", EvtQueryFilePath | EvtQueryForwardDirection));
     EXPECT_TRUE(query);
-    std::vector<uint64_t> ids;
-    EVT_HANDLE events[16];
-    DWORD returned = 0;
-    Handle system(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
-    std::vector<uint8_t> buffer(8192);
-    while (query && EvtNext(query.get(), 16, events, INFINITE, 0, &returned)) {
-      for (DWORD i = 0; i < returned; ++i) {
-        DWORD used = 0, count = 0;
-        EXPECT_TRUE(EvtRender(system.get(), events[i], EvtRenderEventValues, static_cast<DWORD>(buffer.size()),
-                              buffer.data(), &used, &count));
-        ids.push_back(reinterpret_cast<const EVT_VARIANT*>(buffer.data())[EvtSystemEventRecordId].UInt64Val);
-        EvtClose(events[i]);
-      }
-    }
-    if (report) {
-      EXPECT_TRUE(host::evt::QueryReportOf(query.get(), report));
-    }
+    std::vector<uint64_t> ids = AllIds(query.get());
+    EXPECT_TRUE(!report || host::evt::QueryReportOf(query.get(), report));
     return ids;
   }
 
@@ -137,6 +122,25 @@ TEST_F(FileChunks, DamageIsReportedAndPassedOver) {
   EXPECT_GT(ids.size(), 0u);
   ASSERT_FALSE(report.diagnostics.empty());
   EXPECT_NE(report.diagnostics[0].find("truncated"), std::string::npos) << report.diagnostics[0];
+}
+
+TEST_F(FileChunks, AnExportReportsWhatItCouldNotCarry) {
+  std::vector<uint8_t> bytes = ManyChunks(600);
+  bytes.resize(kHeader + kChunk + kChunk / 2);
+  host::evt::QueryReport read;
+  const size_t readable = QueryIds(Write("cut.evtx", bytes), &read).size();
+  auto exportTo = [&](const char* from, const char* to) {
+    return EvtExportLog(nullptr, host::WindowsPathOf((dir_ / from).string()).c_str(), nullptr,
+                        host::WindowsPathOf((dir_ / to).string()).c_str(), EvtExportLogFilePath);
+  };
+  ASSERT_TRUE(exportTo("cut.evtx", "out.evtx"));
+  const host::evt::QueryReport exported = host::evt::LastExportReport();
+  EXPECT_EQ(exported.diagnostics, read.diagnostics);
+  EXPECT_EQ(exported.skipped, read.skipped);
+  EXPECT_GT(exported.skipped, 0u);
+  EXPECT_EQ(formats::ReadEvtxFile((dir_ / "out.evtx").string()).records.size(), readable);
+  ASSERT_TRUE(exportTo("out.evtx", "again.evtx"));
+  EXPECT_TRUE(host::evt::LastExportReport().diagnostics.empty()) << "a sound source";
 }
 
 TEST_F(FileChunks, AnAppendWritesTheNewestChunksEndAndTheHeaders) {
@@ -212,21 +216,14 @@ TEST_F(FileChunks, AFileLargerThanTheAddressSpaceLimitIsRead) {
   std::vector<uint8_t> chunkBytes = ManyChunks(600);
   size_t chunks = (chunkBytes.size() - kHeader) / kChunk;
   size_t copies = 1200 / chunks + 1;  // over 75 MiB
-  // The same chunks again and again, their record ids moved on each time.
+  // The same chunks again and again: chunk headers say where the records
+  // stand; the copies keep their records' own ids (counts go by the headers).
   std::string path = (dir_ / "large.evtx").string();
   {
     std::ofstream out(path, std::ios::binary);
-    std::vector<uint8_t> header(chunkBytes.begin(), chunkBytes.begin() + kHeader);
-    out.write(reinterpret_cast<const char*>(header.data()), kHeader);
-    for (size_t copy = 0; copy < copies; ++copy) {
-      for (size_t c = 0; c < chunks; ++c) {
-        // Chunk headers say where the records stand; the copies keep their
-        // records' own ids (the reader goes by the headers for counts).
-        std::vector<uint8_t> chunk(chunkBytes.begin() + kHeader + c * kChunk,
-                                   chunkBytes.begin() + kHeader + (c + 1) * kChunk);
-        out.write(reinterpret_cast<const char*>(chunk.data()), kChunk);
-      }
-    }
+    out.write(reinterpret_cast<const char*>(chunkBytes.data()), kHeader);
+    for (size_t copy = 0; copy < copies; ++copy)
+      out.write(reinterpret_cast<const char*>(chunkBytes.data() + kHeader), chunks * kChunk);
   }
   uint64_t expected = 600u * copies;
   std::u16string windows = host::WindowsPathOf(path);

@@ -1,5 +1,6 @@
 // Channels of a machine folder: log files described by the registry export.
 #include <fstream>
+#include <tuple>
 
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_writer.h"
@@ -50,21 +51,18 @@ TEST_F(MachineChannelsTest, LogFilesAndRegistryMakeTheChannels) {
 
   host::Lock lock;
   auto& service = host::EventLogOf(Local());
-  EXPECT_EQ(service.ChannelNames(), (std::vector<std::u16string>{u"Application", u"Microsoft-Windows-Test/Debug",
-                                                                 u"Microsoft-Windows-Test/Operational"}));
-  auto* app = service.FindChannel(u"Application");
-  EXPECT_TRUE(app->config.classic);
-  EXPECT_EQ(app->config.maxSize, 0x01400000u);
-  EXPECT_EQ(app->RecordCount(), 1u);
-  auto* test = service.FindChannel(u"Microsoft-Windows-Test/Operational");
-  EXPECT_FALSE(test->config.classic);
-  EXPECT_EQ(test->config.type, 1u);
-  EXPECT_EQ(test->config.owningPublisher, u"Microsoft-Windows-Test");
-  EXPECT_EQ(test->RecordCount(), 3u);
-  EXPECT_EQ(test->nextRecordId, 13u);
-  auto* debug = service.FindChannel(u"Microsoft-Windows-Test/Debug");
-  EXPECT_FALSE(debug->config.enabled);
-  EXPECT_EQ(debug->RecordCount(), 0u);
+  // Name, classic, maximum size, type, owning publisher, enabled, records, next record id.
+  std::vector<std::tuple<std::u16string, bool, uint64_t, uint32_t, std::u16string, bool, uint64_t, uint64_t>> got;
+  for (const std::u16string& name : service.ChannelNames()) {
+    auto* c = service.FindChannel(name);
+    got.emplace_back(name, c->config.classic, c->config.maxSize, c->config.type, c->config.owningPublisher,
+                     c->config.enabled, c->RecordCount(), c->nextRecordId);
+  }
+  EXPECT_EQ(got, (decltype(got){
+                     {u"Application", true, 0x01400000, 0, u"", true, 1, 11},
+                     {u"Microsoft-Windows-Test/Debug", false, 1052672, 3, u"", false, 0, 1},
+                     {u"Microsoft-Windows-Test/Operational", false, 1052672, 1, u"Microsoft-Windows-Test", true, 3, 13},
+                 }));
   auto* publisher = service.FindPublisher(u"Microsoft-Windows-Test");
   ASSERT_NE(publisher, nullptr);
   ASSERT_EQ(publisher->channels.size(), 1u);

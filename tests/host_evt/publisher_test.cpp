@@ -4,6 +4,7 @@
 
 #include "tests/host_evt/wevt_fixture.h"
 #include "tests/support/evt_values.h"
+#include "tests/support/last_error.h"
 
 namespace wevttest {
 namespace {
@@ -62,8 +63,8 @@ TEST_F(PublisherTest, FormatMessageInsertsAndItsErrors) {
   EXPECT_EQ(Format(0xB0009999u, {}, &text), static_cast<DWORD>(ERROR_EVT_MESSAGE_NOT_FOUND));
   EXPECT_EQ(Format(1000u, {}, &text, 0x0407), static_cast<DWORD>(ERROR_EVT_MESSAGE_NOT_FOUND));
 
-  EXPECT_EQ(EvtOpenPublisherMetadata(nullptr, u"Nobody", nullptr, 0, 0), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_PUBLISHER_METADATA_NOT_FOUND));
+  EXPECT_EQ(testsupport::ErrorOf(EvtOpenPublisherMetadata(nullptr, u"Nobody", nullptr, 0, 0)),
+            static_cast<DWORD>(ERROR_EVT_PUBLISHER_METADATA_NOT_FOUND));
 }
 
 TEST_F(PublisherTest, EventMetadataEnumerationFindsTheMessageId) {

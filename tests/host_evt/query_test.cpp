@@ -4,38 +4,14 @@
 #include "platform/formats/evtx_writer.h"
 #include "platform/host/files/paths.h"
 #include "tests/host_evt/wevt_fixture.h"
+#include "tests/support/last_error.h"
 
 namespace wevttest {
 namespace {
 
-uint64_t RecordIdOf(EVT_HANDLE event) {
-  Handle context(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem));
-  std::vector<ULONGLONG> buffer(512);
-  DWORD used = 0, count = 0;
-  EXPECT_TRUE(EvtRender(context.get(), event, EvtRenderEventValues, 4096, buffer.data(), &used, &count));
-  auto* values = reinterpret_cast<EVT_VARIANT*>(buffer.data());
-  EXPECT_EQ(values[EvtSystemEventRecordId].Type, static_cast<DWORD>(EvtVarTypeUInt64));
-  return values[EvtSystemEventRecordId].UInt64Val;
-}
-
-// Reads the next `n` (at most) events and returns their record ids.
-std::vector<uint64_t> Next(EVT_HANDLE query, DWORD n, DWORD* error = nullptr) {
-  std::vector<EVT_HANDLE> events(n);
-  DWORD returned = 99;
-  std::vector<uint64_t> ids;
-  if (!EvtNext(query, n, events.data(), INFINITE, 0, &returned)) {
-    if (error) *error = GetLastError();
-    EXPECT_EQ(returned, 0u);
-    return ids;
-  }
-  for (DWORD i = 0; i < returned; ++i) {
-    ids.push_back(RecordIdOf(events[i]));
-    EvtClose(events[i]);
-  }
-  return ids;
-}
-
 using QueryTest = WevtTest;
+using testsupport::ErrorOf;
+using Ids = std::vector<uint64_t>;
 
 TEST_F(QueryTest, BatchOfHundredThenTheHundredAndFirstInASecondCall) {
   AddChannelWithEvents(u"Application", 101);
@@ -45,9 +21,7 @@ TEST_F(QueryTest, BatchOfHundredThenTheHundredAndFirstInASecondCall) {
   ASSERT_EQ(first.size(), 100u);
   EXPECT_EQ(first.front(), 1u);
   EXPECT_EQ(first.back(), 100u);
-  auto second = Next(query.get(), 100);
-  ASSERT_EQ(second.size(), 1u);
-  EXPECT_EQ(second[0], 101u);
+  EXPECT_EQ(Next(query.get(), 100), Ids{101});
   DWORD error = 0;
   EXPECT_TRUE(Next(query.get(), 100, &error).empty());
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
@@ -58,7 +32,7 @@ TEST_F(QueryTest, LiveQuerySeesLaterEventsAndAClearMakesItStale) {
   Handle query(EvtQuery(nullptr, u"Application", u"*", EvtQueryChannelPath));
   EXPECT_EQ(Next(query.get(), 10).size(), 2u);
   host::AppendEvent(Local(), u"Application", Spec(7));
-  EXPECT_EQ(Next(query.get(), 10), std::vector<uint64_t>{3});
+  EXPECT_EQ(Next(query.get(), 10), Ids{3});
   host::Lock lock;
   auto& service = host::EventLogOf(Local());
   ASSERT_EQ(service.Clear(*service.FindChannel(u"Application")), 0u);
@@ -67,38 +41,41 @@ TEST_F(QueryTest, LiveQuerySeesLaterEventsAndAClearMakesItStale) {
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_EVT_QUERY_RESULT_STALE));
 }
 
+// Each row seeks, then reads `read` events; relative to current counts from
+// the first event of the last batch, so a reader that used one event of a
+// batch lands on the event it asks for.
 TEST_F(QueryTest, SeekFromFirstLastAndCurrent) {
-  AddChannelWithEvents(u"System", 10, 0x100000005ULL);  // 64-bit ids that do not start at 1
+  const uint64_t first = 0x100000005ULL;  // 64-bit ids that do not start at 1
+  AddChannelWithEvents(u"System", 10, first);
   Handle query(EvtQuery(nullptr, u"System", nullptr, EvtQueryChannelPath));
-  const uint64_t first = 0x100000005ULL;
-
-  ASSERT_TRUE(EvtSeek(query.get(), 3, nullptr, 0, EvtSeekRelativeToFirst));
-  EXPECT_EQ(Next(query.get(), 1), std::vector<uint64_t>{first + 3});
-  ASSERT_TRUE(EvtSeek(query.get(), 0, nullptr, 0, EvtSeekRelativeToLast));
-  EXPECT_EQ(Next(query.get(), 5), std::vector<uint64_t>{first + 9});
-  ASSERT_TRUE(EvtSeek(query.get(), -2, nullptr, 0, EvtSeekRelativeToLast));
-  EXPECT_EQ(Next(query.get(), 1), std::vector<uint64_t>{first + 7});
-
-  // Relative to current counts from the first event of the last batch, so a
-  // reader that used one event of a batch lands on the event it asks for.
-  ASSERT_TRUE(EvtSeek(query.get(), 0, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict));
-  ASSERT_EQ(Next(query.get(), 5).size(), 5u);
-  ASSERT_TRUE(EvtSeek(query.get(), 4, nullptr, 0, EvtSeekRelativeToCurrent));
-  EXPECT_EQ(Next(query.get(), 1), std::vector<uint64_t>{first + 5});
+  const struct {
+    LONGLONG position;
+    DWORD flags, read;
+    Ids ids;
+  } steps[] = {
+      {3, EvtSeekRelativeToFirst, 1, {first + 3}},
+      {0, EvtSeekRelativeToLast, 5, {first + 9}},
+      {-2, EvtSeekRelativeToLast, 1, {first + 7}},
+      {0, EvtSeekRelativeToFirst | EvtSeekStrict, 5, {first, first + 1, first + 2, first + 3, first + 4}},
+      {4, EvtSeekRelativeToCurrent, 1, {first + 5}},
+  };
+  for (const auto& s : steps) {
+    ASSERT_TRUE(EvtSeek(query.get(), s.position, nullptr, 0, s.flags)) << s.position;
+    EXPECT_EQ(Next(query.get(), s.read), s.ids) << s.position;
+  }
 }
 
 TEST_F(QueryTest, SeekPastTheEndFailsWhenStrictAndStopsAtTheLastOtherwise) {
   AddChannelWithEvents(u"System", 4);
   Handle query(EvtQuery(nullptr, u"System", nullptr, EvtQueryChannelPath));
-  EXPECT_FALSE(EvtSeek(query.get(), 4, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_FOUND));
+  EXPECT_EQ(ErrorOf(EvtSeek(query.get(), 4, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict)),
+            static_cast<DWORD>(ERROR_NOT_FOUND));
   EXPECT_FALSE(EvtSeek(query.get(), -1, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict));
   // A failed seek leaves the position alone.
-  EXPECT_EQ(Next(query.get(), 1), std::vector<uint64_t>{1});
+  EXPECT_EQ(Next(query.get(), 1), Ids{1});
   ASSERT_TRUE(EvtSeek(query.get(), 100, nullptr, 0, EvtSeekRelativeToCurrent));
-  EXPECT_EQ(Next(query.get(), 10), std::vector<uint64_t>{4});
-  EXPECT_FALSE(EvtSeek(query.get(), 0, nullptr, 0, 0));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(Next(query.get(), 10), Ids{4});
+  EXPECT_EQ(ErrorOf(EvtSeek(query.get(), 0, nullptr, 0, 0)), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST_F(QueryTest, EmptyChannelRewindsAndEndsAtOnce) {
@@ -106,15 +83,13 @@ TEST_F(QueryTest, EmptyChannelRewindsAndEndsAtOnce) {
   Handle query(EvtQuery(nullptr, u"Empty", nullptr, EvtQueryChannelPath));
   EXPECT_TRUE(EvtSeek(query.get(), 0, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict));
   EXPECT_TRUE(EvtSeek(query.get(), 0, nullptr, 0, EvtSeekRelativeToLast));
-  DWORD error = 0;
-  EXPECT_TRUE(Next(query.get(), 100, &error).empty());
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  EXPECT_EQ(AllIds(query.get()), Ids{});
 }
 
 TEST_F(QueryTest, ReverseDirectionReadsNewestFirst) {
   AddChannelWithEvents(u"Application", 3);
   Handle query(EvtQuery(nullptr, u"Application", nullptr, EvtQueryChannelPath | EvtQueryReverseDirection));
-  EXPECT_EQ(Next(query.get(), 10), (std::vector<uint64_t>{3, 2, 1}));
+  EXPECT_EQ(Next(query.get(), 10), (Ids{3, 2, 1}));
 }
 
 TEST_F(QueryTest, FullLogOverwritesOldestAndAReaderBehindIsStale) {
@@ -141,12 +116,8 @@ TEST_F(QueryTest, FullLogWithRetentionRefusesEvents) {
   c.maxSize = 4096 + 65536;
   c.retention = true;
   host::AddChannel(Local(), c);
-  uint64_t last = 1;
   int written = 0;
-  while (last != 0 && written < 5000) {
-    last = host::AppendEvent(Local(), u"Kept", Spec(1));
-    written += last != 0;
-  }
+  while (written < 5000 && host::AppendEvent(Local(), u"Kept", Spec(1)) != 0) ++written;
   EXPECT_LT(written, 5000);
   host::Lock lock;
   EXPECT_EQ(host::EventLogOf(Local()).FindChannel(u"Kept")->Log()->records.front()->recordId, 1u);
@@ -158,15 +129,15 @@ TEST_F(QueryTest, FileQueryAndFailures) {
   ASSERT_TRUE(formats::WriteEvtxFile(file, Records(3, 40), error)) << error;
   Handle query(EvtQuery(nullptr, host::WindowsPathOf(file).c_str(), nullptr, EvtQueryFilePath));
   ASSERT_TRUE(query);
-  EXPECT_EQ(Next(query.get(), 10), (std::vector<uint64_t>{40, 41, 42}));
+  EXPECT_EQ(Next(query.get(), 10), (Ids{40, 41, 42}));
 
-  EXPECT_EQ(EvtQuery(nullptr, u"NoSuchChannel", nullptr, EvtQueryChannelPath), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
-  EXPECT_EQ(EvtQuery(nullptr, host::WindowsPathOf((dir_ / "none.evtx").string()).c_str(), nullptr, EvtQueryFilePath),
-            nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(EvtQuery(nullptr, u"Application", u"*[System[EventID=4]]", EvtQueryChannelPath), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_INVALID_QUERY));
+  EXPECT_EQ(ErrorOf(EvtQuery(nullptr, u"NoSuchChannel", nullptr, EvtQueryChannelPath)),
+            static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
+  EXPECT_EQ(
+      ErrorOf(EvtQuery(nullptr, host::WindowsPathOf((dir_ / "none.evtx").string()).c_str(), nullptr, EvtQueryFilePath)),
+      static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(ErrorOf(EvtQuery(nullptr, u"Application", u"*[System[EventID=4]]", EvtQueryChannelPath)),
+            static_cast<DWORD>(ERROR_EVT_INVALID_QUERY));
 }
 
 TEST_F(QueryTest, RemoteSessionsAndUnreachableComputers) {
@@ -175,7 +146,7 @@ TEST_F(QueryTest, RemoteSessionsAndUnreachableComputers) {
   c.name = u"Security";
   host::AddChannel(remote, c);
   host::AppendEvent(remote, u"Security", Spec(4624));
-  WCHAR server[] = u"server2";
+  WCHAR server[] = u"server2", unknown[] = u"NOSUCHHOST";
   EVT_RPC_LOGIN login{server, nullptr, nullptr, nullptr, EvtRpcLoginAuthDefault};
   Handle session(EvtOpenSession(EvtRpcLogin, &login, 0, 0));
   ASSERT_TRUE(session);
@@ -184,14 +155,11 @@ TEST_F(QueryTest, RemoteSessionsAndUnreachableComputers) {
     EXPECT_EQ(Next(query.get(), 10).size(), 1u);
   }
   remote.SetReachable(false);
-  EXPECT_EQ(EvtQuery(session.get(), u"Security", nullptr, EvtQueryChannelPath), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
-  EXPECT_EQ(EvtOpenSession(EvtRpcLogin, &login, 0, 0), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
-  WCHAR unknown[] = u"NOSUCHHOST";
+  EXPECT_EQ(ErrorOf(EvtQuery(session.get(), u"Security", nullptr, EvtQueryChannelPath)),
+            static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(ErrorOf(EvtOpenSession(EvtRpcLogin, &login, 0, 0)), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
   login.Server = unknown;
-  EXPECT_EQ(EvtOpenSession(EvtRpcLogin, &login, 0, 0), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(ErrorOf(EvtOpenSession(EvtRpcLogin, &login, 0, 0)), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
 }
 
 TEST_F(QueryTest, InjectedFaultsAndClosedHandles) {
@@ -204,12 +172,10 @@ TEST_F(QueryTest, InjectedFaultsAndClosedHandles) {
   EXPECT_EQ(Next(query.get(), 10).size(), 2u);
   EVT_HANDLE closed = EvtQuery(nullptr, u"Application", nullptr, EvtQueryChannelPath);
   ASSERT_TRUE(EvtClose(closed));
-  EXPECT_FALSE(EvtClose(closed));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(ErrorOf(EvtClose(closed)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EVT_HANDLE events[1];
   DWORD returned = 0;
-  EXPECT_FALSE(EvtNext(closed, 1, events, INFINITE, 0, &returned));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(ErrorOf(EvtNext(closed, 1, events, INFINITE, 0, &returned)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 }  // namespace

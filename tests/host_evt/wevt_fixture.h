@@ -44,6 +44,59 @@ inline std::vector<formats::EvtxRecord> Records(uint16_t count, uint64_t firstId
   return records;
 }
 
+// The values of `event` rendered in `context` (EvtRenderContextSystem or
+// EvtRenderContextUser), in a buffer of 8-byte units, and how many.
+inline std::vector<ULONGLONG> RenderedValues(EVT_HANDLE event, DWORD context = EvtRenderContextSystem,
+                                             DWORD* values = nullptr) {
+  Handle renderContext(EvtCreateRenderContext(0, nullptr, context));
+  std::vector<ULONGLONG> buffer(512);
+  DWORD used = 0, ignored = 0;
+  DWORD& count = values ? *values : ignored;
+  if (!EvtRender(renderContext.get(), event, EvtRenderEventValues, 4096, buffer.data(), &used, &count)) {
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    buffer.resize(used / 8 + 1);
+    EXPECT_TRUE(EvtRender(renderContext.get(), event, EvtRenderEventValues, used, buffer.data(), &used, &count));
+  }
+  return buffer;
+}
+
+inline const EVT_VARIANT* Variants(const std::vector<ULONGLONG>& buffer) {
+  return reinterpret_cast<const EVT_VARIANT*>(buffer.data());
+}
+
+inline uint64_t RecordIdOf(EVT_HANDLE event) {
+  const EVT_VARIANT& id = Variants(RenderedValues(event))[EvtSystemEventRecordId];
+  EXPECT_EQ(id.Type, static_cast<DWORD>(EvtVarTypeUInt64));
+  return id.UInt64Val;
+}
+
+// The record ids of the next `n` (at most) events of the query; the error
+// when EvtNext fails.
+inline std::vector<uint64_t> Next(EVT_HANDLE query, DWORD n, DWORD* error = nullptr) {
+  std::vector<EVT_HANDLE> events(n);
+  DWORD returned = 99;
+  std::vector<uint64_t> ids;
+  if (!EvtNext(query, n, events.data(), INFINITE, 0, &returned)) {
+    if (error) *error = GetLastError();
+    EXPECT_EQ(returned, 0u);
+    return ids;
+  }
+  for (DWORD i = 0; i < returned; ++i) {
+    ids.push_back(RecordIdOf(events[i]));
+    EvtClose(events[i]);
+  }
+  return ids;
+}
+
+// The record ids of every event the query hands out, in its order.
+inline std::vector<uint64_t> AllIds(EVT_HANDLE query) {
+  std::vector<uint64_t> ids, batch;
+  DWORD error = 0;
+  while (!(batch = Next(query, 16, &error)).empty()) ids.insert(ids.end(), batch.begin(), batch.end());
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  return ids;
+}
+
 class WevtTest : public testsupport::FreshHost {
  protected:
   void SetUp() override {

@@ -7,6 +7,7 @@
 #include "platform/api/kernel.h"
 #include "platform/host/faults/faults.h"
 #include "tests/support/file_text.h"
+#include "tests/support/last_error.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -17,19 +18,14 @@ void WriteText(const std::string& path, const std::string& text) { std::ofstream
 TEST(Files, DirectoryCreationErrors) {
   TempDir dir;
   EXPECT_TRUE(CreateDirectoryW(dir.Wide("/a").c_str(), nullptr));
-  EXPECT_FALSE(CreateDirectoryW(dir.Wide("/a").c_str(), nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  EXPECT_FALSE(CreateDirectoryW(dir.Wide("/missing/b").c_str(), nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_LAST_ERROR(CreateDirectoryW(dir.Wide("/a").c_str(), nullptr), FALSE, ERROR_ALREADY_EXISTS);
+  EXPECT_LAST_ERROR(CreateDirectoryW(dir.Wide("/missing/b").c_str(), nullptr), FALSE, ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(GetFileAttributesW(dir.Wide("/a").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-  EXPECT_EQ(GetFileAttributesW(dir.Wide("/a/none").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(GetFileAttributesW(dir.Wide("/none/none").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_LAST_ERROR(GetFileAttributesW(dir.Wide("/a/none").c_str()), INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(GetFileAttributesW(dir.Wide("/none/none").c_str()), INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND);
   WriteText(dir.path() + "/a/f", "x");
-  EXPECT_FALSE(RemoveDirectoryW(dir.Wide("/a").c_str()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
+  EXPECT_LAST_ERROR(RemoveDirectoryW(dir.Wide("/a").c_str()), FALSE, ERROR_DIR_NOT_EMPTY);
 }
 
 TEST(Files, FindWithWildcards) {
@@ -50,22 +46,18 @@ TEST(Files, FindWithWildcards) {
   for (names.insert(data.cFileName); FindNextFileW(find, &data);) names.insert(data.cFileName);
   FindClose(find);
   EXPECT_EQ(names, (std::set<std::u16string>{u"App_1.evt", u"app_22.EVT", u"System.evtx"}));
-  EXPECT_EQ(FindFirstFileW(dir.Wide("/*.log").c_str(), &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(FindFirstFileW(dir.Wide("/nodir/*").c_str(), &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_LAST_ERROR(FindFirstFileW(dir.Wide("/*.log").c_str(), &data), INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(FindFirstFileW(dir.Wide("/nodir/*").c_str(), &data), INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND);
 }
 
 TEST(Files, MoveReplacesOnlyWhenAsked) {
   TempDir dir;
   WriteText(dir.path() + "/a", "new");
   WriteText(dir.path() + "/b", "old");
-  EXPECT_FALSE(MoveFileW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_LAST_ERROR(MoveFileW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str()), FALSE, ERROR_ALREADY_EXISTS);
   EXPECT_TRUE(MoveFileExW(dir.Wide("/a").c_str(), dir.Wide("/b").c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/b"), "new");
-  EXPECT_FALSE(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/b").c_str(), TRUE));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_LAST_ERROR(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/b").c_str(), TRUE), FALSE, ERROR_FILE_EXISTS);
   EXPECT_TRUE(CopyFileW(dir.Wide("/b").c_str(), dir.Wide("/c").c_str(), TRUE));
   EXPECT_EQ(testsupport::ReadFileText(dir.path() + "/c"), "new");
   EXPECT_EQ(_wrename(dir.Wide("/c").c_str(), dir.Wide("/b").c_str()), -1);
@@ -91,8 +83,7 @@ TEST(Files, HandleReadWriteSeekAndDispositions) {
   ASSERT_TRUE(ReadFile(h, buffer, 8, &n, nullptr));  // end of file: success, nothing read
   EXPECT_EQ(n, 0u);
   to.QuadPart = -1;
-  EXPECT_FALSE(SetFilePointerEx(h, to, nullptr, FILE_BEGIN));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+  EXPECT_LAST_ERROR(SetFilePointerEx(h, to, nullptr, FILE_BEGIN), FALSE, ERROR_NEGATIVE_SEEK);
   LARGE_INTEGER size{};
   ASSERT_TRUE(GetFileSizeEx(h, &size));
   EXPECT_EQ(size.QuadPart, 10);
@@ -102,11 +93,10 @@ TEST(Files, HandleReadWriteSeekAndDispositions) {
       INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(CloseHandle(h));
-  EXPECT_FALSE(CloseHandle(h));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_LAST_ERROR(CloseHandle(h), FALSE, ERROR_INVALID_HANDLE);
 
-  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_LAST_ERROR(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE,
+                    ERROR_FILE_EXISTS);
   h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
@@ -123,8 +113,7 @@ TEST(Files, InjectedWriteFaultIsReported) {
   host::InjectFault("WriteFile", 2, ERROR_DISK_FULL);
   DWORD n;
   EXPECT_TRUE(WriteFile(h, "a", 1, &n, nullptr));
-  EXPECT_FALSE(WriteFile(h, "b", 1, &n, nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_LAST_ERROR(WriteFile(h, "b", 1, &n, nullptr), FALSE, ERROR_DISK_FULL);
   host::ClearFaults();
   CloseHandle(h);
 }

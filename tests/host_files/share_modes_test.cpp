@@ -9,6 +9,7 @@
 
 #include "platform/api/kernel.h"
 #include "tests/support/child_process.h"
+#include "tests/support/last_error.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -38,11 +39,9 @@ TEST(ShareModes, DenyWriteHoldsAgainstAnotherProcess) {
   EXPECT_EQ(testsupport::RunChild("OpenForWriting", {path}), 1);
   EXPECT_EQ(testsupport::RunChild("OpenForReading", {path}), 0);
   // Within this process too; a refused "w" open must not empty the file.
-  EXPECT_EQ(TryOpen(path, u"w"), 1);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_LAST_ERROR(TryOpen(path, u"w"), 1, ERROR_SHARING_VIOLATION);
   EXPECT_EQ(TryOpen(path, u"rb"), 0);
-  EXPECT_FALSE(DeleteFileW(Wide(path).c_str()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_LAST_ERROR(DeleteFileW(Wide(path).c_str()), FALSE, ERROR_SHARING_VIOLATION);
   fclose(held);
   EXPECT_EQ(testsupport::RunChild("OpenForWriting", {path}), 0);
   FILE* f = _wfopen(Wide(path).c_str(), u"rb");

@@ -8,6 +8,7 @@
 #include "platform/api/kernel.h"
 #include "platform/host/host.h"
 #include "platform/host/machine/system_version.h"
+#include "tests/support/last_error.h"
 
 namespace {
 
@@ -21,8 +22,7 @@ TEST(Identity, ExecutablePathIsShownThroughTheZDrive) {
   EXPECT_NE(text.find(u"test_host_kernel"), std::u16string::npos);
 
   char16_t small[4];
-  EXPECT_EQ(GetModuleFileNameW(nullptr, small, 4), 4u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_LAST_ERROR(GetModuleFileNameW(nullptr, small, 4), 4u, ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(small[3], 0);
 }
 
@@ -39,8 +39,7 @@ TEST(Identity, ComputerNameSizeProtocol) {
   host::Host::Get().Reset();
   DWORD size = 3;
   char16_t name[16];
-  EXPECT_FALSE(GetComputerNameW(name, &size));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUFFER_OVERFLOW));
+  EXPECT_LAST_ERROR(GetComputerNameW(name, &size), FALSE, ERROR_BUFFER_OVERFLOW);
   EXPECT_EQ(size, 13u);  // "WORKSTATION1" and its null
   EXPECT_TRUE(GetComputerNameW(name, &size));
   EXPECT_EQ(size, 12u);
@@ -82,8 +81,7 @@ TEST(Environment, SetGetAndDelete) {
   EXPECT_EQ(GetEnvironmentVariableW(u"FEATURE", buffer, 2), 3u);  // size needed, with the null
   EXPECT_EQ(GetEnvironmentVariableW(u"FEATURE", buffer, 8), 2u);
   ASSERT_TRUE(SetEnvironmentVariableW(u"feature", nullptr));
-  EXPECT_EQ(GetEnvironmentVariableW(u"Feature", buffer, 8), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
+  EXPECT_LAST_ERROR(GetEnvironmentVariableW(u"Feature", buffer, 8), 0u, ERROR_ENVVAR_NOT_FOUND);
   char16_t temp[MAX_PATH];
   EXPECT_EQ(GetTempPathW(MAX_PATH, temp), 16u);
   EXPECT_EQ(std::u16string(temp), u"C:\\Windows\\Temp\\");

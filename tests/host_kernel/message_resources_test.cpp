@@ -10,6 +10,7 @@
 #include "platform/host/modules/module_table.h"
 #include "tests/support/file_text.h"
 #include "tests/support/fresh_host.h"
+#include "tests/support/last_error.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -113,12 +114,10 @@ TEST_F(MessageResources, HandlesAndFilesThatAreNotMessageModules) {
   testsupport::TempDir dir;
   WriteAll(dir.path() + "/text.dll", {'h', 'e', 'l', 'l', 'o'}, 5);
   SetLastError(0);
-  EXPECT_EQ(Load(dir.path() + "/text.dll"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
-  EXPECT_EQ(Load(dir.path() + "/missing.dll"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(LoadLibraryExW(u"\\\\NOSUCH\\ADMIN$\\System32\\x.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_NETPATH));
+  EXPECT_LAST_ERROR(Load(dir.path() + "/text.dll"), nullptr, ERROR_BAD_EXE_FORMAT);
+  EXPECT_LAST_ERROR(Load(dir.path() + "/missing.dll"), nullptr, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(LoadLibraryExW(u"\\\\NOSUCH\\ADMIN$\\System32\\x.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr,
+                    ERROR_BAD_NETPATH);
   UINT before = SetErrorMode(SEM_FAILCRITICALERRORS);
   EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_FAILCRITICALERRORS));
 }

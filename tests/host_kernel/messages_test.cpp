@@ -8,56 +8,29 @@
 
 namespace {
 
-std::u16string SystemText(DWORD code, DWORD flags = FORMAT_MESSAGE_IGNORE_INSERTS) {
-  LPWSTR text = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | flags, nullptr, code, 0,
-                           reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  if (n == 0) return u"<failed>";
-  std::u16string result(text, n);
-  LocalFree(text);
-  return result;
+const DWORD kSystem = FORMAT_MESSAGE_FROM_SYSTEM, kModule = FORMAT_MESSAGE_FROM_HMODULE,
+            kString = FORMAT_MESSAGE_FROM_STRING, kIgnore = FORMAT_MESSAGE_IGNORE_INSERTS,
+            kArray = FORMAT_MESSAGE_ARGUMENT_ARRAY, kAllocate = FORMAT_MESSAGE_ALLOCATE_BUFFER;
+
+std::u16string Error(DWORD code) {
+  std::string n = std::to_string(code);
+  return u"<error " + std::u16string(n.begin(), n.end()) + u">";
 }
 
-TEST(SystemMessages, TextsEndInCrLfAsWindowsWritesThem) {
-  EXPECT_EQ(SystemText(5), u"Access is denied.\r\n");
-  EXPECT_EQ(SystemText(2), u"The system cannot find the file specified.\r\n");
-  EXPECT_EQ(SystemText(1503), u"The event log file has changed between read operations.\r\n");
-  EXPECT_EQ(SystemText(1722), u"The RPC server is unavailable.\r\n");
-  EXPECT_EQ(SystemText(15029), u"The substitution string for insert index (%1) could not be found.\r\n");
-  EXPECT_EQ(SystemText(0x80070005u), u"Access is denied.\r\n");  // HRESULT_FROM_WIN32(5)
-  EXPECT_EQ(SystemText(0x80004005u), u"Unspecified error\r\n");
-}
-
-TEST(SystemMessages, UnknownCodeFailsWithMessageNotFound) {
-  char16_t buffer[64];
-  SetLastError(0);
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 0x20000001, 0, buffer,
-                           64, nullptr),
-            0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, MAKELANGID(0x07, 1), buffer, 64, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_LANG_NOT_FOUND));
-}
-
-TEST(SystemMessages, CallerBufferProtocol) {
-  char16_t small[10];
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, small, 10, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  char16_t exact[20];  // 17 characters, CR LF and the null
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, exact, 20, nullptr), 19u);
-  EXPECT_EQ(std::u16string(exact), u"Access is denied.\r\n");
-}
-
-TEST(SystemMessages, InsertsExpandUnlessIgnored) {
-  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(u"abc"), 42};
-  char16_t out[64];
-  const char16_t* format = u"%1 has %2!d! items%n100%% done%0 hidden";
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, format, 0, 0, out, 64,
-                           reinterpret_cast<va_list*>(args));
-  ASSERT_GT(n, 0u);
-  EXPECT_EQ(std::u16string(out), u"abc has 42 items\r\n100% done");
-  n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, format, 0, 0, out, 64, nullptr);
-  EXPECT_EQ(std::u16string(out), u"%1 has %2!d! items\r\n100% done");
+// What FormatMessageW gives into a buffer of `size` characters (or one it
+// allocates): the text, its length as returned, or "<error N>".
+std::u16string Format(DWORD flags, DWORD id, DWORD size = 128, DWORD language = 0, const DWORD_PTR* args = nullptr,
+                      const char16_t* source = nullptr) {
+  char16_t buffer[128] = {};
+  LPWSTR allocated = nullptr;
+  LPWSTR out = flags & kAllocate ? reinterpret_cast<LPWSTR>(&allocated) : buffer;
+  DWORD n =
+      FormatMessageW(flags, source, id, language, out, size, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args)));
+  if (n == 0) return Error(GetLastError());
+  std::u16string text(allocated ? allocated : buffer, n);
+  if (!allocated && buffer[n] != 0) return u"<no null after the text>";
+  LocalFree(allocated);
+  return text;
 }
 
 DWORD FakeModuleLookup(HMODULE, DWORD id, DWORD, std::u16string* text) {
@@ -66,30 +39,52 @@ DWORD FakeModuleLookup(HMODULE, DWORD id, DWORD, std::u16string* text) {
   return 0;
 }
 
-TEST(SystemMessages, ModuleLookupGoesThroughTheRegisteredHook) {
-  char16_t out[64];
-  host::SetModuleMessageLookup(nullptr);
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 7, 0, out, 64, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
+TEST(SystemMessages, TextsInsertsAndFailures) {
+  const DWORD_PTR counted[] = {reinterpret_cast<DWORD_PTR>(u"abc"), 42};
+  const DWORD_PTR service[] = {reinterpret_cast<DWORD_PTR>(u"Spooler")};
+  const char16_t* format = u"%1 has %2!d! items%n100%% done%0 hidden";
   host::SetModuleMessageLookup(FakeModuleLookup);
-  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(u"Spooler")};
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr, 7, 0, out, 64,
-                           reinterpret_cast<va_list*>(args)),
-            26u);
-  EXPECT_EQ(std::u16string(out), u"Service Spooler started.\r\n");
-  // Not in the module but FROM_SYSTEM as well: the system table answers.
-  EXPECT_GT(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, out, 64, nullptr),
-            0u);
+  struct Case {
+    DWORD flags, id, size, language;
+    const DWORD_PTR* args;
+    const char16_t* source;
+    std::u16string expected;
+  } cases[] = {
+      // System texts end in CR LF as Windows writes them.
+      {kAllocate | kSystem | kIgnore, 5, 0, 0, nullptr, nullptr, u"Access is denied.\r\n"},
+      {kAllocate | kSystem | kIgnore, 2, 0, 0, nullptr, nullptr, u"The system cannot find the file specified.\r\n"},
+      {kAllocate | kSystem | kIgnore, 1503, 0, 0, nullptr, nullptr,
+       u"The event log file has changed between read operations.\r\n"},
+      {kAllocate | kSystem | kIgnore, 1722, 0, 0, nullptr, nullptr, u"The RPC server is unavailable.\r\n"},
+      {kAllocate | kSystem | kIgnore, 15029, 0, 0, nullptr, nullptr,
+       u"The substitution string for insert index (%1) could not be found.\r\n"},
+      {kAllocate | kSystem | kIgnore, 0x80070005u, 0, 0, nullptr, nullptr, u"Access is denied.\r\n"},
+      {kAllocate | kSystem | kIgnore, 0x80004005u, 0, 0, nullptr, nullptr, u"Unspecified error\r\n"},
+      {kSystem | kIgnore, 0x20000001, 64, 0, nullptr, nullptr, Error(ERROR_MR_MID_NOT_FOUND)},
+      {kSystem, 5, 64, MAKELANGID(0x07, 1), nullptr, nullptr, Error(ERROR_RESOURCE_LANG_NOT_FOUND)},
+      // The caller's buffer: 17 characters, CR LF and the null.
+      {kSystem, 5, 10, 0, nullptr, nullptr, Error(ERROR_INSUFFICIENT_BUFFER)},
+      {kSystem, 5, 20, 0, nullptr, nullptr, u"Access is denied.\r\n"},
+      {kString | kArray, 0, 64, 0, counted, format, u"abc has 42 items\r\n100% done"},
+      {kString | kIgnore, 0, 64, 0, nullptr, format, u"%1 has %2!d! items\r\n100% done"},
+      // Module texts come through the registered lookup; FROM_SYSTEM as
+      // well lets the system table answer what the module lacks.
+      {kModule | kArray, 7, 64, 0, service, nullptr, u"Service Spooler started.\r\n"},
+      {kModule | kSystem, 5, 64, 0, nullptr, nullptr, u"Access is denied.\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_EQ(Format(c.flags, c.id, c.size, c.language, c.args, c.source), c.expected);
+  }
   host::SetModuleMessageLookup(nullptr);
+  EXPECT_EQ(Format(kModule, 7), Error(ERROR_RESOURCE_TYPE_NOT_FOUND));
 }
 
 TEST(SystemMessages, InjectedFaultFailsTheCall) {
   host::ClearFaults();
   host::InjectFault("FormatMessageW", 1, ERROR_NOT_ENOUGH_MEMORY);
-  char16_t out[64];
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, out, 64, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-  EXPECT_GT(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, out, 64, nullptr), 0u);
+  EXPECT_EQ(Format(kSystem, 5), Error(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_EQ(Format(kSystem, 5), u"Access is denied.\r\n");
   host::ClearFaults();
 }
 

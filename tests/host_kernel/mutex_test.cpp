@@ -8,6 +8,7 @@
 #include "platform/api/kernel.h"
 #include "platform/host/kernel/debug_output.h"
 #include "tests/support/child_process.h"
+#include "tests/support/last_error.h"
 
 namespace {
 
@@ -60,8 +61,7 @@ TEST(NamedMutex, SameNameSameMutexAndOwnershipRules) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
-  EXPECT_FALSE(ReleaseMutex(b));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_OWNER));
+  EXPECT_LAST_ERROR(ReleaseMutex(b), FALSE, ERROR_NOT_OWNER);
   // Recursive ownership through either handle.
   EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_OBJECT_0);
@@ -81,8 +81,7 @@ TEST(NamedMutex, SameNameSameMutexAndOwnershipRules) {
   EXPECT_EQ(other, WAIT_OBJECT_0);
   CloseHandle(a);
   CloseHandle(b);
-  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_LAST_ERROR(WaitForSingleObject(a, 0), WAIT_FAILED, ERROR_INVALID_HANDLE);
 }
 
 TEST(DebugOutput, TextsAreKeptForTests) {

@@ -4,6 +4,7 @@
 
 #include "platform/api/kernel.h"
 #include "platform/api/utf.h"
+#include "tests/support/last_error.h"
 
 namespace {
 
@@ -35,10 +36,9 @@ TEST(CodePages, SizeQueryThenConvertIncludingTerminator) {
   char16_t wide[5];
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 5), 5);
   EXPECT_EQ(std::u16string(wide), u"caf\u00E9");
-  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 4), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "\xFF", 1, wide, 5), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+  EXPECT_LAST_ERROR(MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 4), 0, ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_LAST_ERROR(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "\xFF", 1, wide, 5), 0,
+                    ERROR_NO_UNICODE_TRANSLATION);
 }
 
 TEST(CodePages, AnsiIsWindows1252) {

@@ -1,17 +1,16 @@
 // The audit policy that LsaQueryInformationPolicy reports comes from the
 // computer's registry value PolAdtEv, in either of the layouts Windows keeps.
+// (A value imported from a machine folder's registry export: tests/cli, the
+// audit command.)
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/api/security.h"
-#include "platform/host/registry/registry_file.h"
 #include "platform/host/registry/registry_model.h"
 #include "platform/host/security/audit_policy.h"
 #include "tests/support/fresh_host.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -112,19 +111,6 @@ TEST_F(AuditPolicyValue, AbsentValueAuditsNothingAndDamagedValueFailsTheQuery) {
     SetValue(data);
     EXPECT_EQ(LsaNtStatusToWinError(Query(&options)), static_cast<ULONG>(ERROR_INVALID_DATA));
   }
-}
-
-TEST_F(AuditPolicyValue, RegistryExportOfAComputerCarriesItsPolicy) {
-  testsupport::TempDir dir;
-  std::ofstream(dir.path() + "/machine.reg")
-      << "Windows Registry Editor Version 5.00\r\n\r\n"
-         "[HKEY_LOCAL_MACHINE\\SECURITY\\Policy\\PolAdtEv]\r\n"
-         "@=hex(0):01,00,00,00,00,00,00,00,03,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,\\\r\n"
-         "  00,00,00,00,00,00,00,00,00,00,00,00,02,00,00,00,09,00,00,00\r\n";
-  ASSERT_EQ(host::ImportRegFile(Local(), dir.path() + "/machine.reg"), 0u);
-  std::vector<ULONG> options;
-  ASSERT_EQ(Query(&options), STATUS_SUCCESS);
-  EXPECT_EQ(options, (std::vector<ULONG>{0, 3, 0, 0, 0, 0, 0, 0, 2}));
 }
 
 }  // namespace

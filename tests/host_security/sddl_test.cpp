@@ -4,6 +4,7 @@
 
 #include "platform/api/kernel.h"
 #include "platform/api/security.h"
+#include "tests/support/last_error.h"
 
 namespace {
 
@@ -85,8 +86,8 @@ TEST(Sddl, MalformedTextFailsWithoutADescriptor) {
     EXPECT_EQ(p.error, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   }
   PSECURITY_DESCRIPTOR sd = nullptr;
-  EXPECT_FALSE(ConvertStringSecurityDescriptorToSecurityDescriptorW(u"D:", 2, &sd, nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_REVISION));
+  EXPECT_LAST_ERROR(ConvertStringSecurityDescriptorToSecurityDescriptorW(u"D:", 2, &sd, nullptr), FALSE,
+                    ERROR_UNKNOWN_REVISION);
 }
 
 TEST(Sddl, AbsoluteDescriptorWithoutDacl) {
@@ -98,8 +99,7 @@ TEST(Sddl, AbsoluteDescriptorWithoutDacl) {
   EXPECT_EQ(sd.Control & SE_DACL_PRESENT, 0);
   ASSERT_TRUE(SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE));  // a NULL DACL: everyone allowed
   EXPECT_EQ(sd.Control & SE_DACL_PRESENT, SE_DACL_PRESENT);
-  EXPECT_FALSE(InitializeSecurityDescriptor(&sd, 2));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_REVISION));
+  EXPECT_LAST_ERROR(InitializeSecurityDescriptor(&sd, 2), FALSE, ERROR_UNKNOWN_REVISION);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/host/security/audit_policy.h"
 #include "platform/host/security/lsa_policy.h"
 #include "tests/support/fresh_host.h"
+#include "tests/support/last_error.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ std::vector<BYTE> SidFrom(const char16_t* text) {
   return bytes;
 }
 
-std::u16string TextOf(std::vector<BYTE>& sid) {
+std::u16string TextOf(std::vector<BYTE> sid) {
   LPWSTR text = nullptr;
   if (!ConvertSidToStringSidW(sid.data(), &text)) return u"<failed>";
   std::u16string result(text);
@@ -30,6 +32,25 @@ std::u16string TextOf(std::vector<BYTE>& sid) {
 }
 
 std::u16string Str(const LSA_UNICODE_STRING& s) { return std::u16string(s.Buffer, s.Length / sizeof(WCHAR)); }
+
+// LsaLookupSids of the SIDs given as text; the lists are freed at the end.
+struct Lookup {
+  Lookup(LSA_HANDLE policy, std::vector<std::u16string> texts) {
+    for (const auto& text : texts) sids.push_back(SidFrom(text.c_str()));
+    std::vector<PSID> pointers;
+    for (auto& sid : sids) pointers.push_back(sid.data());
+    status = LsaLookupSids(policy, static_cast<ULONG>(pointers.size()), pointers.data(), &domains, &names);
+  }
+  ~Lookup() {
+    EXPECT_TRUE(!domains || LsaFreeMemory(domains) == STATUS_SUCCESS);
+    EXPECT_TRUE(!names || LsaFreeMemory(names) == STATUS_SUCCESS);
+  }
+  std::u16string Domain(int i) const { return Str(domains->Domains[names[i].DomainIndex].Name); }
+  std::vector<std::vector<BYTE>> sids;
+  NTSTATUS status;
+  PLSA_REFERENCED_DOMAIN_LIST domains = nullptr;
+  PLSA_TRANSLATED_NAME names = nullptr;
+};
 
 LSA_HANDLE OpenPolicy(const std::u16string& computer, ACCESS_MASK access, NTSTATUS* status) {
   LSA_OBJECT_ATTRIBUTES attributes{};
@@ -41,21 +62,14 @@ LSA_HANDLE OpenPolicy(const std::u16string& computer, ACCESS_MASK access, NTSTAT
 }
 
 TEST(Sids, StringFormRoundTripsThroughTheWindowsBinaryLayout) {
+  // Revision, count, the big-endian authority, little-endian sub-authorities.
   auto sid = SidFrom(u"S-1-5-21-1004336348-1177238915-682003330-512");
-  ASSERT_EQ(sid.size(), 28u);
-  EXPECT_EQ(sid[0], 1);  // revision
-  EXPECT_EQ(sid[1], 5);  // sub-authorities
-  EXPECT_EQ(std::vector<BYTE>(sid.begin() + 2, sid.begin() + 8), (std::vector<BYTE>{0, 0, 0, 0, 0, 5}));
-  EXPECT_EQ(sid[8], 21);  // little-endian sub-authorities
-  EXPECT_EQ(sid[24] | sid[25] << 8, 512);
+  EXPECT_EQ(sid, (std::vector<BYTE>{1,   5,  0,   0,  0,  0,  0,   5,   21,  0,  0, 0, 220, 244,
+                                    220, 59, 131, 61, 43, 70, 130, 139, 166, 40, 0, 2, 0,   0}));
   EXPECT_EQ(TextOf(sid), u"S-1-5-21-1004336348-1177238915-682003330-512");
-
-  auto big = SidFrom(u"S-1-0x123456789ABC-7");
-  EXPECT_EQ(TextOf(big), u"S-1-0x123456789ABC-7");
-  auto alias = SidFrom(u"BA");
-  EXPECT_EQ(TextOf(alias), u"S-1-5-32-544");
-  auto bare = SidFrom(u"S-1-5");
-  EXPECT_EQ(bare.size(), 8u);
+  EXPECT_EQ(TextOf(SidFrom(u"S-1-0x123456789ABC-7")), u"S-1-0x123456789ABC-7");
+  EXPECT_EQ(TextOf(SidFrom(u"BA")), u"S-1-5-32-544");
+  EXPECT_EQ(SidFrom(u"S-1-5").size(), 8u);
 }
 
 TEST(Sids, InvalidTextsFailWithInvalidSid) {
@@ -64,9 +78,7 @@ TEST(Sids, InvalidTextsFailWithInvalidSid) {
         u"S-1-0x1000000000000-1", u"ZZ", u"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16"}) {
     PSID sid = nullptr;
     SetLastError(0);
-    EXPECT_FALSE(ConvertStringSidToSidW(text, &sid))
-        << std::string(text, text + std::char_traits<char16_t>::length(text));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_SID));
+    EXPECT_LAST_ERROR(ConvertStringSidToSidW(text, &sid), FALSE, ERROR_INVALID_SID);
   }
 }
 
@@ -75,8 +87,7 @@ TEST(Sids, CopyAndCompare) {
   auto b = SidFrom(u"S-1-5-19");
   std::vector<BYTE> copy(a.size());
   SetLastError(0);
-  EXPECT_FALSE(CopySid(static_cast<DWORD>(a.size() - 1), copy.data(), a.data()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_LAST_ERROR(CopySid(static_cast<DWORD>(a.size() - 1), copy.data(), a.data()), FALSE, ERROR_INSUFFICIENT_BUFFER);
   ASSERT_TRUE(CopySid(static_cast<DWORD>(copy.size()), copy.data(), a.data()));
   EXPECT_TRUE(EqualSid(copy.data(), a.data()));
   EXPECT_FALSE(EqualSid(a.data(), b.data()));
@@ -94,13 +105,12 @@ TEST_F(Lsa, LookupMapsWellKnownAndComputerAccountsAndSharesDomains) {
   LSA_HANDLE policy = OpenPolicy(u"\\\\srv1", POLICY_LOOKUP_NAMES, &status);
   ASSERT_EQ(status, STATUS_SUCCESS);
 
-  auto system = SidFrom(u"S-1-5-18"), network = SidFrom(u"S-1-5-20"), alice = SidFrom(u"S-1-5-21-1-2-3-1104"),
-       everyone = SidFrom(u"S-1-1-0"), admins = SidFrom(u"S-1-5-32-544");
-  PSID sids[] = {system.data(), alice.data(), network.data(), everyone.data(), admins.data()};
   size_t before = host::LsaBlocks().Outstanding();
-  PLSA_REFERENCED_DOMAIN_LIST domains = nullptr;
-  PLSA_TRANSLATED_NAME names = nullptr;
-  ASSERT_EQ(LsaLookupSids(policy, 5, sids, &domains, &names), STATUS_SUCCESS);
+  auto lookup = std::make_unique<Lookup>(policy, std::vector<std::u16string>{u"S-1-5-18", u"S-1-5-21-1-2-3-1104",
+                                                                             u"S-1-5-20", u"S-1-1-0", u"S-1-5-32-544"});
+  ASSERT_EQ(lookup->status, STATUS_SUCCESS);
+  const PLSA_TRANSLATED_NAME names = lookup->names;
+  const PLSA_REFERENCED_DOMAIN_LIST domains = lookup->domains;
 
   const struct {
     const char16_t *name, *domain;
@@ -113,7 +123,7 @@ TEST_F(Lsa, LookupMapsWellKnownAndComputerAccountsAndSharesDomains) {
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(Str(names[i].Name), expected[i].name);
-    EXPECT_EQ(Str(domains->Domains[names[i].DomainIndex].Name), expected[i].domain);
+    EXPECT_EQ(lookup->Domain(i), expected[i].domain);
     EXPECT_EQ(names[i].Use, expected[i].use);
   }
   EXPECT_EQ(names[2].DomainIndex, names[0].DomainIndex);  // one entry per domain
@@ -123,8 +133,7 @@ TEST_F(Lsa, LookupMapsWellKnownAndComputerAccountsAndSharesDomains) {
   EXPECT_TRUE(EqualSid(domains->Domains[names[1].DomainIndex].Sid, corp.data()));
   EXPECT_EQ(host::LsaBlocks().Outstanding(), before + 2);
 
-  EXPECT_EQ(LsaFreeMemory(domains), STATUS_SUCCESS);
-  EXPECT_EQ(LsaFreeMemory(names), STATUS_SUCCESS);
+  lookup.reset();
   EXPECT_EQ(host::LsaBlocks().Outstanding(), before);
   EXPECT_EQ(LsaFreeMemory(names), STATUS_INVALID_PARAMETER);  // freed already
   EXPECT_EQ(LsaClose(policy), STATUS_SUCCESS);
@@ -135,30 +144,22 @@ TEST_F(Lsa, SomeAndNoneMapped) {
   NTSTATUS status;
   LSA_HANDLE policy = OpenPolicy(u"", POLICY_LOOKUP_NAMES, &status);
   ASSERT_EQ(status, STATUS_SUCCESS);
-  auto known = SidFrom(u"S-1-5-7"), unknown = SidFrom(u"S-1-5-21-9-9-9-1000");
   auto& machine = host::Host::Get().Local().Service<host::Accounts>().MachineSid();
-  auto administrator = SidFrom((machine + u"-500").c_str());
-
-  PSID some[] = {unknown.data(), known.data(), administrator.data()};
-  PLSA_REFERENCED_DOMAIN_LIST domains = nullptr;
-  PLSA_TRANSLATED_NAME names = nullptr;
-  ASSERT_EQ(LsaLookupSids(policy, 3, some, &domains, &names), STATUS_SOME_NOT_MAPPED);
-  EXPECT_EQ(names[0].Use, SidTypeUnknown);
-  EXPECT_EQ(names[0].DomainIndex, -1);
-  EXPECT_EQ(Str(names[0].Name), u"S-1-5-21-9-9-9-1000");
-  EXPECT_EQ(Str(names[1].Name), u"ANONYMOUS LOGON");
-  EXPECT_EQ(Str(names[2].Name), u"Administrator");
-  EXPECT_EQ(Str(domains->Domains[names[2].DomainIndex].Name), host::kDefaultComputerName);
-  LsaFreeMemory(domains);
-  LsaFreeMemory(names);
-
-  PSID none[] = {unknown.data()};
-  ASSERT_EQ(LsaLookupSids(policy, 1, none, &domains, &names), STATUS_NONE_MAPPED);
-  ASSERT_NE(names, nullptr);  // both lists still come back
-  EXPECT_EQ(domains->Entries, 0u);
+  {
+    Lookup some(policy, {u"S-1-5-21-9-9-9-1000", u"S-1-5-7", machine + u"-500"});
+    ASSERT_EQ(some.status, STATUS_SOME_NOT_MAPPED);
+    EXPECT_EQ(some.names[0].Use, SidTypeUnknown);
+    EXPECT_EQ(some.names[0].DomainIndex, -1);
+    EXPECT_EQ(Str(some.names[0].Name), u"S-1-5-21-9-9-9-1000");
+    EXPECT_EQ(Str(some.names[1].Name), u"ANONYMOUS LOGON");
+    EXPECT_EQ(Str(some.names[2].Name), u"Administrator");
+    EXPECT_EQ(some.Domain(2), host::kDefaultComputerName);
+  }
+  Lookup none(policy, {u"S-1-5-21-9-9-9-1000"});
+  ASSERT_EQ(none.status, STATUS_NONE_MAPPED);
+  ASSERT_NE(none.names, nullptr);  // both lists still come back
+  EXPECT_EQ(none.domains->Entries, 0u);
   EXPECT_EQ(LsaNtStatusToWinError(STATUS_NONE_MAPPED), static_cast<ULONG>(ERROR_NONE_MAPPED));
-  LsaFreeMemory(domains);
-  LsaFreeMemory(names);
   LsaClose(policy);
 }
 
@@ -176,12 +177,9 @@ TEST_F(Lsa, OpenFailsForUnreachableOrUnknownComputersWithRpcServerUnavailable) {
   LSA_HANDLE policy = OpenPolicy(u"LATER", POLICY_LOOKUP_NAMES, &status);
   ASSERT_EQ(status, STATUS_SUCCESS);
   later.SetReachable(false);
-  auto sid = SidFrom(u"S-1-5-18");
-  PSID sids[] = {sid.data()};
-  PLSA_REFERENCED_DOMAIN_LIST domains = nullptr;
-  PLSA_TRANSLATED_NAME names = nullptr;
-  EXPECT_EQ(LsaLookupSids(policy, 1, sids, &domains, &names), STATUS_RPC_SERVER_UNAVAILABLE);
-  EXPECT_EQ(names, nullptr);
+  Lookup lookup(policy, {u"S-1-5-18"});
+  EXPECT_EQ(lookup.status, STATUS_RPC_SERVER_UNAVAILABLE);
+  EXPECT_EQ(lookup.names, nullptr);
   LsaClose(policy);
   EXPECT_EQ(host::OpenPolicyCount(), 0u);
 }
@@ -199,11 +197,7 @@ TEST_F(Lsa, SystemNameIsACountedString) {
 TEST_F(Lsa, CallsNeedTheAccessTheyUse) {
   NTSTATUS status;
   LSA_HANDLE policy = OpenPolicy(u"", POLICY_VIEW_AUDIT_INFORMATION, &status);
-  auto sid = SidFrom(u"S-1-5-18");
-  PSID sids[] = {sid.data()};
-  PLSA_REFERENCED_DOMAIN_LIST domains = nullptr;
-  PLSA_TRANSLATED_NAME names = nullptr;
-  EXPECT_EQ(LsaLookupSids(policy, 1, sids, &domains, &names), STATUS_ACCESS_DENIED);
+  EXPECT_EQ(Lookup(policy, {u"S-1-5-18"}).status, STATUS_ACCESS_DENIED);
   LsaClose(policy);
   policy = OpenPolicy(u"", POLICY_LOOKUP_NAMES, &status);
   PVOID info = nullptr;

@@ -12,8 +12,7 @@ namespace prooftest {
 namespace fs = std::filesystem;
 
 const char* ScenarioName(Scenario scenario) {
-  static const char* const kNames[] = {"classic log with two backups", "channel with an archive", ".evtx file",
-                                       ".evt file"};
+  static const char* const kNames[] = {"ClassicWithBackups", "ChannelWithArchive", "EvtxFile", "EvtFile"};
   return kNames[static_cast<int>(scenario)];
 }
 

@@ -13,6 +13,7 @@ namespace prooftest {
 
 // The four collections the sweep fails call by call.
 enum class Scenario { ClassicWithBackups, ChannelWithArchive, EvtxFile, EvtFile };
+// Its name, as the test names it.
 const char* ScenarioName(Scenario scenario);
 
 class SweepRun : public collecttest::CollectFixture {
@@ -33,7 +34,6 @@ class SweepRun : public collecttest::CollectFixture {
   // Files of the test's folder this process holds open, and leftovers in TEMP.
   std::vector<std::string> OpenFiles() const;
   std::vector<std::string> TempLeftovers() const;
-  const std::string& Folder() const { return dir_.path(); }
 
  private:
   void MakeClassicWithBackups();

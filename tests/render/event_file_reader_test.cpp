@@ -35,19 +35,29 @@ class EventFileReaderTest : public ::testing::Test {
     }
     writer.Close();
   }
-
   std::string Bytes() {
     std::ifstream in(path_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   void Overwrite(const std::string& bytes) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
-  // Opens the file and reads entries until the reader stops; how many it gave.
-  size_t ReadAll(EventFileReader& reader) {
+  // Opens the file and reads entries until the reader stops: their texts.
+  std::vector<std::string> ReadAll(EventFileReader& reader) {
     EXPECT_TRUE(reader.Open(path_));
-    EventFileEntry entry;
-    size_t n = 0;
-    while (reader.Next(&entry)) ++n;
-    return n;
+    std::vector<std::string> texts;
+    for (EventFileEntry entry; reader.Next(&entry);) texts.push_back(EventFileEntryToText(entry, texts.size()));
+    return texts;
+  }
+  // The exit code of printing the file and the first line of its errors.
+  std::pair<int, std::string> Print(EventFileFormat format) {
+    FILE* out = tmpfile();
+    FILE* err = tmpfile();
+    const int code = PrintEventFile(path_, format, out, err);
+    rewind(err);
+    char text[512] = {};
+    if (fgets(text, sizeof text, err) == nullptr) text[0] = '\0';
+    fclose(out);
+    fclose(err);
+    return {code, text};
   }
 
   std::string path_ = rendertest::ScratchPath("read.adevt");
@@ -56,72 +66,72 @@ class EventFileReaderTest : public ::testing::Test {
 TEST_F(EventFileReaderTest, DecodesWhatTheWriterWrote) {
   WriteEntries(3);
   EventFileReader reader;
-  ASSERT_TRUE(reader.Open(path_));
-  EventFileEntry entry;
-  int n = 0;
-  while (reader.Next(&entry)) {
-    ASSERT_EQ(entry.size(), 5u);
-    EXPECT_EQ(entry[0].tag, u"RN");
-    EXPECT_EQ(entry[0].value, n == 2 ? u"00000002" : entry[0].value);
-    EXPECT_EQ(entry[1].value, u"a~b^c#d;e:f\r\n\u00E4\"");
-    EXPECT_EQ(entry[4].tag, u"EC");
-    EXPECT_EQ(entry[4].value, u"");
-    ++n;
-  }
-  EXPECT_EQ(n, 3);
+  const std::vector<std::string> entries = ReadAll(reader);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[2], "entry 2\n  RN  00000002\n  ES  a~b^c#d;e:f\\r\\n\xC3\xA4\"\n  AI  1\n  AI  1\n  EC  \n");
   EXPECT_EQ(reader.EntriesRead(), 3u);
   EXPECT_EQ(reader.Problem(), "");
 }
 
+// A cut file gives its whole entries and the damage; so does printing it.
 TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
   WriteEntries(2000);
-  std::string bytes = Bytes();
+  const std::string bytes = Bytes();
   Overwrite(bytes.substr(0, bytes.size() / 2));
   EventFileReader reader;
-  size_t n = ReadAll(reader);
+  const size_t n = ReadAll(reader).size();
   EXPECT_NE(reader.Problem(), "");
   EXPECT_EQ(reader.EntriesRead(), n);
   EXPECT_GT(n, 0u);
   EXPECT_LT(n, 2000u);
+  Overwrite(bytes.substr(0, bytes.size() - 4));  // the length is cut off
+  const auto [code, error] = Print(EventFileFormat::Json);
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(error.find("damaged or truncated"), std::string::npos) << error;
+  EXPECT_NE(error.find(": 2000 whole entries read"), std::string::npos) << error;
 }
 
 TEST_F(EventFileReaderTest, APlainTextFileIsNotTakenForAnEventFile) {
   Overwrite("ES~A#\r\n");
   EventFileReader reader;
-  EXPECT_EQ(ReadAll(reader), 0u);
+  EXPECT_EQ(ReadAll(reader).size(), 0u);
   EXPECT_EQ(reader.Problem(), "not a gzip stream");
 }
 
-TEST(EventFilePrint, JsonWritesARepeatedTagOnceAndEscapes) {
+TEST(EventFilePrint, JsonWritesARepeatedTagOnceAndTextAlignsTags) {
   EventFileEntry entry{{u"AI", u"1"}, {u"RI", u"2"}, {u"AI", u"1"}, {u"IS01", u"q\"\\\n\x01\u00E4"}, {u"AI", u"3"}};
   EXPECT_EQ(EventFileEntryToJson(entry),
             "{\"AI\":[\"1\",\"1\",\"3\"],\"RI\":\"2\",\"IS01\":\"q\\\"\\\\\\n\\u0001\xC3\xA4\"}");
+  EXPECT_EQ(EventFileEntryToText({{u"TW", u"x"}, {u"NUMSTR", u"a\r\n\x01"}}, 7),
+            "entry 7\n  TW      x\n  NUMSTR  a\\r\\n\\x01\n");
 }
 
-TEST(EventFilePrint, TextAlignsTagsAndShowsControlCharacters) {
-  EventFileEntry entry{{u"TW", u"x"}, {u"NUMSTR", u"a\r\n\x01"}};
-  EXPECT_EQ(EventFileEntryToText(entry, 7), "entry 7\n  TW      x\n  NUMSTR  a\\r\\n\\x01\n");
+// What follows the gzip stream: another gzip member is more content, as
+// gzip reads it; anything else is damage, told with its size.
+TEST_F(EventFileReaderTest, BytesAfterTheGzipStreamAreDamage) {
+  WriteEntries(3);
+  const std::string stream = Bytes();
+  const struct {
+    const char* what;
+    std::string after;
+    size_t entries;
+    std::string problem;
+  } cases[] = {
+      {"nothing", "", 3, ""},
+      {"a second member", stream, 6, ""},
+      {"one byte", "x", 3, "1 byte after the gzip stream"},
+      {"a run of zeros", std::string(70000, '\0'), 3, "70000 bytes after the gzip stream"},
+      {"a member's first byte only", "\x1f", 3, "1 byte after the gzip stream"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Overwrite(stream + c.after);
+    EventFileReader reader;
+    EXPECT_EQ(ReadAll(reader).size(), c.entries);
+    EXPECT_EQ(reader.Problem(), c.problem);
+    EXPECT_EQ(Print(EventFileFormat::Text).first, c.problem.empty() ? 0 : 1);
+  }
 }
-
-TEST_F(EventFileReaderTest, PrintReportsDamageAfterTheEntriesItRead) {
-  WriteEntries(2000);
-  std::string bytes = Bytes();
-  Overwrite(bytes.substr(0, bytes.size() - 4));  // the length is cut off
-  FILE* out = tmpfile();
-  FILE* err = tmpfile();
-  EXPECT_EQ(PrintEventFile(path_, EventFileFormat::Json, out, err), 1);
-  rewind(err);
-  char text[512] = {};
-  EXPECT_NE(fgets(text, sizeof text, err), nullptr);
-  EXPECT_NE(std::string(text).find("damaged or truncated"), std::string::npos) << text;
-  EXPECT_NE(std::string(text).find(": 2000 whole entries read"), std::string::npos) << text;
-  fclose(out);
-  fclose(err);
-}
-
-}  // namespace
-
-namespace {
 
 // Writes a gzip file of one entry of `size` bytes without a line end.
 void WriteLongEntry(const std::string& path, size_t size) {
@@ -136,14 +146,11 @@ void WriteLongEntry(const std::string& path, size_t size) {
 double CpuSecondsToRead(const std::string& path) {
   std::clock_t start = std::clock();
   EventFileReader reader;
-  EventFileEntry entry;
   EXPECT_TRUE(reader.Open(path));
-  while (reader.Next(&entry)) {
+  for (EventFileEntry entry; reader.Next(&entry);) {
   }
   return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
-
-}  // namespace
 
 // A long entry costs time in proportion to its length: 50 MB take about five
 // times as long as 10 MB (the old search took 25 times as long).
@@ -157,33 +164,4 @@ TEST_F(EventFileReaderTest, ALongEntryIsReadInLinearTime) {
   std::remove(large.c_str());
 }
 
-// What follows the gzip stream: another gzip member is more content, as
-// gzip reads it; anything else is damage, told with its size.
-TEST_F(EventFileReaderTest, BytesAfterTheGzipStreamAreDamage) {
-  WriteEntries(3);
-  const std::string stream = Bytes();
-  struct Case {
-    const char* what;
-    std::string after;
-    size_t entries;
-    std::string problem;
-  };
-  const Case cases[] = {
-      {"nothing", "", 3, ""},
-      {"a second member", stream, 6, ""},
-      {"one byte", "x", 3, "1 byte after the gzip stream"},
-      {"a run of zeros", std::string(70000, '\0'), 3, "70000 bytes after the gzip stream"},
-      {"a member's first byte only", "\x1f", 3, "1 byte after the gzip stream"},
-  };
-  for (const Case& c : cases) {
-    Overwrite(stream + c.after);
-    EventFileReader reader;
-    EXPECT_EQ(ReadAll(reader), c.entries) << c.what;
-    EXPECT_EQ(reader.Problem(), c.problem) << c.what;
-    FILE* out = tmpfile();
-    FILE* err = tmpfile();
-    EXPECT_EQ(PrintEventFile(path_, EventFileFormat::Text, out, err), c.problem.empty() ? 0 : 1) << c.what;
-    fclose(out);
-    fclose(err);
-  }
-}
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -86,13 +87,9 @@ TEST_F(EventFileWriterTest, FileWithoutEntriesIsAnEmptyGzipStream) {
   bool ok = false;
   EXPECT_EQ(GzipContent(path_, &ok), "");
   EXPECT_TRUE(ok);
-  FILE* f = fopen(path_.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  unsigned char magic[2] = {};
-  EXPECT_EQ(fread(magic, 1, 2, f), 2u);
-  fclose(f);
-  EXPECT_EQ(magic[0], 0x1F);
-  EXPECT_EQ(magic[1], 0x8B);
+  char magic[2] = {};
+  std::ifstream(path_, std::ios::binary).read(magic, 2);
+  EXPECT_EQ(std::string(magic, 2), "\x1F\x8B");
 }
 
 TEST_F(EventFileWriterTest, OpenReportsAFileThatCannotBeCreated) {

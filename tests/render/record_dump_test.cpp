@@ -123,8 +123,7 @@ TEST_F(RecordDumpTest, RenderedEventFieldsInOrder) {
   static GUID activity{0x11223344, 0x5566, 0x7788, {0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00}};
   static BYTE sid[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
   std::vector<EVT_VARIANT> system(EvtSystemPropertyIdEND, Typed(EvtVarTypeNull));
-  system[EvtSystemProviderName] = Typed(EvtVarTypeString);
-  system[EvtSystemProviderName].StringVal = plat::W(u"Prov:A");
+  system[EvtSystemProviderName] = testsupport::StringValue(u"Prov:A");
   system[EvtSystemEventID] = Typed(EvtVarTypeUInt16);
   system[EvtSystemEventID].UInt16Val = 4624;
   system[EvtSystemLevel] = Typed(EvtVarTypeByte);
@@ -139,17 +138,13 @@ TEST_F(RecordDumpTest, RenderedEventFieldsInOrder) {
   system[EvtSystemEventRecordId].UInt64Val = 0x1122334455ull;
   system[EvtSystemActivityID] = Typed(EvtVarTypeGuid);
   system[EvtSystemActivityID].GuidVal = &activity;
-  system[EvtSystemComputer] = Typed(EvtVarTypeString);
-  system[EvtSystemComputer].StringVal = plat::W(u"PC:1");
+  system[EvtSystemComputer] = testsupport::StringValue(u"PC:1");
   system[EvtSystemUserID] = Typed(EvtVarTypeSid);
   system[EvtSystemUserID].SidVal = sid;
   system[EvtSystemVersion] = Typed(EvtVarTypeByte);
   system[EvtSystemVersion].ByteVal = 2;
-  std::vector<EVT_VARIANT> user(2, Typed(EvtVarTypeString));
-  user[0].StringVal = plat::W(u"x");
-  user[1].StringVal = plat::W(u"%%1");
   RenderedEvent event;
-  event.Assign(system, user);
+  event.Assign(system, {testsupport::StringValue(u"x"), testsupport::StringValue(u"%%1")});
 
   collector_.collectResources = true;
   collector_.resolveComputerName = true;

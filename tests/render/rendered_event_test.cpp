@@ -20,11 +20,9 @@ using testsupport::Typed;
 // A stand-in of the library's three rendering functions: system contexts
 // render `g_system`, user contexts `g_user`, in two passes.
 std::vector<EVT_VARIANT> g_system, g_user;
-DWORD g_renderError = 0;
-DWORD g_contextError = 0;
+DWORD g_renderError = 0, g_contextError = 0;
 int g_openContexts = 0;
-const EVT_HANDLE kSystemContext = reinterpret_cast<EVT_HANDLE>(1);
-const EVT_HANDLE kUserContext = reinterpret_cast<EVT_HANDLE>(2);
+const EVT_HANDLE kSystemContext = reinterpret_cast<EVT_HANDLE>(1), kUserContext = reinterpret_cast<EVT_HANDLE>(2);
 
 EVT_HANDLE FakeCreateRenderContext(DWORD, LPCWSTR*, DWORD flags) {
   if (g_contextError != 0 && flags == EvtRenderContextUser) {
@@ -61,16 +59,14 @@ const EvtRenderFunctions kFake{FakeCreateRenderContext, FakeRender, FakeClose};
 
 std::vector<EVT_VARIANT> SystemValues() {
   std::vector<EVT_VARIANT> v(EvtSystemPropertyIdEND, Typed(EvtVarTypeNull));
-  v[EvtSystemProviderName] = Typed(EvtVarTypeString);
-  v[EvtSystemProviderName].StringVal = plat::W(u"Provider");
+  v[EvtSystemProviderName] = testsupport::StringValue(u"Provider");
   v[EvtSystemEventID] = Typed(EvtVarTypeUInt16);
   v[EvtSystemEventID].UInt16Val = 5;
   v[EvtSystemTimeCreated] = Typed(EvtVarTypeFileTime);
   v[EvtSystemTimeCreated].FileTimeVal = 116444736000000000ull + 12345678;
   v[EvtSystemEventRecordId] = Typed(EvtVarTypeUInt64);
   v[EvtSystemEventRecordId].UInt64Val = 1ull << 40;
-  v[EvtSystemComputer] = Typed(EvtVarTypeString);
-  v[EvtSystemComputer].StringVal = plat::W(u"PC1");
+  v[EvtSystemComputer] = testsupport::StringValue(u"PC1");
   return v;
 }
 
@@ -78,29 +74,25 @@ class RenderedEventTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_system = SystemValues();
-    g_user = {Typed(EvtVarTypeString)};
-    g_user[0].StringVal = plat::W(u"insert");
+    g_user = {testsupport::StringValue(u"insert")};
     g_renderError = g_contextError = 0;
     g_openContexts = 0;
   }
 };
 
 TEST_F(RenderedEventTest, RenderFillsSystemAndUserValuesAndClosesContexts) {
-  RenderedEvent event;
+  RenderedEvent event, systemOnly;
   event.Render(kFake, nullptr, true);
   EXPECT_EQ(g_openContexts, 0);
   EXPECT_EQ(event.SystemCount(), static_cast<DWORD>(EvtSystemPropertyIdEND));
   ASSERT_EQ(event.UserCount(), 1u);
   EXPECT_EQ(std::u16string(plat::U(event.UserValue(0).StringVal)), u"insert");
-  EXPECT_EQ(event.ProviderName(), u"Provider");
-  EXPECT_EQ(event.Computer(), u"PC1");
+  EXPECT_EQ(event.ProviderName() + u"|" + event.Computer(), u"Provider|PC1");
   EXPECT_EQ(event.EventId(), 5);
   EXPECT_EQ(event.RecordId(), 1ull << 40);
   EXPECT_EQ(event.TimeCreatedWholeSeconds(), 116444736000000000ull + 10000000);
   EXPECT_EQ(event.TimeCreatedUnixSeconds(), 1u);
   EXPECT_EQ(event.UserSid(), nullptr);
-
-  RenderedEvent systemOnly;
   systemOnly.Render(kFake, nullptr, false);
   EXPECT_EQ(systemOnly.UserCount(), 0u);
 }
@@ -121,8 +113,10 @@ TEST_F(RenderedEventTest, FailuresRaiseTheLastErrorAndCloseWhatWasOpened) {
   EXPECT_EQ(g_openContexts, 0);
 }
 
-TEST_F(RenderedEventTest, FullEventIdUsesQualifiersOnlyWhenPresent) {
-  RenderedEvent event;
+// The full event id has the qualifiers when they are there; values of
+// another type than expected read as absent.
+TEST_F(RenderedEventTest, FullEventIdUsesQualifiersAndValuesOfAnotherTypeReadAsAbsent) {
+  RenderedEvent event, empty;
   event.Assign(g_system, {});
   EXPECT_EQ(event.FullEventId(), 5u);
   EXPECT_EQ(event.SystemPropertyText(EvtSystemQualifiers), u"");
@@ -131,18 +125,14 @@ TEST_F(RenderedEventTest, FullEventIdUsesQualifiersOnlyWhenPresent) {
   event.Assign(g_system, {});
   EXPECT_EQ(event.FullEventId(), 0xC0000005u);
   EXPECT_EQ(event.SystemPropertyText(EvtSystemQualifiers), u"49152");
-}
 
-TEST_F(RenderedEventTest, ValuesOfAnotherTypeReadAsAbsent) {
   g_system[EvtSystemEventID] = Typed(EvtVarTypeUInt32);
   g_system[EvtSystemEventID].UInt32Val = 7;
   g_system[EvtSystemTimeCreated] = Typed(EvtVarTypeNull);
-  RenderedEvent event;
   event.Assign(g_system, {});
   EXPECT_EQ(event.EventId(), 0);
   EXPECT_EQ(event.TimeCreated(), 0u);
   EXPECT_EQ(event.TimeCreatedUnixSeconds(), 0u);
-  RenderedEvent empty;
   EXPECT_EQ(empty.ProviderName(), u"");
   EXPECT_EQ(empty.SystemPropertyText(EvtSystemComputer), u"");
 }

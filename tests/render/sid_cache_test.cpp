@@ -27,17 +27,18 @@ class SidCacheTest : public testsupport::FreshHost {
     FreshHost::SetUp();
     auto& accounts = host::Host::Get().Add(u"SRV1").Service<host::Accounts>();
     accounts.Add(u"S-1-5-21-1-2-3-1104", {u"CORP", u"alice", SidTypeUser});
+    cache_.OpenPolicy(u"SRV1");
   }
+
+  CSidCache cache_;
+  Sid alice_{u"S-1-5-21-1-2-3-1104"};
 };
 
 TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {
-  CSidCache cache;
-  cache.OpenPolicy(u"SRV1");
-  ASSERT_TRUE(cache.IsOpen());
-  Sid alice(u"S-1-5-21-1-2-3-1104");
+  ASSERT_TRUE(cache_.IsOpen());
   Sid again(u"S-1-5-21-1-2-3-1104");
-  auto first = cache.Lookup(alice.get());
-  auto second = cache.Lookup(again.get());
+  auto first = cache_.Lookup(alice_.get());
+  auto second = cache_.Lookup(again.get());
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
   EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
@@ -48,59 +49,47 @@ TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {
   EXPECT_EQ(CSidCache::AccountText(*first), u"CORP\\alice");
 }
 
-TEST_F(SidCacheTest, AnUnknownSidIsCachedWithAnEmptyAccount) {
-  CSidCache cache;
-  cache.OpenPolicy(u"SRV1");
+TEST_F(SidCacheTest, NoAnswerWithoutASidOrAPolicy) {
+  CSidCache closed;
+  EXPECT_EQ(closed.Lookup(alice_.get()), nullptr);  // not opened
+  EXPECT_EQ(cache_.Lookup(nullptr), nullptr);
+  BYTE broken[] = {9, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  EXPECT_EQ(cache_.Lookup(broken), nullptr);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 0u);
+  host::InjectFault("LsaOpenPolicy", 1, 1722);
+  closed.OpenPolicy(u"SRV1");
+  EXPECT_FALSE(closed.IsOpen());
+  EXPECT_EQ(closed.Lookup(alice_.get()), nullptr);
+}
+
+// An unknown SID, or one whose translation failed, is cached with an empty
+// account and not asked again.
+TEST_F(SidCacheTest, UnknownAndUntranslatedSidsAreAskedOnce) {
   Sid unknown(u"S-1-5-21-9-9-9-1000");
-  auto entry = cache.Lookup(unknown.get());
+  auto entry = cache_.Lookup(unknown.get());
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->sidString, u"S-1-5-21-9-9-9-1000");
   EXPECT_EQ(CSidCache::AccountText(*entry), u"\\");
-  cache.Lookup(unknown.get());
+  cache_.Lookup(unknown.get());
   EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
-}
-
-TEST_F(SidCacheTest, NoAnswerWithoutASidOrAPolicy) {
-  CSidCache cache;
-  Sid alice(u"S-1-5-21-1-2-3-1104");
-  EXPECT_EQ(cache.Lookup(alice.get()), nullptr);  // not opened
-  cache.OpenPolicy(u"SRV1");
-  EXPECT_EQ(cache.Lookup(nullptr), nullptr);
-  BYTE broken[] = {9, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
-  EXPECT_EQ(cache.Lookup(broken), nullptr);
-  EXPECT_EQ(host::CallCount("LsaLookupSids"), 0u);
-
-  host::InjectFault("LsaOpenPolicy", 1, 1722);
-  cache.OpenPolicy(u"SRV1");
-  EXPECT_FALSE(cache.IsOpen());
-  EXPECT_EQ(cache.Lookup(alice.get()), nullptr);
-}
-
-TEST_F(SidCacheTest, AFailedTranslationIsAskedOnce) {
-  CSidCache cache;
-  cache.OpenPolicy(u"SRV1");
   host::InjectFault("LsaLookupSids", 1, 1722);
-  Sid alice(u"S-1-5-21-1-2-3-1104");
-  auto entry = cache.Lookup(alice.get());
+  entry = cache_.Lookup(alice_.get());
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->name, u"");
-  EXPECT_EQ(cache.Lookup(alice.get()), entry);
-  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
+  EXPECT_EQ(cache_.Lookup(alice_.get()), entry);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 2u);
 }
 
 TEST_F(SidCacheTest, SidTextsShareTheEntriesOfTheirSids) {
-  CSidCache cache;
-  cache.OpenPolicy(u"SRV1");
-  auto byText = cache.LookupText(u"S-1-5-21-1-2-3-1104");
+  auto byText = cache_.LookupText(u"S-1-5-21-1-2-3-1104");
   ASSERT_NE(byText, nullptr);
   EXPECT_EQ(CSidCache::AccountText(*byText), u"CORP\\alice");
   unsigned conversions = host::CallCount("ConvertStringSidToSidW");
-  EXPECT_EQ(cache.LookupText(u"S-1-5-21-1-2-3-1104"), byText);  // known: not converted again
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-1-2-3-1104"), byText);  // known: not converted again
   EXPECT_EQ(host::CallCount("ConvertStringSidToSidW"), conversions);
-  Sid alice(u"S-1-5-21-1-2-3-1104");
-  EXPECT_EQ(cache.Lookup(alice.get()), byText);
-  EXPECT_EQ(cache.LookupText(u"S-1-5-21-01-2-3-1104"), byText);  // another spelling of the same SID
-  EXPECT_EQ(cache.LookupText(u"S-1-5-nonsense"), nullptr);
+  EXPECT_EQ(cache_.Lookup(alice_.get()), byText);
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-01-2-3-1104"), byText);  // another spelling of the same SID
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-nonsense"), nullptr);
   EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
 }
 

@@ -118,30 +118,21 @@ TEST_F(LogStatistics, FailingStepsKeepTheOutputsOfEarlierOnes) {
     const char16_t* error;
     bool oldest, newest;
   } cases[] = {
-      {"empty log", nullptr, u"Empty",
-       u"Empty event log is empty, most likely settings are not correct (Error number: 0x80004005)", false, false},
-      {"open fails", "OpenEventLogW", u"Application",
-       u"Failed to open Application event log.. Error details: Access is denied. (Error number: 0x80004005)", false,
-       false},
-      {"first read fails", "ReadEventLogW", u"Application",
-       u"Application event log read failure.. Error details: Access is denied. (Error number: 0x80004005)", false,
-       false},
+      {"empty log", nullptr, u"Empty", u"Empty event log is empty, most likely settings are not correct", false, false},
+      {"open fails", "OpenEventLogW", u"Application", u"Failed to open Application event log.", false, false},
+      {"first read fails", "ReadEventLogW", u"Application", u"Application event log read failure.", false, false},
       {"count fails", "GetNumberOfEventLogRecords", u"Application",
-       u"Cannot determine the number of event log records.. Error details: Access is denied. (Error number: "
-       u"0x80004005)",
-       true, false},
-      {"status fails", "GetEventLogInformation", u"Application",
-       u"Failed to obtain event log status.. Error details: Access is denied. (Error number: 0x80004005)", true, true},
+       u"Cannot determine the number of event log records.", true, false},
+      {"status fails", "GetEventLogInformation", u"Application", u"Failed to obtain event log status.", true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Statistics s = Query(c.log, c.fault);
     EXPECT_EQ(s.hr, E_FAIL);
-    EXPECT_EQ(s.error, c.error);
-    EXPECT_EQ(s.oldestId != kUntouched, c.oldest);
-    EXPECT_EQ(s.oldestDate != kUntouched, c.oldest);
-    EXPECT_EQ(s.newestId != kUntouched, c.newest);
-    EXPECT_EQ(s.newestDate != kUntouched, c.newest);
+    EXPECT_EQ(s.error, c.error + std::u16string(c.fault ? u". Error details: Access is denied." : u"") +
+                           u" (Error number: 0x80004005)");
+    EXPECT_EQ(std::make_pair(s.oldestId != kUntouched, s.oldestDate != kUntouched), std::make_pair(c.oldest, c.oldest));
+    EXPECT_EQ(std::make_pair(s.newestId != kUntouched, s.newestDate != kUntouched), std::make_pair(c.newest, c.newest));
     EXPECT_EQ(s.full, 7);
   }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "base/replace_file.h"
@@ -31,10 +32,8 @@ std::u16string Doc(const std::string& children) {
 TEST(TaskConfig, NewConfigurationDocument) {
   CTaskEventLog c;
   std::string xml = Xml(c);
-  EXPECT_EQ(
-      xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Task CLSID=\"{3B9E6A40-2C75-4F1D-8A63-5E0D91C4B7F2}\">",
-                0),
-      0u)
+  EXPECT_TRUE(xml.starts_with(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<Task CLSID=\"{3B9E6A40-2C75-4F1D-8A63-5E0D91C4B7F2}\">"))
       << xml;
   for (const char* element : {"<Module file=\"Calomar.Common.EventCollector.dll\" />",
                               "<LastRecordNumber>0</LastRecordNumber>", "<LastTimeWritten>-1</LastTimeWritten>",
@@ -109,18 +108,16 @@ TEST(TaskConfig, LoadingRules) {
   EXPECT_TRUE(c.Modules.empty());  // no Modules element after a load
   std::string again = Xml(c);
   EXPECT_NE(again.find("<LogName>A</LogName>\n    <LogName>B</LogName>"), std::string::npos);
-}
 
-TEST(TaskConfig, LogInfoListAndComputerInfoSurviveReload) {
-  CTaskEventLog c;
-  std::u16string doc =
-      Doc("<LogInfoList><LogInfo><LogEnabled>2</LogEnabled><LogName>L</LogName>"
-          "<NumberOfRecords/></LogInfo></LogInfoList>");
-  c.LoadFromString(doc);
-  c.LoadFromString(doc);
-  ASSERT_EQ(c.LogInfoList.size(), 2u);
-  EXPECT_EQ(c.LogInfoList[0].Enabled, 0);  // only "1" enables
-  EXPECT_EQ(c.LogInfoList[0].Name, u"L");
+  // The log info list is read as found, added to on every load.
+  std::u16string doc = Doc(
+      "<LogInfoList><LogInfo><LogEnabled>2</LogEnabled><LogName>L</LogName><NumberOfRecords/></LogInfo></LogInfoList>");
+  CTaskEventLog twice;
+  twice.LoadFromString(doc);
+  twice.LoadFromString(doc);
+  ASSERT_EQ(twice.LogInfoList.size(), 2u);
+  EXPECT_EQ(twice.LogInfoList[0].Enabled, 0);  // only "1" enables
+  EXPECT_EQ(twice.LogInfoList[0].Name, u"L");
 }
 
 TEST(TaskConfig, BadDocuments) {
@@ -153,6 +150,9 @@ TEST_F(TaskConfigFile, SaveAndLoad) {
   EXPECT_EQ(b.LogName, u"Security");
   EXPECT_FALSE(fs::exists(Utf16ToUtf8(cmr::ReplacementPath(path_))));
   EXPECT_EQ(ThrownText([&] { b.LoadFromFile(path_ + u".missing"); }), "task config file open error");
+  // Cut inside a UTF-8 sequence, a document after the NUL that ends the text.
+  std::ofstream(dir_ / "task.xml", std::ios::binary) << "<Task><LogName>a\xCE" << '\0' << "</LogName></Task>";
+  EXPECT_THROW(b.LoadFromFile(path_), std::runtime_error);
 }
 
 #ifndef _WIN32

@@ -40,50 +40,37 @@ TEST(TaskConfigObject, SettersReachTheDocument) {
   auto config = Make<CTaskConfigImpl, ITaskConfig>();
   EXPECT_EQ(config->Commit(nullptr), E_INVALIDARG);
   Bstr save(u"C:\\Out"), log(u"Security"), evt(u" \t D:\\logs\\sec.evt \r\n\v"), filter(u"<Filters/>"), compact(u"Sec");
-  EXPECT_EQ(config->SetSavePath(save.b), S_OK);
-  EXPECT_EQ(config->SetEventLog(log.b), S_OK);
-  EXPECT_EQ(config->SetLoadFromEvtFile(evt.b), S_OK);
-  EXPECT_EQ(config->SetLastPosition(0x80000001u, 1577836800u), S_OK);
-  EXPECT_EQ(config->SetFilter(filter.b), S_OK);
-  EXPECT_EQ(config->AddPolicyAuditEventType(3), S_OK);
-  EXPECT_EQ(config->AddPolicyAuditEventTypeEx(1, 2), S_OK);
-  EXPECT_EQ(config->put_SeekLastFirstRun(VARIANT_FALSE), S_OK);
-  EXPECT_EQ(config->UseCompactLogName(compact.b), S_OK);
-  EXPECT_EQ(config->CollectEventResources(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(config->ResolveComputerName(1), S_OK);
-  EXPECT_EQ(config->put_ResolveSIDs(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(config->put_ResolveMACs(VARIANT_TRUE), S_OK);
-
+  for (HRESULT hr : {config->SetSavePath(save.b), config->SetEventLog(log.b), config->SetLoadFromEvtFile(evt.b),
+                     config->SetLastPosition(0x80000001u, 1577836800u), config->SetFilter(filter.b),
+                     config->AddPolicyAuditEventType(3), config->AddPolicyAuditEventTypeEx(1, 2),
+                     config->put_SeekLastFirstRun(VARIANT_FALSE), config->UseCompactLogName(compact.b),
+                     config->CollectEventResources(VARIANT_TRUE), config->ResolveComputerName(1),
+                     config->put_ResolveSIDs(VARIANT_TRUE), config->put_ResolveMACs(VARIANT_TRUE)})
+    EXPECT_EQ(hr, S_OK);
   cmr::CTaskEventLog c = Committed(config.Get());
-  EXPECT_EQ(c.SavePath, u"C:\\Out");
-  EXPECT_EQ(c.LogName, u"Security");
-  EXPECT_EQ(c.LoadFromEvtFile, u"D:\\logs\\sec.evt");
+  EXPECT_EQ(c.SavePath + u"|" + c.LogName + u"|" + c.LoadFromEvtFile + u"|" + c.Filter + u"|" + c.CompactLogName,
+            u"C:\\Out|Security|D:\\logs\\sec.evt|<Filters/>|Sec");
   EXPECT_EQ(c.LastRecordNumber, 0x80000001u);
   EXPECT_EQ(c.LastTimeWritten, 1577836800u);
-  EXPECT_EQ(c.Filter, u"<Filters/>");
   EXPECT_EQ(c.PolicyAuditEventTypes, (std::vector<std::pair<int32_t, int32_t>>{{3, 1}, {1, 2}}));
   EXPECT_FALSE(c.SeekLastFirstRun);
-  EXPECT_EQ(c.CompactLogName, u"Sec");
   EXPECT_TRUE(c.CollectEventResources && c.ResolveComputerName && c.ResolveSIDs && c.ResolveMACs);
-
   EXPECT_EQ(config->SetLoadFromEvtFile(nullptr), S_OK);
   EXPECT_EQ(Committed(config.Get()).LoadFromEvtFile, u"");
 }
 
 TEST(TaskConfigObject, PreferredApiChoices) {
   auto config = Make<CTaskConfigImpl, ITaskConfig>();
-  const int expected[4][2] = {{1, 2}, {2, 1}, {1, 0}, {2, 0}};
+  const std::pair<int, int> expected[4] = {{1, 2}, {2, 1}, {1, 0}, {2, 0}};
   for (LONG choice = 0; choice < 4; ++choice) {
     ASSERT_EQ(config->put_PreferredAPI(choice), S_OK);
     cmr::CTaskEventLog c = Committed(config.Get());
-    EXPECT_EQ(c.PreferredAPI, expected[choice][0]) << choice;
-    EXPECT_EQ(c.FallbackAPI, expected[choice][1]) << choice;
+    EXPECT_EQ(std::make_pair(c.PreferredAPI, c.FallbackAPI), expected[choice]) << choice;
   }
   EXPECT_EQ(config->put_PreferredAPI(4), E_INVALIDARG);
   EXPECT_EQ(config->put_PreferredAPI(-1), E_INVALIDARG);
-  cmr::CTaskEventLog c = Committed(config.Get());
-  EXPECT_EQ(c.PreferredAPI, 2);
-  EXPECT_EQ(c.FallbackAPI, 0);
+  cmr::CTaskEventLog c = Committed(config.Get());  // the last valid choice stays
+  EXPECT_EQ(std::make_pair(c.PreferredAPI, c.FallbackAPI), expected[3]);
 }
 
 #ifndef _WIN32
@@ -106,31 +93,12 @@ std::u16string ResultDocument(bool withComputerInfo) {
   c.Warning = u"careful";
   c.LastEventFound = true;
   c.EventFileName = u"Security_1_2.adevt";
-  cmr::LogInfoEntry a;
-  a.Name = u"Application";
-  a.DisplayName = u"Application log";
-  a.API = 1;
-  a.APIUsed = 2;
-  a.Enabled = 1;
-  a.NumOfRecords = 0x100000000ull;
-  c.AddLogInfo(a);
-  cmr::LogInfoEntry b;
-  b.Name = u"Disabled";
-  c.AddLogInfo(b);
+  c.AddLogInfo({u"Application", u"Application log", 1, 2, 0, 1, 0x100000000ull});
+  c.AddLogInfo({u"Disabled", u"", 0, 0, 0, 0, 0});
   if (withComputerInfo)
     c.SetComputerInfo(std::make_unique<cmr::ComputerInfoRecord>(
         cmr::ComputerInfoRecord{10, 0, 0x9003, u"srv1.corp.example.com", u"corp.example.com"}));
   return c.SaveToString();
-}
-
-TEST(TaskResultObject, GettersWithoutInitGiveTheDefaults) {
-  auto result = Make<CTaskResultImpl, ITaskResult>();
-  ITaskResult* r = result.Get();
-  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
-  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText), u"");
-  EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_FALSE);
-  EXPECT_EQ(Get(r, &ITaskResult::get_EventLog), u"");
-  EXPECT_EQ(result->get_ErrorCode(nullptr), E_POINTER);
 }
 
 TEST(TaskResultObject, ReadsTheResultsOfADocument) {
@@ -139,37 +107,40 @@ TEST(TaskResultObject, ReadsTheResultsOfADocument) {
   ASSERT_EQ(result->Init(doc.b), S_OK);
   ITaskResult* r = result.Get();
   EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), static_cast<LONG>(E_FAIL));
-  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText), u"failed");
-  EXPECT_EQ(Get(r, &ITaskResult::get_Warning), u"careful");
-  EXPECT_EQ(Get(r, &ITaskResult::get_EventFileName), u"Security_1_2.adevt");
-  EXPECT_EQ(Get(r, &ITaskResult::get_EventLog), u"Security");
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText) + u"|" + Get(r, &ITaskResult::get_Warning) + u"|" +
+                Get(r, &ITaskResult::get_EventFileName) + u"|" + Get(r, &ITaskResult::get_EventLog),
+            u"failed|careful|Security_1_2.adevt|Security");
   EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_TRUE);
-
   com::Ptr<ITaskComputerInfo> info;
   ASSERT_EQ(result->get_ComputerInfo(info.Receive()), S_OK);
-  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_VersionMajor), 10u);
-  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_Type), 0x9003u);
-  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_FullName), u"srv1.corp.example.com");
-  EXPECT_EQ(Get(info.Get(), &ITaskComputerInfo::get_Domain), u"corp.example.com");
-
+  ITaskComputerInfo* i = info.Get();
+  EXPECT_EQ(Get(i, &ITaskComputerInfo::get_VersionMajor), 10u);
+  EXPECT_EQ(Get(i, &ITaskComputerInfo::get_Type), 0x9003u);
+  EXPECT_EQ(Get(i, &ITaskComputerInfo::get_FullName) + u"|" + Get(i, &ITaskComputerInfo::get_Domain),
+            u"srv1.corp.example.com|corp.example.com");
   // The class lists ITaskComputerInfo in its coclass only; the object itself does not answer it.
   com::Ptr<ITaskComputerInfo> direct;
   EXPECT_EQ(result.As(direct), E_NOINTERFACE);
-}
 
-TEST(TaskResultObject, NoComputerInfoIsSFalseAndLeavesTheOutPointer) {
-  auto result = Make<CTaskResultImpl, ITaskResult>();
-  Bstr doc(ResultDocument(false));
-  ASSERT_EQ(result->Init(doc.b), S_OK);
+  result = Make<CTaskResultImpl, ITaskResult>();  // no computer info: S_FALSE, the out pointer left
+  Bstr without(ResultDocument(false));
+  ASSERT_EQ(result->Init(without.b), S_OK);
   auto* marker = reinterpret_cast<ITaskComputerInfo*>(0x1234);
-  ITaskComputerInfo* info = marker;
-  EXPECT_EQ(result->get_ComputerInfo(&info), S_FALSE);
-  EXPECT_EQ(info, marker);
+  ITaskComputerInfo* none = marker;
+  EXPECT_EQ(result->get_ComputerInfo(&none), S_FALSE);
+  EXPECT_EQ(none, marker);
 }
 
-TEST(TaskResultObject, MalformedDocumentsFailWithTheirText) {
+// Without a document, or after a malformed one, the getters give the
+// defaults; a malformed document fails with its text.
+TEST(TaskResultObject, DefaultsAndMalformedDocuments) {
   auto result = Make<CTaskResultImpl, ITaskResult>();
-  Bstr empty(u"<Task/>"), bad(u"<Task><GUID>nonsense</GUID></Task>");
+  ITaskResult* r = result.Get();
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorText) + Get(r, &ITaskResult::get_EventLog), u"");
+  EXPECT_EQ(Get(r, &ITaskResult::get_LastEventFound), VARIANT_FALSE);
+  EXPECT_EQ(result->get_ErrorCode(nullptr), E_POINTER);
+  Bstr empty(u"<Task/>"), bad(u"<Task><GUID>nonsense</GUID></Task>"), noText(u"<Task><ErrorStatus/></Task>");
   EXPECT_EQ(result->Init(empty.b), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"Invalid task config.");
   EXPECT_EQ(result->Init(bad.b), E_FAIL);
@@ -177,10 +148,9 @@ TEST(TaskResultObject, MalformedDocumentsFailWithTheirText) {
   com::Ptr<ISupportErrorInfo> support;
   ASSERT_EQ(result.As(support), S_OK);
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(__uuidof(ITaskResult)), S_OK);
-
-  Bstr noText(u"<Task><ErrorStatus/></Task>");
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), -1);
   ASSERT_EQ(result->Init(noText.b), S_OK);
-  EXPECT_EQ(Get(result.Get(), &ITaskResult::get_ErrorCode), 0);
+  EXPECT_EQ(Get(r, &ITaskResult::get_ErrorCode), 0);
 }
 
 // The elements of a LogInfoList VARIANT as ILogInfo.
@@ -205,33 +175,29 @@ std::vector<com::Ptr<ILogInfo>> Elements(VARIANT& list) {
 
 TEST(TaskResult2Object, LogInfoListHoldsOneObjectPerEntry) {
   auto result = Make<CTaskResult2Impl, ITaskResult2>();
-  Bstr doc(ResultDocument(false));
-  ASSERT_EQ(result->Init(doc.b), S_OK);
   VARIANT list;
-  ASSERT_EQ(result->get_LogInfoList(&list), S_OK);
-  auto items = Elements(list);
-  ASSERT_EQ(items.size(), 2u);
-  ILogInfo* first = items[0].Get();
-  EXPECT_EQ(Get(first, &ILogInfo::get_Name), u"Application");
-  EXPECT_EQ(Get(first, &ILogInfo::get_DisplayName), u"Application log");
-  EXPECT_EQ(Get(first, &ILogInfo::get_API), 1);
-  EXPECT_EQ(Get(first, &ILogInfo::get_APIUsed), 2);
-  EXPECT_EQ(Get(first, &ILogInfo::get_Enabled), 1);  // the flag as stored, not VARIANT_TRUE
-  EXPECT_EQ(Get(first, &ILogInfo::get_NumOfRecords), 0x100000000ull);
-  EXPECT_EQ(Get(items[1].Get(), &ILogInfo::get_Enabled), 0);
-  VariantClear(&list);
-}
-
-TEST(TaskResult2Object, EmptyListIsAnEmptyDispatchArray) {
-  auto result = Make<CTaskResult2Impl, ITaskResult2>();
-  VARIANT list;
-  ASSERT_EQ(result->get_LogInfoList(&list), S_OK);
+  ASSERT_EQ(result->get_LogInfoList(&list), S_OK);  // before Init: an empty dispatch array
   EXPECT_TRUE(Elements(list).empty());
   LONG count = -1;
   SafeArrayGetUBound(list.parray, 1, &count);
   EXPECT_EQ(count, -1);
   VariantClear(&list);
   EXPECT_EQ(result->get_LogInfoList(nullptr), E_POINTER);
+
+  Bstr doc(ResultDocument(false));
+  ASSERT_EQ(result->Init(doc.b), S_OK);
+  ASSERT_EQ(result->get_LogInfoList(&list), S_OK);
+  auto items = Elements(list);
+  ASSERT_EQ(items.size(), 2u);
+  ILogInfo* first = items[0].Get();
+  EXPECT_EQ(Get(first, &ILogInfo::get_Name) + u"|" + Get(first, &ILogInfo::get_DisplayName),
+            u"Application|Application log");
+  EXPECT_EQ(Get(first, &ILogInfo::get_API), 1);
+  EXPECT_EQ(Get(first, &ILogInfo::get_APIUsed), 2);
+  EXPECT_EQ(Get(first, &ILogInfo::get_Enabled), 1);  // the flag as stored, not VARIANT_TRUE
+  EXPECT_EQ(Get(first, &ILogInfo::get_NumOfRecords), 0x100000000ull);
+  EXPECT_EQ(Get(items[1].Get(), &ILogInfo::get_Enabled), 0);
+  VariantClear(&list);
 }
 
 #ifndef _WIN32

@@ -34,10 +34,8 @@ TEST_F(TaskRun, StarListsTheChannelsAndWritesNoEventFile) {
   AddChannel(u"Microsoft-Windows-Test/Operational", 1, 1);
   WriteConfig(StarConfig());
   std::string saveDir = dir_.path() + "/out";
-
   CTask task;
   ASSERT_EQ(Run(task, cmr::Utf8ToUtf16(saveDir).c_str()), S_OK);
-
   EXPECT_FALSE(fs::exists(saveDir));
   cmr::CTaskEventLog result = ReadConfig();
   EXPECT_EQ(result.ErrorStatus, 0);
@@ -113,7 +111,6 @@ TEST_F(TaskRun, FailedCollectionKeepsTheStoredResultsAndConsumesTheErrorObject) 
   config.EventFileName = u"earlier.adevt";
   config.ErrorStatus = 0;
   WriteConfig(config);
-
   CTask task;
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"<none>");  // read into the result's text
@@ -126,19 +123,9 @@ TEST_F(TaskRun, FailedCollectionKeepsTheStoredResultsAndConsumesTheErrorObject) 
   EXPECT_TRUE(result.LogInfoList.empty());
 }
 
-TEST_F(TaskRun, MalformedFilterEndsTheRunAndLeavesTheFileUntouched) {
-  cmr::CTaskEventLog config = StarConfig();
-  config.Filter = u"<Filters><Unclosed>";
-  WriteConfig(config);
-  std::string before = testsupport::ReadFileText(ConfigPath());
-
-  CTask task;
-  EXPECT_EQ(Run(task), E_FAIL);
-  EXPECT_NE(TakeErrorDescription(), u"<none>");
-  EXPECT_EQ(testsupport::ReadFileText(ConfigPath()), before);
-}
-
-TEST_F(TaskRun, UnreadableConfigurationFails) {
+// A configuration that cannot be read or used ends the run with its error
+// object and leaves the file as it was.
+TEST_F(TaskRun, UnusableConfigurationFailsAndLeavesTheFileUntouched) {
   CTask task;
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"task config file open error");
@@ -146,6 +133,13 @@ TEST_F(TaskRun, UnreadableConfigurationFails) {
   EXPECT_EQ(Run(task), E_FAIL);
   EXPECT_EQ(TakeErrorDescription(), u"Invalid task config.");
   EXPECT_EQ(testsupport::ReadFileText(ConfigPath()), "<Task/>");
+  cmr::CTaskEventLog config = StarConfig();
+  config.Filter = u"<Filters><Unclosed>";
+  WriteConfig(config);
+  const std::string before = testsupport::ReadFileText(ConfigPath());
+  EXPECT_EQ(Run(task), E_FAIL);
+  EXPECT_NE(TakeErrorDescription(), u"<none>");
+  EXPECT_EQ(testsupport::ReadFileText(ConfigPath()), before);
 }
 
 TEST_F(TaskRun, ProductNameKeptWhenNullReplacedWhenGiven) {

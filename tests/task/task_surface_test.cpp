@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <vector>
@@ -109,8 +108,7 @@ TEST(TaskErrors, NameTheTaskClassOfTheTypeLibrary) { EXPECT_EQ(cmr::kClsidTask, 
 // A task that records what Run was given.
 class RecordingTask : public com::Object<ITask> {
  public:
-  VARIANT_BOOL processBackups = 7;
-  VARIANT_BOOL cleanBackups = 7;
+  VARIANT_BOOL processBackups = 7, cleanBackups = 7;
   ULONG bufSize = 0;
   HRESULT STDMETHODCALLTYPE Run(BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL process, VARIANT_BOOL clean, ULONG size) override {
     processBackups = process;
@@ -146,18 +144,13 @@ HRESULT InvokeByName(IDispatch* object, const com::dispatch::Member& m, VARIANT*
   for (unsigned i = 0; i < m.paramCount; ++i) {
     const com::dispatch::Param& p = m.params[i];
     if (p.direction == com::dispatch::Direction::Retval) continue;
-    VARIANT v;
-    VariantInit(&v);
-    VariantInit(&storage[i]);
+    VARIANT v{};  // VT_EMPTY, as are the out values' storage
     if (p.direction == com::dispatch::Direction::Out) {
       v.vt = VT_BYREF | p.vt;
       v.byref = &storage[i].llVal;
-    } else if (p.vt == VT_BSTR) {
-      v.vt = VT_BSTR;
-      v.bstrVal = text.b;
     } else {
-      v.vt = VT_I4;
-      v.lVal = 0;
+      v.vt = p.vt == VT_BSTR ? VT_BSTR : VT_I4;  // the text "x" or the number 0
+      if (v.vt == VT_BSTR) v.bstrVal = text.b;
     }
     args.insert(args.begin(), v);  // given last to first
   }
@@ -169,9 +162,7 @@ HRESULT InvokeByName(IDispatch* object, const com::dispatch::Member& m, VARIANT*
                                                       : DISPATCH_METHOD;
   EXCEPINFO info{};
   HRESULT hr = object->Invoke(m.dispid, IID_NULL, 0, flags, &params, result, &info, nullptr);
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrHelpFile);
+  for (BSTR s : {info.bstrSource, info.bstrDescription, info.bstrHelpFile}) SysFreeString(s);
   return hr;
 }
 

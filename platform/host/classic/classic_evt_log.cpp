@@ -62,15 +62,23 @@ void EvtClassicLog::Load() {
   const uint32_t oldCurrent = file_.CurrentRecordNumber();
   std::string error;
   bool notLog = false;
-  auto file = formats::EvtLogFile::FromFile(path_, &error, &notLog);
+  formats::EvtFile scan;
+  auto file = formats::EvtLogFile::FromFile(path_, &error, &notLog, &scan);
   if (!file) {
     loadError_ = notLog ? ERROR_EVENTLOG_FILE_CORRUPT : ERROR_ACCESS_DENIED;
     return;
   }
+  if (scan.Damaged()) KeepDamage(scan);
   Adopt(std::move(*file));
   if (file_.CurrentRecordNumber() < oldCurrent) ++generation_;
   if (file_.MaxSize() != maxSize_ || file_.Retention() != retention_) ApplyLimits();
   CloseFile();  // opened again by the first read
+}
+
+void EvtClassicLog::KeepDamage(const formats::EvtFile& scan) {
+  diagnostics_.clear();
+  for (const formats::EvtDiagnostic& d : scan.diagnostics) diagnostics_.push_back(d.Text());
+  skipped_ = scan.skipped;
 }
 
 void EvtClassicLog::Refresh() {
@@ -167,6 +175,8 @@ DWORD EvtClassicLog::WriteBackup(const std::string& linuxPath) {
 
 DWORD EvtClassicLog::Clear() {
   Adopt(formats::EvtLogFile(maxSize_, retention_));
+  diagnostics_.clear();
+  skipped_ = 0;
   ++generation_;
   return Save();
 }

@@ -28,6 +28,10 @@ class EvtClassicLog : public ClassicLog {
   DWORD WriteBackup(const std::string& linuxPath) override;
   DWORD Clear() override;
   void CloseFile() override { file_.ReleaseFile(); }
+  // The damage found when the file was last read damaged, since the log was
+  // opened or cleared: its records are gone also once the file is rebuilt.
+  std::vector<std::string> Diagnostics() override { return diagnostics_; }
+  uint64_t Skipped() override { return skipped_; }
 
   const std::string& Path() const { return path_; }
   // 0, or the error that keeps the log from being opened (1500 when its
@@ -48,6 +52,8 @@ class EvtClassicLog : public ClassicLog {
 
  private:
   void Load();
+  // Keeps what reading a damaged file found, in place of what was kept.
+  void KeepDamage(const formats::EvtFile& scan);
   void ApplyLimits();
   DWORD Save();
   void Adopt(formats::EvtLogFile file);
@@ -67,6 +73,8 @@ class EvtClassicLog : public ClassicLog {
   DWORD loadError_ = 0;
   off_t seenSize_ = -1;
   long long seenTime_ = -1;  // modification time in nanoseconds
+  std::vector<std::string> diagnostics_;
+  uint64_t skipped_ = 0;
 };
 
 }  // namespace host

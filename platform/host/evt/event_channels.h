@@ -35,6 +35,10 @@ struct EventRecordLog {
   std::shared_ptr<EvtxFileRecords> file;  // when set, the events are those of the file
   uint64_t removed = 0;
   uint64_t generation = 0;
+  // What reading a classic .evt file into `records` found damaged, and the
+  // records it knows to be lost (those of `file` are its own).
+  std::vector<std::string> readDiagnostics;
+  uint64_t readSkipped = 0;
 
   uint64_t size() const { return file ? file->size() : records.size(); }
   // The event at a position from the front; null past the end, or for an

@@ -5,6 +5,7 @@
 
 #include "platform/api/kernel.h"
 #include "platform/host/evt/evt_log_source.h"
+#include "platform/host/evt/evt_query_report.h"
 #include "platform/host/evt/evt_variant_buffer.h"
 #include "platform/host/evt/wevtapi.h"
 #include "platform/host/faults/faults.h"
@@ -82,6 +83,7 @@ BOOL WINAPI EvtGetLogInfo(EVT_HANDLE log, int propertyId, DWORD bufferSize, PEVT
 }
 
 BOOL WINAPI EvtExportLog(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWSTR targetFilePath, DWORD flags) {
+  KeepExportReport({});
   if (DWORD e = HOST_FAULT("EvtExportLog")) return Fail(e);
   DWORD kind = flags & (EvtExportLogChannelPath | EvtExportLogFilePath);
   if (!path || !targetFilePath || !*targetFilePath ||
@@ -98,7 +100,9 @@ BOOL WINAPI EvtExportLog(EVT_HANDLE session, LPCWSTR path, LPCWSTR query, LPCWST
   struct stat info {};
   if (stat(target.c_str(), &info) == 0) return Fail(ERROR_FILE_EXISTS);
   std::string error;
-  if (!source.log->writeTo(target, error)) {
+  const bool written = source.log->writeTo(target, error);
+  KeepExportReport(ReportOfLog(*source.log));
+  if (!written) {
     size_t slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
     return Fail(stat(folder.c_str(), &info) != 0 ? ERROR_PATH_NOT_FOUND : ERROR_WRITE_FAULT);

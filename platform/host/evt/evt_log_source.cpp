@@ -37,6 +37,8 @@ DWORD OpenLogSource(EVT_HANDLE session, std::u16string_view path, bool isChannel
   if (!formats::ReadFileBytes(out->file, &bytes)) return ERROR_READ_FAULT;
   formats::EvtFile classic = formats::ReadEvtFile(bytes);
   if (!classic.headerValid) return ERROR_EVENTLOG_FILE_CORRUPT;
+  for (const auto& d : classic.diagnostics) out->log->readDiagnostics.push_back(d.Text());
+  out->log->readSkipped = classic.skipped;
   for (const auto& r : classic.records) {
     auto event = EventOfClassicRecord(r.View().Fields());
     out->log->records.push_back(std::make_shared<const formats::EvtxRecord>(std::move(event)));

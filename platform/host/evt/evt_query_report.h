@@ -1,6 +1,6 @@
-// What reading a query's result set over an .evtx file found damaged: the
-// host's answer to the command-line program, which reports it (Windows says
-// no more than that an event could not be read).
+// What reading a query's result set, or an export, over a damaged log file
+// found: the host's answer to the command-line program and to tests, which
+// report it (Windows says no more than that an event could not be read).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/api/evt.h"
+#include "platform/host/evt/event_channels.h"
 
 namespace host::evt {
 
@@ -19,5 +20,14 @@ struct QueryReport {
 // The report of a result set so far (empty for a channel held in memory);
 // false for a handle that is no result set.
 bool QueryReportOf(EVT_HANDLE resultSet, QueryReport* out);
+
+// What the calling thread's last EvtExportLog found damaged in its source
+// and the records it could not carry to the new file (empty after a sound
+// source, or an export that failed before reading it).
+QueryReport LastExportReport();
+
+// The damage found so far in the log's file; that of the export just made.
+QueryReport ReportOfLog(const EventRecordLog& log);
+void KeepExportReport(QueryReport report);
 
 }  // namespace host::evt
