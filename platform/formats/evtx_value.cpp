@@ -4,12 +4,9 @@
 #include <charconv>
 #include <cstring>
 
-#include "platform/formats/crc32.h"
 #include "platform/formats/evtx_bytes.h"
 
 namespace formats {
-
-uint32_t EvtxCrc32(std::span<const uint8_t> data, uint32_t crc) { return Crc32(crc, data.data(), data.size()); }
 
 size_t EvtxSidSize(std::span<const uint8_t> d, size_t at) {
   if (!EvtxFits(d, at, 8) || d[at] != 1) return 0;

@@ -3,7 +3,7 @@
 
 #include <zlib.h>
 
-#include "platform/formats/crc32.h"
+#include "platform/formats/evtx_bytes.h"
 #include "platform/formats/evtx_value.h"
 
 using namespace formats;
@@ -78,7 +78,7 @@ TEST(EvtxValue, ConversionToRenderTypes) {
 
 // Folded blocks, the bytes left over, any alignment and a continued CRC all
 // give zlib's value.
-TEST(Crc32, GivesZlibsValue) {
+TEST(EvtxCrc32, GivesZlibsValue) {
   std::vector<uint8_t> bytes(1100);
   uint32_t seed = 12345;
   for (uint8_t& b : bytes) b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
@@ -86,8 +86,8 @@ TEST(Crc32, GivesZlibsValue) {
     for (size_t offset : {0, 1, 7, 13}) {
       const uint8_t* p = bytes.data() + offset;
       const uint32_t expected = static_cast<uint32_t>(::crc32(0, p, static_cast<uInt>(size)));
-      EXPECT_EQ(Crc32(0, p, size), expected) << size << " at " << offset;
-      EXPECT_EQ(Crc32(Crc32(0, p, size / 3), p + size / 3, size - size / 3), expected) << size << " in two";
+      EXPECT_EQ(EvtxCrc32({p, size}), expected) << size << " at " << offset;
+      EXPECT_EQ(EvtxCrc32({p + size / 3, size - size / 3}, EvtxCrc32({p, size / 3})), expected) << size << " in two";
     }
   }
 }

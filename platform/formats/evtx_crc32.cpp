@@ -1,8 +1,11 @@
-#include "platform/formats/crc32.h"
-
+// The CRC-32 of .evtx files (the reflected polynomial 0xEDB88320, the value
+// that zlib's crc32() gives): whole 16-byte blocks are folded with
+// carry-less multiplication where the processor has it.
 #include <zlib.h>
 
 #include <algorithm>
+
+#include "platform/formats/evtx_bytes.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -67,7 +70,9 @@ bool CanFold() {
 }  // namespace
 #endif
 
-uint32_t Crc32(uint32_t crc, const uint8_t* data, size_t size) {
+uint32_t EvtxCrc32(std::span<const uint8_t> bytes, uint32_t crc) {
+  const uint8_t* data = bytes.data();
+  size_t size = bytes.size();
 #ifdef EC_CRC32_FOLDING
   if (size >= 64 && CanFold()) {
     const size_t whole = size & ~size_t{15};
