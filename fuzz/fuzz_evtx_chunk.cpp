@@ -1,9 +1,10 @@
 // Any bytes as the one chunk of an .evtx file behind a sound file header:
-// the chunk parser must not crash or read outside it, and every record it
-// yields must render.
+// the chunk parser must not crash or read outside it, every record it
+// yields must render, and so must the records read by template plans.
 #include <algorithm>
 
 #include "fuzz/fuzz_check.h"
+#include "platform/formats/evtx_chunk_records.h"
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_writer.h"
@@ -42,6 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RenderEvtxXml(record.event);
     GetEvtxSystem(record.event);
     GetEvtxUserValues(record.event);
+  }
+  // The same chunk read for rendering keeps the same records; their values
+  // are read by plan, or from their trees.
+  std::vector<std::string> again;
+  std::shared_ptr<EvtxChunkRecords> chunk = EvtxChunkRecords::Read(reader, 0, again);
+  Check((chunk ? chunk->size() : 0) == records.size());
+  for (size_t i = 0; chunk && i < chunk->size(); ++i) {
+    chunk->systemValues(i);
+    chunk->userValues(i);
   }
   return 0;
 }

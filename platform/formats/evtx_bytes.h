@@ -46,7 +46,7 @@ inline void EvtxAppendUtf16(std::vector<uint8_t>& out, std::u16string_view s) {
   if (!s.empty()) std::memcpy(out.data() + at, s.data(), s.size() * 2);
 }
 
-// CRC-32 (RFC 1952, initial value 0) of the given bytes.
+// CRC-32 (RFC 1952, initial value 0) of the given bytes, continued from `crc`.
 uint32_t EvtxCrc32(std::span<const uint8_t> data, uint32_t crc = 0);
 
 }  // namespace formats

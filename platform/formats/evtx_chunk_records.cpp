@@ -1,5 +1,7 @@
 #include "platform/formats/evtx_chunk_records.h"
 
+#include <array>
+
 #include "platform/formats/evtx_bytes.h"
 
 namespace formats {
@@ -9,8 +11,8 @@ EvtxChunkRecords::EvtxChunkRecords(std::vector<uint8_t> bytes) : bytes_(std::mov
 EvtxChunkRecords::~EvtxChunkRecords() = default;
 
 std::shared_ptr<EvtxChunkRecords> EvtxChunkRecords::Read(const EvtxReader& reader, size_t index,
-                                                         std::vector<std::string>& diagnostics) {
-  std::vector<uint8_t> buffer;
+                                                         std::vector<std::string>& diagnostics,
+                                                         std::vector<uint8_t> buffer) {
   EvtxChunkInfo info;
   size_t end = 0;
   std::span<const uint8_t> chunk = reader.openChunk(index, buffer, info, end, diagnostics);
@@ -23,6 +25,15 @@ std::shared_ptr<EvtxChunkRecords> EvtxChunkRecords::Read(const EvtxReader& reade
       r.bytes_, index, end, [&r](size_t pos, size_t size, std::string& error) { return r.add(pos, size, error); },
       diagnostics);
   return records;
+}
+
+std::vector<uint8_t> EvtxChunkRecords::Recycle(std::shared_ptr<EvtxChunkRecords>& records) {
+  std::vector<uint8_t> bytes;
+  if (records && records.use_count() == 1) {
+    bytes = std::move(records->bytes_);
+    records.reset();
+  }
+  return bytes;
 }
 
 bool EvtxChunkRecords::parse(const Entry& e, EvtxRecord& record, std::string& error) {
@@ -104,47 +115,81 @@ const EvtxValue* EvtxChunkRecords::decode(const Entry& e, uint32_t value) {
   return &out;
 }
 
-std::span<const EvtxValue* const> EvtxChunkRecords::systemValues(size_t i) {
+// Instance value `value` of a record read by plan: its bytes when they are
+// the value, else decoded.
+EvtxValueRef EvtxChunkRecords::stored(const Entry& e, uint32_t value) {
+  const EvtxInstanceView::Value& v = values_[e.firstValue + value];
+  if (!EvtxStoredAsIs(v.type, v.size)) return EvtxValueRef::Of(decode(e, value));
+  return {nullptr, v.type, std::span<const uint8_t>(bytes_).subspan(v.offset, v.size)};
+}
+
+std::span<const EvtxValueRef> EvtxChunkRecords::systemRefs(size_t i) {
   const Entry& e = entries_[i];
-  out_.assign(EvtSystemPropertyIdEND, nullptr);
+  static const auto kTypes = [] {
+    std::array<EVT_VARIANT_TYPE, EvtSystemPropertyIdEND> types{};
+    for (size_t id = 0; id < types.size(); ++id)
+      types[id] = EvtxSystemPropertyType(static_cast<EVT_SYSTEM_PROPERTY_ID>(id));
+    return types;
+  }();
+  refs_.assign(EvtSystemPropertyIdEND, EvtxValueRef{});
   if (e.plan) {
     converted_.resize(EvtSystemPropertyIdEND);
     if (decoded_.size() < e.valueCount) decoded_.resize(e.valueCount);
-    for (size_t id = 0; id < out_.size(); ++id) {
+    for (size_t id = 0; id < refs_.size(); ++id) {
       const EvtxValueSource& source = e.plan->system[id];
       if (source.constant) {
-        out_[id] = source.constant;
+        refs_[id].value = source.constant;
+        continue;
+      }
+      const EVT_VARIANT_TYPE type = kTypes[id];
+      const EvtxInstanceView::Value& raw = values_[e.firstValue + source.value];
+      if (raw.type == type && EvtxStoredAsIs(raw.type, raw.size)) {
+        refs_[id] = stored(e, source.value);
         continue;
       }
       // A value of another type is converted, as from the tree.
       const EvtxValue* v = decode(e, source.value);
-      EVT_VARIANT_TYPE type = EvtxSystemPropertyType(static_cast<EVT_SYSTEM_PROPERTY_ID>(id));
       if (!v->isNull() && v->type != type) v = &(converted_[id] = ConvertEvtxValue(*v, type));
-      out_[id] = v;
+      refs_[id].value = v;
     }
   } else {
     systemRefs_.converted.clear();
     GetEvtxSystemRefs(record(i)->event, systemRefs_);
-    std::copy(systemRefs_.values.begin(), systemRefs_.values.end(), out_.begin());
+    for (size_t id = 0; id < refs_.size(); ++id) refs_[id].value = systemRefs_.values[id];
   }
   // The record header holds the id the log keeps.
-  recordIdValue_ = EvtxValue::Integer(EvtVarTypeUInt64, e.recordId);
-  out_[EvtSystemEventRecordId] = &recordIdValue_;
-  return out_;
+  recordIdValue_.type = EvtVarTypeUInt64;
+  recordIdValue_.bits = e.recordId;
+  refs_[EvtSystemEventRecordId] = EvtxValueRef::Of(&recordIdValue_);
+  return refs_;
 }
 
-std::span<const EvtxValue* const> EvtxChunkRecords::userValues(size_t i) {
+std::span<const EvtxValueRef> EvtxChunkRecords::userRefs(size_t i) {
   const Entry& e = entries_[i];
-  out_.clear();
+  refs_.clear();
   if (e.plan) {
     if (decoded_.size() < e.valueCount) decoded_.resize(e.valueCount);
     for (const EvtxValueSource& source : e.plan->user)
-      out_.push_back(source.constant ? source.constant : decode(e, source.value));
+      refs_.push_back(source.constant ? EvtxValueRef::Of(source.constant) : stored(e, source.value));
   } else {
     texts_.clear();
+    out_.clear();
     GetEvtxUserValueRefs(record(i)->event, out_, texts_);
+    for (const EvtxValue* v : out_) refs_.push_back(EvtxValueRef::Of(v));
   }
+  return refs_;
+}
+
+// The values of `refs`, those stored as they are decoded.
+std::span<const EvtxValue* const> EvtxChunkRecords::decoded(std::span<const EvtxValueRef> refs) {
+  stored_.resize(refs.size());
+  out_.clear();
+  for (size_t k = 0; k < refs.size(); ++k) out_.push_back(&refs[k].get(stored_[k]));
   return out_;
 }
+
+std::span<const EvtxValue* const> EvtxChunkRecords::systemValues(size_t i) { return decoded(systemRefs(i)); }
+
+std::span<const EvtxValue* const> EvtxChunkRecords::userValues(size_t i) { return decoded(userRefs(i)); }
 
 }  // namespace formats

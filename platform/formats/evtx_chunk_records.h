@@ -18,6 +18,7 @@
 #include "platform/formats/evtx_reader.h"
 #include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_value_plan.h"
+#include "platform/formats/evtx_value_ref.h"
 
 namespace formats {
 
@@ -25,9 +26,14 @@ class EvtxChunkRecords {
  public:
   // Reads chunk `index` of `reader`; null when the chunk is skipped. What is
   // damaged is reported in `diagnostics` as EvtxReader::readChunk reports it,
-  // and the records kept are the ones it keeps.
+  // and the records kept are the ones it keeps. The chunk is read into
+  // `buffer` (the bytes of a chunk read before: see Recycle).
   static std::shared_ptr<EvtxChunkRecords> Read(const EvtxReader& reader, size_t index,
-                                                std::vector<std::string>& diagnostics);
+                                                std::vector<std::string>& diagnostics,
+                                                std::vector<uint8_t> buffer = {});
+  // The bytes of `records` when nothing else holds it (it is then
+  // released), for the next Read to reuse; else empty.
+  static std::vector<uint8_t> Recycle(std::shared_ptr<EvtxChunkRecords>& records);
   EvtxChunkRecords(const EvtxChunkRecords&) = delete;
   EvtxChunkRecords& operator=(const EvtxChunkRecords&) = delete;
   ~EvtxChunkRecords();
@@ -44,6 +50,10 @@ class EvtxChunkRecords {
   // until the next call.
   std::span<const EvtxValue* const> systemValues(size_t i);
   std::span<const EvtxValue* const> userValues(size_t i);
+  // The same values, those that a record read by plan stores as they are
+  // left in the chunk's bytes (valid until the next call).
+  std::span<const EvtxValueRef> systemRefs(size_t i);
+  std::span<const EvtxValueRef> userRefs(size_t i);
 
  private:
   struct Entry {
@@ -59,6 +69,8 @@ class EvtxChunkRecords {
   bool parse(const Entry& e, EvtxRecord& record, std::string& error);
   const EvtxValuePlan* newPlan(const EvtxEvent& event);
   const EvtxValue* decode(const Entry& e, uint32_t value);
+  EvtxValueRef stored(const Entry& e, uint32_t value);
+  std::span<const EvtxValue* const> decoded(std::span<const EvtxValueRef> refs);
 
   std::vector<uint8_t> bytes_;
   EvtxChunkParser parser_;
@@ -71,6 +83,8 @@ class EvtxChunkRecords {
   std::vector<EvtxValue> decoded_;
   std::vector<EvtxValue> converted_;
   std::vector<const EvtxValue*> out_;
+  std::vector<EvtxValueRef> refs_;
+  std::vector<EvtxValue> stored_;  // the stored values of refs_, decoded for systemValues and userValues
   EvtxSystemRefs systemRefs_;
   std::forward_list<EvtxValue> texts_;
   EvtxValue recordIdValue_;

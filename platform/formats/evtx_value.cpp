@@ -1,7 +1,5 @@
 #include "platform/formats/evtx_value.h"
 
-#include <zlib.h>
-
 #include <bit>
 #include <charconv>
 #include <cstring>
@@ -10,10 +8,6 @@
 
 namespace formats {
 
-uint32_t EvtxCrc32(std::span<const uint8_t> data, uint32_t crc) {
-  return static_cast<uint32_t>(::crc32(crc, data.data(), static_cast<uInt>(data.size())));
-}
-
 size_t EvtxSidSize(std::span<const uint8_t> d, size_t at) {
   if (!EvtxFits(d, at, 8) || d[at] != 1) return 0;
   size_t size = 8 + 4 * static_cast<size_t>(d[at + 1]);
@@ -21,29 +15,6 @@ size_t EvtxSidSize(std::span<const uint8_t> d, size_t at) {
 }
 
 namespace {
-
-// Size of one fixed-size element of a type, 0 for variable-size types.
-size_t FixedSize(uint8_t t) {
-  switch (t) {
-    case EvtVarTypeSByte:
-    case EvtVarTypeByte: return 1;
-    case EvtVarTypeInt16:
-    case EvtVarTypeUInt16: return 2;
-    case EvtVarTypeInt32:
-    case EvtVarTypeUInt32:
-    case EvtVarTypeSingle:
-    case EvtVarTypeBoolean:
-    case EvtVarTypeHexInt32: return 4;
-    case EvtVarTypeInt64:
-    case EvtVarTypeUInt64:
-    case EvtVarTypeDouble:
-    case EvtVarTypeFileTime:
-    case EvtVarTypeHexInt64: return 8;
-    case EvtVarTypeGuid:
-    case EvtVarTypeSysTime: return 16;
-    default: return 0;
-  }
-}
 
 bool IsSigned(uint8_t t) {
   return t == EvtVarTypeSByte || t == EvtVarTypeInt16 || t == EvtVarTypeInt32 || t == EvtVarTypeInt64;
@@ -126,7 +97,7 @@ bool DecodeScalar(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
       out.bytes.assign(data.begin(), data.end());
       return true;
     default: {
-      size_t size = FixedSize(t);
+      size_t size = EvtxFixedValueSize(t);
       if (!size || data.size() != size) return false;
       DecodeFixedScalar(t, data.data(), size, out);
       return true;
@@ -147,7 +118,7 @@ bool DecodeArray(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
     }
     return true;
   }
-  size_t size = t == EvtVarTypeSizeT ? (data.size() % 8 == 0 ? 8 : 4) : FixedSize(t);
+  size_t size = t == EvtVarTypeSizeT ? (data.size() % 8 == 0 ? 8 : 4) : EvtxFixedValueSize(t);
   if (!size || data.size() % size) return false;
   out.items.reserve(data.size() / size);
   for (size_t at = 0; at < data.size(); at += size) {
@@ -159,8 +130,6 @@ bool DecodeArray(uint8_t t, std::span<const uint8_t> data, EvtxValue& out) {
 }
 
 }  // namespace
-
-size_t EvtxFixedValueSize(uint8_t type) { return FixedSize(type); }
 
 double EvtxValue::asDouble() const {
   if (baseType() == EvtVarTypeSingle) return std::bit_cast<float>(static_cast<uint32_t>(bits));
@@ -190,7 +159,7 @@ EvtxValue EvtxValue::String(std::u16string s) {
 EvtxValue EvtxValue::Integer(EVT_VARIANT_TYPE t, uint64_t raw) {
   EvtxValue v;
   v.type = static_cast<uint8_t>(t);
-  size_t size = t == EvtVarTypeSizeT ? 8 : FixedSize(static_cast<uint8_t>(t));
+  size_t size = t == EvtVarTypeSizeT ? 8 : EvtxFixedValueSize(static_cast<uint8_t>(t));
   if (size && size < 8) {
     unsigned shift = static_cast<unsigned>(64 - size * 8);
     raw =
@@ -281,7 +250,7 @@ void EncodeEvtxValue(const EvtxValue& v, std::vector<uint8_t>& out) {
     case EvtVarTypeString: EvtxAppendUtf16(out, v.text); return;
     case EvtVarTypeSizeT: EvtxAppend<uint64_t>(out, v.bits); return;
     default: {
-      size_t size = FixedSize(v.baseType());
+      size_t size = EvtxFixedValueSize(v.baseType());
       if (size && size <= 8) {
         size_t at = out.size();
         out.resize(at + size);

@@ -64,7 +64,27 @@ bool DecodeEvtxValue(uint8_t binxmlType, std::span<const uint8_t> data, EvtxValu
 
 // The size of one value of a fixed-size type (1 to 16 bytes), 0 for the
 // types whose values vary in size (strings, Binary, Sid, SizeT, arrays).
-size_t EvtxFixedValueSize(uint8_t type);
+constexpr size_t EvtxFixedValueSize(uint8_t type) {
+  switch (type) {
+    case EvtVarTypeSByte:
+    case EvtVarTypeByte: return 1;
+    case EvtVarTypeInt16:
+    case EvtVarTypeUInt16: return 2;
+    case EvtVarTypeInt32:
+    case EvtVarTypeUInt32:
+    case EvtVarTypeSingle:
+    case EvtVarTypeBoolean:
+    case EvtVarTypeHexInt32: return 4;
+    case EvtVarTypeInt64:
+    case EvtVarTypeUInt64:
+    case EvtVarTypeDouble:
+    case EvtVarTypeFileTime:
+    case EvtVarTypeHexInt64: return 8;
+    case EvtVarTypeGuid:
+    case EvtVarTypeSysTime: return 16;
+    default: return 0;
+  }
+}
 // The size of the SID structure at `at`, 0 when none fits there.
 size_t EvtxSidSize(std::span<const uint8_t> data, size_t at);
 

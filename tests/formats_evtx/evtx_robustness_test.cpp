@@ -1,14 +1,10 @@
-// Damaged input: the reader never reads out of bounds, never crashes, keeps
-// every whole record and says what it skipped.
+// Damaged input: the reader keeps every whole record and says what it
+// skipped (fuzz/fuzz_evtx.cpp reads and renders any bytes).
 #include <gtest/gtest.h>
-
-#include <random>
 
 #include "platform/formats/evtx_bytes.h"
 #include "platform/formats/evtx_reader.h"
-#include "platform/formats/evtx_system.h"
 #include "platform/formats/evtx_writer.h"
-#include "platform/formats/evtx_xml.h"
 #include "tests/formats_evtx/evtx_test_util.h"
 
 using namespace formats;
@@ -24,18 +20,6 @@ std::vector<uint8_t> SmallFile(size_t records) {
     list.push_back(BuildEvtxRecord(s));
   }
   return evtxtest::Written(list);
-}
-
-// Reads and renders everything, so that every part of the model is touched.
-size_t ReadAndRender(const std::vector<uint8_t>& bytes) {
-  EvtxReadResult r = ReadEvtx(bytes);
-  size_t total = 0;
-  for (const EvtxRecord& rec : r.records) {
-    total += RenderEvtxXml(rec.event).size();
-    GetEvtxSystem(rec.event);
-    GetEvtxUserValues(rec.event);
-  }
-  return total + r.records.size();
 }
 
 // Offset just past the end of each record in chunk 0.
@@ -67,18 +51,6 @@ TEST(EvtxRobustness, EveryTruncationYieldsEveryWholeRecord) {
     if (length < full.size()) {
       ASSERT_FALSE(r.diagnostics.empty()) << "length " << length;
     }
-  }
-}
-
-TEST(EvtxRobustness, RandomByteFlipsNeverBreakTheReader) {
-  std::vector<uint8_t> full = SmallFile(40);
-  size_t used = RecordEnds(full).back();
-  std::mt19937 rng(20240601);
-  for (int round = 0; round < 800; ++round) {
-    std::vector<uint8_t> bytes = full;
-    int flips = 1 + static_cast<int>(rng() % 8);
-    for (int f = 0; f < flips; ++f) bytes[rng() % used] ^= static_cast<uint8_t>(1 + rng() % 255);
-    ReadAndRender(bytes);
   }
 }
 

@@ -1,6 +1,9 @@
 // Typed values: decoding of Binary XML value data and the text forms.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include "platform/formats/evtx_bytes.h"
 #include "platform/formats/evtx_value.h"
 
 using namespace formats;
@@ -71,4 +74,20 @@ TEST(EvtxValue, ConversionToRenderTypes) {
   EXPECT_EQ(ConvertEvtxValue(EvtxValue::String(u"S-1-5-18"), EvtVarTypeSid).type, EvtVarTypeSid);
   EXPECT_TRUE(ConvertEvtxValue(EvtxValue::String(u"four"), EvtVarTypeUInt16).isNull());
   EXPECT_EQ(ConvertEvtxValue(EvtxValue::Integer(EvtVarTypeUInt64, 0x1ffff), EvtVarTypeUInt16).asUInt64(), 0xffffu);
+}
+
+// Folded blocks, the bytes left over, any alignment and a continued CRC all
+// give zlib's value.
+TEST(EvtxCrc32, GivesZlibsValue) {
+  std::vector<uint8_t> bytes(1100);
+  uint32_t seed = 12345;
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  for (size_t size : {0, 1, 15, 16, 63, 64, 65, 79, 80, 127, 128, 129, 255, 256, 1000, 1024}) {
+    for (size_t offset : {0, 1, 7, 13}) {
+      const uint8_t* p = bytes.data() + offset;
+      const uint32_t expected = static_cast<uint32_t>(::crc32(0, p, static_cast<uInt>(size)));
+      EXPECT_EQ(EvtxCrc32({p, size}), expected) << size << " at " << offset;
+      EXPECT_EQ(EvtxCrc32({p + size / 3, size - size / 3}, EvtxCrc32({p, size / 3})), expected) << size << " in two";
+    }
+  }
 }

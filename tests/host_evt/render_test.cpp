@@ -1,8 +1,10 @@
 // EvtRender: system and user values with their real types, the buffer
 // protocol, XML and bookmarks.
+#include <algorithm>
 #include <vector>
 
 #include "platform/api/utf.h"
+#include "platform/host/evt/evt_variant_buffer.h"
 #include "render/variant_text.h"
 #include "tests/host_evt/wevt_fixture.h"
 #include "tests/support/last_error.h"
@@ -145,6 +147,33 @@ TEST_F(RenderTest, EveryUserValueTypeInTemplateOrder) {
   auto* first = reinterpret_cast<const char*>(v[23].StringArr[0]);
   auto* base = reinterpret_cast<const char*>(buffer.data());
   EXPECT_TRUE(first >= base && first < base + bytes_);
+}
+
+// Values handed on as their stored bytes are written as their decoded values.
+TEST(VariantBuffer, StoredBytesAreWrittenAsTheirDecodedValues) {
+  std::vector<std::pair<uint8_t, std::vector<uint8_t>>> stored = {
+      {EvtVarTypeString, {'a', 0, 'b', 0, 0, 0, 0, 0}}, {EvtVarTypeString, {}}, {EvtVarTypeBoolean, {2, 0, 0, 0}}};
+  for (const auto& u : EveryType())
+    formats::EncodeEvtxValue(u.value, stored.emplace_back(u.value.type, std::vector<uint8_t>{}).second);
+  std::vector<EvtxValue> values(stored.size());
+  std::vector<const EvtxValue*> decoded;
+  std::vector<formats::EvtxValueRef> refs;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    const auto& [type, bytes] = stored[i];
+    formats::DecodeEvtxValue(type, bytes, values[i]);
+    decoded.push_back(&values[i]);
+    refs.push_back(formats::EvtxStoredAsIs(type, bytes.size()) ? formats::EvtxValueRef{nullptr, type, bytes}
+                                                               : formats::EvtxValueRef::Of(&values[i]));
+  }
+  EXPECT_EQ(std::count_if(refs.begin(), refs.end(), [](const auto& r) { return !r.value; }), 20);
+  std::vector<ULONGLONG> buffer(1024, 0xA5A5A5A5A5A5A5A5ULL);
+  DWORD used = 0, usedByRefs = 0;
+  ASSERT_EQ(host::WriteVariants(decoded, 8192, buffer.data(), &used), 0u);
+  const std::vector<ULONGLONG> expected = buffer;
+  std::fill(buffer.begin(), buffer.end(), 0xA5A5A5A5A5A5A5A5ULL);  // alike where nothing is written
+  EXPECT_EQ(host::WriteVariants(refs, used - 1, buffer.data(), &usedByRefs), ERROR_INSUFFICIENT_BUFFER);
+  ASSERT_EQ(host::WriteVariants(refs, used, buffer.data(), &usedByRefs), 0u);
+  EXPECT_EQ(buffer, expected);
 }
 
 TEST_F(RenderTest, XmlAndBookmarks) {

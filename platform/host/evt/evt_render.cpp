@@ -21,8 +21,8 @@ DWORD WriteEventValues(Event& event, DWORD contextFlags, DWORD bufferSize, PVOID
                        PDWORD count) {
   if (event.chunk) {
     // A record of a file: its values are read from its chunk, without a tree.
-    auto values = contextFlags == EvtRenderContextSystem ? event.chunk->systemValues(event.index)
-                                                         : event.chunk->userValues(event.index);
+    auto values = contextFlags == EvtRenderContextSystem ? event.chunk->systemRefs(event.index)
+                                                         : event.chunk->userRefs(event.index);
     *count = static_cast<DWORD>(values.size());
     return host::WriteVariants(values, bufferSize, buffer, bufferUsed);
   }

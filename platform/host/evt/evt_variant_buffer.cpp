@@ -116,6 +116,46 @@ char* WriteValue(const formats::EvtxValue& v, EVT_VARIANT& out, char* data) {
   return data + Align8(outOfLine);
 }
 
+// The UTF-16 units of a stored String without the NULs that end it.
+size_t StoredUnits(std::span<const uint8_t> data) {
+  size_t n = data.size() / 2;
+  while (n > 0 && data[2 * n - 2] == 0 && data[2 * n - 1] == 0) --n;
+  return n;
+}
+
+// Out-of-line bytes of a value stored as it is (see EvtxStoredAsIs).
+size_t StoredDataBytes(const formats::EvtxValueRef& v) {
+  if (v.type == EvtVarTypeString) return Align8((StoredUnits(v.data) + 1) * 2);
+  if (v.type == EvtVarTypeGuid || v.type == EvtVarTypeSysTime) return 16;
+  return 0;
+}
+
+// WriteValue of a value stored as it is: the same bytes as of its decoded value.
+char* WriteStored(const formats::EvtxValueRef& v, EVT_VARIANT& out, char* data) {
+  std::memset(&out, 0, sizeof out);
+  out.Type = v.type;
+  if (v.type == EvtVarTypeString) {
+    const size_t units = StoredUnits(v.data);
+    std::memcpy(data, v.data.data(), units * 2);
+    std::memset(data + units * 2, 0, 2);
+    out.BinaryVal = reinterpret_cast<PBYTE>(data);
+    return data + Align8((units + 1) * 2);
+  }
+  if (v.type == EvtVarTypeGuid || v.type == EvtVarTypeSysTime) {
+    std::memcpy(data, v.data.data(), 16);
+    out.BinaryVal = reinterpret_cast<PBYTE>(data);
+    return data + 16;
+  }
+  if (v.type == EvtVarTypeBoolean) {
+    uint32_t stored = 0;
+    std::memcpy(&stored, v.data.data(), sizeof stored);
+    out.UInt32Val = stored != 0 ? 1 : 0;
+    return data;
+  }
+  std::memcpy(&out.UInt64Val, v.data.data(), std::min<size_t>(v.data.size(), 8));  // little-endian: the low bytes
+  return data;
+}
+
 }  // namespace
 
 DWORD VariantBytes(std::span<const formats::EvtxValue* const> values) {
@@ -142,6 +182,20 @@ DWORD WriteVariants(std::span<const formats::EvtxValue> values, DWORD bufferSize
   pointers.reserve(values.size());
   for (const auto& v : values) pointers.push_back(&v);
   return WriteVariants(pointers, bufferSize, buffer, used);
+}
+
+DWORD WriteVariants(std::span<const formats::EvtxValueRef> values, DWORD bufferSize, void* buffer, DWORD* used) {
+  size_t needed = values.size() * sizeof(EVT_VARIANT);
+  for (const auto& v : values) needed += v.value ? DataBytes(*v.value) : StoredDataBytes(v);
+  if (used) *used = static_cast<DWORD>(needed);
+  if (!buffer || bufferSize < needed) return ERROR_INSUFFICIENT_BUFFER;
+  char* data = static_cast<char*>(buffer) + values.size() * sizeof(EVT_VARIANT);
+  for (size_t i = 0; i < values.size(); ++i) {
+    EVT_VARIANT variant;
+    data = values[i].value ? WriteValue(*values[i].value, variant, data) : WriteStored(values[i], variant, data);
+    std::memcpy(static_cast<char*>(buffer) + i * sizeof(EVT_VARIANT), &variant, sizeof variant);
+  }
+  return 0;
 }
 
 DWORD WriteHandleVariant(EVT_HANDLE handle, DWORD bufferSize, void* buffer, DWORD* used) {

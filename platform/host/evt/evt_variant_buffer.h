@@ -9,6 +9,7 @@
 
 #include "platform/api/evt.h"
 #include "platform/formats/evtx_value.h"
+#include "platform/formats/evtx_value_ref.h"
 
 namespace host {
 
@@ -20,6 +21,9 @@ DWORD VariantBytes(std::span<const formats::EvtxValue* const> values);
 // ERROR_INSUFFICIENT_BUFFER, else the values are written and the result is 0.
 DWORD WriteVariants(std::span<const formats::EvtxValue* const> values, DWORD bufferSize, void* buffer, DWORD* used);
 DWORD WriteVariants(std::span<const formats::EvtxValue> values, DWORD bufferSize, void* buffer, DWORD* used);
+// The same of values some of which are their stored bytes: the EVT_VARIANTs
+// and data written are those of the decoded values.
+DWORD WriteVariants(std::span<const formats::EvtxValueRef> values, DWORD bufferSize, void* buffer, DWORD* used);
 
 // One EVT_VARIANT holding a handle (EvtVarTypeEvtHandle), same protocol.
 DWORD WriteHandleVariant(EVT_HANDLE handle, DWORD bufferSize, void* buffer, DWORD* used);

@@ -32,7 +32,7 @@ uint64_t EvtxFileRecords::newestRecordId() const { return chunks_.empty() ? 0 : 
 void EvtxFileRecords::load(size_t chunk) {
   if (chunk == cached_) return;
   std::vector<std::string> found;
-  records_ = formats::EvtxChunkRecords::Read(*reader_, chunks_[chunk].index, found);
+  records_ = formats::EvtxChunkRecords::Read(*reader_, chunks_[chunk].index, found, spareBytes());
   ++parsed_;
   cached_ = chunk;
   if (!seen_[chunk]) {
@@ -41,6 +41,22 @@ void EvtxFileRecords::load(size_t chunk) {
     size_t read = records_ ? records_->size() : 0;
     if (read < chunks_[chunk].count) skipped_ += chunks_[chunk].count - read;
   }
+}
+
+// The bytes of a chunk read before that no event holds any more (empty when
+// there is none); the chunks no longer held are released.
+std::vector<uint8_t> EvtxFileRecords::spareBytes() {
+  constexpr size_t kMostRetired = 4;  // beyond, the events that hold a chunk keep it alone
+  if (records_) retired_.push_back(std::move(records_));
+  std::vector<uint8_t> spare;
+  for (auto& r : retired_) {
+    if (r.use_count() > 1) continue;
+    if (spare.empty()) spare = formats::EvtxChunkRecords::Recycle(r);
+    r.reset();
+  }
+  std::erase(retired_, nullptr);
+  if (retired_.size() > kMostRetired) retired_.erase(retired_.begin());
+  return spare;
 }
 
 size_t EvtxFileRecords::chunkOf(uint64_t position) const {

@@ -1,7 +1,7 @@
 // The events of an .evtx file read a chunk at a time: how many there are and
 // where each chunk's records stand in the log come from the chunk headers;
 // a chunk's records are parsed when a reader reaches them, and only the
-// chunk being read is held.
+// chunk being read is held (with those that events still hold).
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,7 @@ class EvtxFileRecords {
 
  private:
   void load(size_t chunk);
+  std::vector<uint8_t> spareBytes();
   // The chunk of a position and the place of its record in records_.
   size_t chunkOf(uint64_t position) const;
   std::unique_ptr<formats::EvtxReader> reader_;
@@ -54,7 +55,10 @@ class EvtxFileRecords {
   uint64_t total_ = 0;
   size_t cached_ = SIZE_MAX;
   std::shared_ptr<formats::EvtxChunkRecords> records_;  // those of chunk cached_; null when it was skipped
-  std::vector<bool> seen_;                              // chunks whose diagnostics are in
+  // Chunks read before that events still held when the next was read: the
+  // bytes of one no longer held are read into again.
+  std::vector<std::shared_ptr<formats::EvtxChunkRecords>> retired_;
+  std::vector<bool> seen_;  // chunks whose diagnostics are in
   std::vector<std::string> diagnostics_;
   uint64_t skipped_ = 0;
   size_t parsed_ = 0;
