@@ -22,8 +22,12 @@ std::exception_ptr StreamFailure(gzFile stream) {
 }
 
 std::exception_ptr WriteToStream(gzFile stream, std::string_view bytes) {
-  if (bytes.empty()) return nullptr;
-  if (gzwrite(stream, bytes.data(), static_cast<unsigned>(bytes.size())) == 0) return StreamFailure(stream);
+  constexpr size_t kPiece = 4096;  // below the stream's default input buffer of 8 KiB
+  while (!bytes.empty()) {
+    const std::string_view piece = bytes.substr(0, kPiece);
+    if (gzwrite(stream, piece.data(), static_cast<unsigned>(piece.size())) == 0) return StreamFailure(stream);
+    bytes.remove_prefix(piece.size());
+  }
   return nullptr;
 }
 

@@ -18,7 +18,10 @@ std::exception_ptr ZlibFailure(int error, const char* text);
 // in the thread that made the call: errno is the thread's own.
 std::exception_ptr StreamFailure(gzFile stream);
 
-// Hands `bytes` to the stream; its failure, or null.
+// Hands `bytes` to the stream; its failure, or null. The bytes go in
+// pieces smaller than the stream's input buffer, so that the stream copies
+// them: a larger write is compressed from the caller's memory, and after a
+// failed one the stream would still point there when it is closed.
 std::exception_ptr WriteToStream(gzFile stream, std::string_view bytes);
 
 }  // namespace cmr
