@@ -65,7 +65,8 @@ inline const EVT_VARIANT* Variants(const std::vector<ULONGLONG>& buffer) {
 }
 
 inline uint64_t RecordIdOf(EVT_HANDLE event) {
-  const EVT_VARIANT& id = Variants(RenderedValues(event))[EvtSystemEventRecordId];
+  const std::vector<ULONGLONG> values = RenderedValues(event);
+  const EVT_VARIANT& id = Variants(values)[EvtSystemEventRecordId];
   EXPECT_EQ(id.Type, static_cast<DWORD>(EvtVarTypeUInt64));
   return id.UInt64Val;
 }

@@ -136,7 +136,7 @@ char* WriteStored(const formats::EvtxValueRef& v, EVT_VARIANT& out, char* data) 
   out.Type = v.type;
   if (v.type == EvtVarTypeString) {
     const size_t units = StoredUnits(v.data);
-    std::memcpy(data, v.data.data(), units * 2);
+    if (units > 0) std::memcpy(data, v.data.data(), units * 2);  // an empty value may have no bytes at all
     std::memset(data + units * 2, 0, 2);
     out.BinaryVal = reinterpret_cast<PBYTE>(data);
     return data + Align8((units + 1) * 2);
