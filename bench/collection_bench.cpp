@@ -11,9 +11,12 @@
 // For each: records per CPU second, the ratio of its CPU time to (a), the
 // elapsed time and its ratio to (a)'s (the writer compresses on a second
 // thread, which lowers the elapsed time, not the CPU time), and peak
-// resident memory above an empty process of the same program.
+// resident memory above an empty process of the same program. The
+// collection and (a) run in turn, three times each by default: their
+// medians are compared (on a shared machine one run of either may be
+// slowed by a third of its time).
 //
-//   collection_bench [RECORDS] [--keep DIR] [--no-export]
+//   collection_bench [RECORDS] [--keep DIR] [--no-export] [--runs N]
 // RECORDS defaults to 1000000; --keep makes (or reuses) the log files in DIR
 // instead of a temporary folder; --no-export leaves (b) out (the exporters
 // take many minutes over a million records, and their time does not change
@@ -23,7 +26,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -134,6 +139,17 @@ Seconds CompressEntries(const std::string& plain, const std::string& target) {
   return seconds;
 }
 
+// The median CPU and the median elapsed time of `runs`.
+Seconds Median(std::vector<Seconds> runs) {
+  auto middle = [&runs](double Seconds::*field) {
+    std::vector<double> values;
+    for (const Seconds& run : runs) values.push_back(run.*field);
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
+    return values[values.size() / 2];
+  };
+  return {middle(&Seconds::cpu), middle(&Seconds::wall)};
+}
+
 struct Row {
   std::string what;
   size_t records = 0;
@@ -177,22 +193,29 @@ int MeasureRole(int argc, char** argv) {
   return 0;
 }
 
-// Collects, compresses and exports one file; prints its table.
-bool Measure(const std::string& file, const std::string& scratch, size_t records, bool exporters) {
+// Collects and compresses one file `runs` times in turn (the entries that
+// (a) compresses are those of the first collection), exports it once;
+// prints its table.
+bool Measure(const std::string& file, const std::string& scratch, size_t records, bool exporters, int runs) {
   const std::string out = scratch + "/out";
-  fs::remove_all(out);
-  const benchsupport::ProcessCost idle = Measured({Self(), "--idle"});
-  const benchsupport::ProcessCost collected = Measured({Self(), "--collect", file, out});
-  if (!collected.ran || collected.status != 0) {
-    std::fprintf(stderr, "collection_bench: the collection of %s failed\n", file.c_str());
-    return false;
-  }
   const std::string plain = scratch + "/entries.txt";
-  Row collection{"collection (ITask::Run, LoadFromEvtFile)",
-                 Decompress(PublishedFile(out), plain),
-                 {collected.cpuSeconds - idle.cpuSeconds, collected.wallSeconds - idle.wallSeconds},
-                 collected.peakMiB - idle.peakMiB};
-  Row zlib{"(a) zlib gzwrite of the same entries", collection.records, CompressEntries(plain, scratch + "/zlib.gz")};
+  const benchsupport::ProcessCost idle = Measured({Self(), "--idle"});
+  std::vector<Seconds> collections, compressions;
+  Row collection{"collection (ITask::Run, LoadFromEvtFile)", 0, {}, 0};
+  for (int run = 0; run < runs; ++run) {
+    fs::remove_all(out);
+    const benchsupport::ProcessCost collected = Measured({Self(), "--collect", file, out});
+    if (!collected.ran || collected.status != 0) {
+      std::fprintf(stderr, "collection_bench: the collection of %s failed\n", file.c_str());
+      return false;
+    }
+    collections.push_back({collected.cpuSeconds - idle.cpuSeconds, collected.wallSeconds - idle.wallSeconds});
+    collection.peakMiB = std::max(collection.peakMiB, collected.peakMiB - idle.peakMiB);
+    if (run == 0) collection.records = Decompress(PublishedFile(out), plain);
+    compressions.push_back(CompressEntries(plain, scratch + "/zlib.gz"));
+  }
+  collection.seconds = Median(collections);
+  Row zlib{"(a) zlib gzwrite of the same entries", collection.records, Median(compressions)};
   fs::remove_all(out);
   fs::remove(plain);
   fs::remove(scratch + "/zlib.gz");
@@ -200,8 +223,8 @@ bool Measure(const std::string& file, const std::string& scratch, size_t records
     std::fprintf(stderr, "collection_bench: %zu of %zu records collected\n", collection.records, records);
 
   const char* tool = IsEvtx(file) ? "evtxexport" : "evtexport";
-  std::printf("%s (%zu records, %.0f MiB)\n", file.c_str(), records,
-              static_cast<double>(fs::file_size(file)) / 1048576);
+  std::printf("%s (%zu records, %.0f MiB; collection and (a): medians of %d runs)\n", file.c_str(), records,
+              static_cast<double>(fs::file_size(file)) / 1048576, runs);
   std::printf("  %-44s %9s %9s %12s %8s %9s %8s %10s\n", "", "records", "CPU s", "records/s", "ratio(a)", "elapsed s",
               "ratio(a)", "+RSS MiB");
   Print(collection, zlib.seconds);
@@ -233,8 +256,10 @@ int main(int argc, char** argv) {
   size_t records = 1000000;
   std::string keep;
   bool exporters = true;
+  int runs = 3;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc) keep = argv[++i];
+    else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
     else if (std::strcmp(argv[i], "--no-export") == 0) exporters = false;
     else records = std::strtoul(argv[i], nullptr, 10);
   }
@@ -248,8 +273,8 @@ int main(int argc, char** argv) {
     return std::fprintf(stderr, "cannot write %s\n", evtx.c_str()), 1;
   if (!fs::exists(evt) && !benchsupport::WriteLargeEvt(evt, records))
     return std::fprintf(stderr, "cannot write %s\n", evt.c_str()), 1;
-  bool ok = Measure(evtx, scratch, records, exporters);
-  ok = Measure(evt, scratch, records, exporters) && ok;
+  bool ok = Measure(evtx, scratch, records, exporters, runs);
+  ok = Measure(evt, scratch, records, exporters, runs) && ok;
   if (keep.empty()) fs::remove_all(scratch);
   return ok ? 0 : 1;
 }
