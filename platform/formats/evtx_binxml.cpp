@@ -1,5 +1,7 @@
 #include "platform/formats/evtx_binxml.h"
 
+#include <cstring>
+
 #include "platform/formats/evtx_bytes.h"
 
 namespace formats {
@@ -131,15 +133,23 @@ bool EvtxChunkParser::readInstanceAt(size_t begin, size_t end, int depth, EvtxIn
   uint32_t count = EvtxLoad<uint32_t>(chunk_, pos);
   pos += 4;
   if (count > (end - pos) / 4) return false;
-  out.key.append(reinterpret_cast<const char*>(&defOffset), sizeof defOffset);
-  out.key.append(reinterpret_cast<const char*>(&count), sizeof count);
-  size_t first = out.values.size();
+  // The key and the values are sized first and written in place: this runs
+  // for every record.
+  const size_t first = out.values.size(), keyAt = out.key.size();
+  out.values.resize(first + count);
+  out.key.resize(keyAt + sizeof defOffset + sizeof count + count);
+  char* key = out.key.data() + keyAt;
+  std::memcpy(key, &defOffset, sizeof defOffset);
+  std::memcpy(key + sizeof defOffset, &count, sizeof count);
+  key += sizeof defOffset + sizeof count;
+  const uint8_t* descriptors = chunk_.data() + pos;  // count of them fit: checked above
   size_t data = pos + size_t{count} * 4;
   for (size_t i = 0; i < count; ++i) {
-    EvtxInstanceView::Value v{static_cast<uint32_t>(data), EvtxLoad<uint16_t>(chunk_, pos + 4 * i),
-                              chunk_[pos + 4 * i + 2]};
-    out.values.push_back(v);
-    out.key.push_back(static_cast<char>(v.type));
+    EvtxInstanceView::Value& v = out.values[first + i];
+    uint16_t size = 0;
+    std::memcpy(&size, descriptors + 4 * i, sizeof size);
+    v = {static_cast<uint32_t>(data), size, descriptors[4 * i + 2]};
+    key[i] = static_cast<char>(v.type);
     data += v.size;
   }
   if (data > end || (data < end && Base(chunk_[data]) != kTokEof)) return false;
