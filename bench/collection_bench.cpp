@@ -238,8 +238,7 @@ bool Measure(const std::string& file, const std::string& scratch, size_t records
            {exported.cpuSeconds - toolIdle.cpuSeconds, exported.wallSeconds - toolIdle.wallSeconds},
            exported.peakMiB - toolIdle.peakMiB},
           zlib.seconds);
-  else if (toolIdle.ran)
-    std::printf("  (b) %s did not finish (stopped or failed)\n", tool);
+  else if (toolIdle.ran) std::printf("  (b) %s did not finish (stopped or failed)\n", tool);
   else
     std::printf("  (b) %s is not installed (apt-get install %s)\n", tool,
                 IsEvtx(file) ? "libevtx-utils" : "libevt-utils");
