@@ -120,6 +120,10 @@ const EvtxValue* EvtxChunkRecords::decode(const Entry& e, uint32_t value) {
 EvtxValueRef EvtxChunkRecords::stored(const Entry& e, uint32_t value) {
   const EvtxInstanceView::Value& v = values_[e.firstValue + value];
   if (!EvtxStoredAsIs(v.type, v.size)) return EvtxValueRef::Of(decode(e, value));
+  return bytesOf(v);
+}
+
+EvtxValueRef EvtxChunkRecords::bytesOf(const EvtxInstanceView::Value& v) const {
   return {nullptr, v.type, std::span<const uint8_t>(bytes_).subspan(v.offset, v.size)};
 }
 
@@ -144,7 +148,7 @@ std::span<const EvtxValueRef> EvtxChunkRecords::systemRefs(size_t i) {
       const EVT_VARIANT_TYPE type = kTypes[id];
       const EvtxInstanceView::Value& raw = values_[e.firstValue + source.value];
       if (raw.type == type && EvtxStoredAsIs(raw.type, raw.size)) {
-        refs_[id] = stored(e, source.value);
+        refs_[id] = bytesOf(raw);
         continue;
       }
       // A value of another type is converted, as from the tree.

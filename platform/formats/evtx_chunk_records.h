@@ -70,6 +70,8 @@ class EvtxChunkRecords {
   const EvtxValuePlan* newPlan(const EvtxEvent& event);
   const EvtxValue* decode(const Entry& e, uint32_t value);
   EvtxValueRef stored(const Entry& e, uint32_t value);
+  // The ref of an instance value stored as it is: its bytes in the chunk.
+  EvtxValueRef bytesOf(const EvtxInstanceView::Value& v) const;
   std::span<const EvtxValue* const> decoded(std::span<const EvtxValueRef> refs);
 
   std::vector<uint8_t> bytes_;
