@@ -46,20 +46,35 @@ class BackupChainTest : public ClassicTest {
   std::filesystem::path config_;
 };
 
-TEST_F(BackupChainTest, StoredPositionInABackupReadsOnThroughTheChain) {
+// A position in a backup reads on through the chain; one in the live log
+// skips the backups.
+TEST_F(BackupChainTest, StoredPositionIsFoundInTheChainAndReadOnFrom) {
   FillArchivingLog(900);
   const std::vector<cmr::BackupFile> archives = Archives();
   ASSERT_GE(archives.size(), 2u);
+  DWORD oldest = 0, count = 0;
+  {
+    LogHandle h(OpenEventLogW(nullptr, u"Custom"));
+    ASSERT_TRUE(GetOldestEventLogRecord(h.get(), &oldest));
+    ASSERT_TRUE(GetNumberOfEventLogRecords(h.get(), &count));
+  }
   struct Case {
     const char* what;
     bool stored;
     cmr::LogPosition position;
     bool found;
+    size_t backup;
     uint32_t first;
   } cases[] = {
-      {"record 10 of the oldest archive holds event 10", true, {10, Fields(10).timeWritten}, true, 11},
-      {"nothing stored: from the oldest backup on", false, {}, true, 1},
-      {"a position that is nowhere: read from the oldest backup", true, {5, 1}, false, 1},
+      {"record 10 of the oldest archive holds event 10", true, {10, Fields(10).timeWritten}, true, 0, 11},
+      {"nothing stored: from the oldest backup on", false, {}, true, 0, 1},
+      {"a position that is nowhere: read from the oldest backup", true, {5, 1}, false, 0, 1},
+      {"event 898 near the live log's end",
+       true,
+       {oldest + count - 3, Fields(898).timeWritten},
+       true,
+       archives.size(),
+       899},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -69,29 +84,10 @@ TEST_F(BackupChainTest, StoredPositionInABackupReadsOnThroughTheChain) {
     ASSERT_TRUE(reader.SeekInBackups(u"", u"Custom", c.stored ? &c.position : nullptr, &found));
     EXPECT_EQ(found, c.found);
     if (c.found) {
-      EXPECT_EQ(reader.CurrentBackup(), 0u);
+      EXPECT_EQ(reader.CurrentBackup(), c.backup);
     }
     EXPECT_EQ(Drain(reader, true), Range(c.first, 900));
   }
-}
-
-TEST_F(BackupChainTest, PositionInTheLiveLogSkipsTheBackups) {
-  FillArchivingLog(900);
-  cmr::NTEventLog reader(0x1000, 0);
-  reader.Backups() = Archives();
-  // The live log's third record from the end holds event 898.
-  DWORD oldest = 0, count = 0;
-  {
-    LogHandle h(OpenEventLogW(nullptr, u"Custom"));
-    ASSERT_TRUE(GetOldestEventLogRecord(h.get(), &oldest));
-    ASSERT_TRUE(GetNumberOfEventLogRecords(h.get(), &count));
-  }
-  cmr::LogPosition position{oldest + count - 3, Fields(898).timeWritten};
-  bool found = false;
-  ASSERT_TRUE(reader.SeekInBackups(u"", u"Custom", &position, &found));
-  EXPECT_TRUE(found);
-  EXPECT_EQ(reader.CurrentBackup(), reader.Backups().size());
-  EXPECT_EQ(Drain(reader, true), Range(899, 900));
 }
 
 TEST_F(BackupChainTest, ReadBackupsAreDeletedOnceOldEnough) {

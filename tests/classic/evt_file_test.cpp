@@ -38,9 +38,8 @@ TEST_F(EvtFileTest, BackupReadsLikeItsWholeBytesInEveryDirection) {
   std::filesystem::create_directories(dir_ / "C/Windows/System32/config");
   MakeLog(Local(), u"System", 0x60000, 0, u"%SystemRoot%\\System32\\config\\SysEvent.Evt");
   for (uint32_t i = 1; i <= 9000; ++i) ASSERT_NE(host::AppendClassicRecord(Local(), u"System", Fields(i, i % 50)), 0u);
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(formats::ReadFileBytes((dir_ / "C/Windows/System32/config/SysEvent.Evt").string(), &bytes));
-  const formats::EvtFile whole = formats::ReadEvtFile(bytes);
+  const formats::EvtFile whole =
+      formats::ReadEvtFile(testsupport::ReadFileBytes(dir_ / "C/Windows/System32/config/SysEvent.Evt"));
   ASSERT_TRUE(whole.Wrapped());
   ASSERT_FALSE(whole.Damaged()) << whole.Report();
   const std::vector<uint32_t> numbers = Numbers(whole);
@@ -146,14 +145,8 @@ class LiveEvtFileTest : public ClassicTest {
     std::filesystem::create_directories(dir_ / "C/Windows/System32/config");
     MakeLog(Local(), u"Custom", 0x10000, 0, u"%SystemRoot%\\System32\\config\\Custom.evt");
   }
-  void TearDown() override {
-    host::ClearFaults();
-    ClassicTest::TearDown();
-  }
   formats::EvtFile OnDisk() {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(formats::ReadFileBytes((dir_ / "C/Windows/System32/config/Custom.evt").string(), &bytes));
-    return formats::ReadEvtFile(bytes);
+    return formats::ReadEvtFile(testsupport::ReadFileBytes(dir_ / "C/Windows/System32/config/Custom.evt"));
   }
 };
 

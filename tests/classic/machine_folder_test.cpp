@@ -5,10 +5,10 @@
 
 #include "collect/event_log_list.h"
 #include "platform/formats/evt_reader.h"
-#include "platform/formats/file_bytes.h"
 #include "platform/host/machine/machine_folder.h"
 #include "platform/host/registry/registry_file.h"
 #include "tests/classic/classic_fixture.h"
+#include "tests/support/file_text.h"
 #include "tests/support/last_error.h"
 
 namespace classictest {
@@ -44,11 +44,9 @@ TEST_F(MachineFolderTest, LogsAreTheFilesTheRegistryNamesReadAndAppendedInPlace)
   Append(server, u"Application", 1, 2);
 
   // The records are in the log file the registry names.
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(formats::ReadFileBytes((root / "C/Windows/System32/config/SysEvent.Evt").string(), &bytes));
-  EXPECT_EQ(formats::ReadEvtFile(bytes).records.size(), 4u);
-  ASSERT_TRUE(formats::ReadFileBytes((root / "C/Windows/System32/config/AppEvent.Evt").string(), &bytes));
-  EXPECT_EQ(formats::ReadEvtFile(bytes).records.size(), 2u);
+  const std::filesystem::path config = root / "C/Windows/System32/config";
+  EXPECT_EQ(formats::ReadEvtFile(testsupport::ReadFileBytes(config / "SysEvent.Evt")).records.size(), 4u);
+  EXPECT_EQ(formats::ReadEvtFile(testsupport::ReadFileBytes(config / "AppEvent.Evt")).records.size(), 2u);
 
   // Another computer made from the same folder sees the same logs.
   host::Computer& twin = host::Host::Get().Add(u"SERVER3");
@@ -87,9 +85,7 @@ TEST_F(MachineFolderTest, RealLogFileIsAppendedWithoutLosingARecord) {
   std::filesystem::path root = MakeFolder("xp");
   const std::filesystem::path file = root / "C/Windows/System32/config/SysEvent.Evt";
   std::filesystem::copy_file(sample, file);
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(formats::ReadFileBytes(file.string(), &bytes));
-  formats::EvtFile before = formats::ReadEvtFile(bytes);
+  const formats::EvtFile before = formats::ReadEvtFile(testsupport::ReadFileBytes(file));
   ASSERT_FALSE(before.records.empty());
 
   host::Computer& xp = host::Host::Get().Add(u"XP");
@@ -97,8 +93,7 @@ TEST_F(MachineFolderTest, RealLogFileIsAppendedWithoutLosingARecord) {
   const uint32_t number = host::AppendClassicRecord(xp, u"System", Fields(77));
   EXPECT_EQ(number, before.currentRecordNumber);
 
-  ASSERT_TRUE(formats::ReadFileBytes(file.string(), &bytes));
-  formats::EvtFile after = formats::ReadEvtFile(bytes);
+  const formats::EvtFile after = formats::ReadEvtFile(testsupport::ReadFileBytes(file));
   EXPECT_FALSE(after.Damaged()) << after.Report();
   ASSERT_FALSE(after.records.empty());
   EXPECT_EQ(after.records.back().Number(), number);
@@ -124,9 +119,7 @@ TEST_F(MachineFolderTest, BadFoldersAreReported) {
   EXPECT_EQ(testsupport::ErrorOf(OpenEventLogW(u"\\\\SERVER2", u"System")),
             static_cast<DWORD>(ERROR_EVENTLOG_FILE_CORRUPT));
   EXPECT_EQ(host::AppendClassicRecord(server, u"System", Fields(1)), 0u);
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(formats::ReadFileBytes((good / "C/Windows/System32/config/SysEvent.Evt").string(), &bytes));
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "not a log");
+  EXPECT_EQ(testsupport::ReadFileText(good / "C/Windows/System32/config/SysEvent.Evt"), "not a log");
 }
 
 }  // namespace

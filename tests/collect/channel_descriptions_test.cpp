@@ -66,7 +66,7 @@ class ChannelDescriptions : public CollectFixture {
   cmr::EvtMessageResolver resolver_;
 };
 
-TEST_F(ChannelDescriptions, EventDescriptionsThroughThePublisherMetadata) {
+TEST_F(ChannelDescriptions, EventDescriptionsThroughThePublisherMetadataAndTheFallBackLocale) {
   resolver_.SetLocale(0x0409);
   struct Case {
     const char16_t* provider;
@@ -90,6 +90,12 @@ TEST_F(ChannelDescriptions, EventDescriptionsThroughThePublisherMetadata) {
   std::u16string text;
   ASSERT_TRUE(french.GetEventDescription(kProvider, 101, text));
   EXPECT_EQ(text, u"Task %1 finished: %2.");
+  // A failure other than missing inserts (15100) falls back to the system default locale too.
+  cmr::EvtMessageResolver german;
+  german.SetLocale(0x0407);
+  host::InjectFault("EvtFormatMessage", 1, 15100);
+  ASSERT_TRUE(german.GetEventDescription(kProvider, 101, text));
+  EXPECT_EQ(text, u"Task %1 finished: %2.");
 }
 
 TEST_F(ChannelDescriptions, MissesAreNotLookedUpAgainAndDamagedFilesAreTracedOnce) {
@@ -105,12 +111,6 @@ TEST_F(ChannelDescriptions, MissesAreNotLookedUpAgainAndDamagedFilesAreTracedOnc
   EXPECT_EQ(host::CallCount("EvtOpenPublisherMetadata"), opens);
   EXPECT_EQ(host::CallCount("EvtFormatMessage"), formats);
   EXPECT_EQ(Occurrences(trace.Text(), "Failed to open publisher metadata of 'Not-A-PE'"), 1u);
-}
-
-TEST_F(ChannelDescriptions, TheFallBackLocaleFollowsFailuresOtherThanMissingInserts) {
-  resolver_.SetLocale(0x0407);
-  host::InjectFault("EvtFormatMessage", 1, 15100);
-  EXPECT_EQ(Description(kProvider, 101), u"Task %1 finished: %2.");  // 15100, then the system default
 }
 
 TEST_F(ChannelDescriptions, TheChannelsDisplayNameComesFromItsPublisher) {

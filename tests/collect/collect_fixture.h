@@ -290,13 +290,6 @@ class CollectFixture : public testsupport::ClassicHost {
     for (const auto& e : fs::directory_iterator(folder)) n += e.path().filename().string().starts_with(prefix);
     return n;
   }
-  // The event files runs published there: no work files of a run.
-  std::vector<std::string> PublishedFiles(const std::string& folder = {}) const {
-    std::vector<std::string> names;
-    for (const std::string& name : EventFiles(folder))
-      if (name.ends_with(".adevt") && !name.ends_with("_last.adevt")) names.push_back(name);
-    return names;
-  }
 
   testsupport::TempDir dir_;
 };

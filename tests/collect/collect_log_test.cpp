@@ -205,18 +205,17 @@ TEST_F(CollectLog, AFilterRejectedRecordStillMovesTheLastPosition) {
   EXPECT_EQ(Collected(), Range(1, 3));
 }
 
-TEST_F(CollectLog, AnExistingFinalFileIsReplaced) {
+// An existing final file is replaced; a save folder that cannot be made
+// fails the run.
+TEST_F(CollectLog, AnExistingFinalFileIsReplacedAndAnUnusableSaveFolderFailsTheRun) {
   Append(u"Custom", 1, 2);
   Configure(u"Custom");
   fs::create_directories(OutDir());
   std::ofstream(OutDir() + "/WORKSTATION1_Custom_1_4d7c6d01_2_4d7c6d02.adevt") << "old";
   ASSERT_EQ(Run(), S_OK);
   EXPECT_EQ(Collected(), Range(1, 2));
-}
 
-TEST_F(CollectLog, AnUnusableSaveFolderFailsTheRun) {
-  Append(u"Custom", 1, 1);
-  Configure(u"Custom");
+  fs::remove_all(OutDir());
   std::ofstream(OutDir()) << "a file where the folder should be";
   EXPECT_EQ(Run(), E_FAIL);
   EXPECT_NE(ReadConfig().ErrorText.find(u"Failed to create save path " + OutFolder()), std::u16string::npos);

@@ -69,7 +69,8 @@ TEST_F(EventFileReaderTest, DecodesWhatTheWriterWrote) {
 }
 
 // A cut file gives its whole entries and the damage; so does printing it.
-TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
+// A plain text file gives no entry.
+TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntriesAndAPlainTextFileIsRefused) {
   WriteEntries(2000);
   const std::string bytes = rendertest::FileBytes(path_);
   Overwrite(bytes.substr(0, bytes.size() / 2));
@@ -84,13 +85,11 @@ TEST_F(EventFileReaderTest, ACutFileIsReportedWithItsWholeEntries) {
   EXPECT_EQ(code, 1);
   EXPECT_NE(error.find("damaged or truncated"), std::string::npos) << error;
   EXPECT_NE(error.find(": 2000 whole entries read"), std::string::npos) << error;
-}
 
-TEST_F(EventFileReaderTest, APlainTextFileIsNotTakenForAnEventFile) {
   Overwrite("ES~A#\r\n");
-  EventFileReader reader;
-  EXPECT_EQ(ReadAll(reader).size(), 0u);
-  EXPECT_EQ(reader.Problem(), "not a gzip stream");
+  EventFileReader text;
+  EXPECT_EQ(ReadAll(text).size(), 0u);
+  EXPECT_EQ(text.Problem(), "not a gzip stream");
 }
 
 TEST(EventFilePrint, JsonWritesARepeatedTagOnceAndTextAlignsTags) {

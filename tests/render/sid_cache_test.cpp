@@ -34,7 +34,7 @@ class SidCacheTest : public testsupport::FreshHost {
   Sid alice_{u"S-1-5-21-1-2-3-1104"};
 };
 
-TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {
+TEST_F(SidCacheTest, ASidOrItsTextIsAskedOnceAndSharesItsEntry) {
   ASSERT_TRUE(cache_.IsOpen());
   Sid again(u"S-1-5-21-1-2-3-1104");
   auto first = cache_.Lookup(alice_.get());
@@ -47,6 +47,15 @@ TEST_F(SidCacheTest, ASidIsAskedOnceAndSharesItsEntry) {
   EXPECT_EQ(host::CallCount("ConvertSidToStringSidW"), 1u);
   EXPECT_EQ(first->sidString, u"S-1-5-21-1-2-3-1104");
   EXPECT_EQ(CSidCache::AccountText(*first), u"CORP\\alice");
+
+  // SID texts share the entries of their SIDs, in any spelling.
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-1-2-3-1104"), first);
+  const unsigned conversions = host::CallCount("ConvertStringSidToSidW");
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-1-2-3-1104"), first);  // known: not converted again
+  EXPECT_EQ(host::CallCount("ConvertStringSidToSidW"), conversions);
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-01-2-3-1104"), first);
+  EXPECT_EQ(cache_.LookupText(u"S-1-5-nonsense"), nullptr);
+  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
 }
 
 TEST_F(SidCacheTest, NoAnswerWithoutASidOrAPolicy) {
@@ -78,19 +87,6 @@ TEST_F(SidCacheTest, UnknownAndUntranslatedSidsAreAskedOnce) {
   EXPECT_EQ(entry->name, u"");
   EXPECT_EQ(cache_.Lookup(alice_.get()), entry);
   EXPECT_EQ(host::CallCount("LsaLookupSids"), 2u);
-}
-
-TEST_F(SidCacheTest, SidTextsShareTheEntriesOfTheirSids) {
-  auto byText = cache_.LookupText(u"S-1-5-21-1-2-3-1104");
-  ASSERT_NE(byText, nullptr);
-  EXPECT_EQ(CSidCache::AccountText(*byText), u"CORP\\alice");
-  unsigned conversions = host::CallCount("ConvertStringSidToSidW");
-  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-1-2-3-1104"), byText);  // known: not converted again
-  EXPECT_EQ(host::CallCount("ConvertStringSidToSidW"), conversions);
-  EXPECT_EQ(cache_.Lookup(alice_.get()), byText);
-  EXPECT_EQ(cache_.LookupText(u"S-1-5-21-01-2-3-1104"), byText);  // another spelling of the same SID
-  EXPECT_EQ(cache_.LookupText(u"S-1-5-nonsense"), nullptr);
-  EXPECT_EQ(host::CallCount("LsaLookupSids"), 1u);
 }
 
 }  // namespace
