@@ -97,15 +97,6 @@ TEST(ErrorReport, GetErrorTextConsumesTheErrorObject) {
   EXPECT_EQ(GetErrorText(E_FAIL), u"Error 0x80004005");
 }
 
-TEST(ErrorReport, Win32AndCrtReportsBuildTheirTexts) {
-  EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
-  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to rename working file. Error details: " +
-                                      testsupport::SystemErrorText(2, u"The system cannot find the file specified.") +
-                                      u" (Error number: 0x80004005)");
-  EXPECT_EQ(ReportCrtError(E_FAIL, EACCES, u"Failed to open"), E_FAIL);
-  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to open. Error details: Permission denied (Error number: 0x80004005)");
-}
-
 TEST(ErrorReport, TaskErrorsNameTheTaskClassAndSource) {
   ReportTaskError(E_FAIL, u"task failed");
   testsupport::ErrorObject error = testsupport::TakeErrorObject();
