@@ -23,7 +23,7 @@ TEST_F(Cli, StatsOfTheDemonstrationSecurityLog) {
             "1709569200,\"NewestEventId\":4634,\"EventLogFull\":false}\n");
 }
 
-TEST_F(Cli, AuditOfTheDemonstrationMachine) {
+TEST_F(Cli, AuditOfTheDemonstrationMachineAndOfItsFolderPolicy) {
   // It audits logon successes and failures and nothing else.
   Output all = Run("audit --machine {machine}");
   ASSERT_EQ(all.status, 0) << all.err;
@@ -40,10 +40,9 @@ TEST_F(Cli, AuditOfTheDemonstrationMachine) {
             "Access Failure is not enabled for this server. Adjust the audit policy settings (see product "
             "documentation for more information). \"}\n");
   EXPECT_EQ(Run("audit --require logon").out, "all 1 requirements are met\n");
-}
 
-TEST_F(Cli, AuditReadsThePolicyOfTheMachineFolder) {
-  // A registry export in the older layout: object access failures only.
+  // The policy of the machine folder, a registry export in the older
+  // layout: object access failures only.
   std::ofstream(Machine() + "/policy.reg")
       << "Windows Registry Editor Version 5.00\r\n\r\n"
          "[HKEY_LOCAL_MACHINE\\SECURITY\\Policy\\PolAdtEv]\r\n"
