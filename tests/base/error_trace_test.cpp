@@ -25,23 +25,21 @@ class ErrorTraceTest : public ::testing::Test {
   std::optional<testsupport::TraceFile> trace_;
 };
 
-TEST_F(ErrorTraceTest, Win32ReportTracesTwice) {
+// A Win32 report traces twice, a CRT report once with the CRT text as it
+// is; both leave their text for GetErrorText.
+TEST_F(ErrorTraceTest, ReportsTraceAndLeaveTheirTexts) {
   Open(10);
   EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
   std::string m = "Failed to rename working file. Error details: " +
                   Utf16ToUtf8(testsupport::SystemErrorText(2, u"The system cannot find the file specified."));
+  EXPECT_EQ(Utf16ToUtf8(GetErrorText(E_FAIL)), m + " (Error number: 0x80004005)");
+  EXPECT_EQ(ReportCrtError(E_FAIL, 13, u"Failed to open file"), E_FAIL);
+  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to open file. Error details: Permission denied (Error number: 0x80004005)");
   std::string text = Lines();
-  EXPECT_NE(text.find("|10| Win32 Error: 2(" + m + "), HR: 80004005.\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("|10| Error: " + m + ", HR: 80004005\r\n"), std::string::npos) << text;
-  GetErrorText(E_FAIL);
-}
-
-TEST_F(ErrorTraceTest, CrtReportKeepsTheCrtTextUntrimmed) {
-  Open(10);
-  ReportCrtError(E_FAIL, 13, u"Failed to open file");
-  EXPECT_NE(Lines().find("|10| CRT Error: Failed to open file. Error details: Permission denied(13), HR: 80004005"),
-            std::string::npos);
-  GetErrorText(E_FAIL);
+  for (const std::string& line :
+       {"|10| Win32 Error: 2(" + m + "), HR: 80004005.\r\n", "|10| Error: " + m + ", HR: 80004005\r\n",
+        std::string("|10| CRT Error: Failed to open file. Error details: Permission denied(13), HR: 80004005")})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 }
 
 TEST_F(ErrorTraceTest, TraceExceptionOnlyWhenTheLevelPasses) {

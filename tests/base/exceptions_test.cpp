@@ -20,14 +20,12 @@ namespace {
 
 const std::u16string kAccessDenied = testsupport::SystemErrorText(5, u"Access is denied.");
 
-TEST(Exceptions, FullTextWithAndWithoutContext) {
+TEST(Exceptions, Win32FullTextWithAndWithoutContextOrSystemText) {
   EXPECT_EQ(Win32Exception(5).FullText(), kAccessDenied + u" (Code:5)");
   EXPECT_EQ(Win32Exception(5, u"Failed to open the event log").FullText(),
             u"Failed to open the event log. Error details: " + kAccessDenied + u" (Code:5)");
   EXPECT_STREQ(reinterpret_cast<const char*>(Win32Exception(5).KindName()), reinterpret_cast<const char*>(u"Win32"));
-}
-
-TEST(Exceptions, CodeWithoutSystemTextIsItsDecimal) {
+  // A code without system text is its decimal.
   Win32Exception e(536870913);
   EXPECT_EQ(e.Details(), u"536870913");
   EXPECT_EQ(e.FullText(), u"536870913 (Code:536870913)");
@@ -95,15 +93,6 @@ TEST(ErrorReport, GetErrorTextConsumesTheErrorObject) {
   EXPECT_EQ(ReportError(E_FAIL, u"D"), E_FAIL);
   EXPECT_EQ(GetErrorText(E_FAIL), u"D (Error number: 0x80004005)");
   EXPECT_EQ(GetErrorText(E_FAIL), u"Error 0x80004005");
-}
-
-TEST(ErrorReport, Win32AndCrtReportsBuildTheirTexts) {
-  EXPECT_EQ(ReportWin32Error(E_FAIL, 2, u"Failed to rename working file"), E_FAIL);
-  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to rename working file. Error details: " +
-                                      testsupport::SystemErrorText(2, u"The system cannot find the file specified.") +
-                                      u" (Error number: 0x80004005)");
-  EXPECT_EQ(ReportCrtError(E_FAIL, EACCES, u"Failed to open"), E_FAIL);
-  EXPECT_EQ(GetErrorText(E_FAIL), u"Failed to open. Error details: Permission denied (Error number: 0x80004005)");
 }
 
 TEST(ErrorReport, TaskErrorsNameTheTaskClassAndSource) {

@@ -33,7 +33,7 @@ TEST(Text, Utf8RoundTripAndRepair) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");  // lone surrogate
 }
 
-TEST(Text, CrtIntegerParsing) {
+TEST(Text, CrtNumberParsing) {
   EXPECT_EQ(ParseInt32(u"  -42xyz"), -42);
   EXPECT_EQ(ParseInt32(u"+7"), 7);
   EXPECT_EQ(ParseInt32(u"abc"), 0);
@@ -42,9 +42,6 @@ TEST(Text, CrtIntegerParsing) {
   EXPECT_EQ(ParseInt64(u"9223372036854775807"), INT64_MAX);
   EXPECT_EQ(ParseInt64(u"-9223372036854775808"), INT64_MIN);
   EXPECT_EQ(ParseInt64(u"-1"), -1);
-}
-
-TEST(Text, CrtUnsignedParsing) {
   size_t end = 99;
   EXPECT_EQ(ParseUInt32(u"0x1F", 0, &end), 0x1Fu);
   EXPECT_EQ(end, 4u);

@@ -111,9 +111,6 @@ TEST_F(TraceTest, TwoProcessesLeaveOnlyWholeLines) {
 
 class TraceRegistryTest : public TraceTest {
  protected:
-  void SetLevel(DWORD level) {
-    ASSERT_TRUE(testsupport::SetRegistryDword(u"Software\\Calomar Overseer\\Tracing", u"EventCollector", level));
-  }
   // The executable seems to live in this test's folder, so the Tracing
   // folder beside it is the test's own.
   void SetUp() override {
@@ -137,7 +134,9 @@ TEST_F(TraceRegistryTest, LevelFromTheRegistryAndFileBesideTheExecutable) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove_all(TracingFolder());
-    if (c.level) SetLevel(*c.level);
+    if (c.level) {
+      ASSERT_TRUE(testsupport::SetRegistryDword(u"Software\\Calomar Overseer\\Tracing", u"EventCollector", *c.level));
+    }
     Tracer::Instance().ConfigureTracingFromRegistry(u"EventCollector", 500, 10);
     EXPECT_FALSE(Tracer::Instance().WouldWrite(c.drops));
     if (!c.writes) {

@@ -99,12 +99,19 @@ class Cli : public ::testing::Test {
     return Run(args);
   }
 
+  // The same for a run that is to succeed.
+  static Output Ok(Output out) {
+    EXPECT_EQ(out.status, 0) << out.err;
+    return out;
+  }
+  Output RunOk(const std::vector<std::string>& args) { return Ok(Run(args)); }
+  Output RunOk(const std::string& line) { return Ok(Run(line)); }
+
   // A demonstration machine folder made by "machine init", once per test.
   const std::string& Machine() {
     if (machine_.empty()) {
       machine_ = dir_.path() + "/machine";
-      Output made = Run({"machine", "init", machine_});
-      EXPECT_EQ(made.status, 0) << made.err;
+      RunOk({"machine", "init", machine_});
     }
     return machine_;
   }

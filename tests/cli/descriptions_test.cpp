@@ -32,8 +32,7 @@ TEST_F(Cli, CollectionsOfTheDemoMachineWriteDescriptions) {
     std::string descr;
     for (const auto& entry : std::filesystem::directory_iterator(out))
       if (entry.path().extension() == ".descr") descr = entry.path().string();
-    Output dump = Run({"dump", descr});
-    ASSERT_EQ(dump.status, 0) << dump.err;
+    Output dump = RunOk({"dump", descr});
     ExpectPieces(dump.out, c.expected);
   }
 }

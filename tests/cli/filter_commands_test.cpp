@@ -8,8 +8,7 @@ class FilterCli : public Cli {
   // Adds a filter with the criteria; its id, the first line printed.
   std::string Add(std::vector<std::string> criteria) {
     criteria.insert(criteria.begin(), {"filter", "add", "{dir}/filters.xml"});
-    Output added = Run(criteria);
-    EXPECT_EQ(added.status, 0) << added.err;
+    Output added = RunOk(criteria);
     return added.out.substr(0, added.out.find('\n'));
   }
   std::string file_ = Path("filters.xml");
@@ -22,8 +21,7 @@ TEST_F(FilterCli, AddShowAndRemoveFilters) {
   EXPECT_TRUE(std::regex_match(logons, std::regex(R"(\{[0-9A-F-]{36}\})"))) << logons;
   ASSERT_EQ(Run("filter log add {dir}/filters.xml Security").status, 0);
 
-  Output shown = Run("filter show {dir}/filters.xml");
-  ASSERT_EQ(shown.status, 0) << shown.err;
+  Output shown = RunOk("filter show {dir}/filters.xml");
   ExpectPieces(shown.out,
                {"Logs: Security\n", "Including filters: 1\n  " + logons + "  Logons\n", "    EventID      4624,4625\n",
                 "    String 6     alice\n", "    From         1.3.2024 0:0:0\n", "Excluding filters: 1\n  " + vss});
@@ -69,8 +67,7 @@ TEST_F(FilterCli, WellFormedValuesAreStoredAsTyped) {
 
 TEST_F(FilterCli, AFilterFileMadeHereFiltersARun) {
   Add({"--log", "*", "--event-id", "4624"});
-  Output made = Run("config --log * --filter-file {dir}/filters.xml --output {dir}/task.xml");
-  ASSERT_EQ(made.status, 0) << made.err;
+  Output made = RunOk("config --log * --filter-file {dir}/filters.xml --output {dir}/task.xml");
   ExpectPieces(ReadFileText(Path("task.xml")), {"&lt;EventID&gt;4624&lt;/EventID&gt;"});
   EXPECT_EQ(Run("run {dir}/task.xml --machine {machine}").status, 0);
 }

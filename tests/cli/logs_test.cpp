@@ -39,8 +39,7 @@ TEST_F(Cli, MachineInitWritesTheSameMachineFolderAndKeepsAnExistingOne) {
 }
 
 TEST_F(Cli, LogsListsTheMachineWithoutAnalyticChannelsAsATableOrJsonLines) {
-  Output listed = Run("logs --machine {machine}");
-  ASSERT_EQ(listed.status, 0) << listed.err;
+  Output listed = RunOk("logs --machine {machine}");
   EXPECT_EQ(listed.err, "");  // progress lines appear only on a terminal
   // Classic logs are listed through their channels. The Task Scheduler's
   // display name comes from its publisher's files; the others name files the
@@ -54,12 +53,10 @@ TEST_F(Cli, LogsListsTheMachineWithoutAnalyticChannelsAsATableOrJsonLines) {
             "4 logs\n");
 
   // The embedded machine is the same machine, made afresh for the run.
-  Output embedded = Run("logs");
-  EXPECT_EQ(embedded.status, 0) << embedded.err;
+  Output embedded = RunOk("logs");
   EXPECT_EQ(embedded.out, listed.out);
 
-  Output json = Run("logs --json --machine {machine}");
-  ASSERT_EQ(json.status, 0) << json.err;
+  Output json = RunOk("logs --json --machine {machine}");
   EXPECT_EQ(
       json.out,
       "{\"Name\":\"Application\",\"DisplayName\":\"\",\"API\":1,\"APIUsed\":2,\"Enabled\":true,\"NumOfRecords\":8}\n"

@@ -17,9 +17,7 @@ Output Independent(const std::string& tool, const std::string& file) {
 TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
   std::string file = TestLog("SysEvent.Evt");
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "test log absent: " << file;
-  Output text = Run("read " + file), json = Run("read --json " + file);
-  ASSERT_EQ(text.status, 0) << text.err;
-  ASSERT_EQ(json.status, 0) << json.err;
+  Output text = RunOk("read " + file), json = RunOk("read --json " + file);
   auto lines = Lines(json.out);
   std::regex head(R"(\{"RecordNumber":\d+,"TimeGenerated":\d+,"TimeWritten":\d+,"EventID":\d+,"EventCode":\d+,)");
   for (const auto& l : lines) {
@@ -38,8 +36,7 @@ TEST_F(Cli, ReadsARealClassicLogAsTheIndependentReaderDoes) {
 TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
   std::string file = TestLog("security.evtx");
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "test log absent: " << file;
-  Output json = Run("read --json " + file);
-  ASSERT_EQ(json.status, 0) << json.err;
+  Output json = RunOk("read --json " + file);
   for (const auto& l : Lines(json.out)) {
     ASSERT_EQ(l.rfind("{\"ProviderName\":{\"type\":\"String\",\"value\":", 0), 0u) << l;
     ExpectPieces(l, {",\"EventID\":{\"type\":\"UInt16\",\"value\":", ",\"EventData\":["});
@@ -54,8 +51,7 @@ TEST_F(Cli, ReadsARealEvtxLogWithTypedValues) {
 }
 
 TEST_F(Cli, ReadsTheMachineLogsByTheirWindowsPaths) {
-  Output read = Run("read C:\\Windows\\System32\\winevt\\Logs\\Security.evtx --machine {machine}");
-  ASSERT_EQ(read.status, 0) << read.err;
+  Output read = RunOk("read C:\\Windows\\System32\\winevt\\Logs\\Security.evtx --machine {machine}");
   EXPECT_EQ(read.err, "");  // progress lines appear only on a terminal
   // The live Security log continues the record ids of its archive.
   EXPECT_EQ(Numbers(read.out, "EventRecordID", "UInt64"), (std::vector<uint64_t>{4, 5, 6, 7, 8, 9, 10, 11}));

@@ -19,8 +19,7 @@ TEST_F(Cli, ConfigOptionsReachTheDocument) {
   };
   for (const auto& [options, elements] : cases) {
     SCOPED_TRACE(options);
-    Output printed = Run(std::string("config ") + options);
-    ASSERT_EQ(printed.status, 0) << printed.err;
+    Output printed = RunOk(std::string("config ") + options);
     // Writing over a file replaces it whole.
     std::ofstream(Path("task.xml")) << std::string(10000, 'x');
     ASSERT_EQ(Run(std::string("config ") + options + " --output {dir}/task.xml").status, 0);
@@ -61,15 +60,13 @@ TEST_F(Cli, RunWritesItsResultsIntoTheConfiguration) {
 
 TEST_F(Cli, RegisterThenUnregisterWriteTheMachineRegistry) {
   const std::string registry = Machine() + "/machine.reg";
-  Output registered = Run("register --machine {machine}");
-  ASSERT_EQ(registered.status, 0) << registered.err;
+  Output registered = RunOk("register --machine {machine}");
   ExpectPieces(ReadText(registry),
                {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Calomar.Overseer.EventCollector.Task\\CurVer]\r\n"
                 "@=\"Calomar.Overseer.EventCollector.Task.1\"",
                 "libEventCollector.so", "Services\\EventLog\\Security]"});
 
-  Output unregistered = Run("unregister --machine {machine}");
-  ASSERT_EQ(unregistered.status, 0) << unregistered.err;
+  Output unregistered = RunOk("unregister --machine {machine}");
   EXPECT_EQ(ReadText(registry).find("Calomar.Overseer"), std::string::npos);
   ExpectPieces(ReadText(registry), {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID]"});
   EXPECT_EQ(Run("logs --machine {machine}").status, 0) << "the folder still loads";

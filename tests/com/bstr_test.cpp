@@ -41,13 +41,6 @@ TEST(Bstr, LengthPrefixCountsBytesAndTextIsNullTerminated) {
   }
 }
 
-TEST(Bstr, NullIsAnEmptyText) {
-  EXPECT_EQ(SysAllocString(nullptr), nullptr);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
-  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
-  SysFreeString(nullptr);
-}
-
 TEST(Bstr, ReallocationReplacesTheText) {
   BSTR s = SysAllocString(u"first");
   ASSERT_TRUE(SysReAllocString(&s, u"second text"));
@@ -58,7 +51,12 @@ TEST(Bstr, ReallocationReplacesTheText) {
   SysFreeString(s);
 }
 
-TEST(Bstr, ImpossibleLengthsAndInjectedFailuresGiveNull) {
+// Null is an empty text; impossible lengths and injected failures give null.
+TEST(Bstr, NullImpossibleLengthsAndInjectedFailures) {
+  EXPECT_EQ(SysAllocString(nullptr), nullptr);
+  EXPECT_EQ(SysStringLen(nullptr), 0u);
+  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+  SysFreeString(nullptr);
   EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFF0u), nullptr);
   EXPECT_EQ(SysAllocStringByteLen(nullptr, 0xFFFFFFFFu), nullptr);
   host::InjectFault("SysAllocString", 1, ERROR_OUTOFMEMORY);

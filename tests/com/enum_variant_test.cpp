@@ -12,7 +12,6 @@ struct Items {
   }
 };
 
-// The values one call of Next hands out.
 std::vector<LONG> Next(IEnumVARIANT* e, ULONG count, HRESULT expected) {
   VARIANT out[3];
   ULONG fetched = 99;

@@ -10,7 +10,6 @@ namespace {
 
 using comtest::CountingDispatch;
 
-// The lower and upper bound of a dimension.
 std::pair<LONG, LONG> Bounds(SAFEARRAY* array, UINT dimension) {
   LONG lower = 99, upper = 99;
   EXPECT_EQ(SafeArrayGetLBound(array, dimension, &lower), S_OK);

@@ -61,19 +61,17 @@ class FiltersObject : public ::testing::Test {
   com::Ptr<CFiltersImpl> filters;
 };
 
-TEST_F(FiltersObject, InitOnAMissingFileThenCommitCreatesIt) {
+TEST_F(FiltersObject, InitOnAMissingFileThenCommitCreatesItAndBadXmlFails) {
   Bstr path(dir.Wide("/new.xml"));
   ASSERT_EQ(filters->Init(path.b), S_OK);
   ASSERT_EQ(filters->Commit(), S_OK);
   ASSERT_EQ(filters->Init(path.b), S_OK) << "the file now exists and reads";
   EXPECT_NE(Document().find(u"<UseFilter>1</UseFilter>"), std::u16string::npos);
-}
-
-TEST_F(FiltersObject, BadXmlFailsWithTheParserTextAndLeavesTheSetEmpty) {
+  // Bad XML fails with the parser's text and leaves the set empty.
   std::ofstream(dir.path() + "/bad.xml") << "<Filters><IncludingFilters><Filter><Name>x</Name></Filter>";
   Add();
-  Bstr path(dir.Wide("/bad.xml"));
-  EXPECT_EQ(filters->Init(path.b), E_FAIL);
+  Bstr bad(dir.Wide("/bad.xml"));
+  EXPECT_EQ(filters->Init(bad.b), E_FAIL);
   EXPECT_EQ(testsupport::TakeErrorDescription().find(u"Error"), 0u) << "the parser's own text";
   EXPECT_EQ(Document().find(u"<Filter>"), std::u16string::npos);
 }

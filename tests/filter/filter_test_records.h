@@ -11,6 +11,7 @@
 #include "filter/event_filter.h"
 #include "platform/api/wide.h"
 #include "platform/formats/evt_record.h"
+#include "tests/support/evt_values.h"
 
 namespace filtertest {
 
@@ -54,9 +55,7 @@ class VistaRecord {
   }
   VistaRecord& UnixTime(uint32_t seconds) { return Time(seconds * 10000000ull + 116444736000000000ull); }
   VistaRecord& UserString(std::u16string text) {
-    EVT_VARIANT& v = user_.emplace_back();
-    v.Type = EvtVarTypeString;
-    v.StringVal = plat::W(texts_.emplace_back(std::move(text)).c_str());
+    user_.push_back(testsupport::StringValue(texts_.emplace_back(std::move(text)).c_str()));
     return *this;
   }
   // The record as the renderer holds it, seen as the filter sees it.
@@ -66,11 +65,7 @@ class VistaRecord {
   }
 
  private:
-  EVT_VARIANT& Set(EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type) {
-    system_[id] = EVT_VARIANT{};
-    system_[id].Type = type;
-    return system_[id];
-  }
+  EVT_VARIANT& Set(EVT_SYSTEM_PROPERTY_ID id, EVT_VARIANT_TYPE type) { return system_[id] = testsupport::Typed(type); }
   std::vector<EVT_VARIANT> system_, user_;
   std::deque<std::u16string> texts_;
   RenderedEvent event_;

@@ -33,19 +33,17 @@ class Decision : public ::testing::Test {
   CEventFilter set;
 };
 
-TEST_F(Decision, WithoutIncludingFiltersWhatNoFilterAcceptsIsKept) {
+TEST_F(Decision, WithoutIncludingFiltersWhatNoFilterAcceptsIsKeptWithOneOnlyWhatItAccepts) {
   EXPECT_TRUE(Keeps(1));
   Add(true, 0);
   EXPECT_FALSE(Keeps(4624));
   EXPECT_TRUE(Keeps(4625));
   set.UseFilter = false;
   EXPECT_TRUE(Keeps(4624));
-}
-
-TEST_F(Decision, AnIncludingFilterKeepsOnlyWhatItAccepts) {
-  Add(false, 0);
-  EXPECT_TRUE(Keeps(4624));
-  EXPECT_FALSE(Keeps(4625));
+  set.UseFilter = true;
+  Add(false, -1, 4625);  // an including filter keeps only what it accepts
+  EXPECT_TRUE(Keeps(4625));
+  EXPECT_FALSE(Keeps(4626));
 }
 
 TEST_F(Decision, TheHighestPriorityDecidesAndExcludingWinsTies) {

@@ -93,7 +93,7 @@ TEST(TaskConfig, RoundTripOfEveryField) {
   EXPECT_EQ(b.InstanceId, a.InstanceId);
 }
 
-TEST(TaskConfig, LoadingRules) {
+TEST(TaskConfig, LoadingRulesAndBadDocuments) {
   CTaskEventLog c;
   c.LoadFromString(
       Doc("<LogName>A</LogName><LogName>B</LogName><PolicyAuditEventType>5</PolicyAuditEventType>"
@@ -118,10 +118,8 @@ TEST(TaskConfig, LoadingRules) {
   ASSERT_EQ(twice.LogInfoList.size(), 2u);
   EXPECT_EQ(twice.LogInfoList[0].Enabled, 0);  // only "1" enables
   EXPECT_EQ(twice.LogInfoList[0].Name, u"L");
-}
 
-TEST(TaskConfig, BadDocuments) {
-  CTaskEventLog c;
+  // Bad documents.
   EXPECT_THROW(c.LoadFromString(u"<Task/>"), std::invalid_argument);
   EXPECT_EQ(ThrownText<std::invalid_argument>([&] { c.LoadFromString(u"<Root></Root>"); }), "Invalid task config.");
   EXPECT_NO_THROW(c.LoadFromString(u"<AnyName><LogName>x</LogName></AnyName>"));

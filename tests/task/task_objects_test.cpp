@@ -73,17 +73,6 @@ TEST(TaskConfigObject, PreferredApiChoices) {
   EXPECT_EQ(std::make_pair(c.PreferredAPI, c.FallbackAPI), expected[3]);
 }
 
-#ifndef _WIN32
-// Fault injection is the simulated host's.
-TEST(TaskConfigObject, CommitWithoutMemoryIsOutOfMemory) {
-  auto config = Make<CTaskConfigImpl, ITaskConfig>();
-  Bstr xml;
-  host::InjectFault("SysAllocStringLen", 1, ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_EQ(config->Commit(xml.Out()), E_OUTOFMEMORY);
-  host::ClearFaults();
-}
-#endif
-
 // A result document as ITask::Run leaves it.
 std::u16string ResultDocument(bool withComputerInfo) {
   cmr::CTaskEventLog c;
@@ -202,8 +191,13 @@ TEST(TaskResult2Object, LogInfoListHoldsOneObjectPerEntry) {
 }
 
 #ifndef _WIN32
-// Fault injection is the simulated host's.
-TEST(LogInfoObject, TextWithoutMemoryIsANullString) {
+// Fault injection is the simulated host's. Without memory a commit is out
+// of memory and a text is a null string.
+TEST(TaskObjects, WithoutMemory) {
+  auto config = Make<CTaskConfigImpl, ITaskConfig>();
+  Bstr xml;
+  host::InjectFault("SysAllocStringLen", 1, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(config->Commit(xml.Out()), E_OUTOFMEMORY);
   cmr::LogInfoEntry entry;
   entry.Name = u"Application";
   com::Ptr<ILogInfo> info;

@@ -105,7 +105,6 @@ TEST(ModuleStart, TracesTheVersionAndClosesTheTraceFileAtTheEnd) {
 // Task errors name kClsidTask (tests/base); it is the type library's class.
 TEST(TaskErrors, NameTheTaskClassOfTheTypeLibrary) { EXPECT_EQ(cmr::kClsidTask, CLSID_Task); }
 
-// A task that records what Run was given.
 class RecordingTask : public com::Object<ITask> {
  public:
   VARIANT_BOOL processBackups = 7, cleanBackups = 7;
