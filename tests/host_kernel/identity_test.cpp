@@ -35,7 +35,7 @@ TEST(Identity, AddressInsideASharedObjectGivesItsPath) {
   EXPECT_NE(std::u16string(path, n).find(u"libc"), std::u16string::npos);
 }
 
-TEST(Identity, ComputerNameSizeProtocol) {
+TEST(Identity, ComputerNameSizeProtocolAndVersion) {
   host::Host::Get().Reset();
   DWORD size = 3;
   char16_t name[16];
@@ -44,10 +44,6 @@ TEST(Identity, ComputerNameSizeProtocol) {
   EXPECT_TRUE(GetComputerNameW(name, &size));
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(std::u16string(name), host::kDefaultComputerName);
-}
-
-TEST(Identity, VersionComesFromTheComputer) {
-  host::Host::Get().Reset();
   OSVERSIONINFOEXW info{};
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_TRUE(GetVersionExW(&info));
@@ -61,7 +57,7 @@ TEST(Identity, VersionComesFromTheComputer) {
   EXPECT_FALSE(GetVersionExW(&info));
 }
 
-TEST(Environment, ExpandSizeProtocolCountsTheNull) {
+TEST(Environment, ExpandSetGetAndDelete) {
   host::Host::Get().Reset();
   const char16_t* source = u"%SystemRoot%\\Temp %NoSuchVar% 100%";
   DWORD needed = ExpandEnvironmentStringsW(source, nullptr, 0);
@@ -72,10 +68,6 @@ TEST(Environment, ExpandSizeProtocolCountsTheNull) {
   std::u16string out(needed, u'?');
   EXPECT_EQ(ExpandEnvironmentStringsW(source, out.data(), needed), needed);
   EXPECT_EQ(std::u16string(out.c_str()), expected);
-}
-
-TEST(Environment, SetGetAndDelete) {
-  host::Host::Get().Reset();
   ASSERT_TRUE(SetEnvironmentVariableW(u"Feature", u"on"));
   char16_t buffer[8];
   EXPECT_EQ(GetEnvironmentVariableW(u"FEATURE", buffer, 2), 3u);  // size needed, with the null

@@ -57,7 +57,7 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes, size_t
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
 }
 
-TEST_F(MessageResources, InsertsAndEscapesOfAUnicodeTable) {
+TEST_F(MessageResources, InsertsEscapesAndLanguagesOfAUnicodeTable) {
   HMODULE module = Load(kFixtures + "/events.dll");
   ASSERT_NE(module, nullptr) << GetLastError();
   const char16_t* who = u"Ann";
@@ -72,12 +72,6 @@ TEST_F(MessageResources, InsertsAndEscapesOfAUnicodeTable) {
 
   DWORD_PTR printfArgs[] = {reinterpret_cast<DWORD_PTR>(u"Job"), 42};
   EXPECT_EQ(Message(module, 0x102, 0x409, FORMAT_MESSAGE_ARGUMENT_ARRAY, printfArgs), u"Job took 42 ms");
-  EXPECT_TRUE(FreeLibrary(module));
-}
-
-TEST_F(MessageResources, LanguageSearch) {
-  HMODULE module = Load(kFixtures + "/events.dll");
-  ASSERT_NE(module, nullptr);
   EXPECT_EQ(Message(module, 0x100, 0x407).substr(0, 9), u"Hallo %1,");
   EXPECT_EQ(Message(module, 0x100, 0x40C), u"<error 1815>");  // French is not there
   EXPECT_EQ(Message(module, 0x101, 0x407), u"<error 317>");   // German lacks the id
@@ -90,7 +84,7 @@ TEST_F(MessageResources, LanguageSearch) {
   EXPECT_EQ(Message(module, 0x100, 0).substr(0, 9), u"Hallo %1,");
   host::SetUserLocale(0x0411);  // neither: English (United States) is the last preference before any
   EXPECT_EQ(Message(module, 0x100, 0).substr(0, 9), u"Hello %1,");
-  FreeLibrary(module);
+  EXPECT_TRUE(FreeLibrary(module));
 }
 
 TEST_F(MessageResources, AnsiEntriesUnderTheNeutralLanguage) {
