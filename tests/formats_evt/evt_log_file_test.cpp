@@ -98,7 +98,7 @@ TEST(EvtLogFile, WrapAroundOverwritesTheOldest) {
   EXPECT_EQ(w.log.CurrentRecordNumber(), 601u);
 }
 
-TEST(EvtLogFile, RetentionForeverFillsTheLog) {
+TEST(EvtLogFile, RetentionForeverFillsTheLogAndOfSecondsProtectsRecentRecords) {
   Written w(4096, kEvtRetainForever);
   uint32_t seed = 0;
   EvtAppendResult result;
@@ -115,11 +115,9 @@ TEST(EvtLogFile, RetentionForeverFillsTheLog) {
   EXPECT_EQ(w.log.Flags(), 0u);
   EXPECT_EQ(w.Add(1).recordNumber, 1u);
   ExpectReadsBack(w);
-}
 
-// A retention of N seconds lets a record overwrite only records written at
-// least N seconds before it.
-TEST(EvtLogFile, RetentionProtectsRecentRecords) {
+  // A retention of N seconds lets a record overwrite only records written at
+  // least N seconds before it.
   EvtLogFile log(2048, 1000);
   auto fields = evttest::SampleFields(4);
   uint32_t written = 0;
@@ -127,7 +125,7 @@ TEST(EvtLogFile, RetentionProtectsRecentRecords) {
   ASSERT_GT(written, 3u);
   EXPECT_EQ(log.OldestRecordNumber(), 1u);
   fields.timeWritten += 1000;  // now the first records are old enough
-  const auto result = log.Append(fields);
+  result = log.Append(fields);
   EXPECT_EQ(result.status, EvtAppendStatus::Written);
   EXPECT_GE(result.overwritten, 1u);
   EXPECT_FALSE(log.Full());
