@@ -138,6 +138,14 @@ TEST_F(EvtApiTest, ChannelInfoWithDisplayNameFromThePublisher) {
 }
 
 TEST_F(EvtApiTest, DisabledChannelIsNotCountedAndFailedReadsAreTraced) {
+  host::InjectFault("EvtOpenLog", 1, ERROR_ACCESS_DENIED);
+  std::string text = TraceText([&] { EXPECT_EQ(Info(0x0409).NumOfRecords, 0u); });
+  EXPECT_NE(text.find("Error while open event log 'Microsoft-Windows-Test/Operational' handle: 5"), std::string::npos);
+  host::InjectFault("EvtGetLogInfo", 1, ERROR_INVALID_DATA);
+  text = TraceText([&] { Info(0x0409); });
+  EXPECT_NE(text.find("Error while reading event log 'Microsoft-Windows-Test/Operational' record num: 13"),
+            std::string::npos);
+  host::ClearFaults();
   {
     host::Lock lock;
     host::EventLogOf(Local()).FindChannel(u"Microsoft-Windows-Test/Operational")->config.enabled = false;
@@ -149,7 +157,7 @@ TEST_F(EvtApiTest, DisabledChannelIsNotCountedAndFailedReadsAreTraced) {
 
   host::InjectFault("EvtGetChannelConfigProperty", 2, ERROR_ACCESS_DENIED);  // enabled
   host::InjectFault("EvtGetChannelConfigProperty", 3, ERROR_INVALID_DATA);   // classic flag
-  std::string text = TraceText([&] { Info(0x0409); });
+  text = TraceText([&] { Info(0x0409); });
   EXPECT_NE(text.find("Error while reading event log 'Microsoft-Windows-Test/Operational' EvtChannelConfigEnabled: 5"),
             std::string::npos)
       << text;
@@ -170,16 +178,6 @@ TEST_F(EvtApiTest, DisabledChannelIsNotCountedAndFailedReadsAreTraced) {
     GetChannelInfo(api_, nullptr, 0x0409, missing);
   });
   EXPECT_NE(text.find("Error while open event log 'Gone' config: 15007"), std::string::npos) << text;
-}
-
-TEST_F(EvtApiTest, RecordCountFailuresAreTraced) {
-  host::InjectFault("EvtOpenLog", 1, ERROR_ACCESS_DENIED);
-  std::string text = TraceText([&] { EXPECT_EQ(Info(0x0409).NumOfRecords, 0u); });
-  EXPECT_NE(text.find("Error while open event log 'Microsoft-Windows-Test/Operational' handle: 5"), std::string::npos);
-  host::InjectFault("EvtGetLogInfo", 1, ERROR_INVALID_DATA);
-  text = TraceText([&] { Info(0x0409); });
-  EXPECT_NE(text.find("Error while reading event log 'Microsoft-Windows-Test/Operational' record num: 13"),
-            std::string::npos);
 }
 
 }  // namespace
