@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(Identity, ExecutablePathIsShownThroughTheZDrive) {
+TEST(Identity, ModulePathsAreShownThroughTheZDrive) {
   char16_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   ASSERT_GT(n, 3u);
@@ -24,13 +24,10 @@ TEST(Identity, ExecutablePathIsShownThroughTheZDrive) {
   char16_t small[4];
   EXPECT_LAST_ERROR(GetModuleFileNameW(nullptr, small, 4), 4u, ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(small[3], 0);
-}
-
-TEST(Identity, AddressInsideASharedObjectGivesItsPath) {
+  // An address inside a shared object gives the object's path.
   Dl_info info;
   ASSERT_TRUE(dladdr(reinterpret_cast<void*>(&getpid), &info));
-  char16_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(reinterpret_cast<HMODULE>(info.dli_fbase), path, MAX_PATH);
+  n = GetModuleFileNameW(reinterpret_cast<HMODULE>(info.dli_fbase), path, MAX_PATH);
   ASSERT_GT(n, 0u);
   EXPECT_NE(std::u16string(path, n).find(u"libc"), std::u16string::npos);
 }
