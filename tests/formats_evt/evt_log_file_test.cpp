@@ -131,7 +131,7 @@ TEST(EvtLogFile, RetentionForeverFillsTheLogAndOfSecondsProtectsRecentRecords) {
   EXPECT_FALSE(log.Full());
 }
 
-TEST(EvtLogFile, RefusesWhatCannotBeARecord) {
+TEST(EvtLogFile, RefusesWhatCannotBeARecordAndNumbersPastTheLast) {
   EvtLogFile log(1024);
   auto fields = evttest::SampleFields(2);
   fields.data.assign(2000, 7);
@@ -139,6 +139,20 @@ TEST(EvtLogFile, RefusesWhatCannotBeARecord) {
   std::vector<uint8_t> junk(64, 0x41);
   EXPECT_EQ(log.Append(junk).status, EvtAppendStatus::InvalidRecord);
   EXPECT_EQ(log.RecordCount(), 0u);
+  // Record number 0xFFFFFFFF is the last a log can give: the next append is
+  // refused as the log being full, never numbered 0.
+  EvtLogFile numbered(4096);
+  numbered.Append(evttest::SampleFields(1));
+  auto image = numbered.Image();
+  StoreAt(std::span<uint8_t>(image), 0x30 + offsetof(EVENTLOGRECORD, RecordNumber), 0xFFFFFFFFu);
+  auto last = EvtLogFile::FromImage(image);
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ(last->OldestRecordNumber(), 0xFFFFFFFFu);
+  EXPECT_EQ(last->RecordCount(), 1u);
+  EXPECT_EQ(last->Append(evttest::SampleFields(2)).status, EvtAppendStatus::LogFull);
+  const EvtFile file = ReadEvtFile(last->Image());
+  ASSERT_EQ(file.records.size(), 1u);
+  EXPECT_EQ(file.records[0].Number(), 0xFFFFFFFFu);
 }
 
 // A dirty header is stale: the records written after it was flushed are
@@ -203,23 +217,6 @@ TEST(EvtLogFile, FromImageContinuesTheLog) {
   EXPECT_EQ(rebuilt->CurrentRecordNumber(), 251u);
 
   EXPECT_FALSE(EvtLogFile::FromImage(std::vector<uint8_t>(100, 0)).has_value());
-}
-
-// Record number 0xFFFFFFFF is the last a log can give: the next append is
-// refused as the log being full, never numbered 0.
-TEST(EvtLogFile, RecordNumbersRunOut) {
-  EvtLogFile log(4096);
-  log.Append(evttest::SampleFields(1));
-  auto image = log.Image();
-  StoreAt(std::span<uint8_t>(image), 0x30 + offsetof(EVENTLOGRECORD, RecordNumber), 0xFFFFFFFFu);
-  auto last = EvtLogFile::FromImage(image);
-  ASSERT_TRUE(last.has_value());
-  EXPECT_EQ(last->OldestRecordNumber(), 0xFFFFFFFFu);
-  EXPECT_EQ(last->RecordCount(), 1u);
-  EXPECT_EQ(last->Append(evttest::SampleFields(2)).status, EvtAppendStatus::LogFull);
-  const EvtFile file = ReadEvtFile(last->Image());
-  ASSERT_EQ(file.records.size(), 1u);
-  EXPECT_EQ(file.records[0].Number(), 0xFFFFFFFFu);
 }
 
 }  // namespace
