@@ -57,7 +57,7 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes, size_t
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
 }
 
-TEST_F(MessageResources, InsertsEscapesAndLanguagesOfAUnicodeTable) {
+TEST_F(MessageResources, InsertsEscapesAndLanguagesOfUnicodeAndAnsiTables) {
   HMODULE module = Load(kFixtures + "/events.dll");
   ASSERT_NE(module, nullptr) << GetLastError();
   const char16_t* who = u"Ann";
@@ -85,14 +85,11 @@ TEST_F(MessageResources, InsertsEscapesAndLanguagesOfAUnicodeTable) {
   host::SetUserLocale(0x0411);  // neither: English (United States) is the last preference before any
   EXPECT_EQ(Message(module, 0x100, 0).substr(0, 9), u"Hello %1,");
   EXPECT_TRUE(FreeLibrary(module));
-}
-
-TEST_F(MessageResources, AnsiEntriesUnderTheNeutralLanguage) {
-  HMODULE module = Load(kFixtures + "/neutral.dll");
+  // ANSI entries under the neutral language.
+  module = Load(kFixtures + "/neutral.dll");
   ASSERT_NE(module, nullptr);
-  const char16_t* what = u"X";
-  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(what)};
-  EXPECT_EQ(Message(module, 1, 0, FORMAT_MESSAGE_ARGUMENT_ARRAY, args).substr(0, 18), u"Neutral text for X");
+  const DWORD_PTR what[] = {reinterpret_cast<DWORD_PTR>(u"X")};
+  EXPECT_EQ(Message(module, 1, 0, FORMAT_MESSAGE_ARGUMENT_ARRAY, what).substr(0, 18), u"Neutral text for X");
   EXPECT_EQ(Message(module, 2, 0).substr(0, 20), u"Second neutral text.");
   EXPECT_EQ(Message(module, 1, 0x409), u"<error 1815>");
   FreeLibrary(module);
