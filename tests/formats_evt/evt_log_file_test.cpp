@@ -98,7 +98,7 @@ TEST(EvtLogFile, WrapAroundOverwritesTheOldest) {
   EXPECT_EQ(w.log.CurrentRecordNumber(), 601u);
 }
 
-TEST(EvtLogFile, RetentionForeverFillsTheLog) {
+TEST(EvtLogFile, RetentionForeverFillsTheLogAndOfSecondsProtectsRecentRecords) {
   Written w(4096, kEvtRetainForever);
   uint32_t seed = 0;
   EvtAppendResult result;
@@ -115,11 +115,9 @@ TEST(EvtLogFile, RetentionForeverFillsTheLog) {
   EXPECT_EQ(w.log.Flags(), 0u);
   EXPECT_EQ(w.Add(1).recordNumber, 1u);
   ExpectReadsBack(w);
-}
 
-// A retention of N seconds lets a record overwrite only records written at
-// least N seconds before it.
-TEST(EvtLogFile, RetentionProtectsRecentRecords) {
+  // A retention of N seconds lets a record overwrite only records written at
+  // least N seconds before it.
   EvtLogFile log(2048, 1000);
   auto fields = evttest::SampleFields(4);
   uint32_t written = 0;
@@ -127,13 +125,13 @@ TEST(EvtLogFile, RetentionProtectsRecentRecords) {
   ASSERT_GT(written, 3u);
   EXPECT_EQ(log.OldestRecordNumber(), 1u);
   fields.timeWritten += 1000;  // now the first records are old enough
-  const auto result = log.Append(fields);
+  result = log.Append(fields);
   EXPECT_EQ(result.status, EvtAppendStatus::Written);
   EXPECT_GE(result.overwritten, 1u);
   EXPECT_FALSE(log.Full());
 }
 
-TEST(EvtLogFile, RefusesWhatCannotBeARecord) {
+TEST(EvtLogFile, RefusesWhatCannotBeARecordAndNumbersPastTheLast) {
   EvtLogFile log(1024);
   auto fields = evttest::SampleFields(2);
   fields.data.assign(2000, 7);
@@ -141,6 +139,20 @@ TEST(EvtLogFile, RefusesWhatCannotBeARecord) {
   std::vector<uint8_t> junk(64, 0x41);
   EXPECT_EQ(log.Append(junk).status, EvtAppendStatus::InvalidRecord);
   EXPECT_EQ(log.RecordCount(), 0u);
+  // Record number 0xFFFFFFFF is the last a log can give: the next append is
+  // refused as the log being full, never numbered 0.
+  EvtLogFile numbered(4096);
+  numbered.Append(evttest::SampleFields(1));
+  auto image = numbered.Image();
+  StoreAt(std::span<uint8_t>(image), 0x30 + offsetof(EVENTLOGRECORD, RecordNumber), 0xFFFFFFFFu);
+  auto last = EvtLogFile::FromImage(image);
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ(last->OldestRecordNumber(), 0xFFFFFFFFu);
+  EXPECT_EQ(last->RecordCount(), 1u);
+  EXPECT_EQ(last->Append(evttest::SampleFields(2)).status, EvtAppendStatus::LogFull);
+  const EvtFile file = ReadEvtFile(last->Image());
+  ASSERT_EQ(file.records.size(), 1u);
+  EXPECT_EQ(file.records[0].Number(), 0xFFFFFFFFu);
 }
 
 // A dirty header is stale: the records written after it was flushed are
@@ -205,23 +217,6 @@ TEST(EvtLogFile, FromImageContinuesTheLog) {
   EXPECT_EQ(rebuilt->CurrentRecordNumber(), 251u);
 
   EXPECT_FALSE(EvtLogFile::FromImage(std::vector<uint8_t>(100, 0)).has_value());
-}
-
-// Record number 0xFFFFFFFF is the last a log can give: the next append is
-// refused as the log being full, never numbered 0.
-TEST(EvtLogFile, RecordNumbersRunOut) {
-  EvtLogFile log(4096);
-  log.Append(evttest::SampleFields(1));
-  auto image = log.Image();
-  StoreAt(std::span<uint8_t>(image), 0x30 + offsetof(EVENTLOGRECORD, RecordNumber), 0xFFFFFFFFu);
-  auto last = EvtLogFile::FromImage(image);
-  ASSERT_TRUE(last.has_value());
-  EXPECT_EQ(last->OldestRecordNumber(), 0xFFFFFFFFu);
-  EXPECT_EQ(last->RecordCount(), 1u);
-  EXPECT_EQ(last->Append(evttest::SampleFields(2)).status, EvtAppendStatus::LogFull);
-  const EvtFile file = ReadEvtFile(last->Image());
-  ASSERT_EQ(file.records.size(), 1u);
-  EXPECT_EQ(file.records[0].Number(), 0xFFFFFFFFu);
 }
 
 }  // namespace

@@ -15,7 +15,12 @@ void Put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
   StoreAt(std::span<uint8_t>(bytes), offset, value);
 }
 
-TEST(EvtRecord, BuildThenViewGivesTheFieldsBack) {
+// Built records view as their fields, and are laid out as Windows writes
+// them: padding of 1 to 4 bytes before the closing length, UserSidOffset set
+// without a SID, SID right after the computer name, StringOffset ==
+// DataOffset without strings.
+TEST(EvtRecord, BuildThenViewGivesTheFieldsBackInTheWindowsLayout) {
+  std::set<uint32_t> paddings;
   for (uint32_t seed = 0; seed < 40; ++seed) {
     auto fields = evttest::SampleFields(seed);
     fields.recordNumber = seed + 1;
@@ -24,18 +29,7 @@ TEST(EvtRecord, BuildThenViewGivesTheFieldsBack) {
     const EvtRecordView view(bytes);
     EXPECT_EQ(view.Fields(), fields) << seed;
     EXPECT_TRUE(view.Problems().empty()) << seed;
-  }
-}
-
-// Facts of records written by Windows: padding of 1 to 4 bytes before the
-// closing length, UserSidOffset set without a SID, SID right after the
-// computer name, StringOffset == DataOffset without strings.
-TEST(EvtRecord, LayoutFollowsWindows) {
-  std::set<uint32_t> paddings;
-  for (uint32_t seed = 0; seed < 40; ++seed) {
-    const auto fields = evttest::SampleFields(seed);
-    const auto bytes = BuildEvtRecord(fields);
-    const auto h = EvtRecordView(bytes).Header();
+    const auto h = view.Header();
     EXPECT_EQ(h.Length, bytes.size());
     EXPECT_EQ(h.Reserved, 0x654c664cu);
     EXPECT_EQ(h.Length % 4, 0u);

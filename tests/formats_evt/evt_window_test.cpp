@@ -232,10 +232,6 @@ TEST(EvtLogFileInItsFile, ADamagedFileIsRebuiltAsAnImageIs) {
   EXPECT_FALSE(notLog) << "a folder cannot be read";
 }
 
-}  // namespace
-
-namespace {
-
 // Unsaved writes lie over the file's bytes: separate, touching, joining two
 // and spanning the end of the file on disk, and in bytes the image grew by.
 TEST(EvtFileImage, ReadsTheFileWithTheUnsavedWritesOverIt) {

@@ -34,8 +34,6 @@ void Json(std::string& out, std::u16string_view text) {
   out += '"';
 }
 
-std::u16string Text(const formats::EvtxValue& v) { return formats::EvtxValueText(v); }
-
 }  // namespace
 
 std::string SamplePath(const std::string& name) {
@@ -53,7 +51,7 @@ std::string RecordJson(const formats::EvtxRecord& record) {
     out += ",\"";
     out += name;
     out += "\":";
-    Json(out, Text(v));
+    Json(out, formats::EvtxValueText(v));
   };
   field("provider", sys[EvtSystemProviderName]);
   field("eventId", sys[EvtSystemEventID]);
@@ -73,7 +71,7 @@ std::string RecordJson(const formats::EvtxRecord& record) {
       first = false;
       Json(out, u.name);
       out += ',';
-      Json(out, Text(item));
+      Json(out, formats::EvtxValueText(item));
       out += ']';
     }
   }

@@ -18,16 +18,13 @@ EvtxValue Decode(uint8_t type, std::vector<uint8_t> data, bool expectOk = true) 
 
 }  // namespace
 
-TEST(EvtxValue, DataOfTheWrongSizeBecomesBinary) {
+TEST(EvtxValue, DataOfTheWrongSizeBecomesBinaryAndSignedIntegersAreSignExtended) {
   EvtxValue v = Decode(EvtVarTypeUInt32, {1, 2, 3}, false);
   EXPECT_EQ(v.type, EvtVarTypeBinary);
   EXPECT_EQ(v.bytes, (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(Decode(EvtVarTypeSid, {1, 5, 0, 0, 0, 0, 0, 5}, false).type, EvtVarTypeBinary);  // claims 5 parts
   EXPECT_EQ(Decode(EvtVarTypeString, {'a', 0, 'b'}, false).type, EvtVarTypeBinary);
   EXPECT_EQ(Decode(EvtVarTypeUInt16 | EVT_VARIANT_TYPE_ARRAY, {1, 0, 2}, false).type, EvtVarTypeBinary);
-}
-
-TEST(EvtxValue, SignedIntegersAreSignExtended) {
   EXPECT_EQ(Decode(EvtVarTypeSByte, {0xff}).asInt64(), -1);
   EXPECT_EQ(Decode(EvtVarTypeInt16, {0xd4, 0xfe}).asInt64(), -300);
   EXPECT_EQ(Decode(EvtVarTypeUInt16, {0xd4, 0xfe}).asUInt64(), 0xfed4u);

@@ -179,12 +179,19 @@ TEST(EvtxWriter, ArraysCdataAndReferencesRoundTrip) {
   EXPECT_EQ(user[3].value.text, u"&Ax<y");
 }
 
-TEST(EvtxWriter, ARecordLargerThanAChunkIsRefused) {
+// A record larger than a chunk is refused; so is an append to a file that
+// is no log, which is left alone.
+TEST(EvtxWriter, ARecordLargerThanAChunkOrAFileThatIsNoLogIsRefused) {
   std::vector<uint8_t> bytes;
   std::string error;
   EXPECT_FALSE(
       WriteEvtx({evtxtest::Record(1, {{u"Huge", EvtxValue::Binary(std::vector<uint8_t>(70000, 1))}})}, bytes, error));
   EXPECT_NE(error.find("does not fit"), std::string::npos);
+  const std::vector<uint8_t> garbage(5000, 'x');
+  EvtxLogUpdate update;
+  EXPECT_FALSE(PlanEvtxAppend(EvtxReader(garbage), Big(1), 4, update, error));
+  EXPECT_NE(error.find("not an .evtx log"), std::string::npos) << error;
+  EXPECT_TRUE(update.pieces.empty());
 }
 
 TEST(EvtxWriter, IndependentReadersReadWhatWeWrite) {
@@ -278,15 +285,6 @@ TEST(EvtxLogUpdate, AStoppedAppendLosesNothingAndTheNextRepairs) {
       EXPECT_EQ(repaired.back(), next + 1) << c.what << ", stop " << stop;
     }
   }
-}
-
-TEST(EvtxLogUpdate, AFileThatIsNoLogIsLeftAlone) {
-  std::vector<uint8_t> garbage(5000, 'x');
-  EvtxLogUpdate update;
-  std::string error;
-  EXPECT_FALSE(PlanEvtxAppend(EvtxReader(garbage), Big(1), 4, update, error));
-  EXPECT_NE(error.find("not an .evtx log"), std::string::npos) << error;
-  EXPECT_TRUE(update.pieces.empty());
 }
 
 // Windows' own files: an append starts a chunk of its own after the newest

@@ -76,7 +76,7 @@ TEST_F(ChannelsTest, ConfigurationPropertiesAndLogInformation) {
             u"10:2 10:500 ");
 }
 
-TEST_F(ChannelsTest, ExportedLogReadsBackWithItsEvents) {
+TEST_F(ChannelsTest, ExportedAndArchivedLogsReadBackWithTheirEvents) {
   AddChannelWithEvents(u"Application", 5, 77);
   std::string target = (dir_ / "export.evtx").string();
   std::u16string windowsTarget = host::WindowsPathOf(target);
@@ -97,9 +97,8 @@ TEST_F(ChannelsTest, ExportedLogReadsBackWithItsEvents) {
   EXPECT_EQ(
       testsupport::ErrorOf(EvtExportLog(nullptr, windowsTarget.c_str(), nullptr, second.c_str(), EvtExportLogFilePath)),
       static_cast<DWORD>(ERROR_FILE_EXISTS));
-}
 
-TEST_F(ChannelsTest, ArchiveBesideTheLogFileThenClear) {
+  // An archive goes beside the log file, which is then cleared.
   Local().SetRoot((dir_ / "machine").string());
   fs::create_directories(dir_ / "machine" / "C" / "Windows" / "System32" / "winevt" / "Logs");
   AddChannelWithEvents(u"Microsoft-Windows-Test/Operational", 3);

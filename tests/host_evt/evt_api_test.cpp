@@ -130,16 +130,22 @@ TEST_F(EvtApiTest, ChannelInfoWithDisplayNameFromThePublisher) {
   EXPECT_EQ(entry.API, cmr::kApiVista);
   EXPECT_EQ(entry.NumOfRecords, 2u);
   EXPECT_EQ(entry.DisplayName, u"Test-Betrieb");
-}
-
-TEST_F(EvtApiTest, MessageNotFoundInTheLanguageIsRetriedWithTheSystemLocale) {
+  // Not found in the language asked for: retried in the system locale's.
   EXPECT_EQ(Info(0x040C).DisplayName, u"Test Operational");  // French: none; the system locale is English
   host::SetSystemLocale(0x0411);                             // Japanese: none either
   EXPECT_EQ(Info(0x040C).DisplayName, u"unchanged");
-  EXPECT_EQ(host::CallCount("EvtFormatMessage"), 4u);
+  EXPECT_EQ(host::CallCount("EvtFormatMessage"), 5u);
 }
 
 TEST_F(EvtApiTest, DisabledChannelIsNotCountedAndFailedReadsAreTraced) {
+  host::InjectFault("EvtOpenLog", 1, ERROR_ACCESS_DENIED);
+  std::string text = TraceText([&] { EXPECT_EQ(Info(0x0409).NumOfRecords, 0u); });
+  EXPECT_NE(text.find("Error while open event log 'Microsoft-Windows-Test/Operational' handle: 5"), std::string::npos);
+  host::InjectFault("EvtGetLogInfo", 1, ERROR_INVALID_DATA);
+  text = TraceText([&] { Info(0x0409); });
+  EXPECT_NE(text.find("Error while reading event log 'Microsoft-Windows-Test/Operational' record num: 13"),
+            std::string::npos);
+  host::ClearFaults();
   {
     host::Lock lock;
     host::EventLogOf(Local()).FindChannel(u"Microsoft-Windows-Test/Operational")->config.enabled = false;
@@ -151,7 +157,7 @@ TEST_F(EvtApiTest, DisabledChannelIsNotCountedAndFailedReadsAreTraced) {
 
   host::InjectFault("EvtGetChannelConfigProperty", 2, ERROR_ACCESS_DENIED);  // enabled
   host::InjectFault("EvtGetChannelConfigProperty", 3, ERROR_INVALID_DATA);   // classic flag
-  std::string text = TraceText([&] { Info(0x0409); });
+  text = TraceText([&] { Info(0x0409); });
   EXPECT_NE(text.find("Error while reading event log 'Microsoft-Windows-Test/Operational' EvtChannelConfigEnabled: 5"),
             std::string::npos)
       << text;
@@ -172,16 +178,6 @@ TEST_F(EvtApiTest, DisabledChannelIsNotCountedAndFailedReadsAreTraced) {
     GetChannelInfo(api_, nullptr, 0x0409, missing);
   });
   EXPECT_NE(text.find("Error while open event log 'Gone' config: 15007"), std::string::npos) << text;
-}
-
-TEST_F(EvtApiTest, RecordCountFailuresAreTraced) {
-  host::InjectFault("EvtOpenLog", 1, ERROR_ACCESS_DENIED);
-  std::string text = TraceText([&] { EXPECT_EQ(Info(0x0409).NumOfRecords, 0u); });
-  EXPECT_NE(text.find("Error while open event log 'Microsoft-Windows-Test/Operational' handle: 5"), std::string::npos);
-  host::InjectFault("EvtGetLogInfo", 1, ERROR_INVALID_DATA);
-  text = TraceText([&] { Info(0x0409); });
-  EXPECT_NE(text.find("Error while reading event log 'Microsoft-Windows-Test/Operational' record num: 13"),
-            std::string::npos);
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ TEST_F(QueryTest, BatchOfHundredThenTheHundredAndFirstInASecondCall) {
   DWORD error = 0;
   EXPECT_TRUE(Next(query.get(), 100, &error).empty());
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  Handle reverse(EvtQuery(nullptr, u"Application", nullptr, EvtQueryChannelPath | EvtQueryReverseDirection));
+  EXPECT_EQ(Next(reverse.get(), 3), (Ids{101, 100, 99}));
 }
 
 TEST_F(QueryTest, LiveQuerySeesLaterEventsAndAClearMakesItStale) {
@@ -65,7 +67,7 @@ TEST_F(QueryTest, SeekFromFirstLastAndCurrent) {
   }
 }
 
-TEST_F(QueryTest, SeekPastTheEndFailsWhenStrictAndStopsAtTheLastOtherwise) {
+TEST_F(QueryTest, SeekPastTheEndAndOverAnEmptyChannel) {
   AddChannelWithEvents(u"System", 4);
   Handle query(EvtQuery(nullptr, u"System", nullptr, EvtQueryChannelPath));
   EXPECT_EQ(ErrorOf(EvtSeek(query.get(), 4, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict)),
@@ -76,50 +78,38 @@ TEST_F(QueryTest, SeekPastTheEndFailsWhenStrictAndStopsAtTheLastOtherwise) {
   ASSERT_TRUE(EvtSeek(query.get(), 100, nullptr, 0, EvtSeekRelativeToCurrent));
   EXPECT_EQ(Next(query.get(), 10), Ids{4});
   EXPECT_EQ(ErrorOf(EvtSeek(query.get(), 0, nullptr, 0, 0)), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
-
-TEST_F(QueryTest, EmptyChannelRewindsAndEndsAtOnce) {
+  // An empty channel rewinds and ends at once.
   AddChannelWithEvents(u"Empty", 0);
-  Handle query(EvtQuery(nullptr, u"Empty", nullptr, EvtQueryChannelPath));
-  EXPECT_TRUE(EvtSeek(query.get(), 0, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict));
-  EXPECT_TRUE(EvtSeek(query.get(), 0, nullptr, 0, EvtSeekRelativeToLast));
-  EXPECT_EQ(AllIds(query.get()), Ids{});
+  Handle empty(EvtQuery(nullptr, u"Empty", nullptr, EvtQueryChannelPath));
+  EXPECT_TRUE(EvtSeek(empty.get(), 0, nullptr, 0, EvtSeekRelativeToFirst | EvtSeekStrict));
+  EXPECT_TRUE(EvtSeek(empty.get(), 0, nullptr, 0, EvtSeekRelativeToLast));
+  EXPECT_EQ(AllIds(empty.get()), Ids{});
 }
 
-TEST_F(QueryTest, ReverseDirectionReadsNewestFirst) {
-  AddChannelWithEvents(u"Application", 3);
-  Handle query(EvtQuery(nullptr, u"Application", nullptr, EvtQueryChannelPath | EvtQueryReverseDirection));
-  EXPECT_EQ(Next(query.get(), 10), (Ids{3, 2, 1}));
-}
-
-TEST_F(QueryTest, FullLogOverwritesOldestAndAReaderBehindIsStale) {
+// A full log of one chunk overwrites its oldest events, leaving a reader
+// behind stale, unless it keeps them: then it refuses new events.
+TEST_F(QueryTest, AFullLogOverwritesOrRefuses) {
   host::ChannelConfig c;
   c.name = u"Small";
-  c.maxSize = 4096 + 65536;  // one chunk
+  c.maxSize = 4096 + 65536;
+  host::AddChannel(Local(), c);
+  c.name = u"Kept";
+  c.retention = true;
   host::AddChannel(Local(), c);
   Handle query(EvtQuery(nullptr, u"Small", nullptr, EvtQueryChannelPath));
   for (int i = 0; i < 2000; ++i) ASSERT_NE(host::AppendEvent(Local(), u"Small", Spec(1)), 0u);
+  int written = 0;
+  while (written < 5000 && host::AppendEvent(Local(), u"Kept", Spec(1)) != 0) ++written;
+  EXPECT_LT(written, 5000);
+  DWORD error = 0;
+  Next(query.get(), 1, &error);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_EVT_QUERY_RESULT_STALE));
   host::Lock lock;
   auto* channel = host::EventLogOf(Local()).FindChannel(u"Small");
   EXPECT_LT(channel->RecordCount(), 2000u);
   EXPECT_GT(channel->RecordCount(), 0u);
   EXPECT_LE(channel->FileSize(), c.maxSize);
   EXPECT_EQ(channel->Log()->records.back()->recordId, 2000u);
-  DWORD error = 0;
-  Next(query.get(), 1, &error);
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_EVT_QUERY_RESULT_STALE));
-}
-
-TEST_F(QueryTest, FullLogWithRetentionRefusesEvents) {
-  host::ChannelConfig c;
-  c.name = u"Kept";
-  c.maxSize = 4096 + 65536;
-  c.retention = true;
-  host::AddChannel(Local(), c);
-  int written = 0;
-  while (written < 5000 && host::AppendEvent(Local(), u"Kept", Spec(1)) != 0) ++written;
-  EXPECT_LT(written, 5000);
-  host::Lock lock;
   EXPECT_EQ(host::EventLogOf(Local()).FindChannel(u"Kept")->Log()->records.front()->recordId, 1u);
 }
 

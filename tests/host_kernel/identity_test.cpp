@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(Identity, ExecutablePathIsShownThroughTheZDrive) {
+TEST(Identity, ModulePathsAreShownThroughTheZDrive) {
   char16_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   ASSERT_GT(n, 3u);
@@ -24,18 +24,15 @@ TEST(Identity, ExecutablePathIsShownThroughTheZDrive) {
   char16_t small[4];
   EXPECT_LAST_ERROR(GetModuleFileNameW(nullptr, small, 4), 4u, ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(small[3], 0);
-}
-
-TEST(Identity, AddressInsideASharedObjectGivesItsPath) {
+  // An address inside a shared object gives the object's path.
   Dl_info info;
   ASSERT_TRUE(dladdr(reinterpret_cast<void*>(&getpid), &info));
-  char16_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(reinterpret_cast<HMODULE>(info.dli_fbase), path, MAX_PATH);
+  n = GetModuleFileNameW(reinterpret_cast<HMODULE>(info.dli_fbase), path, MAX_PATH);
   ASSERT_GT(n, 0u);
   EXPECT_NE(std::u16string(path, n).find(u"libc"), std::u16string::npos);
 }
 
-TEST(Identity, ComputerNameSizeProtocol) {
+TEST(Identity, ComputerNameSizeProtocolAndVersion) {
   host::Host::Get().Reset();
   DWORD size = 3;
   char16_t name[16];
@@ -44,10 +41,6 @@ TEST(Identity, ComputerNameSizeProtocol) {
   EXPECT_TRUE(GetComputerNameW(name, &size));
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(std::u16string(name), host::kDefaultComputerName);
-}
-
-TEST(Identity, VersionComesFromTheComputer) {
-  host::Host::Get().Reset();
   OSVERSIONINFOEXW info{};
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_TRUE(GetVersionExW(&info));
@@ -61,7 +54,7 @@ TEST(Identity, VersionComesFromTheComputer) {
   EXPECT_FALSE(GetVersionExW(&info));
 }
 
-TEST(Environment, ExpandSizeProtocolCountsTheNull) {
+TEST(Environment, ExpandSetGetAndDelete) {
   host::Host::Get().Reset();
   const char16_t* source = u"%SystemRoot%\\Temp %NoSuchVar% 100%";
   DWORD needed = ExpandEnvironmentStringsW(source, nullptr, 0);
@@ -72,10 +65,6 @@ TEST(Environment, ExpandSizeProtocolCountsTheNull) {
   std::u16string out(needed, u'?');
   EXPECT_EQ(ExpandEnvironmentStringsW(source, out.data(), needed), needed);
   EXPECT_EQ(std::u16string(out.c_str()), expected);
-}
-
-TEST(Environment, SetGetAndDelete) {
-  host::Host::Get().Reset();
   ASSERT_TRUE(SetEnvironmentVariableW(u"Feature", u"on"));
   char16_t buffer[8];
   EXPECT_EQ(GetEnvironmentVariableW(u"FEATURE", buffer, 2), 3u);  // size needed, with the null

@@ -57,7 +57,7 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes, size_t
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
 }
 
-TEST_F(MessageResources, InsertsAndEscapesOfAUnicodeTable) {
+TEST_F(MessageResources, InsertsEscapesAndLanguagesOfUnicodeAndAnsiTables) {
   HMODULE module = Load(kFixtures + "/events.dll");
   ASSERT_NE(module, nullptr) << GetLastError();
   const char16_t* who = u"Ann";
@@ -72,12 +72,6 @@ TEST_F(MessageResources, InsertsAndEscapesOfAUnicodeTable) {
 
   DWORD_PTR printfArgs[] = {reinterpret_cast<DWORD_PTR>(u"Job"), 42};
   EXPECT_EQ(Message(module, 0x102, 0x409, FORMAT_MESSAGE_ARGUMENT_ARRAY, printfArgs), u"Job took 42 ms");
-  EXPECT_TRUE(FreeLibrary(module));
-}
-
-TEST_F(MessageResources, LanguageSearch) {
-  HMODULE module = Load(kFixtures + "/events.dll");
-  ASSERT_NE(module, nullptr);
   EXPECT_EQ(Message(module, 0x100, 0x407).substr(0, 9), u"Hallo %1,");
   EXPECT_EQ(Message(module, 0x100, 0x40C), u"<error 1815>");  // French is not there
   EXPECT_EQ(Message(module, 0x101, 0x407), u"<error 317>");   // German lacks the id
@@ -90,15 +84,12 @@ TEST_F(MessageResources, LanguageSearch) {
   EXPECT_EQ(Message(module, 0x100, 0).substr(0, 9), u"Hallo %1,");
   host::SetUserLocale(0x0411);  // neither: English (United States) is the last preference before any
   EXPECT_EQ(Message(module, 0x100, 0).substr(0, 9), u"Hello %1,");
-  FreeLibrary(module);
-}
-
-TEST_F(MessageResources, AnsiEntriesUnderTheNeutralLanguage) {
-  HMODULE module = Load(kFixtures + "/neutral.dll");
+  EXPECT_TRUE(FreeLibrary(module));
+  // ANSI entries under the neutral language.
+  module = Load(kFixtures + "/neutral.dll");
   ASSERT_NE(module, nullptr);
-  const char16_t* what = u"X";
-  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(what)};
-  EXPECT_EQ(Message(module, 1, 0, FORMAT_MESSAGE_ARGUMENT_ARRAY, args).substr(0, 18), u"Neutral text for X");
+  const DWORD_PTR what[] = {reinterpret_cast<DWORD_PTR>(u"X")};
+  EXPECT_EQ(Message(module, 1, 0, FORMAT_MESSAGE_ARGUMENT_ARRAY, what).substr(0, 18), u"Neutral text for X");
   EXPECT_EQ(Message(module, 2, 0).substr(0, 20), u"Second neutral text.");
   EXPECT_EQ(Message(module, 1, 0x409), u"<error 1815>");
   FreeLibrary(module);

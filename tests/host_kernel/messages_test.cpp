@@ -39,7 +39,7 @@ DWORD FakeModuleLookup(HMODULE, DWORD id, DWORD, std::u16string* text) {
   return 0;
 }
 
-TEST(SystemMessages, TextsInsertsAndFailures) {
+TEST(SystemMessages, TextsInsertsFailuresAndInjectedFaults) {
   const DWORD_PTR counted[] = {reinterpret_cast<DWORD_PTR>(u"abc"), 42};
   const DWORD_PTR service[] = {reinterpret_cast<DWORD_PTR>(u"Spooler")};
   const char16_t* format = u"%1 has %2!d! items%n100%% done%0 hidden";
@@ -78,9 +78,6 @@ TEST(SystemMessages, TextsInsertsAndFailures) {
   }
   host::SetModuleMessageLookup(nullptr);
   EXPECT_EQ(Format(kModule, 7), Error(ERROR_RESOURCE_TYPE_NOT_FOUND));
-}
-
-TEST(SystemMessages, InjectedFaultFailsTheCall) {
   host::ClearFaults();
   host::InjectFault("FormatMessageW", 1, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Format(kSystem, 5), Error(ERROR_NOT_ENOUGH_MEMORY));

@@ -31,7 +31,7 @@ EC_CHILD_ROLE(WaitForMutex) {
 
 std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
 
-TEST(NamedMutex, ExcludesAnotherProcess) {
+TEST(NamedMutex, ExcludesAnotherProcessAndIsAbandonedWhenItEnds) {
   std::u16string name = UniqueName("exclude");
   HANDLE m = CreateMutexW(nullptr, TRUE, name.c_str());
   ASSERT_NE(m, nullptr);
@@ -40,11 +40,9 @@ TEST(NamedMutex, ExcludesAnotherProcess) {
   ASSERT_TRUE(ReleaseMutex(m));
   EXPECT_EQ(testsupport::RunChild("WaitForMutex", {Narrow(name), "5000"}), 0);
   CloseHandle(m);
-}
-
-TEST(NamedMutex, OwnerProcessEndingAbandonsIt) {
-  std::u16string name = UniqueName("abandon");
-  HANDLE m = CreateMutexW(nullptr, FALSE, name.c_str());
+  // A process ending while it owns the mutex abandons it.
+  name = UniqueName("abandon");
+  m = CreateMutexW(nullptr, FALSE, name.c_str());
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(testsupport::RunChild("WaitForMutex", {Narrow(name), "1000", "keep"}), 0);
   EXPECT_EQ(WaitForSingleObject(m, 1000), WAIT_ABANDONED);
