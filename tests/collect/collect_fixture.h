@@ -284,6 +284,13 @@ class CollectFixture : public testsupport::ClassicHost {
     std::sort(files.begin(), files.end());
     return files;
   }
+  // The event files runs published there: no work files of a run.
+  std::vector<std::string> PublishedFiles(const std::string& folder = {}) const {
+    std::vector<std::string> names;
+    for (const std::string& name : EventFiles(folder))
+      if (name.ends_with(".adevt") && !name.ends_with("_last.adevt")) names.push_back(name);
+    return names;
+  }
   // How many archives of logs the folder holds.
   static size_t Archives(const std::string& folder, const std::string& prefix = "Archive-") {
     size_t n = 0;
