@@ -59,6 +59,12 @@ for script in "$here"/task_config.vbs "$here"/task_result.js "$here"/task_result
   folder="$work/$name"
   mkdir -p "$folder"
   output=$(wine cscript //nologo "$(winpath "$script")" "$(winpath "$folder")" 2>&1 | tr -d '\r')
+  # Wine now and then fails to start cscript at all (the script never ran):
+  # that one start is tried again, and said so.
+  if grep -q "ShellExecuteEx failed" <<<"$output"; then
+    echo "     $name: Wine could not start cscript; starting it again" >&2
+    output=$(wine cscript //nologo "$(winpath "$script")" "$(winpath "$folder")" 2>&1 | tr -d '\r')
+  fi
   if grep -qx "SCRIPT PASSED $name" <<<"$output" && ! grep -q "^FAIL" <<<"$output"; then
     echo "ok   $name"
   else
